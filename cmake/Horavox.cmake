@@ -1,0 +1,72 @@
+# Helpers shared by the subsystems' CMakeLists.
+
+# Paths as the code under test sees them: the Windows tree runs under Wine, where the
+# Unix root is drive Z:.
+function(horavox_host_path out path)
+  if(HORAVOX_WINDOWS)
+    set(${out} "Z:${path}" PARENT_SCOPE)
+  else()
+    set(${out} "${path}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+# horavox_tests(<name> PORTABLE <src>... WINDOWS <src>... LIBS <lib>... [SERIAL])
+# One test executable per subsystem, <name>_tests, run once by ctest as test <name>.
+# The native tree builds only the PORTABLE sources; the Windows tree builds both.
+function(horavox_tests name)
+  cmake_parse_arguments(T "SERIAL" "" "PORTABLE;WINDOWS;LIBS" ${ARGN})
+  set(srcs ${T_PORTABLE})
+  if(HORAVOX_WINDOWS)
+    list(APPEND srcs ${T_WINDOWS})
+  endif()
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name}_tests ${srcs})
+  target_link_libraries(${name}_tests PRIVATE ${T_LIBS} horavox_testsupport GTest::gmock GTest::gtest_main)
+  add_dependencies(${name}_tests sound_data)
+  add_test(NAME ${name} COMMAND ${name}_tests --gtest_brief=1)
+  if(T_SERIAL)
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL ON)
+  endif()
+endfunction()
+
+# horavox_fuzzer(<name> SOURCES <src>... LIBS <lib>... SEEDS <dir> [SECONDS <n>])
+# A libFuzzer target of the native clang tree, with a bounded run as a test.
+function(horavox_fuzzer name)
+  cmake_parse_arguments(F "" "SECONDS;SEEDS" "SOURCES;LIBS" ${ARGN})
+  if(HORAVOX_WINDOWS OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    return()
+  endif()
+  if(NOT F_SECONDS)
+    set(F_SECONDS 5)
+  endif()
+  add_executable(fuzz_${name} ${F_SOURCES})
+  target_link_libraries(fuzz_${name} PRIVATE ${F_LIBS})
+  target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
+  set(corpus ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME fuzz_${name}
+           COMMAND fuzz_${name} -max_total_time=${F_SECONDS} -rss_limit_mb=1024 -timeout=10
+                   -print_final_stats=0 ${corpus} ${F_SEEDS})
+endfunction()
+
+# horavox_benchmark(<name> SOURCES <src>... LIBS <lib>...)
+# A Google Benchmark program of the native tree; it prints figures and is not a test.
+function(horavox_benchmark name)
+  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+  if(HORAVOX_WINDOWS OR HORAVOX_SANITIZE)
+    return()  # figures from a sanitized build mean nothing: see tools/bench.sh
+  endif()
+  find_package(benchmark QUIET)
+  if(NOT benchmark_FOUND)
+    return()
+  endif()
+  add_executable(bench_${name} ${B_SOURCES})
+  target_link_libraries(bench_${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+  if(NOT TARGET benchmarks)
+    add_custom_target(benchmarks)
+  endif()
+  add_dependencies(benchmarks bench_${name})
+endfunction()

@@ -1,0 +1,35 @@
+// The loop itself: the clock's window comes up and closes cleanly; what Windows plays
+// reaches the capture file sample for sample.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "wave_file.h"
+#include "wine_session.h"
+
+namespace horavox::e2e {
+namespace {
+using namespace std::chrono_literals;
+
+TEST(Smoke, MainWindowComesUpAndClosesCleanly) {
+  WineSession wine;
+  pid_t clock = wine.Start("dist/Horavox.exe");
+  ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
+  EXPECT_EQ(wine.Ctl({"text", "TForm1"}).out, "Хоравокс\n");
+  EXPECT_GT(std::filesystem::file_size(wine.Screenshot("smoke-main-window")), 1000u);
+  ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
+  EXPECT_EQ(wine.Wait(clock, 20s), 0);
+}
+
+TEST(Smoke, PlayedFragmentIsCapturedExactly) {
+  WineSession wine;
+  std::string capture = WineSession::ArtifactDir() + "/smoke-capture.raw";
+  std::filesystem::remove(capture);
+  wine.CaptureSoundTo(capture);
+  std::string wav = WineSession::WinBuildDir() + "/dist/Sounds/15.wav";
+  ASSERT_EQ(wine.Ctl({"play", WineSession::WindowsPath(wav)}).exit_code, 0);
+  EXPECT_EQ(ReadWholeFile(capture), WaveSamples(wav));
+}
+
+}  // namespace
+}  // namespace horavox::e2e

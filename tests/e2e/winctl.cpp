@@ -1,0 +1,84 @@
+// winctl: what the end-to-end tests do inside Windows.
+//   winctl wait-window <class> <timeout ms>   waits for a visible top-level window
+//   winctl text <class>                       prints its text (UTF-8)
+//   winctl close <class>                      posts WM_CLOSE to it
+//   winctl play <wave file>                   plays a file through MCI and waits
+// Exit code 0 on success; a message on stderr otherwise.
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <string>
+
+namespace {
+
+void Write(HANDLE h, const std::wstring& text) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string bytes(n, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), n,
+                      nullptr, nullptr);
+  DWORD written;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+void Out(const std::wstring& text) { Write(GetStdHandle(STD_OUTPUT_HANDLE), text + L"\n"); }
+int Fail(const std::wstring& text) {
+  Write(GetStdHandle(STD_ERROR_HANDLE), L"winctl: " + text + L"\n");
+  return 1;
+}
+
+HWND FindVisible(const wchar_t* cls) {
+  HWND w = FindWindowW(cls, nullptr);
+  return (w && IsWindowVisible(w)) ? w : nullptr;
+}
+
+int WaitWindow(const wchar_t* cls, DWORD timeout) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND w = FindVisible(cls)) {
+      Out(std::to_wstring(reinterpret_cast<UINT_PTR>(w)));
+      return 0;
+    }
+    if (GetTickCount() - start > timeout) return Fail(std::wstring(L"no window ") + cls);
+    Sleep(50);
+  }
+}
+
+int Play(const wchar_t* file) {
+  MCI_OPEN_PARMSW open{};
+  open.lpstrDeviceType = L"waveaudio";
+  open.lpstrElementName = file;
+  MCIERROR e = mciSendCommandW(0, MCI_OPEN, MCI_OPEN_TYPE | MCI_OPEN_ELEMENT,
+                               reinterpret_cast<DWORD_PTR>(&open));
+  if (e) {
+    wchar_t msg[256] = L"";
+    mciGetErrorStringW(e, msg, 256);
+    return Fail(std::wstring(L"cannot open ") + file + L": " + msg);
+  }
+  MCI_PLAY_PARMS play{};
+  e = mciSendCommandW(open.wDeviceID, MCI_PLAY, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&play));
+  mciSendCommandW(open.wDeviceID, MCI_CLOSE, MCI_WAIT, 0);
+  return e ? Fail(L"play failed") : 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 3) return Fail(L"usage: winctl <command> <arguments>");
+  std::wstring cmd = argv[1];
+  if (cmd == L"wait-window" && argc == 4) return WaitWindow(argv[2], _wtoi(argv[3]));
+  if (cmd == L"text") {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    wchar_t text[512] = L"";
+    GetWindowTextW(w, text, 512);
+    Out(text);
+    return 0;
+  }
+  if (cmd == L"close") {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    return PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : Fail(L"PostMessage failed");
+  }
+  if (cmd == L"play") return Play(argv[2]);
+  return Fail(L"unknown command " + cmd);
+}

@@ -1,0 +1,37 @@
+# Environment of the project's Wine: sourced by the scripts that run Windows programs.
+# HORAVOX_WINEPREFIX: the prefix (default: build/win/wineprefix in the checkout).
+# HORAVOX_CAPTURE: when set, everything played goes to this file as raw samples.
+_horavox_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${HORAVOX_WINEPREFIX:-$_horavox_root/build/win/wineprefix}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono/Gecko install prompts, no desktop menu entries.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml=;winemenubuilder.exe=d"}
+# Windows sees code page 1251, as on a Russian user's machine; needs the ru_RU.UTF-8 locale.
+if locale -a 2>/dev/null | grep -qi '^ru_RU\.utf8$'; then export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8; fi
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+if [ -n "${HORAVOX_CAPTURE:-}" ]; then
+  # The default ALSA device appends what is played to $HORAVOX_CAPTURE; the user's own
+  # ALSA settings are left alone (this file is loaded after the system's).
+  export ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:$_horavox_root/tools/alsa-capture.conf
+fi
+
+horavox_wine_prefix_ready() {
+  [ -f "$WINEPREFIX/.horavox-ready" ] && return 0
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.horavox-ready" ]; then
+      echo "wine-run: creating the Wine prefix $WINEPREFIX (once)" >&2
+      DISPLAY= "$WINE" wineboot -i >/dev/null 2>&1 || true
+      "$WINESERVER" -w
+      "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1
+      "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+      # No window manager under Xvfb: Wine draws the window frames itself.
+      "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      "$WINESERVER" -w
+      touch "$WINEPREFIX/.horavox-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the benchmarks natively without sanitizers (build/bench) and runs them; they print
+# figures (throughput beside memcpy and the like), they do not pass or fail.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$root/tools/setup.sh"
+dir=$root/build/bench
+[ -f "$dir/build.ninja" ] || CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja \
+  -DCMAKE_BUILD_TYPE=Release -DHORAVOX_SANITIZE=OFF >/dev/null
+if ! cmake --build "$dir" --target help | grep -q '^benchmarks:'; then
+  echo "bench: no benchmarks yet"; exit 0
+fi
+cmake --build "$dir" -j "$(nproc)" --target benchmarks -- --quiet
+for b in $(find "$dir" -name 'bench_*' -type f -executable | sort); do
+  echo "== $(basename "$b")"
+  "$b" "$@"
+done

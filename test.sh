@@ -14,8 +14,11 @@ horavox_ensure_display
 horavox_wine_prefix_ready & unit=$!
 HORAVOX_WINEPREFIX=$root/build/win/wineprefix-e2e bash -c "source '$root/tools/wine-env.sh'; horavox_wine_prefix_ready" & e2e=$!
 wait $unit $e2e
-# One wineserver for the whole run, ended at its end.
+# One wineserver for the whole run, ended at its end. Wine's own long-lived processes
+# (services, desktop) start now, with no pipe of ctest's inherited: a test whose output pipe
+# they held open would never end.
 "$WINESERVER" -p
+"$WINE" "$root/build/win/tests/e2e/winctl.exe" warm-up </dev/null >/dev/null 2>&1
 cleanup() {
   "$WINESERVER" -k 2>/dev/null || true
   HORAVOX_WINEPREFIX=$root/build/win/wineprefix-e2e bash -c "source '$root/tools/wine-env.sh'; \"\$WINESERVER\" -k" 2>/dev/null || true
@@ -26,4 +29,4 @@ trap cleanup EXIT
 rm -rf "$root/build/win/test-tmp" "$root/build/native/test-tmp"
 # One ctest run over both trees, so one summary.
 printf 'subdirs("native" "win")\n' > "$root/build/CTestTestfile.cmake"
-ctest --test-dir "$root/build" -j "$(nproc)" --output-on-failure "$@"
+ctest --test-dir "$root/build" -j "$(nproc)" --timeout 900 --output-on-failure "$@"

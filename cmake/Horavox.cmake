@@ -11,7 +11,8 @@ function(horavox_host_path out path)
 endfunction()
 
 # horavox_tests(<name> PORTABLE <src>... WINDOWS <src>... LIBS <lib>... [SERIAL])
-# One test executable per subsystem, <name>_tests, run once by ctest as test <name>.
+# One test executable per subsystem, <name>_tests, run once by ctest as test <name>
+# (<name>.native in the native tree).
 # The native tree builds only the PORTABLE sources; the Windows tree builds both.
 function(horavox_tests name)
   cmake_parse_arguments(T "SERIAL" "" "PORTABLE;WINDOWS;LIBS" ${ARGN})
@@ -25,9 +26,13 @@ function(horavox_tests name)
   add_executable(${name}_tests ${srcs})
   target_link_libraries(${name}_tests PRIVATE ${T_LIBS} horavox_testsupport GTest::gmock GTest::gtest_main)
   add_dependencies(${name}_tests sound_data)
-  add_test(NAME ${name} COMMAND ${name}_tests --gtest_brief=1)
+  set(test_name ${name})
+  if(NOT HORAVOX_WINDOWS)
+    set(test_name ${name}.native)
+  endif()
+  add_test(NAME ${test_name} COMMAND ${name}_tests --gtest_brief=1)
   if(T_SERIAL)
-    set_tests_properties(${name} PROPERTIES RUN_SERIAL ON)
+    set_tests_properties(${test_name} PROPERTIES RUN_SERIAL ON)
   endif()
 endfunction()
 

@@ -3,6 +3,8 @@
 //   winctl text <class>                       prints its text (UTF-8)
 //   winctl close <class>                      posts WM_CLOSE to it
 //   winctl play <wave file>                   plays a file through MCI and waits
+//   winctl warm-up                            creates and destroys a window, so Wine's
+//                                             desktop and services are running
 // Exit code 0 on success; a message on stderr otherwise.
 #include <windows.h>
 #include <mmsystem.h>
@@ -63,8 +65,14 @@ int Play(const wchar_t* file) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3) return Fail(L"usage: winctl <command> <arguments>");
+  if (argc < 2) return Fail(L"usage: winctl <command> <arguments>");
   std::wstring cmd = argv[1];
+  if (cmd == L"warm-up") {
+    HWND w = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (w) DestroyWindow(w);
+    return w ? 0 : Fail(L"cannot create a window");
+  }
+  if (argc < 3) return Fail(L"usage: winctl <command> <arguments>");
   if (cmd == L"wait-window" && argc == 4) return WaitWindow(argv[2], _wtoi(argv[3]));
   if (cmd == L"text") {
     HWND w = FindWindowW(argv[2], nullptr);

@@ -140,21 +140,24 @@ std::optional<int> WineSession::Wait(pid_t pid, milliseconds timeout) {
 RunResult WineSession::RunToEnd(const std::vector<std::string>& argv, milliseconds timeout) {
   int fd = -1;
   pid_t pid = Spawn(argv, &fd);
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
   RunResult result;
+  auto drain = [&] {
+    char buf[4096];
+    for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) result.out.append(buf, static_cast<size_t>(n));
+  };
+  // The end of the process, not the end of its output, ends the run: processes that Wine
+  // starts in the background may hold the pipe open.
   auto deadline = steady_clock::now() + timeout;
-  char buf[4096];
-  for (;;) {
-    auto left = duration_cast<milliseconds>(deadline - steady_clock::now()).count();
-    if (left <= 0) break;
+  std::optional<int> code;
+  while (!code && steady_clock::now() < deadline) {
     pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, static_cast<int>(left)) <= 0) break;
-    ssize_t n = read(fd, buf, sizeof buf);
-    if (n <= 0) break;
-    result.out.append(buf, static_cast<size_t>(n));
+    poll(&p, 1, 20);
+    drain();
+    code = WaitPid(pid, milliseconds(0));
   }
+  drain();
   close(fd);
-  auto code = WaitPid(pid, milliseconds(std::max<long long>(
-                               0, duration_cast<milliseconds>(deadline - steady_clock::now()).count())));
   if (!code) {
     kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);

@@ -1,0 +1,81 @@
+#include "classlib/unicode.h"
+
+namespace {
+
+template <class Char>
+std::basic_string<Char> ToUtf16(const std::string& s) {
+  std::basic_string<Char> out;
+  out.reserve(s.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  size_t n = s.size();
+  for (size_t i = 0; i < n;) {
+    unsigned c = p[i];
+    unsigned cp;
+    size_t len;
+    if (c < 0x80) { cp = c; len = 1; }
+    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
+    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
+    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
+    else { out.push_back(static_cast<Char>(0xFFFD)); ++i; continue; }
+    bool ok = i + len <= n;
+    for (size_t k = 1; ok && k < len; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) ok = false;
+      else cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not characters.
+    static const unsigned kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (!ok || cp < kMin[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+      out.push_back(static_cast<Char>(0xFFFD));
+      ++i;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<Char>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<Char>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<Char>(cp));
+    }
+    i += len;
+  }
+  return out;
+}
+
+template <class Char>
+std::string FromUtf16(const std::basic_string<Char>& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    unsigned cp = static_cast<unsigned>(s[i]) & 0xFFFF;
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() &&
+        (static_cast<unsigned>(s[i + 1]) & 0xFC00) == 0xDC00) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + ((static_cast<unsigned>(s[i + 1]) & 0xFFFF) - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(const std::string& s) { return ToUtf16<wchar_t>(s); }
+std::string WideToUtf8(const std::wstring& s) { return FromUtf16(s); }
+std::u16string Utf8ToUtf16(const std::string& s) { return ToUtf16<char16_t>(s); }
+std::string Utf16ToUtf8(const std::u16string& s) { return FromUtf16(s); }

@@ -31,5 +31,16 @@ TEST(Smoke, PlayedFragmentIsCapturedExactly) {
   EXPECT_EQ(ReadWholeFile(capture), WaveSamples(wav));
 }
 
+TEST(Smoke, FakeClockReachesEveryWindowsProcess) {
+  WineSession wine;
+  wine.FakeTimeFrom("2026-12-10 14:59:00");
+  // The first program starts the wineserver; a later one must see the same running clock.
+  std::string first = wine.Ctl({"now"}).out;
+  std::string later = wine.Ctl({"now"}).out;
+  EXPECT_EQ(first.substr(0, 17), "2026-12-10 14:59:") << first;
+  EXPECT_GE(later, first);
+  EXPECT_LT(later, "2026-12-10 15:00:00") << later;
+}
+
 }  // namespace
 }  // namespace horavox::e2e

@@ -3,12 +3,14 @@
 //   winctl text <class>                       prints its text (UTF-8)
 //   winctl close <class>                      posts WM_CLOSE to it
 //   winctl play <wave file>                   plays a file through MCI and waits
+//   winctl now                                prints the local time, yyyy-mm-dd hh:mm:ss
 //   winctl warm-up                            creates and destroys a window, so Wine's
 //                                             desktop and services are running
 // Exit code 0 on success; a message on stderr otherwise.
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -71,6 +73,15 @@ int wmain(int argc, wchar_t** argv) {
     HWND w = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     if (w) DestroyWindow(w);
     return w ? 0 : Fail(L"cannot create a window");
+  }
+  if (cmd == L"now") {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    wchar_t text[32];
+    swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
+             t.wMinute, t.wSecond);
+    Out(text);
+    return 0;
   }
   if (argc < 3) return Fail(L"usage: winctl <command> <arguments>");
   if (cmd == L"wait-window" && argc == 4) return WaitWindow(argv[2], _wtoi(argv[3]));

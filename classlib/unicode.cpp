@@ -1,34 +1,63 @@
 #include "classlib/unicode.h"
 
+char32_t NextUtf8Char(std::string_view s, size_t& pos, bool& valid) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  size_t n = s.size();
+  unsigned c = p[pos];
+  unsigned cp;
+  size_t len;
+  if (c < 0x80) { cp = c; len = 1; }
+  else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
+  else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
+  else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
+  else { valid = false; ++pos; return c; }
+  bool ok = pos + len <= n;
+  for (size_t k = 1; ok && k < len; ++k) {
+    if ((p[pos + k] & 0xC0) != 0x80) ok = false;
+    else cp = (cp << 6) | (p[pos + k] & 0x3F);
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are not characters.
+  static const unsigned kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (!ok || cp < kMin[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+    valid = false;
+    ++pos;
+    return c;
+  }
+  valid = true;
+  pos += len;
+  return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  unsigned cp = c;
+  if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
 namespace {
 
 template <class Char>
 std::basic_string<Char> ToUtf16(const std::string& s) {
   std::basic_string<Char> out;
   out.reserve(s.size());
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  size_t n = s.size();
-  for (size_t i = 0; i < n;) {
-    unsigned c = p[i];
-    unsigned cp;
-    size_t len;
-    if (c < 0x80) { cp = c; len = 1; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; len = 2; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; len = 3; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; len = 4; }
-    else { out.push_back(static_cast<Char>(0xFFFD)); ++i; continue; }
-    bool ok = i + len <= n;
-    for (size_t k = 1; ok && k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) ok = false;
-      else cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not characters.
-    static const unsigned kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < kMin[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-      out.push_back(static_cast<Char>(0xFFFD));
-      ++i;
-      continue;
-    }
+  for (size_t i = 0; i < s.size();) {
+    bool valid;
+    unsigned cp = NextUtf8Char(s, i, valid);
+    if (!valid) cp = 0xFFFD;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<Char>(0xD800 + (cp >> 10)));
@@ -36,7 +65,6 @@ std::basic_string<Char> ToUtf16(const std::string& s) {
     } else {
       out.push_back(static_cast<Char>(cp));
     }
-    i += len;
   }
   return out;
 }
@@ -51,24 +79,8 @@ std::string FromUtf16(const std::basic_string<Char>& s) {
         (static_cast<unsigned>(s[i + 1]) & 0xFC00) == 0xDC00) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + ((static_cast<unsigned>(s[i + 1]) & 0xFFFF) - 0xDC00);
       ++i;
-    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-      cp = 0xFFFD;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    AppendUtf8(out, cp);  // a lone surrogate becomes U+FFFD
   }
   return out;
 }

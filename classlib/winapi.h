@@ -74,6 +74,7 @@
 #undef CharLower
 #undef CompareString
 #undef Yield
+#undef GetEnvironmentVariable
 
 // The text of a system error code (FormatMessageW), without the trailing line break.
 #include <string>

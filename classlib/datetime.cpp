@@ -146,7 +146,8 @@ TSystemTime DateTimeToSystemTime(TDateTime dt) {
 }
 
 TDateTime UnixToDateTime(std::int64_t seconds) {
-  std::int64_t days = seconds >= 0 ? seconds / SecsPerDay : -((-seconds + SecsPerDay - 1) / SecsPerDay);
+  std::int64_t days = seconds / SecsPerDay;
+  if (seconds % SecsPerDay < 0) --days;  // whole days rounded down
   return Compose(days + static_cast<std::int64_t>(UnixDateDelta), (seconds - days * SecsPerDay) * 1000);
 }
 

@@ -1,0 +1,30 @@
+#pragma once
+// The control kit's stream layouts: the block stream of LZRW1-KH chunks and the small
+// flagged routines (flag byte, integer, short string, sized or compressed blocks) that the
+// kit's bitmaps, string lists and waves are written with. All little-endian.
+#include <cstdint>
+
+#include "classlib/streams.h"
+
+// Block stream: a 4-byte total (the bytes that follow it), then chunks, each a 4-byte
+// length and the chunk, every chunk holding the next up to LzrwChunkSize source bytes.
+// Raises EReadError when the source ends before `count` bytes.
+void WriteCompressedBlocks(TStream* source, TStream* dest, std::int64_t count);
+// Appends the decompressed bytes to `dest`. Totals and lengths are checked against what
+// the source holds before anything is read into a buffer: a bad one raises EReadError.
+void ReadCompressedBlocks(TStream* source, TStream* dest);
+
+void WriteFlag(TStream* stream, std::uint8_t flag);
+std::uint8_t ReadFlag(TStream* stream);
+void WriteInt(TStream* stream, std::int32_t value);
+std::int32_t ReadInt(TStream* stream);
+// One length byte, then the string's bytes as they are. A string longer than 255 bytes
+// raises EWriteError (its length would not fit the length byte).
+void WriteShortString(TStream* stream, const String& s);
+String ReadShortString(TStream* stream);
+
+// The two ways an object's own stream form travels: compressed, a block stream of it;
+// else a sized block (a 4-byte length, then the bytes). `form` is written from its start.
+void WriteFlaggedForm(TStream* stream, TCustomMemoryStream* form, bool compressed);
+// Reads what WriteFlaggedForm wrote into `form` (cleared first), positioned at 0.
+void ReadFlaggedForm(TStream* stream, TMemoryStream* form, bool compressed);

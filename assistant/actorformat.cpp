@@ -91,7 +91,7 @@ TActorAnimation ParseAnimationStream(const std::uint8_t* data, std::size_t size,
   if (a.FrameCount < 1 || a.FrameCount > MaxFrames) BadStream(std::to_string(a.FrameCount) + " frames");
   std::size_t f = a.FrameCount;
   std::size_t pixels = f * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-  if (size < 4 + 14 * f + pixels) BadStream("fewer bytes than its frames need");
+  if (size < 4 + 13 * f + pixels) BadStream("fewer bytes than its frames need");
   a.Width = width;
   a.Height = height;
   const std::uint8_t* p = data + 4;

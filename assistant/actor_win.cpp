@@ -196,39 +196,27 @@ HRGN BitmapToRegion(HBITMAP bitmap, std::uint32_t transparent) {
   if (!bitmap || !GetObjectW(bitmap, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0)
     return CreateRectRgn(0, 0, 0, 0);
   const int w = bm.bmWidth, h = bm.bmHeight, bpp = bm.bmPlanes * bm.bmBitsPixel;
-  std::vector<TRunRect> rects;
-  DIBSECTION ds{};
-  bool dib = GetObjectW(bitmap, sizeof ds, &ds) == sizeof ds && ds.dsBm.bmBits;
-  if (dib && (bpp == 1 || bpp == 8)) {
-    // The DIB's own bits: indices (or bits) as they are, whatever the colour table says.
-    std::ptrdiff_t stride = (static_cast<std::ptrdiff_t>(w) * bpp + 31) / 32 * 4;
-    auto* rows = static_cast<const std::uint8_t*>(ds.dsBm.bmBits);
-    if (ds.dsBmih.biHeight > 0) {  // bottom-up: the top row is the last one in memory
-      rows += (h - 1) * stride;
-      stride = -stride;
-    }
-    if (bpp == 8)
-      AppendOpaqueRuns8(rects, rows, stride, w, h, static_cast<int>(transparent));
-    else
-      AppendOpaqueRuns1(rects, rows, stride, w, h, static_cast<int>(transparent));
-    return RegionFromRects(rects, w, h);
-  }
-  HDC dc = GetDC(nullptr);
+  // The pixels top row first, as indices (1 and 8 bits: the bitmap's own colour table comes
+  // along, so indices stay as they are) or as colours (any other format).
+  const int want = bpp == 1 || bpp == 8 ? bpp : 32;
   std::vector<std::uint8_t> info(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
   auto* bi = reinterpret_cast<BITMAPINFO*>(info.data());
   bi->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   bi->bmiHeader.biWidth = w;
-  bi->bmiHeader.biHeight = -h;  // top-down
+  bi->bmiHeader.biHeight = -h;
   bi->bmiHeader.biPlanes = 1;
-  bi->bmiHeader.biBitCount = bpp == 1 ? 1 : 32;
+  bi->bmiHeader.biBitCount = static_cast<WORD>(want);
   bi->bmiHeader.biCompression = BI_RGB;
-  std::ptrdiff_t stride = (static_cast<std::ptrdiff_t>(w) * bi->bmiHeader.biBitCount + 31) / 32 * 4;
+  std::ptrdiff_t stride = (static_cast<std::ptrdiff_t>(w) * want + 31) / 32 * 4;
   std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride * h));
+  HDC dc = GetDC(nullptr);
   int lines = GetDIBits(dc, bitmap, 0, static_cast<UINT>(h), bits.data(), bi, DIB_RGB_COLORS);
   ReleaseDC(nullptr, dc);
   if (lines != h) return CreateRectRgn(0, 0, 0, 0);
-  if (bpp == 1) {
-    // A monochrome bitmap keeps its bits.
+  std::vector<TRunRect> rects;
+  if (want == 8) {
+    AppendOpaqueRuns8(rects, bits.data(), stride, w, h, static_cast<int>(transparent));
+  } else if (want == 1) {
     AppendOpaqueRuns1(rects, bits.data(), stride, w, h, static_cast<int>(transparent));
   } else {
     // Any other format: pixels of the transparent colour are left out.

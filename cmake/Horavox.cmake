@@ -40,7 +40,7 @@ endfunction()
 # A libFuzzer target of the native clang tree, with a bounded run as a test.
 function(horavox_fuzzer name)
   cmake_parse_arguments(F "" "SECONDS;SEEDS" "SOURCES;LIBS" ${ARGN})
-  if(HORAVOX_WINDOWS OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  if(HORAVOX_WINDOWS OR NOT HORAVOX_SANITIZE OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     return()
   endif()
   if(NOT F_SECONDS)

@@ -99,6 +99,47 @@ std::size_t Lzrw1KhDecompress(const std::uint8_t* source, std::uint8_t* dest, st
       control = static_cast<unsigned>(source[in]) << 8 | source[in + 1];
       in += 2;
       bits = 16;
+      // A whole group far from both ends: no item can cut off the chunk or (except a run)
+      // fill the buffer, so only offsets and runs need checking.
+      if (sourceSize - in > 16 * 4 && destCapacity - out >= 16 * MaxCopy + 24) {
+        for (int k = 0; k < 16; ++k, control <<= 1) {
+          if (!(control & 0x8000)) {
+            dest[out++] = source[in++];
+            continue;
+          }
+          std::size_t offset = static_cast<std::size_t>(source[in]) << 4 | source[in + 1] >> 4;
+          if (offset) {
+            if (offset > out) Corrupt("a copy reaching before the start of the output");
+            std::uint8_t* d = dest + out;
+            const std::uint8_t* src = d - offset;
+            std::size_t len = (source[in + 1] & 15u) + MinCopy;
+            if (offset >= 8) {
+              std::memcpy(d, src, 8);
+              std::memcpy(d + 8, src + 8, 8);
+              std::memcpy(d + 16, src + 16, 8);
+            } else {
+              for (std::size_t j = 0; j < len; ++j) d[j] = src[j];
+            }
+            out += len;
+            in += 2;
+          } else {
+            std::size_t len = (static_cast<std::size_t>(source[in + 1]) << 8 | source[in + 2]) + MinRun;
+            if (len > destCapacity - out) Corrupt("more output than the buffer holds");
+            std::memset(dest + out, source[in + 3], len);
+            out += len;
+            in += 4;
+          }
+          // Keep the room the unchecked items rely on after a long run.
+          if (destCapacity - out < 16 * MaxCopy + 24) {
+            control <<= 1;
+            bits = 15 - k;
+            break;
+          }
+        }
+        if (bits == 16) bits = 0;
+        if (in >= sourceSize) return out;
+        continue;
+      }
     }
     if (control & 0x8000) {
       if (in + 2 > sourceSize) Corrupt("an item cut off");

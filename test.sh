@@ -17,6 +17,8 @@ wait $unit $e2e
 # One wineserver for the whole run, ended at its end. Wine's own long-lived processes
 # (services, desktop) start now, with no pipe of ctest's inherited: a test whose output pipe
 # they held open would never end.
+# A build step that ran a tool under Wine may have left its wineserver lingering: let it end.
+"$WINESERVER" -w 2>/dev/null || true
 "$WINESERVER" -p
 "$WINE" "$root/build/win/tests/e2e/winctl.exe" warm-up </dev/null >/dev/null 2>&1
 cleanup() {

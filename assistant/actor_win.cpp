@@ -6,6 +6,8 @@
 
 #include <mmsystem.h>
 
+#include "classlib/files.h"
+#include "classlib/text.h"
 #include "classlib/unicode.h"
 
 namespace {
@@ -15,12 +17,6 @@ class TResourceBytes : public TCustomMemoryStream {
  public:
   TResourceBytes(const void* data, std::int64_t size) { SetPointer(const_cast<void*>(data), size); }
 };
-
-bool SameFileName(const String& a, const String& b) {
-  std::wstring wa = Utf8ToWide(a), wb = Utf8ToWide(b);
-  return CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()), TRUE) ==
-         CSTR_EQUAL;
-}
 
 // The bytes of the loaded image from `p` to its end (0 when `p` lies outside it).
 std::size_t BytesInImage(HMODULE module, const void* p) {
@@ -43,10 +39,8 @@ void TAssistantActor::Fail(const char* why) const { throw EActorError(FFileName 
 
 void TAssistantActor::Open() {
   if (!IsClosed()) return;
+  if (FFileName.empty() || !FileExists(FFileName)) Fail("File not found");
   std::wstring path = Utf8ToWide(FFileName);
-  DWORD attributes = GetFileAttributesW(path.c_str());
-  if (FFileName.empty() || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    Fail("File not found");
   {
     std::lock_guard<std::recursive_mutex> hold(FLock);
     DWORD oldMode = 0;
@@ -98,7 +92,7 @@ void TAssistantActor::Close() {
 
 void TAssistantActor::SetFileName(const String& fileName) {
   // The same name while closed tries again: the file may have been written since.
-  if (!IsClosed() && SameFileName(fileName, FFileName)) return;
+  if (!IsClosed() && AnsiSameText(fileName, FFileName)) return;
   if (!FFileName.empty()) Close();
   FFileName = fileName;
   if (!fileName.empty()) Open();

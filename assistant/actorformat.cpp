@@ -4,6 +4,7 @@
 #include <string>
 
 #include "classlib/random.h"
+#include "classlib/text.h"
 #include "controls/lzrw.h"
 
 namespace {
@@ -19,13 +20,6 @@ std::uint32_t U32(const std::uint8_t* p) {
 String ShortString(const std::uint8_t* p, std::size_t max) {
   std::size_t len = std::min<std::size_t>(p[0], max);
   return String(reinterpret_cast<const char*>(p + 1), len);
-}
-
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameAsciiText(const String& a, const String& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
 }
 
 [[noreturn]] void BadStream(const std::string& why) { throw EActorError("Animation stream is corrupt: " + why); }
@@ -80,7 +74,7 @@ int TActorHeader::FindAnimation(int category, int n) const {
 int TActorHeader::IndexOfName(const String& name) const {
   if (name.empty()) return 0;
   for (std::size_t i = Animations.size(); i > 0; --i)
-    if (SameAsciiText(Animations[i - 1].Name, name)) return static_cast<int>(i);
+    if (SameText(Animations[i - 1].Name, name)) return static_cast<int>(i);
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/codepage.h"
 #include "controls/lzrw.h"
 
 namespace {
@@ -81,17 +82,18 @@ void WriteInt(TStream* stream, std::int32_t value) { WriteU32(stream, static_cas
 std::int32_t ReadInt(TStream* stream) { return static_cast<std::int32_t>(ReadU32(stream)); }
 
 void WriteShortString(TStream* stream, const String& s) {
-  if (s.size() > 255) throw EWriteError("String too long for a short string: " + std::to_string(s.size()) + " characters, at most 255");
-  std::uint8_t len = static_cast<std::uint8_t>(s.size());
+  std::string bytes = Utf8ToCp1251(s);
+  if (bytes.size() > 255) throw EWriteError("String too long for a short string: " + std::to_string(bytes.size()) + " characters, at most 255");
+  std::uint8_t len = static_cast<std::uint8_t>(bytes.size());
   stream->WriteBuffer(&len, 1);
-  stream->WriteBuffer(s.data(), static_cast<std::int64_t>(s.size()));
+  stream->WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
 String ReadShortString(TStream* stream) {
   std::uint8_t len = ReadFlag(stream);
-  String s(len, '\0');
-  stream->ReadBuffer(s.data(), len);
-  return s;
+  std::string bytes(len, '\0');
+  stream->ReadBuffer(bytes.data(), len);
+  return Cp1251ToUtf8(bytes);
 }
 
 void WriteFlaggedForm(TStream* stream, TCustomMemoryStream* form, bool compressed) {

@@ -18,8 +18,9 @@ void WriteFlag(TStream* stream, std::uint8_t flag);
 std::uint8_t ReadFlag(TStream* stream);
 void WriteInt(TStream* stream, std::int32_t value);
 std::int32_t ReadInt(TStream* stream);
-// One length byte, then the string's bytes as they are. A string longer than 255 bytes
-// raises EWriteError (its length would not fit the length byte).
+// One length byte, then the characters in code page 1251 (one byte each; characters it
+// lacks become '?'). More than 255 characters raise EWriteError: the length byte could not
+// hold the length.
 void WriteShortString(TStream* stream, const String& s);
 String ReadShortString(TStream* stream);
 

@@ -95,7 +95,7 @@ TEST(Characters, HaveEveryAnimationTheClockAndTheDirectorAskFor) {
     EXPECT_GE(doze.Duration, 300);
     EXPECT_TRUE(sleep.Endless);
     EXPECT_TRUE(sleep.HasExits);
-    RandSeed(3);
+    SetRandSeed(3);
     std::set<int> idle;
     for (int i = 0; i < 100; ++i) idle.insert(actor.FindAnimation(CategoryIdle1, 0));
     EXPECT_EQ(idle.size(), 3u);

@@ -224,7 +224,7 @@ TEST(ActorHeader, FindsAnimationsByCategoryAndByName) {
     int n, record;
   } cases[] = {{1, 2}, {2, 4}, {3, 6}, {4, 2}, {5, 4}, {6, 2}};
   for (const Case& c : cases) EXPECT_EQ(h.FindAnimation(CategoryIdle1, c.n), c.record) << c.n;
-  RandSeed(11);
+  SetRandSeed(11);
   std::set<int> seen;
   for (int i = 0; i < 200; ++i) seen.insert(h.FindAnimation(CategoryIdle1, 0));
   EXPECT_EQ(seen, (std::set<int>{2, 4, 6}));

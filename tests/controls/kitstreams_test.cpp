@@ -100,6 +100,15 @@ TEST(FlaggedRoutines, ShortStringsHoldUpTo255Characters) {
   EXPECT_EQ(s.GetSize(), 256);
   s.SetPosition(0);
   EXPECT_EQ(ReadShortString(&s), longest);
+  // Characters are code page 1251 bytes: 255 Cyrillic letters fit, as the format counts them.
+  std::string cyrillic;
+  for (int i = 0; i < 255; ++i) cyrillic += "ж";
+  TStringStream c;
+  WriteShortString(&c, cyrillic);
+  EXPECT_EQ(c.GetSize(), 256);
+  EXPECT_EQ(c.DataString().substr(0, 2), "\xFF\xE6");
+  c.SetPosition(0);
+  EXPECT_EQ(ReadShortString(&c), cyrillic);
   TStringStream cut(std::string("\x05" "abc", 4));
   EXPECT_THROW(ReadShortString(&cut), EReadError);
 }

@@ -54,7 +54,7 @@ class TAssistantActor : public TObject {
   std::function<void(TAssistantActor* Sender)> OnClose;
 
  private:
-  [[noreturn]] void Fail(const char* why) const;
+  [[noreturn]] void Fail(const std::string& why) const;
 
   HMODULE FModule = nullptr;
   HPALETTE FPalette = nullptr;

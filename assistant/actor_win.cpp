@@ -35,7 +35,7 @@ using GetActorInfoProc = const void* (*)();
 
 TAssistantActor::~TAssistantActor() { Close(); }
 
-void TAssistantActor::Fail(const char* why) const { throw EActorError(FFileName + "\r\n" + why); }
+void TAssistantActor::Fail(const std::string& why) const { throw EActorError(FFileName + "\r\n" + why); }
 
 void TAssistantActor::Open() {
   if (!IsClosed()) return;
@@ -154,11 +154,11 @@ TActorAnimation TAssistantActor::ReadAnimation(int i) const {
   std::lock_guard<std::recursive_mutex> hold(FLock);
   std::optional<TAnimationRecord> record = Animation(i);
   std::string which = "Animation " + std::to_string(i) + ": ";
-  if (!record) Fail((which + "no such animation").c_str());
+  if (!record) Fail(which + "no such animation");
   HRSRC info = FindResourceW(FModule, MAKEINTRESOURCEW(record->StreamId), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
   HGLOBAL res = info ? LoadResource(FModule, info) : nullptr;
   const void* data = res ? LockResource(res) : nullptr;
-  if (!data) Fail((which + "its resource " + std::to_string(record->StreamId) + " is missing").c_str());
+  if (!data) Fail(which + "its resource " + std::to_string(record->StreamId) + " is missing");
   try {
     TResourceBytes source(data, SizeofResource(FModule, info));
     TMemoryStream stream;
@@ -166,7 +166,7 @@ TActorAnimation TAssistantActor::ReadAnimation(int i) const {
     return ParseAnimationStream(static_cast<const std::uint8_t*>(stream.Memory()),
                                 static_cast<std::size_t>(stream.GetSize()), FHeader->FrameWidth, FHeader->FrameHeight);
   } catch (const Exception& e) {
-    Fail((which + e.Message).c_str());
+    Fail(which + e.Message);
   }
 }
 

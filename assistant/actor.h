@@ -12,10 +12,10 @@
 #include "classlib/winapi.h"
 
 class TAssistantActor : public TObject {
+  HX_CLASS(TAssistantActor, TObject)
  public:
   TAssistantActor() = default;
   ~TAssistantActor() override;
-  std::string ClassName() const override { return "TAssistantActor"; }
 
   // Loads FileName's library and reads its header; nothing when already open. EActorError
   // "<file>\r\nFile not found" or "<file>\r\nFile is not a valid actor library".

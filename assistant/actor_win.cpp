@@ -8,7 +8,10 @@
 
 #include "classlib/files.h"
 #include "classlib/text.h"
+#include "classlib/typinfo.h"
 #include "classlib/unicode.h"
+
+HX_PUBLISH(TAssistantActor, p) {}
 
 namespace {
 

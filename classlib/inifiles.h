@@ -16,9 +16,9 @@ using String = std::string;  // UTF-8
 HX_DECLARE_EXCEPTION(EIniFileException, Exception);
 
 class TIniFile : public TObject {
+  HX_CLASS(TIniFile, TObject)
  public:
   explicit TIniFile(const String& fileName) : FFileName(fileName) {}
-  std::string ClassName() const override { return "TIniFile"; }
 
   const String& GetFileName() const { return FFileName; }
 

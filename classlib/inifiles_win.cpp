@@ -1,8 +1,11 @@
 #include "classlib/inifiles.h"
 
 #include "classlib/text.h"
+#include "classlib/typinfo.h"
 #include "classlib/unicode.h"
 #include "classlib/winapi.h"
+
+HX_PUBLISH(TIniFile, p) {}
 
 namespace {
 

@@ -33,11 +33,11 @@ struct TRegDataInfo {
 // get data for 'X'", except ReadString (gives "") and ReadBinaryData (gives 0 bytes). The
 // TryRead functions raise nothing: false when the value is missing or of another type.
 class TRegistry : public TObject {
+  HX_CLASS(TRegistry, TObject)
  public:
   TRegistry();  // HKEY_CURRENT_USER, KEY_ALL_ACCESS
   explicit TRegistry(std::uint32_t access);
   ~TRegistry() override;
-  std::string ClassName() const override { return "TRegistry"; }
 
   HKEY GetRootKey() const { return FRootKey; }
   // Another root closes the current key.
@@ -116,10 +116,10 @@ class TRegistry : public TObject {
 // REG_SZ value holding text. Reading never creates a key; a value of another type than the
 // one read reads as absent, that is as the default.
 class TRegIniFile : public TRegistry {
+  HX_CLASS(TRegIniFile, TRegistry)
  public:
   explicit TRegIniFile(const String& fileName);  // KEY_ALL_ACCESS
   TRegIniFile(const String& fileName, std::uint32_t access);
-  std::string ClassName() const override { return "TRegIniFile"; }
 
   const String& GetFileName() const { return FFileName; }
 

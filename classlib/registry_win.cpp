@@ -3,8 +3,12 @@
 #include <cstring>
 
 #include "classlib/text.h"
+#include "classlib/typinfo.h"
 #include "classlib/unicode.h"
 #include "classlib/winapi.h"
+
+HX_PUBLISH(TRegistry, p) {}
+HX_PUBLISH(TRegIniFile, p) {}
 
 namespace {
 

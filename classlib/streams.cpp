@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "classlib/typinfo.h"
+
+HX_PUBLISH(TStream, p) {}
+HX_PUBLISH(TCustomMemoryStream, p) {}
+HX_PUBLISH(TMemoryStream, p) {}
+HX_PUBLISH(TStringStream, p) {}
+HX_PUBLISH(TFileStream, p) {}
+
 // ---- TStream ----
 
 void TStream::ReadBuffer(void* buffer, std::int64_t count) {

@@ -7,13 +7,12 @@
 #include "classlib/exceptions.h"
 #include "classlib/object.h"
 
-using String = std::string;  // UTF-8
 
 enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 class TStream : public TObject {
+  HX_CLASS(TStream, TObject)
  public:
-  std::string ClassName() const override { return "TStream"; }
 
   // Reads or writes up to `count` bytes; returns how many were moved.
   virtual std::int64_t Read(void* buffer, std::int64_t count) = 0;
@@ -36,8 +35,8 @@ class TStream : public TObject {
 // A stream over memory it does not own (for example a resource); read-only unless a
 // descendant allows writing.
 class TCustomMemoryStream : public TStream {
+  HX_CLASS(TCustomMemoryStream, TStream)
  public:
-  std::string ClassName() const override { return "TCustomMemoryStream"; }
   std::int64_t Read(void* buffer, std::int64_t count) override;
   std::int64_t Write(const void* buffer, std::int64_t count) override;
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
@@ -58,8 +57,8 @@ class TCustomMemoryStream : public TStream {
 
 // A growable stream in memory that owns its bytes.
 class TMemoryStream : public TCustomMemoryStream {
+  HX_CLASS(TMemoryStream, TCustomMemoryStream)
  public:
-  std::string ClassName() const override { return "TMemoryStream"; }
   std::int64_t Write(const void* buffer, std::int64_t count) override;
   void SetSize(std::int64_t size) override;
   void Clear();
@@ -72,9 +71,9 @@ class TMemoryStream : public TCustomMemoryStream {
 
 // A stream whose bytes are a string (DataString).
 class TStringStream : public TStream {
+  HX_CLASS(TStringStream, TStream)
  public:
   explicit TStringStream(std::string data = {}) : FData(std::move(data)) {}
-  std::string ClassName() const override { return "TStringStream"; }
   std::int64_t Read(void* buffer, std::int64_t count) override;
   std::int64_t Write(const void* buffer, std::int64_t count) override;
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
@@ -102,10 +101,10 @@ constexpr std::uint16_t fmShareDenyNone = 0x0040;
 
 // A stream over a file. Raises EFCreateError / EFOpenError with the system's reason.
 class TFileStream : public TStream {
+  HX_CLASS(TFileStream, TStream)
  public:
   TFileStream(const String& fileName, std::uint16_t mode);
   ~TFileStream() override;
-  std::string ClassName() const override { return "TFileStream"; }
   std::int64_t Read(void* buffer, std::int64_t count) override;
   std::int64_t Write(const void* buffer, std::int64_t count) override;
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;

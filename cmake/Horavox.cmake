@@ -10,6 +10,52 @@ function(horavox_host_path out path)
   endif()
 endfunction()
 
+# horavox_link_whole(<target> <lib>...)
+# Links every object file of the libraries into <target>: their classes register
+# themselves at start-up, and a plain static link would drop the object files nothing calls
+# into. (The objects go on the link line themselves, so a library that the link line
+# repeats is not linked twice.) Name each library that holds registered classes.
+function(horavox_link_whole target)
+  foreach(lib ${ARGN})
+    target_link_libraries(${target} PRIVATE ${lib})
+    target_sources(${target} PRIVATE $<TARGET_OBJECTS:${lib}>)
+  endforeach()
+endfunction()
+
+# horavox_form_resources(<target> <text form>...)
+# Compiles text forms (resources/*.form) into binary form streams at build time with formc
+# and links each into <target> as an RCDATA resource named after its root's class in upper
+# case (TFORM1). Windows tree only.
+function(horavox_form_resources target)
+  if(NOT HORAVOX_WINDOWS)
+    return()
+  endif()
+  set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_forms)
+  file(MAKE_DIRECTORY ${dir})
+  set(includes "")
+  set(outputs "")
+  foreach(form ${ARGN})
+    get_filename_component(source ${form} ABSOLUTE)
+    get_filename_component(stem ${form} NAME_WE)
+    set(bin ${dir}/${stem}.bin)
+    set(rc ${dir}/${stem}.rc)
+    horavox_host_path(host_source ${source})
+    horavox_host_path(host_bin ${bin})
+    horavox_host_path(host_rc ${rc})
+    add_custom_command(OUTPUT ${bin} ${rc}
+      COMMAND formc ${host_source} ${host_bin} ${host_rc} ${bin}
+      DEPENDS formc ${source}
+      COMMENT "Compiling the form ${form}"
+      VERBATIM)
+    string(APPEND includes "#include \"${rc}\"\n")
+    list(APPEND outputs ${bin} ${rc})
+  endforeach()
+  set(script ${dir}/forms.rc)
+  file(CONFIGURE OUTPUT ${script} CONTENT "${includes}")
+  target_sources(${target} PRIVATE ${script})
+  set_source_files_properties(${script} PROPERTIES OBJECT_DEPENDS "${outputs}")
+endfunction()
+
 # horavox_tests(<name> PORTABLE <src>... WINDOWS <src>... LIBS <lib>... [SERIAL])
 # One test executable per subsystem, <name>_tests, run once by ctest as test <name>
 # (<name>.native in the native tree).
@@ -24,7 +70,8 @@ function(horavox_tests name)
     return()
   endif()
   add_executable(${name}_tests ${srcs})
-  target_link_libraries(${name}_tests PRIVATE ${T_LIBS} horavox_testsupport GTest::gmock GTest::gtest_main)
+  horavox_link_whole(${name}_tests ${T_LIBS})
+  target_link_libraries(${name}_tests PRIVATE horavox_testsupport GTest::gmock GTest::gtest_main)
   add_dependencies(${name}_tests sound_data)
   set(test_name ${name})
   if(NOT HORAVOX_WINDOWS)
@@ -47,7 +94,7 @@ function(horavox_fuzzer name)
     set(F_SECONDS 5)
   endif()
   add_executable(fuzz_${name} ${F_SOURCES})
-  target_link_libraries(fuzz_${name} PRIVATE ${F_LIBS})
+  horavox_link_whole(fuzz_${name} ${F_LIBS})
   target_compile_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(fuzz_${name} PRIVATE -fsanitize=fuzzer)
   set(corpus ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
@@ -69,7 +116,8 @@ function(horavox_benchmark name)
     return()
   endif()
   add_executable(bench_${name} ${B_SOURCES})
-  target_link_libraries(bench_${name} PRIVATE ${B_LIBS} benchmark::benchmark)
+  horavox_link_whole(bench_${name} ${B_LIBS})
+  target_link_libraries(bench_${name} PRIVATE benchmark::benchmark)
   if(NOT TARGET benchmarks)
     add_custom_target(benchmarks)
   endif()

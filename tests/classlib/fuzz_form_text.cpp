@@ -1,0 +1,46 @@
+// Fuzzes the text form converter: whatever it accepts converts to binary, to text and
+// back to the same text; the binary is then read onto a root of test components.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "classlib/filer.h"
+#include "classlib/formtext.h"
+#include "test_components.h"
+
+namespace {
+
+std::string ToText(const std::string& binary) {
+  TStringStream in(binary), out;
+  ObjectBinaryToText(&in, &out);
+  return out.DataString();
+}
+
+std::string ToBinary(const std::string& text) {
+  TStringStream in(text), out;
+  ObjectTextToBinary(&in, &out);
+  return out.DataString();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+  std::string binary;
+  try {
+    binary = ToBinary(std::string(reinterpret_cast<const char*>(data), size));
+  } catch (const Exception&) {
+    return 0;
+  }
+  std::string text = ToText(binary);
+  if (ToText(ToBinary(text)) != text) std::abort();
+
+  TestLog().clear();
+  try {
+    TTestForm root(nullptr);
+    TStringStream in(binary);
+    TReader reader(&in);
+    reader.ReadRootComponent(&root);
+  } catch (const Exception&) {
+  }
+  return 0;
+}

@@ -2,14 +2,11 @@
 
 #include <algorithm>
 
+#include "classlib/lists.h"
+
 HX_PUBLISH(TCollectionItem, p) {}
 HX_PUBLISH(TCollection, p) {}
 
-namespace {
-[[noreturn]] void IndexError(int Index) {
-  throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
-}
-}  // namespace
 
 // ---- TCollectionItem ----
 
@@ -44,7 +41,7 @@ void TCollectionItem::SetIndex(int Value) {
   int current = GetIndex();
   if (current < 0 || Value == current) return;
   auto& items = FCollection->FItems;
-  if (Value < 0 || Value >= static_cast<int>(items.size())) IndexError(Value);
+  if (Value < 0 || Value >= static_cast<int>(items.size())) ListIndexError(Value);
   items.erase(items.begin() + current);
   items.insert(items.begin() + Value, this);
   Changed(true);
@@ -77,7 +74,7 @@ TCollection::~TCollection() {
 }
 
 TCollectionItem* TCollection::GetItem(int Index) const {
-  if (Index < 0 || Index >= Count()) IndexError(Index);
+  if (Index < 0 || Index >= Count()) ListIndexError(Index);
   return FItems[static_cast<size_t>(Index)];
 }
 
@@ -92,7 +89,7 @@ TCollectionItem* TCollection::Add() {
 }
 
 TCollectionItem* TCollection::Insert(int Index) {
-  if (Index < 0 || Index > Count()) IndexError(Index);
+  if (Index < 0 || Index > Count()) ListIndexError(Index);
   BeginUpdate();
   TCollectionItem* item;
   try {

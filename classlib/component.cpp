@@ -4,6 +4,7 @@
 
 #include "classlib/filer.h"
 #include "classlib/identifiers.h"
+#include "classlib/lists.h"
 #include "classlib/text.h"
 
 
@@ -30,7 +31,7 @@ TComponent::~TComponent() {
 
 TComponent* TComponent::Components(int Index) const {
   if (Index < 0 || Index >= ComponentCount())
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    ListIndexError(Index);
   return FComponents[static_cast<size_t>(Index)];
 }
 

@@ -4,13 +4,19 @@
 
 HX_PUBLISH(TList, p) {}
 
+void ListIndexError(int Index) {
+  String text = kListIndexErrorText;
+  text.replace(text.find("%d"), 2, std::to_string(Index));
+  throw EListError(text);
+}
+
 TList::~TList() {
   // Descendants' Notify is gone by now: plain removal.
   FItems.clear();
 }
 
 void TList::CheckIndex(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index >= Count()) ListIndexError(Index);
 }
 
 void* TList::Get(int Index) const {
@@ -34,7 +40,7 @@ int TList::Add(void* Item) {
 }
 
 void TList::Insert(int Index, void* Item) {
-  if (Index < 0 || Index > Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (Index < 0 || Index > Count()) ListIndexError(Index);
   FItems.insert(FItems.begin() + Index, Item);
   if (Item) Notify(Item, lnAdded);
 }

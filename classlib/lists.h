@@ -6,6 +6,11 @@
 #include "classlib/object.h"
 #include "classlib/typinfo.h"
 
+// The class library's text for a list index out of range ("%d": the index), and the
+// EListError that the lists raise with it.
+inline constexpr char kListIndexErrorText[] = "Индекс списка вышел за границы (%d)";
+[[noreturn]] void ListIndexError(int Index);
+
 HX_ENUM(TListNotification, lnAdded, lnExtracted, lnDeleted);
 
 class TList : public TObject {
@@ -15,7 +20,7 @@ class TList : public TObject {
   ~TList() override;
 
   int Count() const { return static_cast<int>(FItems.size()); }
-  // Index errors raise EListError "List index out of bounds (n)".
+  // Index errors raise ListIndexError.
   void* Get(int Index) const;
   void Put(int Index, void* Item);
   void* operator[](int Index) const { return Get(Index); }

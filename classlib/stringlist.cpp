@@ -4,6 +4,7 @@
 
 #include "classlib/codepage.h"
 #include "classlib/filer.h"
+#include "classlib/lists.h"
 #include "classlib/streams.h"
 #include "classlib/text.h"
 #include "classlib/unicode.h"
@@ -26,10 +27,6 @@ bool IsUtf8(const String& s) {
 }  // namespace
 
 // ---- TStrings ----
-
-void TStrings::IndexError(int Index) {
-  throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
-}
 
 int TStrings::CompareStrings(const String& A, const String& B, bool CaseSensitive) {
   return CaseSensitive ? AnsiCompareStr(A, B) : AnsiCompareText(A, B);
@@ -316,7 +313,7 @@ void TStrings::SaveToFile(const String& FileName) const {
 // ---- TStringList ----
 
 void TStringList::CheckIndex(int Index) const {
-  if (Index < 0 || Index >= Count()) IndexError(Index);
+  if (Index < 0 || Index >= Count()) ListIndexError(Index);
 }
 
 String TStringList::Get(int Index) const {
@@ -362,7 +359,7 @@ void TStringList::Insert(int Index, const String& S) { InsertObject(Index, S, nu
 
 void TStringList::InsertObject(int Index, const String& S, TObject* AObject) {
   if (FSorted) throw EListError("Operation not allowed on sorted list");
-  if (Index < 0 || Index > Count()) IndexError(Index);
+  if (Index < 0 || Index > Count()) ListIndexError(Index);
   InsertItem(Index, S, AObject);
 }
 

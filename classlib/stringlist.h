@@ -16,7 +16,7 @@ HX_ENUM(TDuplicates, dupIgnore, dupAccept, dupError);
 class TStrings : public TPersistent {
   HX_CLASS(TStrings, TPersistent)
  public:
-  // Index errors raise EListError "List index out of bounds (n)".
+  // Index errors raise EListError (ListIndexError).
   virtual String Get(int Index) const = 0;
   virtual int GetCount() const = 0;
   virtual TObject* GetObject(int Index) const;
@@ -73,7 +73,6 @@ class TStrings : public TPersistent {
  protected:
   virtual void SetUpdateState(bool Updating);
   int UpdateCount() const { return FUpdateCount; }
-  [[noreturn]] static void IndexError(int Index);
   // Orders strings as the lists do: alphabetically (Cyrillic included), without regard to
   // case unless CaseSensitive (then a lower-case letter before its capital).
   static int CompareStrings(const String& A, const String& B, bool CaseSensitive);

@@ -7,7 +7,6 @@
 HX_PUBLISH(TCollectionItem, p) {}
 HX_PUBLISH(TCollection, p) {}
 
-
 // ---- TCollectionItem ----
 
 TCollectionItem::TCollectionItem(TCollection* Collection) {

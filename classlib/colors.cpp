@@ -1,6 +1,5 @@
 #include "classlib/colors.h"
 
-
 const TIdentMap& HxIdentMap(TColor) {
   static const TIdentMap map = {
       {clBlack, "clBlack"},

@@ -7,7 +7,6 @@
 #include "classlib/lists.h"
 #include "classlib/text.h"
 
-
 HX_PUBLISH(TComponent, p) {
   p.Property("Name", &TComponent::GetName, &TComponent::SetName).Stored(false);
   p.Property("Tag", &TComponent::GetTag, &TComponent::SetTag).Default(0);

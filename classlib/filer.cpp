@@ -11,7 +11,6 @@
 #include "classlib/text.h"
 #include "classlib/unicode.h"
 
-
 HX_PUBLISH(TFiler, p) {}
 HX_PUBLISH(TReader, p) {}
 HX_PUBLISH(TWriter, p) {}
@@ -585,11 +584,19 @@ String TReader::CurrentPath(const String& PropName) const {
 
 void TReader::ReadProperty(TPersistent* Instance) {
   String path = ReadStr();
-  // Defined properties may read nested properties: each level keeps its own name.
-  String savedName = FPropName;
-  bool savedHandled = FPropHandled;
-  bool outermost = FPropDepth == 0;
-  ++FPropDepth;
+  // Defined properties may read nested properties: each level keeps its own name, and only
+  // the outermost level adds where the error happened.
+  struct TLevel {
+    TReader& R;
+    String Name;
+    bool Handled;
+    TLevel(TReader& Reader) : R(Reader), Name(Reader.FPropName), Handled(Reader.FPropHandled) { ++R.FPropDepth; }
+    ~TLevel() {
+      --R.FPropDepth;
+      R.FPropName = std::move(Name);
+      R.FPropHandled = Handled;
+    }
+  } level(*this);
   try {
     TPersistent* object = Instance;
     size_t start = 0;
@@ -610,18 +617,11 @@ void TReader::ReadProperty(TPersistent* Instance) {
       if (!FPropHandled) throw EReadError("Property " + FPropName + " does not exist in " + object->ClassName());
     }
   } catch (const EAbort&) {
-    --FPropDepth;
     throw;
   } catch (const Exception& e) {
-    --FPropDepth;
-    FPropName = savedName;
-    FPropHandled = savedHandled;
-    if (!outermost) throw;
+    if (FPropDepth > 1) throw;
     throw EReadError("Error reading " + CurrentPath(path) + ": " + e.Message);
   }
-  --FPropDepth;
-  FPropName = savedName;
-  FPropHandled = savedHandled;
 }
 
 void TReader::DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc, bool) {

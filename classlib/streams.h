@@ -7,7 +7,6 @@
 #include "classlib/exceptions.h"
 #include "classlib/object.h"
 
-
 enum TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 class TStream : public TObject {

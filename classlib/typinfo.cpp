@@ -2,7 +2,6 @@
 
 #include "classlib/text.h"
 
-
 namespace classlib::detail {
 
 // A class's published members, own and inherited. Inherited entries point into the

@@ -11,6 +11,8 @@
 #include "classlib/exceptions.h"
 #include "classlib/object.h"
 
+class TStrings;
+
 using String = std::string;  // UTF-8
 
 HX_DECLARE_EXCEPTION(EIniFileException, Exception);
@@ -33,6 +35,10 @@ class TIniFile : public TObject {
 
   void ReadSection(const String& section, std::vector<String>& idents);
   void ReadSections(std::vector<String>& sections);
+  // The same into a string list, which is cleared first.
+  void ReadSection(const String& section, TStrings* idents);
+  void ReadSections(TStrings* sections);
+  void ReadSectionValues(const String& section, TStrings* lines);
   // "name=value" for every entry of the section.
   void ReadSectionValues(const String& section, std::vector<String>& lines);
   void EraseSection(const String& section);

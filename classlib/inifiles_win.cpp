@@ -1,4 +1,5 @@
 #include "classlib/inifiles.h"
+#include "classlib/stringlist.h"
 
 #include "classlib/text.h"
 #include "classlib/typinfo.h"
@@ -70,6 +71,24 @@ void TIniFile::ReadSection(const String& section, std::vector<String>& idents) {
 
 void TIniFile::ReadSections(std::vector<String>& sections) {
   SplitNames(ReadProfile(nullptr, nullptr, L"", W(FFileName)), sections);
+}
+
+void TIniFile::ReadSection(const String& section, TStrings* idents) {
+  std::vector<String> v;
+  ReadSection(section, v);
+  AssignStrings(idents, v);
+}
+
+void TIniFile::ReadSections(TStrings* sections) {
+  std::vector<String> v;
+  ReadSections(v);
+  AssignStrings(sections, v);
+}
+
+void TIniFile::ReadSectionValues(const String& section, TStrings* lines) {
+  std::vector<String> v;
+  ReadSectionValues(section, v);
+  AssignStrings(lines, v);
 }
 
 void TIniFile::ReadSectionValues(const String& section, std::vector<String>& lines) {

@@ -13,6 +13,8 @@
 #include "classlib/exceptions.h"
 #include "classlib/object.h"
 
+class TStrings;
+
 struct HKEY__;
 typedef HKEY__* HKEY;  // as windows.h declares it
 
@@ -65,6 +67,9 @@ class TRegistry : public TObject {
   bool HasSubKeys();
   void GetKeyNames(std::vector<String>& names);
   void GetValueNames(std::vector<String>& names);
+  // The same into a string list, which is cleared first.
+  void GetKeyNames(TStrings* names);
+  void GetValueNames(TStrings* names);
 
   bool ValueExists(const String& name);
   bool DeleteValue(const String& name);
@@ -133,6 +138,8 @@ class TRegIniFile : public TRegistry {
 
   void ReadSection(const String& section, std::vector<String>& idents);  // the value names
   void ReadSections(std::vector<String>& sections);                     // the subkey names
+  void ReadSection(const String& section, TStrings* idents);
+  void ReadSections(TStrings* sections);
   void EraseSection(const String& section);
   void DeleteKey(const String& section, const String& ident);
   // The single-value forms of TRegistry stay at hand.

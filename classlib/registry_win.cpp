@@ -1,4 +1,5 @@
 #include "classlib/registry.h"
+#include "classlib/stringlist.h"
 
 #include <cstring>
 
@@ -143,6 +144,18 @@ void TRegistry::GetKeyNames(std::vector<String>& names) {
     if (RegEnumKeyExW(FCurrentKey, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     names.push_back(WideToUtf8(std::wstring(buf.data(), len)));
   }
+}
+
+void TRegistry::GetKeyNames(TStrings* names) {
+  std::vector<String> v;
+  GetKeyNames(v);
+  AssignStrings(names, v);
+}
+
+void TRegistry::GetValueNames(TStrings* names) {
+  std::vector<String> v;
+  GetValueNames(v);
+  AssignStrings(names, v);
 }
 
 void TRegistry::GetValueNames(std::vector<String>& names) {
@@ -363,6 +376,14 @@ void TRegIniFile::ReadSection(const String& section, std::vector<String>& idents
 }
 
 void TRegIniFile::ReadSections(std::vector<String>& sections) { GetKeyNames(sections); }
+
+void TRegIniFile::ReadSection(const String& section, TStrings* idents) {
+  std::vector<String> v;
+  ReadSection(section, v);
+  AssignStrings(idents, v);
+}
+
+void TRegIniFile::ReadSections(TStrings* sections) { GetKeyNames(sections); }
 
 void TRegIniFile::EraseSection(const String& section) {
   if (!GetCurrentKey() || section.empty() || !KeyExists(section)) return;

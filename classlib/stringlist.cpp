@@ -451,3 +451,15 @@ void TStringList::SetUpdateState(bool Updating) {
   if (Updating) Changing();
   else Changed();
 }
+
+void AssignStrings(TStrings* dest, const std::vector<String>& lines) {
+  dest->BeginUpdate();
+  try {
+    dest->Clear();
+    for (const String& line : lines) dest->Add(line);
+  } catch (...) {
+    dest->EndUpdate();
+    throw;
+  }
+  dest->EndUpdate();
+}

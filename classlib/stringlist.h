@@ -83,6 +83,9 @@ class TStrings : public TPersistent {
   int FUpdateCount = 0;
 };
 
+// Replaces the lines of `dest` with `lines`.
+void AssignStrings(TStrings* dest, const std::vector<String>& lines);
+
 class TStringList : public TStrings {
   HX_CLASS(TStringList, TStrings)
  public:

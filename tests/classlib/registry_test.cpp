@@ -8,6 +8,7 @@
 #include "classlib/files.h"
 #include "classlib/inifiles.h"
 #include "classlib/registry.h"
+#include "classlib/stringlist.h"
 #include "classlib/winapi.h"
 #include "test_paths.h"
 
@@ -138,6 +139,11 @@ TEST_F(RegistryTest, KeyPathsAreRelativeUnlessTheyStartWithABackslash) {
   Names keys;
   reg.GetKeyNames(keys);
   EXPECT_EQ(Sorted(keys), (Names{"Child", "Second"}));
+  TStringList keyList;
+  keyList.Add("stale");  // the list is replaced, not appended to
+  keyList.SetSorted(true);
+  reg.GetKeyNames(&keyList);
+  EXPECT_EQ(keyList.GetText(), "Child\r\nSecond\r\n");
 
   EXPECT_TRUE(reg.DeleteKey("Child"));  // with everything below it
   EXPECT_FALSE(reg.KeyExists("Child"));
@@ -245,6 +251,9 @@ TEST_F(IniFileTest, EntriesRoundTrip) {
   EXPECT_EQ(idents, (Names{"Name", "Count", "On"}));
   again.ReadSectionValues("Alias", lines);
   EXPECT_EQ(lines, (Names{"DATA=C:\\Data", "WORK=D:\\Work"}));
+  TStringList valueList;
+  again.ReadSectionValues("Alias", &valueList);
+  EXPECT_EQ(valueList.GetValue("WORK"), "D:\\Work");
 
   again.DeleteKey("Main", "Count");
   EXPECT_EQ(again.ReadInteger("Main", "Count", 9), 9);

@@ -22,19 +22,28 @@ function(horavox_link_whole target)
   endforeach()
 endfunction()
 
-# horavox_form_resources(<target> <text form>...)
+# horavox_form_resources(<target> <text form>... [DATA <folder>...] [DEPENDS <file or target>...])
 # Compiles text forms (resources/*.form) into binary form streams at build time with formc
 # and links each into <target> as an RCDATA resource named after its root's class in upper
-# case (TFORM1). Windows tree only.
+# case (TFORM1). Windows tree only. A form takes files made at build time by name:
+# @file(Angel.aal) becomes the bytes of the first Angel.aal found in the DATA folders (a
+# binary value, as "FileContents" takes it) and @size(Angel.aal) their count; DEPENDS names
+# what makes them.
 function(horavox_form_resources target)
   if(NOT HORAVOX_WINDOWS)
     return()
   endif()
+  cmake_parse_arguments(F "" "" "DATA;DEPENDS" ${ARGN})
   set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_forms)
   file(MAKE_DIRECTORY ${dir})
+  set(data_args "")
+  foreach(folder ${F_DATA})
+    horavox_host_path(host_folder ${folder})
+    list(APPEND data_args ${host_folder})
+  endforeach()
   set(includes "")
   set(outputs "")
-  foreach(form ${ARGN})
+  foreach(form ${F_UNPARSED_ARGUMENTS})
     get_filename_component(source ${form} ABSOLUTE)
     get_filename_component(stem ${form} NAME_WE)
     set(bin ${dir}/${stem}.bin)
@@ -43,8 +52,8 @@ function(horavox_form_resources target)
     horavox_host_path(host_bin ${bin})
     horavox_host_path(host_rc ${rc})
     add_custom_command(OUTPUT ${bin} ${rc}
-      COMMAND formc ${host_source} ${host_bin} ${host_rc} ${bin}
-      DEPENDS formc ${source}
+      COMMAND formc ${host_source} ${host_bin} ${host_rc} ${bin} ${data_args}
+      DEPENDS formc ${source} ${F_DEPENDS}
       COMMENT "Compiling the form ${form}"
       VERBATIM)
     string(APPEND includes "#include \"${rc}\"\n")
@@ -80,6 +89,10 @@ function(horavox_tests name)
   add_test(NAME ${test_name} COMMAND ${name}_tests --gtest_brief=1)
   if(T_SERIAL)
     set_tests_properties(${test_name} PROPERTIES RUN_SERIAL ON)
+  endif()
+  if(HORAVOX_WINDOWS)
+    # What the tests play goes nowhere (tools/wine-env.sh), also where there is no sound card.
+    set_tests_properties(${test_name} PROPERTIES ENVIRONMENT HORAVOX_CAPTURE=/dev/null)
   endif()
 endfunction()
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "classlib/codepage.h"
+#include "classlib/stringlist.h"
 #include "controls/lzrw.h"
 
 namespace {
@@ -118,4 +119,16 @@ void ReadFlaggedForm(TStream* stream, TMemoryStream* form, bool compressed) {
     stream->ReadBuffer(form->Memory(), size);
   }
   form->SetPosition(0);
+}
+
+void WriteFlaggedStrings(TStream* stream, TStrings* strings, bool compressed) {
+  TMemoryStream form;
+  strings->SaveToStream(&form);
+  WriteFlaggedForm(stream, &form, compressed);
+}
+
+void ReadFlaggedStrings(TStream* stream, TStrings* strings, bool compressed) {
+  TMemoryStream form;
+  ReadFlaggedForm(stream, &form, compressed);
+  strings->LoadFromStream(&form);
 }

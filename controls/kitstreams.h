@@ -6,6 +6,8 @@
 
 #include "classlib/streams.h"
 
+class TStrings;
+
 // Block stream: a 4-byte total (the bytes that follow it), then chunks, each a 4-byte
 // length and the chunk, every chunk holding the next up to LzrwChunkSize source bytes.
 // Raises EReadError when the source ends before `count` bytes.
@@ -29,3 +31,8 @@ String ReadShortString(TStream* stream);
 void WriteFlaggedForm(TStream* stream, TCustomMemoryStream* form, bool compressed);
 // Reads what WriteFlaggedForm wrote into `form` (cleared first), positioned at 0.
 void ReadFlaggedForm(TStream* stream, TMemoryStream* form, bool compressed);
+
+// A string list in its own stream form (TStrings::SaveToStream: UTF-8 lines with CRLF),
+// compressed or as a sized block. Reading replaces the list's lines.
+void WriteFlaggedStrings(TStream* stream, TStrings* strings, bool compressed);
+void ReadFlaggedStrings(TStream* stream, TStrings* strings, bool compressed);

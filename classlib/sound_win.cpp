@@ -1,0 +1,22 @@
+#include "classlib/sound.h"
+#include "classlib/winapi.h"
+
+#include <mmsystem.h>
+
+namespace {
+
+class TSystemSoundOutput : public TSoundOutput {
+ public:
+  ~TSystemSoundOutput() override { Stop(); }  // at exit: nothing may read freed bytes
+  bool PlayMemory(const void* Wave, std::size_t, unsigned Flags) override {
+    return PlaySoundW(static_cast<LPCWSTR>(Wave), nullptr, Flags) != FALSE;
+  }
+  void Stop() override { PlaySoundW(nullptr, nullptr, 0); }
+};
+
+}  // namespace
+
+TSoundOutput& SystemSoundOutput() {
+  static TSystemSoundOutput output;
+  return output;
+}

@@ -1,0 +1,160 @@
+#include "controls/kittimers.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "classlib/callbackguard.h"
+#include "classlib/format.h"
+#include "classlib/lists.h"
+
+HX_PUBLISH(TKitTimerItem, p) {}
+
+HX_PUBLISH(TKitTimerPool, p) {
+  p.Property("MinInterval", &TKitTimerPool::GetMinInterval, &TKitTimerPool::SetMinInterval).Default(1000);
+  p.Event("OnTimer", &TKitTimerPool::OnTimer);
+}
+
+// ---- TKitTimerItem ----
+
+TKitTimerItem::TKitTimerItem(TKitTimerPool* Pool, std::uint16_t Ident) : FPool(Pool), FIdent(Ident) {
+  if (!Pool) throw EInvalidOperation(ClassName() + ": Invalid Owner or List");
+  FTicks = std::max(1, FInterval / Pool->GetMinInterval());
+}
+
+void TKitTimerItem::SetEnabled(bool Value) {
+  if (Value == FEnabled) return;
+  if (Value && RepeatCount == 0) return;
+  FEnabled = Value;
+  FCounter = 0;
+}
+
+void TKitTimerItem::SetInterval(std::uint16_t Value) {
+  if (Value == FInterval) return;
+  TKitTimerInterval min = FPool->GetMinInterval();
+  if (Value % min != 0) return;
+  if (Value == 0) Value = min;
+  FInterval = Value;
+  FTicks = Value / min;
+  FCounter = 0;
+}
+
+void TKitTimerItem::Tick() {
+  if (!FEnabled) return;
+  FCounter = FCounter == std::numeric_limits<int>::max() ? 0 : FCounter + 1;
+  if (FCounter == RepeatCount) FEnabled = false;
+  if (Handler) Handler(FPool);
+  else if (FPool->OnTimer) FPool->OnTimer(FPool, FIdent, FCounter);
+}
+
+// ---- TKitTimerPool ----
+
+TKitTimerPool::TKitTimerPool(TComponent* AOwner) : TKitComponent(AOwner) {}
+
+TKitTimerPool::TKitTimerPool(TComponent* AOwner, TKitTimerInterval MinInterval)
+    : TKitComponent(AOwner), FMinInterval(MinInterval ? MinInterval : 1000) {}
+
+TKitTimerPool::~TKitTimerPool() { Activate(false); }
+
+void TKitTimerPool::SetMinInterval(TKitTimerInterval Value) {
+  if (Value == 0) return;
+  if (ComponentState().Contains(csLoading) || ComponentState().Contains(csDesigning)) FMinInterval = Value;
+}
+
+int TKitTimerPool::AddItem(std::uint16_t Ident, std::uint16_t Interval, TNotifyEvent Handler) {
+  if (FindItem(Ident)) throw Exception(Format(kListIndexErrorText, static_cast<int>(Ident)));
+  if (Interval % FMinInterval != 0 || Interval < FMinInterval)
+    throw Exception("Interval not compatible with MinInterval property!");
+  auto item = std::make_unique<TKitTimerItem>(this, Ident);
+  item->SetInterval(Interval);
+  item->Handler = std::move(Handler);
+  FItems.push_back(std::move(item));
+  try {
+    Activate(true);
+  } catch (...) {
+    FItems.pop_back();  // no half-added item
+    throw;
+  }
+  return static_cast<int>(FItems.size()) - 1;
+}
+
+void TKitTimerPool::RemoveItem(std::uint16_t Ident) {
+  TKitTimerItem* item = FindItem(Ident);
+  if (!item) return;
+  item->FEnabled = false;
+  item->Handler = nullptr;
+  item->FRemoved = true;
+  if (!FInTick) FreeRemoved();
+}
+
+TKitTimerItem* TKitTimerPool::FindItem(std::uint16_t Ident) const {
+  int i = IndexOfIdent(Ident);
+  return i < 0 ? nullptr : FItems[static_cast<size_t>(i)].get();
+}
+
+int TKitTimerPool::IndexOfIdent(std::uint16_t Ident) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i]->FIdent == Ident && !FItems[i]->FRemoved) return static_cast<int>(i);
+  return -1;
+}
+
+int TKitTimerPool::Count() const {
+  return static_cast<int>(std::count_if(FItems.begin(), FItems.end(), [](auto& i) { return !i->FRemoved; }));
+}
+
+int TKitTimerPool::EnabledCount() const {
+  return static_cast<int>(std::count_if(FItems.begin(), FItems.end(), [](auto& i) { return i->FEnabled; }));
+}
+
+void TKitTimerPool::Activate(bool Enable) {
+  if (ComponentState().Contains(csDesigning)) return;
+  FActive = false;
+  if (FTimer) {
+    FClock->StopTimer(FTimer);
+    FTimer = 0;
+  }
+  if (!Enable || EnabledCount() == 0) return;
+  try {
+    FClock = &Clock();
+    FTimer = FClock->StartTimer(FMinInterval, [this] { Tick(); });
+  } catch (const Exception&) {
+    throw EOutOfResources(kNoTimersText);
+  }
+  FTickCount = 1;
+  FActive = true;
+}
+
+void TKitTimerPool::Clear() {
+  Activate(false);
+  for (auto& item : FItems) {
+    item->FEnabled = false;
+    item->Handler = nullptr;
+    item->FRemoved = true;
+  }
+  if (!FInTick) FItems.clear();
+}
+
+void TKitTimerPool::FreeRemoved() {
+  std::erase_if(FItems, [](auto& i) { return i->FRemoved; });
+  if (FItems.empty()) Activate(false);
+}
+
+void TKitTimerPool::Tick() {
+  if (FInTick) return;
+  FInTick = true;
+  std::vector<std::exception_ptr> errors;
+  // Handlers may add and remove items: added ones join at the end, removed ones stay in
+  // place (marked) until the tick is over.
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    TKitTimerItem* item = FItems[i].get();
+    if (!item->FEnabled || FTickCount % item->FTicks != 0) continue;
+    try {
+      item->Tick();
+    } catch (...) {
+      errors.push_back(std::current_exception());
+    }
+  }
+  FTickCount = FTickCount == std::numeric_limits<std::int32_t>::max() ? 0 : FTickCount + 1;
+  FreeRemoved();
+  for (auto& e : errors) HandleCallbackException(e);
+  FInTick = false;
+}

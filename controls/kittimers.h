@@ -1,0 +1,110 @@
+#pragma once
+// The timer pool: the kit does not give each component a timer of its own. One pool runs
+// one timer that ticks every MinInterval milliseconds and multiplexes it over any number of
+// items, each firing every Interval milliseconds (a whole multiple of MinInterval), a set
+// number of times or endlessly. An item with ticks k = Interval / MinInterval fires on the
+// pool ticks that are multiples of k, counted from the start of the pool's timer.
+//
+// The pool's timer comes from the clock service (classlib/clock.h): under Windows a Win32
+// timer of the clock's hidden window, served by the message loop; in tests a virtual clock.
+//
+// A handler that raises does not stop the others: every due item fires, the tick count
+// advances, and the errors go to the callback exception handler after the tick (while the
+// tick's guard keeps a handler's message loop from ticking again). An item removed while
+// the pool ticks (also from its own handler) fires no more and is freed after the tick.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "classlib/clock.h"
+#include "controls/kitbase.h"
+
+using TKitTimerInterval = std::uint16_t;  // 1..65535 ms
+using TKitTimerPoolEvent = std::function<void(TObject* Sender, std::uint16_t Ident, int Counter)>;
+
+class TKitTimerPool;
+
+class TKitTimerItem : public TObject {
+  HX_CLASS(TKitTimerItem, TObject)
+ public:
+  // EInvalidOperation "TKitTimerItem: Invalid Owner or List" without a pool. Interval
+  // 1000, enabled, endless, no handler.
+  TKitTimerItem(TKitTimerPool* Pool, std::uint16_t Ident);
+
+  std::uint16_t Ident() const { return FIdent; }
+  // Times fired since the last enabling or change of interval.
+  int Counter() const { return FCounter; }
+  // Enabling an item whose RepeatCount is 0 is ignored; a change restarts Counter. (The
+  // pool's timer runs on regardless.)
+  bool GetEnabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+  // A value that is no multiple of the pool's MinInterval is ignored; 0 means MinInterval.
+  // A change restarts Counter.
+  std::uint16_t GetInterval() const { return FInterval; }
+  void SetInterval(std::uint16_t Value);
+  int Ticks() const { return FTicks; }
+
+  int RepeatCount = -1;  // -1: endless; reaching it disables the item
+  TNotifyEvent Handler;  // called with the pool as sender; without one, the pool's OnTimer
+
+  // One firing: counts, disables the item at RepeatCount, then calls the handler.
+  void Tick();
+
+ private:
+  friend class TKitTimerPool;
+  TKitTimerPool* FPool;
+  std::uint16_t FIdent;
+  int FCounter = 0;
+  bool FEnabled = true;
+  std::uint16_t FInterval = 1000;
+  int FTicks = 1;
+  bool FRemoved = false;  // removed during a tick, freed after it
+};
+
+class TKitTimerPool : public TKitComponent {
+  HX_CLASS(TKitTimerPool, TKitComponent)
+ public:
+  explicit TKitTimerPool(TComponent* AOwner);  // MinInterval 1000
+  TKitTimerPool(TComponent* AOwner, TKitTimerInterval MinInterval);
+  ~TKitTimerPool() override;
+
+  // Set only while the pool is being loaded (a running pool keeps its period); 0 is refused.
+  TKitTimerInterval GetMinInterval() const { return FMinInterval; }
+  void SetMinInterval(TKitTimerInterval Value);
+
+  // Adds an item and (re)starts the pool's timer, the tick count from 1; the item's index.
+  // Raises, adding nothing: Exception with the list-index text for an identifier in use,
+  // Exception "Interval not compatible with MinInterval property!" for an interval below
+  // MinInterval or no multiple of it, EOutOfResources "Нет доступных таймеров" when no timer
+  // can be started.
+  int AddItem(std::uint16_t Ident, std::uint16_t Interval, TNotifyEvent Handler);
+  // Disables the item, clears its handler and frees it; the pool stops with the last one.
+  void RemoveItem(std::uint16_t Ident);
+  TKitTimerItem* FindItem(std::uint16_t Ident) const;  // nullptr when absent
+  int IndexOfIdent(std::uint16_t Ident) const;         // -1 when absent
+  int Count() const;
+  int EnabledCount() const;
+  // Stops the timer; with Enable and an enabled item, starts it again (tick count 1).
+  // EOutOfResources when it cannot be started: the pool stays inactive.
+  void Activate(bool Enable);
+  bool Active() const { return FActive; }
+  void Clear();
+
+  TKitTimerPoolEvent OnTimer;
+
+ private:
+  void Tick();
+  void FreeRemoved();
+
+  TKitTimerInterval FMinInterval = 1000;
+  std::vector<std::unique_ptr<TKitTimerItem>> FItems;
+  TClockService* FClock = nullptr;  // the service the timer runs on
+  TTimerId FTimer = 0;
+  std::int32_t FTickCount = 0;
+  bool FActive = false;
+  bool FInTick = false;
+};
+
+// The class library's text for "no timer left".
+inline constexpr char kNoTimersText[] = "Нет доступных таймеров";

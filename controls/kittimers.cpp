@@ -38,12 +38,34 @@ void TKitTimerItem::SetInterval(std::uint16_t Value) {
   FCounter = 0;
 }
 
+void TKitTimerItem::SetHandler(TNotifyEvent Value) {
+  FHandler = std::move(Value);
+  if (FCalling) FHandlerSet = true;
+}
+
 void TKitTimerItem::Tick() {
   if (!FEnabled) return;
   FCounter = FCounter == std::numeric_limits<int>::max() ? 0 : FCounter + 1;
   if (FCounter == RepeatCount) FEnabled = false;
-  if (Handler) Handler(FPool);
-  else if (FPool->OnTimer) FPool->OnTimer(FPool, FIdent, FCounter);
+  if (!FHandler) {
+    if (FPool->OnTimer) FPool->OnTimer(FPool, FIdent, FCounter);
+    return;
+  }
+  // The running handler lives outside the item while it runs, so that it may clear or
+  // replace the item's handler (moving a std::function allocates nothing).
+  TNotifyEvent running = std::move(FHandler);
+  FHandler = nullptr;
+  FCalling = true;
+  FHandlerSet = false;
+  struct TRestore {
+    TKitTimerItem* Item;
+    TNotifyEvent& Running;
+    ~TRestore() {
+      Item->FCalling = false;
+      if (!Item->FHandlerSet && !Item->FRemoved) Item->FHandler = std::move(Running);
+    }
+  } restore{this, running};
+  running(FPool);
 }
 
 // ---- TKitTimerPool ----
@@ -66,7 +88,7 @@ int TKitTimerPool::AddItem(std::uint16_t Ident, std::uint16_t Interval, TNotifyE
     throw Exception("Interval not compatible with MinInterval property!");
   auto item = std::make_unique<TKitTimerItem>(this, Ident);
   item->SetInterval(Interval);
-  item->Handler = std::move(Handler);
+  item->SetHandler(std::move(Handler));
   FItems.push_back(std::move(item));
   try {
     Activate(true);
@@ -81,9 +103,9 @@ void TKitTimerPool::RemoveItem(std::uint16_t Ident) {
   TKitTimerItem* item = FindItem(Ident);
   if (!item) return;
   item->FEnabled = false;
-  item->Handler = nullptr;
+  item->SetHandler(nullptr);
   item->FRemoved = true;
-  if (!FInTick) FreeRemoved();
+  if (!FInTick && !item->FCalling) FreeRemoved();
 }
 
 TKitTimerItem* TKitTimerPool::FindItem(std::uint16_t Ident) const {
@@ -127,7 +149,7 @@ void TKitTimerPool::Clear() {
   Activate(false);
   for (auto& item : FItems) {
     item->FEnabled = false;
-    item->Handler = nullptr;
+    item->SetHandler(nullptr);
     item->FRemoved = true;
   }
   if (!FInTick) FItems.clear();

@@ -46,7 +46,10 @@ class TKitTimerItem : public TObject {
   int Ticks() const { return FTicks; }
 
   int RepeatCount = -1;  // -1: endless; reaching it disables the item
-  TNotifyEvent Handler;  // called with the pool as sender; without one, the pool's OnTimer
+  // Called with the pool as sender; without one, the pool's OnTimer is. A handler may
+  // replace or clear itself (or remove its item) while it runs.
+  const TNotifyEvent& GetHandler() const { return FHandler; }
+  void SetHandler(TNotifyEvent Value);
 
   // One firing: counts, disables the item at RepeatCount, then calls the handler.
   void Tick();
@@ -60,6 +63,9 @@ class TKitTimerItem : public TObject {
   std::uint16_t FInterval = 1000;
   int FTicks = 1;
   bool FRemoved = false;  // removed during a tick, freed after it
+  TNotifyEvent FHandler;
+  bool FCalling = false;     // the handler runs (moved out of FHandler meanwhile)
+  bool FHandlerSet = false;  // and was replaced while it ran
 };
 
 class TKitTimerPool : public TKitComponent {

@@ -3,6 +3,7 @@
 #include <random>
 #include <string>
 
+#include "classlib/stringlist.h"
 #include "controls/kitstreams.h"
 #include "controls/lzrw.h"
 
@@ -135,6 +136,41 @@ TEST(FlaggedRoutines, FormsTravelCompressedOrSized) {
   TMemoryStream form;
   EXPECT_THROW(ReadFlaggedForm(&corrupt, &form, false), EReadError);
   EXPECT_EQ(form.GetSize(), 0);
+}
+
+TEST(FlaggedRoutines, StringListsTravelCompressedOrSized) {
+  TStringList lines;
+  lines.Add("Записки");
+  lines.Add("");
+  lines.Add(RandomText(40000, 7));
+  lines.Add("last, with 'quotes'");
+  for (bool compressed : {false, true}) {
+    TStringStream s;
+    WriteFlaggedStrings(&s, &lines, compressed);
+    WriteFlag(&s, 9);
+    if (!compressed) {
+      // A sized block of the list's own stream form.
+      TMemoryStream form;
+      lines.SaveToStream(&form);
+      EXPECT_EQ(U32At(s.DataString(), 0), form.GetSize());
+      EXPECT_EQ(s.DataString().substr(4, form.GetSize()), StreamToString(&form));
+    }
+    s.SetPosition(0);
+    TStringList back;
+    back.Add("replaced");
+    ReadFlaggedStrings(&s, &back, compressed);
+    EXPECT_TRUE(back.Equals(&lines)) << compressed;
+    EXPECT_EQ(ReadFlag(&s), 9);
+  }
+  // An empty list is an empty block.
+  TStringList empty, back;
+  back.Add("x");
+  TStringStream s;
+  WriteFlaggedStrings(&s, &empty, false);
+  EXPECT_EQ(s.DataString(), std::string(4, '\0'));
+  s.SetPosition(0);
+  ReadFlaggedStrings(&s, &back, false);
+  EXPECT_EQ(back.Count(), 0);
 }
 
 }  // namespace

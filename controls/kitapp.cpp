@@ -97,17 +97,27 @@ void TKitApplication::RemoveTimer(std::uint16_t Ident) {
 // ---- The one object ----
 
 namespace {
-std::unique_ptr<TKitApplication> theApplication;
+
 TKitApplication* installedApplication = nullptr;
+
+std::unique_ptr<TKitApplication>& TheApplication() {
+  // The system clock comes first, so that it is still there when the application object's
+  // timer pool stops its timer at the program's end.
+  SystemClock();
+  static std::unique_ptr<TKitApplication> application;
+  return application;
+}
+
 }  // namespace
 
 TKitApplication* KitApplication() {
   if (installedApplication) return installedApplication;
-  if (!theApplication) theApplication = std::make_unique<TKitApplication>();
-  return theApplication.get();
+  auto& application = TheApplication();
+  if (!application) application = std::make_unique<TKitApplication>();
+  return application.get();
 }
 
-void FreeKitApplication() { theApplication.reset(); }
+void FreeKitApplication() { TheApplication().reset(); }
 
 TKitApplicationScope::TKitApplicationScope(TKitApplication& App) : FPrevious(installedApplication) {
   installedApplication = &App;

@@ -112,6 +112,8 @@ void TComponent::DestroyComponents() {
   // Each component removes itself from this owner as it goes, so the others hear of it.
   while (!FComponents.empty()) {
     TComponent* last = FComponents.back();
+    last->BeforeDestruction();
+    if (FComponents.empty() || FComponents.back() != last) continue;  // it went by itself
     last->Destroying();
     delete last;
   }

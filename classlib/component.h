@@ -45,6 +45,9 @@ class TComponent : public TPersistent {
   void DestroyComponents();
 
   TComponentState ComponentState() const { return FComponentState; }
+  // Runs before an owner frees this component, while the whole object still stands
+  // (forms fire OnDestroy here).
+  virtual void BeforeDestruction() {}
   // Marks this component and the ones it owns as being destroyed. The destructor does it
   // too; a destructor that must see the flag earlier calls it first.
   void Destroying();

@@ -1,0 +1,650 @@
+#include "classlib/forms.h"
+
+#include <algorithm>
+
+#include "classlib/application.h"
+#include "classlib/resstream.h"
+#include "classlib/text.h"
+
+HX_PUBLISH(TCustomForm, p) {}
+
+HX_PUBLISH(TForm, p) {
+  p.Property("ActiveControl", &TForm::GetActiveControl, &TForm::SetActiveControl);
+  p.Property("AutoSize", &TForm::GetAutoSize, &TForm::SetAutoSize).Default(false);
+  p.Property("BorderIcons", &TForm::GetBorderIcons, &TForm::SetBorderIcons)
+      .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
+  p.Property("BorderStyle", &TForm::GetBorderStyle, &TForm::SetBorderStyle).Default(bsSizeable);
+  p.Property("Caption", &TForm::GetCaption, &TForm::SetCaption).Default("");
+  p.Property("ClientHeight", &TForm::GetClientHeight, &TForm::SetClientHeight);
+  p.Property("ClientWidth", &TForm::GetClientWidth, &TForm::SetClientWidth);
+  p.Property("Color", &TForm::GetColor, &TForm::SetColor).Default(clBtnFace);
+  p.Property("Enabled", &TForm::GetEnabled, &TForm::SetEnabled).Default(true);
+  p.Property("Font", &TForm::GetFont, &TForm::SetFont);
+  p.Property("FormStyle", &TForm::GetFormStyle, &TForm::SetFormStyle).Default(fsNormal);
+  p.Property("Icon", &TForm::GetIcon, &TForm::SetIcon);
+  p.Property("KeyPreview", &TForm::GetKeyPreview, &TForm::SetKeyPreview).Default(false);
+  p.Property("PixelsPerInch", &TForm::GetPixelsPerInch, &TForm::SetPixelsPerInch);
+  p.Property("PopupMenu", &TForm::GetPopupMenu, &TForm::SetPopupMenu);
+  p.Property("Position", &TForm::GetPosition, &TForm::SetPosition).Default(poDesigned);
+  p.Property("ShowHint", &TForm::GetShowHint, &TForm::SetShowHint).Default(false);
+  p.Property("Visible", &TForm::GetVisible, &TForm::SetVisible).Default(false);
+  p.Property("WindowState", &TForm::GetWindowState, &TForm::SetWindowState).Default(wsNormal);
+  p.Event("OnActivate", &TForm::OnActivate);
+  p.Event("OnClick", &TForm::OnClick);
+  p.Event("OnClose", &TForm::OnClose);
+  p.Event("OnCloseQuery", &TForm::OnCloseQuery);
+  p.Event("OnCreate", &TForm::OnCreate);
+  p.Event("OnDblClick", &TForm::OnDblClick);
+  p.Event("OnDeactivate", &TForm::OnDeactivate);
+  p.Event("OnDestroy", &TForm::OnDestroy);
+  p.Event("OnDropFiles", &TForm::OnDropFiles);
+  p.Event("OnHide", &TForm::OnHide);
+  p.Event("OnKeyDown", &TForm::OnKeyDown);
+  p.Event("OnKeyPress", &TForm::OnKeyPress);
+  p.Event("OnKeyUp", &TForm::OnKeyUp);
+  p.Event("OnMouseDown", &TForm::OnMouseDown);
+  p.Event("OnMouseMove", &TForm::OnMouseMove);
+  p.Event("OnMouseUp", &TForm::OnMouseUp);
+  p.Event("OnPaint", &TForm::OnPaint);
+  p.Event("OnResize", &TForm::OnResize);
+  p.Event("OnShow", &TForm::OnShow);
+}
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) { Init(); }
+
+TCustomForm::TCustomForm(TComponent* AOwner, TCreateNewForm) : TWinControl(AOwner) {
+  FCreateNew = true;
+  Init();
+}
+
+void TCustomForm::Init() {
+  FIcon = std::make_unique<TIcon>();
+  FIcon->OnChange = [this](TObject*) { IconChanged(); };
+  FCanvas = std::make_unique<TControlCanvas>(this);
+  FPixelsPerInch = ScreenPixelsPerInch();
+  SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks});
+  SetParentColor(false);
+  SetParentFont(false);
+  SetColor(clBtnFace);
+  TControl::SetVisible(false);
+  SetBounds(0, 0, 320, 240);
+  GetScreen()->AddForm(this);
+}
+
+TCustomForm::~TCustomForm() {
+  Destroying();
+  if (TApplication* app = ExistingApplication()) app->FormDestroyed(this);
+  if (TScreen* screen = ExistingScreen()) screen->RemoveForm(this);
+}
+
+void TCustomForm::AfterConstruction() {
+  FFormState.Include(fsCreating);
+  try {
+    if (!FCreateNew && ClassType() != ClassOf<TForm>() && ClassType() != ClassOf<TCustomForm>()) {
+      TClass root = InheritsFrom(ClassOf<TForm>()) ? ClassOf<TForm>() : ClassOf<TCustomForm>();
+      if (!InitInheritedComponent(this, root))
+        throw EResNotFound("Resource " + UpperCase(ClassName()) + " not found");
+    }
+  } catch (...) {
+    FFormState.Exclude(fsCreating);
+    throw;
+  }
+  DoCreate();
+  FFormState.Exclude(fsCreating);
+  if (FFormState.Contains(fsVisible)) {
+    FFormState.Exclude(fsVisible);
+    Show();
+  }
+}
+
+void TCustomForm::BeforeDestruction() {
+  if (FDestroyFired) return;
+  FDestroyFired = true;
+  DoDestroy();
+}
+
+void TCustomForm::DoCreate() {
+  // An exception of OnCreate is reported, and the form is made all the same.
+  if (!OnCreate) return;
+  try {
+    OnCreate(this);
+  } catch (...) {
+    Application->HandleException(this);
+  }
+}
+
+void TCustomForm::DoDestroy() {
+  if (!OnDestroy) return;
+  try {
+    OnDestroy(this);
+  } catch (...) {
+    Application->HandleException(this);
+  }
+}
+
+void TCustomForm::Loaded() {
+  TWinControl::Loaded();
+  if (FLoadedClientWidth >= 0 || FLoadedClientHeight >= 0) {
+    int width = FLoadedClientWidth >= 0 ? FLoadedClientWidth : GetClientWidth();
+    int height = FLoadedClientHeight >= 0 ? FLoadedClientHeight : GetClientHeight();
+    FLoadedClientWidth = FLoadedClientHeight = -1;
+    SetClientSize(width, height);
+  }
+  if (FActiveControl && GetParentForm(FActiveControl) != this) FActiveControl = nullptr;
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+  TWinControl::Notification(AComponent, Operation);
+  if (Operation == opRemove) {
+    if (AComponent == FActiveControl) FActiveControl = nullptr;
+    if (AComponent == FFocusedControl) FFocusedControl = nullptr;
+  }
+}
+
+void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root) {
+  TWinControl::GetChildren(Proc, Root);
+  if (Root != this) return;
+  for (int i = 0; i < ComponentCount(); ++i)
+    if (!Components(i)->HasParent()) Proc(Components(i));
+}
+
+// ---- Styles ----
+
+void TCustomForm::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.Style &= ~static_cast<DWORD>(WS_CHILD | WS_GROUP | WS_TABSTOP | WS_VISIBLE | WS_DISABLED);
+  Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CONTROLPARENT);
+  if (!GetEnabled()) Params.Style |= WS_DISABLED;
+  Params.WndParent = GetApplication()->Handle();
+  Params.WindowClass.style = CS_DBLCLKS;
+  switch (FPosition) {
+    case poDefault:
+      Params.X = Params.Y = Params.Width = Params.Height = static_cast<int>(CW_USEDEFAULT);
+      break;
+    case poDefaultPosOnly: Params.X = Params.Y = static_cast<int>(CW_USEDEFAULT); break;
+    case poDefaultSizeOnly: Params.Width = Params.Height = static_cast<int>(CW_USEDEFAULT); break;
+    default: break;
+  }
+  switch (FBorderStyle) {
+    case bsNone: Params.Style |= WS_POPUP; break;
+    case bsSingle:
+    case bsToolWindow: Params.Style |= WS_CAPTION | WS_BORDER; break;
+    case bsSizeable:
+    case bsSizeToolWin: Params.Style |= WS_CAPTION | WS_THICKFRAME; break;
+    case bsDialog:
+      Params.Style |= WS_POPUP | WS_CAPTION;
+      Params.ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+      break;
+  }
+  if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin) Params.ExStyle |= WS_EX_TOOLWINDOW;
+  if (FBorderStyle != bsNone && FBorderIcons.Contains(biSystemMenu)) {
+    Params.Style |= WS_SYSMENU;
+    if (FBorderStyle != bsDialog && FBorderStyle != bsToolWindow && FBorderStyle != bsSizeToolWin) {
+      if (FBorderIcons.Contains(biMinimize)) Params.Style |= WS_MINIMIZEBOX;
+      if (FBorderIcons.Contains(biMaximize)) Params.Style |= WS_MAXIMIZEBOX;
+    }
+    if (FBorderStyle == bsDialog && FBorderIcons.Contains(biHelp)) Params.ExStyle |= WS_EX_CONTEXTHELP;
+  }
+  if (FFormStyle == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
+}
+
+void TCustomForm::CreateWnd() {
+  TWinControl::CreateWnd();
+  IconChanged();
+}
+
+void TCustomForm::ApplyStyles() {
+  // The border changes on the window itself: it stays the same window.
+  if (!HandleAllocated()) return;
+  TCreateParams params;
+  CreateParams(params);
+  HWND window = GetHandle();
+  const DWORD keepStyle = WS_VISIBLE | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  const DWORD keepExStyle = WS_EX_ACCEPTFILES | WS_EX_TOPMOST | WS_EX_LAYERED;
+  auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+  auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  SetWindowLongPtrW(window, GWL_STYLE, (style & keepStyle) | (params.Style & ~keepStyle));
+  SetWindowLongPtrW(window, GWL_EXSTYLE, (exStyle & keepExStyle) | (params.ExStyle & ~keepExStyle));
+  SetWindowPos(window, nullptr, 0, 0, 0, 0,
+               SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TCustomForm::SetFormStyle(TFormStyle Value) {
+  if (Value == FFormStyle) return;
+  TFormStyle old = FFormStyle;
+  FFormStyle = Value;
+  if (!HandleAllocated() || (Value != fsStayOnTop && old != fsStayOnTop)) return;
+  HWND window = GetHandle();
+  const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  SetWindowPos(window, Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+  if (Value != fsStayOnTop && (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+    // Wine keeps an owned window above its owner (and so topmost) when the owner sits right
+    // below it: let go of the owner for the move.
+    HWND owner = GetWindow(window, GW_OWNER);
+    SetWindowLongPtrW(window, GWLP_HWNDPARENT, 0);
+    SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+    SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+  }
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
+  if (Value == FBorderStyle) return;
+  FBorderStyle = Value;
+  ApplyStyles();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons Value) {
+  if (Value == FBorderIcons) return;
+  FBorderIcons = Value;
+  ApplyStyles();
+}
+
+void TCustomForm::IconChanged() {
+  if (!HandleAllocated()) return;
+  HICON icon = FIcon->Empty() ? nullptr : FIcon->GetHandle();
+  if (!icon) {
+    if (TApplication* app = ExistingApplication(); app && !app->GetIcon()->Empty()) icon = app->GetIcon()->GetHandle();
+  }
+  SendMessageW(GetHandle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(GetHandle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+// ---- Size and place ----
+
+TPoint TCustomForm::FrameSize() {
+  if (HandleAllocated()) {
+    RECT window{}, client{};
+    GetWindowRect(GetHandle(), &window);
+    ::GetClientRect(GetHandle(), &client);
+    if (!IsIconic(GetHandle())) return {(window.right - window.left) - client.right, (window.bottom - window.top) - client.bottom};
+  }
+  TCreateParams params;
+  CreateParams(params);
+  RECT r{0, 0, 0, 0};
+  AdjustWindowRectEx(&r, params.Style, FALSE, params.ExStyle);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+TRect TCustomForm::ClientRect() {
+  if (HandleAllocated() && !IsIconic(GetHandle())) return TWinControl::ClientRect();
+  TPoint frame = FrameSize();
+  return Rect(0, 0, std::max(GetWidth() - frame.X, 0), std::max(GetHeight() - frame.Y, 0));
+}
+
+void TCustomForm::SetClientSize(int Width, int Height) {
+  if (ComponentState().Contains(csLoading)) {
+    // The border style may come later in the form: sized once it is all read.
+    if (Width != GetClientWidth()) FLoadedClientWidth = Width;
+    if (Height != GetClientHeight()) FLoadedClientHeight = Height;
+  }
+  TPoint frame = FrameSize();
+  SetBounds(GetLeft(), GetTop(), Width + frame.X, Height + frame.Y);
+}
+
+TRect TCustomForm::NormalBounds() {
+  if (HandleAllocated()) {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    if (GetWindowPlacement(GetHandle(), &wp)) {
+      const RECT& r = wp.rcNormalPosition;
+      return Rect(r.left, r.top, r.right, r.bottom);
+    }
+  }
+  return GetBoundsRect();
+}
+
+void TCustomForm::ApplyPosition() {
+  int x = GetLeft(), y = GetTop();
+  TScreen* screen = GetScreen();
+  auto centreOn = [&](const TRect& area) {
+    x = area.Left + (area.Width() - GetWidth()) / 2;
+    y = area.Top + (area.Height() - GetHeight()) / 2;
+  };
+  switch (FPosition) {
+    case poScreenCenter: centreOn(Rect(0, 0, screen->Width(), screen->Height())); break;
+    case poDesktopCenter: centreOn(screen->DesktopRect()); break;
+    case poMainFormCenter:
+    case poOwnerFormCenter: {
+      TCustomForm* over = FPosition == poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : nullptr;
+      if (!over) over = GetApplication()->MainForm();
+      if (over && over != this) centreOn(over->GetBoundsRect());
+      else centreOn(Rect(0, 0, screen->Width(), screen->Height()));
+      break;
+    }
+    default: return;
+  }
+  SetBounds(std::max(x, 0), std::max(y, 0), GetWidth(), GetHeight());
+}
+
+// ---- Showing ----
+
+void TCustomForm::SetVisible(bool Value) {
+  if (ComponentState().Contains(csLoading) || FFormState.Contains(fsCreating)) {
+    // Shown once it is made.
+    if (Value) FFormState.Include(fsVisible);
+    else FFormState.Exclude(fsVisible);
+    return;
+  }
+  if (Value == GetVisible()) return;
+  if (FFormState.Contains(fsShowing)) throw EInvalidOperation("Cannot change Visible in OnShow or OnHide");
+  TWinControl::SetVisible(Value);
+}
+
+void TCustomForm::Show() {
+  SetVisible(true);
+  BringToFront();
+}
+
+void TCustomForm::BringToFront() {
+  if (HandleAllocated() && GetVisible()) {
+    SetWindowPos(GetHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetForegroundWindow(GetHandle());
+  }
+}
+
+void TCustomForm::UpdateShowing() {
+  bool showing = GetVisible() && (!GetParent() || GetParent()->Showing());
+  if (showing && !HandleAllocated()) CreateHandle();
+  if (showing != FShowing) {
+    FShowing = showing;
+    ShowingChanged();
+  }
+  for (int i = 0; i < ControlCount(); ++i)
+    if (auto* win = dynamic_cast<TWinControl*>(Controls(i))) win->UpdateShowing();
+}
+
+void TCustomForm::SetWindowVisibility() {
+  if (!HandleAllocated()) return;
+  struct TShowingFlag {
+    TFormState& S;
+    explicit TShowingFlag(TFormState& State) : S(State) { S.Include(fsShowing); }
+    ~TShowingFlag() { S.Exclude(fsShowing); }
+  };
+  if (FShowing) {
+    if (!FPositioned) {
+      FPositioned = true;
+      ApplyPosition();
+    }
+    {
+      TShowingFlag flag(FFormState);
+      DoShow();
+    }
+    static const int commands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
+    ShowWindow(GetHandle(), commands[FWindowState]);
+    if (FFormStyle == fsStayOnTop)
+      SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  } else {
+    {
+      TShowingFlag flag(FFormState);
+      DoHide();
+    }
+    ShowWindow(GetHandle(), SW_HIDE);
+  }
+}
+
+void TCustomForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+
+void TCustomForm::SetWindowState(TWindowState Value) {
+  if (Value == FWindowState) return;
+  FWindowState = Value;
+  if (HandleAllocated() && FShowing) {
+    static const int commands[] = {SW_SHOWNORMAL, SW_MINIMIZE, SW_SHOWMAXIMIZED};
+    ShowWindow(GetHandle(), commands[Value]);
+  }
+}
+
+// ---- Focus and activation ----
+
+void TCustomForm::SetActiveControl(TWinControl* Value) {
+  if (Value == FActiveControl) return;
+  bool loading = ComponentState().Contains(csLoading);
+  if (Value && (Value == this || GetParentForm(Value) != this || (!loading && !Value->CanFocus())))
+    throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  FActiveControl = Value;
+  if (!loading && FActive && Value) ::SetFocus(Value->GetHandle());
+}
+
+void TCustomForm::FocusControl(TWinControl* Control) {
+  if (!Control->CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  SetActiveControl(Control);
+  if (HandleAllocated() && FShowing) ::SetFocus(Control->GetHandle());
+}
+
+void TCustomForm::SetFocus() {
+  if (!GetVisible() || !GetEnabled()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
+  if (FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->GetHandle());
+  else ::SetFocus(GetHandle());
+}
+
+void TCustomForm::ControlFocused(TWinControl* Control) {
+  GetScreen()->SetActiveControl(Control);
+  if (Control == FFocusedControl) return;
+  TWinControl* old = FFocusedControl;
+  FFocusedControl = Control;
+  FActiveControl = Control;
+  if (old) old->DoExit();
+  if (FFocusedControl == Control) Control->DoEnter();
+}
+
+void TCustomForm::ControlRemoved(TControl* Control) {
+  auto inside = [Control](TWinControl* c) {
+    for (TControl* p = c; p; p = p->GetParent())
+      if (p == Control) return true;
+    return false;
+  };
+  if (FActiveControl && inside(FActiveControl)) FActiveControl = nullptr;
+  if (FFocusedControl && inside(FFocusedControl)) FFocusedControl = nullptr;
+}
+
+void TCustomForm::SetActive(bool Value) {
+  FActive = Value;
+  if (Value) {
+    GetScreen()->SetActiveForm(this);
+    if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
+    if (FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->GetHandle());
+    Activate();
+  } else {
+    Deactivate();
+  }
+}
+
+void TCustomForm::Activate() {
+  if (OnActivate) OnActivate(this);
+}
+
+void TCustomForm::Deactivate() {
+  if (OnDeactivate) OnDeactivate(this);
+}
+
+// ---- Closing ----
+
+bool TCustomForm::CloseQuery() {
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(this, canClose);
+  return canClose;
+}
+
+void TCustomForm::DoClose(TCloseAction& Action) {
+  if (OnClose) OnClose(this, Action);
+}
+
+void TCustomForm::Close() {
+  if (FFormState.Contains(fsModal)) {
+    FModalResult = mrCancel;
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = caHide;
+  DoClose(action);
+  if (action == caNone) return;
+  TApplication* app = ExistingApplication();
+  if (app && app->MainForm() == this) app->Terminate();
+  else if (action == caHide) Hide();
+  else if (action == caMinimize) SetWindowState(wsMinimized);
+  else Release();
+}
+
+void TCustomForm::Release() { PostMessageW(GetHandle(), CM_RELEASE, 0, 0); }
+
+namespace {
+
+// The other top-level windows of this thread that a modal form disables while it runs.
+struct TDisabledWindows {
+  HWND Except;
+  std::vector<HWND> Windows;
+};
+
+BOOL CALLBACK DisableWindow(HWND Window, LPARAM Param) {
+  auto* list = reinterpret_cast<TDisabledWindows*>(Param);
+  if (Window != list->Except && IsWindowVisible(Window) && IsWindowEnabled(Window)) {
+    list->Windows.push_back(Window);
+    EnableWindow(Window, FALSE);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+TModalResult TCustomForm::ShowModal() {
+  if (GetVisible() || !GetEnabled() || FFormState.Contains(fsModal) || FFormStyle == fsMDIChild)
+    throw EInvalidOperation("Cannot make a visible window modal");
+  if (GetCapture()) SendMessageW(GetCapture(), WM_CANCELMODE, 0, 0);
+  ReleaseCapture();
+  GetApplication()->CancelHint();
+  FFormState.Include(fsModal);
+  HWND activeWindow = GetActiveWindow();
+  TDisabledWindows disabled{GetHandle(), {}};
+  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
+  auto restore = [&] {
+    for (HWND w : disabled.Windows)
+      if (IsWindow(w)) EnableWindow(w, TRUE);
+    if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+    FFormState.Exclude(fsModal);
+  };
+  try {
+    Show();
+    FModalResult = mrNone;
+    TApplication* app = GetApplication();
+    do {
+      try {
+        app->HandleMessage();
+      } catch (...) {
+        app->HandleException(this);
+      }
+      if (app->Terminated()) FModalResult = mrCancel;
+      else if (FModalResult != mrNone) CloseModal();
+    } while (FModalResult == mrNone);
+    TModalResult result = FModalResult;
+    if (GetVisible()) Hide();
+    restore();
+    return result;
+  } catch (...) {
+    if (GetVisible()) Hide();
+    restore();
+    throw;
+  }
+}
+
+void TCustomForm::CloseModal() {
+  try {
+    TCloseAction action = caNone;
+    if (CloseQuery()) {
+      action = caHide;
+      DoClose(action);
+    }
+    if (action == caNone) FModalResult = mrNone;
+    else if (action == caFree) Release();
+  } catch (...) {
+    FModalResult = mrNone;
+    Application->HandleException(this);
+  }
+}
+
+// ---- Messages ----
+
+void TCustomForm::PaintWindow(HDC DC) {
+  FCanvas->Lock();
+  FCanvas->FreeHandle();
+  FCanvas->SetHandle(DC);
+  try {
+    Paint();
+  } catch (...) {
+    FCanvas->SetHandle(nullptr);
+    FCanvas->Unlock();
+    throw;
+  }
+  FCanvas->SetHandle(nullptr);
+  FCanvas->Unlock();
+}
+
+void TCustomForm::Paint() {
+  if (OnPaint) OnPaint(this);
+}
+
+void TCustomForm::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_PAINT: {
+      TControlState state = GetControlState();
+      SetControlState(state + TControlState{csCustomPaint});
+      TWinControl::Dispatch(Message);
+      SetControlState(GetControlState() - TControlState{csCustomPaint} + (state * TControlState{csCustomPaint}));
+      return;
+    }
+    case WM_CLOSE:
+      Close();
+      return;
+    case WM_SYSCOMMAND:
+      if ((Message.WParam & 0xFFF0) == SC_MINIMIZE && GetApplication()->MainForm() == this) {
+        GetApplication()->Minimize();
+        return;
+      }
+      DefaultHandler(Message);
+      return;
+    case WM_ACTIVATE: {
+      DefaultHandler(Message);
+      bool active = LOWORD(Message.WParam) != WA_INACTIVE;
+      if (active != FActive) SetActive(active);
+      return;
+    }
+    case WM_SIZE:
+      DefaultHandler(Message);
+      if (FShowing) {
+        if (Message.WParam == SIZE_MINIMIZED) FWindowState = wsMinimized;
+        else if (Message.WParam == SIZE_MAXIMIZED) FWindowState = wsMaximized;
+        else if (Message.WParam == SIZE_RESTORED) FWindowState = wsNormal;
+      }
+      return;
+    case WM_QUERYENDSESSION:
+      Message.Result = CloseQuery() ? 1 : 0;
+      return;
+    case CM_RELEASE:
+      BeforeDestruction();
+      delete this;  // nothing of this object is touched after it
+      return;
+    case CM_DIALOGKEY:
+      if (GetKeyState(VK_MENU) >= 0) {
+        auto key = static_cast<WORD>(Message.WParam);
+        if (key == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
+          SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
+          Message.Result = 1;
+          return;
+        }
+        if ((key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) && FActiveControl &&
+            FActiveControl->GetParent()) {
+          FActiveControl->GetParent()->SelectNext(FActiveControl, key == VK_RIGHT || key == VK_DOWN, false);
+          Message.Result = 1;
+          return;
+        }
+      }
+      TWinControl::Dispatch(Message);
+      return;
+    default:
+      TWinControl::Dispatch(Message);
+  }
+}

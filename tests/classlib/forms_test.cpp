@@ -1,0 +1,412 @@
+// Forms read from their form resources, with their controls in real windows: state,
+// painting, events bound by name, dialogs, the application object and its loop.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "classlib/application.h"
+#include "classlib/callbackguard.h"
+#include "classlib/dialogs.h"
+#include "classlib/stdctrls.h"
+#include "classlib/timers.h"
+#include "classlib/unicode.h"
+#include "gui_test_util.h"
+#include "test_paths.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+using namespace guitest;
+
+// A windowless box of one colour, opaque.
+class TTestBox : public TGraphicControl {
+  HX_CLASS(TTestBox, TGraphicControl)
+ public:
+  explicit TTestBox(TComponent* AOwner) : TGraphicControl(AOwner) {
+    SetControlStyle(GetControlStyle() + TControlStyle{csOpaque});
+    SetParentColor(false);
+  }
+
+ protected:
+  void Paint() override {
+    Canvas()->GetBrush()->SetColor(GetColor());
+    Canvas()->FillRect(ClientRect());
+  }
+};
+
+HX_PUBLISH(TTestBox, p) {
+  p.Property("Align", &TTestBox::GetAlign, &TTestBox::SetAlign).Default(alNone);
+  p.Property("Color", &TTestBox::GetColor, &TTestBox::SetColor);
+  p.Event("OnClick", &TTestBox::OnClick);
+}
+
+class TGuiTestForm : public TForm {
+  HX_CLASS(TGuiTestForm, TForm)
+ public:
+  using TForm::TForm;
+  TTestBox* Box1 = nullptr;
+  TLabel* Label1 = nullptr;
+  TLabel* Label2 = nullptr;
+  TButton* Button1 = nullptr;
+  TButton* Button2 = nullptr;
+  TButton* Button3 = nullptr;
+  TEdit* Edit1 = nullptr;
+  TTimer* Timer1 = nullptr;
+  std::vector<std::string> Log;
+  std::vector<String> Dropped;
+  TPoint DropPoint;
+
+  void FormCreate(TObject*) { Log.push_back("create"); }
+  void Button1Click(TObject* Sender) { Log.push_back("click " + static_cast<TComponent*>(Sender)->GetName()); }
+  void Button2Click(TObject*) { throw Exception("Кнопка сломалась"); }
+  void Label1Click(TObject*) { Log.push_back("label click"); }
+  void Label1MouseEnter(TObject*) { Log.push_back("label enter"); }
+  void Label1MouseLeave(TObject*) { Log.push_back("label leave"); }
+  void FormDropFiles(TObject*, const std::vector<String>& Files, TPoint Pos) {
+    Dropped = Files;
+    DropPoint = Pos;
+  }
+};
+
+HX_PUBLISH(TGuiTestForm, p) {
+  p.Field("Box1", &TGuiTestForm::Box1);
+  p.Field("Label1", &TGuiTestForm::Label1);
+  p.Field("Label2", &TGuiTestForm::Label2);
+  p.Field("Button1", &TGuiTestForm::Button1);
+  p.Field("Button2", &TGuiTestForm::Button2);
+  p.Field("Button3", &TGuiTestForm::Button3);
+  p.Field("Edit1", &TGuiTestForm::Edit1);
+  p.Field("Timer1", &TGuiTestForm::Timer1);
+  p.Handler("FormCreate", &TGuiTestForm::FormCreate);
+  p.Handler("Button1Click", &TGuiTestForm::Button1Click);
+  p.Handler("Button2Click", &TGuiTestForm::Button2Click);
+  p.Handler("Label1Click", &TGuiTestForm::Label1Click);
+  p.Handler("Label1MouseEnter", &TGuiTestForm::Label1MouseEnter);
+  p.Handler("Label1MouseLeave", &TGuiTestForm::Label1MouseLeave);
+  p.Handler("FormDropFiles", &TGuiTestForm::FormDropFiles);
+}
+
+// A form class without a form resource.
+class TNoResourceForm : public TForm {
+  HX_CLASS(TNoResourceForm, TForm)
+ public:
+  using TForm::TForm;
+};
+HX_PUBLISH(TNoResourceForm, p) {}
+
+// A form built in code.
+class TCodeForm : public TForm {
+  HX_CLASS(TCodeForm, TForm)
+ public:
+  explicit TCodeForm(TComponent* AOwner) : TForm(AOwner, CreateNew) {}
+};
+HX_PUBLISH(TCodeForm, p) {}
+
+namespace {
+
+TRect ChildRect(HWND Child) {
+  RECT r{};
+  GetWindowRect(Child, &r);
+  MapWindowPoints(nullptr, GetParent(Child), reinterpret_cast<POINT*>(&r), 2);
+  return Rect(r.left, r.top, r.right, r.bottom);
+}
+
+// The window's pixels as painted (its client area, or the whole window).
+std::unique_ptr<TBitmap> Capture(HWND Window, bool Whole) {
+  RECT r{};
+  if (Whole) GetWindowRect(Window, &r);
+  else GetClientRect(Window, &r);
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetSize(r.right - r.left, r.bottom - r.top);
+  HDC dc = Whole ? GetWindowDC(Window) : GetDC(Window);
+  BitBlt(bitmap->Canvas()->GetHandle(), 0, 0, bitmap->GetWidth(), bitmap->GetHeight(), dc, 0, 0, SRCCOPY);
+  ReleaseDC(Window, dc);
+  return bitmap;
+}
+
+class FormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form.reset(NewForm<TGuiTestForm>(Application));
+    form->Show();
+    PumpFor(100);
+  }
+  std::unique_ptr<TGuiTestForm> form;
+};
+
+TEST_F(FormTest, IsReadFromItsResourceWithItsControlsInWindows) {
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"create"}));
+  HWND window = form->GetHandle();
+  EXPECT_EQ(TextOf(window), L"Проверка форм");
+  EXPECT_EQ(GetWindow(window, GW_OWNER), Application->Handle());
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 320);
+  EXPECT_EQ(client.bottom, 170);
+  EXPECT_TRUE(IsWindowVisible(window));
+
+  ASSERT_NE(form->Button1, nullptr);
+  HWND button1 = form->Button1->GetHandle();
+  EXPECT_EQ(GetParent(button1), window);
+  EXPECT_EQ(TextOf(button1), L"&Нажми");
+  EXPECT_EQ(ChildRect(button1), Rect(10, 40, 100, 65));
+  EXPECT_TRUE(IsWindowVisible(button1));
+  EXPECT_EQ(GetWindowLongPtrW(button1, GWL_STYLE) & 0xF, BS_DEFPUSHBUTTON);
+  HWND button3 = form->Button3->GetHandle();
+  EXPECT_FALSE(IsWindowEnabled(button3));
+  EXPECT_FALSE(IsWindowVisible(button3));
+  EXPECT_EQ(TextOf(form->Edit1->GetHandle()), L"Текст");
+  EXPECT_EQ(ChildRect(form->Edit1->GetHandle()), Rect(10, 75, 190, 96));
+  EXPECT_EQ(form->Button1->GetFont()->GetName(), "Tahoma");  // the form's
+  ASSERT_NE(form->Timer1, nullptr);
+  EXPECT_FALSE(form->Timer1->Running());
+  // Tab order as read: Button2, Button1, Edit1.
+  EXPECT_EQ(form->FindNextControl(nullptr, true, true, false), form->Button2);
+  EXPECT_EQ(form->FindNextControl(form->Button2, true, true, false), form->Button1);
+  EXPECT_EQ(form->FindNextControl(form->Button1, true, true, false), form->Edit1);
+
+  // One picture for a person to look at; and what the parent paints under its children.
+  std::filesystem::path dir = std::filesystem::path(horavox::test::BinaryDir()) / "test-artifacts";
+  std::filesystem::create_directories(dir);
+  auto screenshot = Capture(window, true);
+  screenshot->SetPixelFormat(pf24bit);  // no alpha byte for viewers to misread
+  screenshot->SaveToFile((dir / "classlib-form.bmp").string());
+  auto pixels = Capture(window, false);
+  TCanvas* c = pixels->Canvas();
+  EXPECT_EQ(c->GetPixels(300, 150), clSilver);  // the form
+  EXPECT_EQ(c->GetPixels(250, 65), clBlue);     // the box
+  EXPECT_EQ(c->GetPixels(285, 35), clBlue);     // the box under the transparent label
+  EXPECT_EQ(c->GetPixels(85, 145), clYellow);   // an opaque label
+  int ink = 0;
+  for (int x = 210; x < 240; ++x)
+    for (int y = 20; y < 36; ++y) ink += c->GetPixels(x, y) != clBlue;
+  EXPECT_GT(ink, 5);  // the label's text over the box
+}
+
+TEST_F(FormTest, EventsBoundByNameFireOnMessages) {
+  HWND window = form->GetHandle();
+  SendMessageW(form->Button1->GetHandle(), BM_CLICK, 0, 0);
+  // A windowless label gets the mouse through its parent.
+  SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(220, 25));
+  SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(220, 25));
+  SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(220, 25));
+  SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(20, 160));
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"create", "click Button1", "label enter", "label click",
+                                                 "label leave"}));
+  // Enter in the edit presses the form's default button.
+  form->Log.clear();
+  HWND edit = form->Edit1->GetHandle();
+  PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+  PostMessageW(edit, WM_KEYUP, VK_RETURN, 0xC01C0001);
+  PumpUntil([&] { return !form->Log.empty(); }, 3000);
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"click Button1"}));
+  EXPECT_EQ(TextOf(edit), L"Текст");
+}
+
+TEST_F(FormTest, AnExceptionInAClickHandlerShowsOneDialogAndTheLoopGoesOn) {
+  std::vector<std::wstring> texts;
+  TDialogWatcher watcher(
+      GetCurrentThreadId(), [](HWND w) { return ClassOf(w) == L"#32770"; },
+      [&](HWND dialog) {
+        texts.push_back(MessageBoxText(dialog));
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+      });
+  PostMessageW(form->Button2->GetHandle(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return watcher.Seen() == 1; }));
+  PumpFor(300);
+  EXPECT_EQ(watcher.Seen(), 1);
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"Кнопка сломалась"}));
+
+  // The loop goes on; a silent abort shows nothing.
+  PostMessageW(form->Button1->GetHandle(), BM_CLICK, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return form->Log.size() == 2; }));
+  form->Button1->OnClick = [](TObject*) { Abort(); };
+  PostMessageW(form->Button1->GetHandle(), BM_CLICK, 0, 0);
+  PumpFor(300);
+  EXPECT_EQ(watcher.Seen(), 1);
+}
+
+TEST_F(FormTest, StayOnTopKeepsTheWindowAndItsDroppedFiles) {
+  form->SetAcceptFiles(true);
+  HWND window = form->GetHandle();
+  auto exStyle = [&] { return GetWindowLongPtrW(form->GetHandle(), GWL_EXSTYLE); };
+  EXPECT_TRUE(exStyle() & WS_EX_ACCEPTFILES);
+  form->SetFormStyle(fsStayOnTop);
+  EXPECT_EQ(form->GetHandle(), window);
+  EXPECT_TRUE(exStyle() & WS_EX_TOPMOST);
+  EXPECT_TRUE(exStyle() & WS_EX_ACCEPTFILES);
+
+  // Files dropped from the shell, with Cyrillic and blanks in their paths.
+  const wchar_t files[] = L"C:\\Музыка\\песня.wav\0Z:\\tmp\\b c.mp3\0";
+  HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + sizeof files);
+  auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+  header->pFiles = sizeof(DROPFILES);
+  header->pt = {5, 6};
+  header->fWide = TRUE;
+  std::memcpy(header + 1, files, sizeof files);
+  GlobalUnlock(drop);
+  PostMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  ASSERT_TRUE(PumpUntil([&] { return !form->Dropped.empty(); }));
+  EXPECT_EQ(form->Dropped, (std::vector<String>{"C:\\Музыка\\песня.wav", "Z:\\tmp\\b c.mp3"}));
+  EXPECT_EQ(form->DropPoint, Point(5, 6));
+
+  form->SetFormStyle(fsNormal);
+  EXPECT_EQ(form->GetHandle(), window);
+  EXPECT_FALSE(exStyle() & WS_EX_TOPMOST);
+
+  // A window made again keeps its text, its children, its region and the registration.
+  SetWindowRgn(window, CreateEllipticRgn(0, 0, 200, 150), TRUE);
+  SetWindowTextW(form->Edit1->GetHandle(), L"Набрано");
+  form->RecreateWnd();
+  EXPECT_NE(form->GetHandle(), window);
+  EXPECT_TRUE(IsWindowVisible(form->GetHandle()));
+  EXPECT_TRUE(exStyle() & WS_EX_ACCEPTFILES);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_NE(GetWindowRgn(form->GetHandle(), region), ERROR);
+  DeleteObject(region);
+  EXPECT_EQ(TextOf(form->GetHandle()), L"Проверка форм");
+  EXPECT_EQ(GetParent(form->Edit1->GetHandle()), form->GetHandle());
+  EXPECT_EQ(TextOf(form->Edit1->GetHandle()), L"Набрано");
+  EXPECT_EQ(form->Edit1->GetText(), "Набрано");
+}
+
+TEST_F(FormTest, AlignedChildrenFollowTheirParent) {
+  form->Box1->SetAlign(alBottom);
+  EXPECT_EQ(form->Box1->GetBoundsRect(), Rect(0, 110, 320, 170));
+  form->SetClientSize(400, 200);
+  EXPECT_EQ(form->Box1->GetBoundsRect(), Rect(0, 140, 400, 200));
+  form->Box1->SetAlign(alClient);
+  EXPECT_EQ(form->Box1->GetBoundsRect(), Rect(0, 0, 400, 200));
+}
+
+TEST(Forms, AClassWithoutAFormResourceRaises) {
+  try {
+    delete NewForm<TNoResourceForm>(Application);
+    ADD_FAILURE();
+  } catch (const EResNotFound& e) {
+    EXPECT_EQ(e.Message, "Resource TNORESOURCEFORM not found");
+  }
+}
+
+TEST(Forms, ModalDialogsReturnTheButtonPressed) {
+  auto clickOn = [](const std::wstring& caption, const std::wstring& button) {
+    return std::make_unique<TDialogWatcher>(
+        GetCurrentThreadId(), [caption](HWND w) { return TextOf(w) == caption; },
+        [button](HWND dialog) { PostMessageW(FindChildByText(dialog, button), BM_CLICK, 0, 0); });
+  };
+  {
+    auto watcher = clickOn(L"Confirmation", L"&No");
+    EXPECT_EQ(MessageDlg("Сохранить?", mtConfirmation, mbYesNoCancel), mrNo);
+  }
+  {
+    // Typed into the edit, then OK.
+    TDialogWatcher watcher(
+        GetCurrentThreadId(), [](HWND w) { return TextOf(w) == L"Напоминание"; },
+        [](HWND dialog) {
+          SendMessageW(FindChildByClass(dialog, L"TEdit"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"купить хлеб"));
+          PostMessageW(FindChildByText(dialog, L"OK"), BM_CLICK, 0, 0);
+        });
+    String value = "старое";
+    EXPECT_TRUE(InputQuery("Напоминание", "Введите напоминание", value));
+    EXPECT_EQ(value, "купить хлеб");
+  }
+  {
+    // Escape presses Cancel.
+    TDialogWatcher watcher(
+        GetCurrentThreadId(), [](HWND w) { return TextOf(w) == L"Напоминание"; },
+        [](HWND dialog) { PostMessageW(FindChildByClass(dialog, L"TEdit"), WM_KEYDOWN, VK_ESCAPE, 0x00010001); });
+    EXPECT_EQ(InputBox("Напоминание", "Введите напоминание", "как было"), "как было");
+  }
+  TCodeForm visible(Application);
+  visible.Show();
+  EXPECT_THROW(visible.ShowModal(), EInvalidOperation);
+}
+
+TEST(Application, HooksMinimiseAndRestoreListenersAndExceptions) {
+  TApplication* app = Application;
+  app->SetTitle("Хоравокс");
+  EXPECT_EQ(TextOf(app->Handle()), L"Хоравокс");
+  RECT r{};
+  GetWindowRect(app->Handle(), &r);
+  EXPECT_EQ(r.right - r.left, 0);
+  EXPECT_NE(app->ExeName().find("classlib_tests.exe"), String::npos);
+
+  // Hooks see the application window's messages first, in order; one may keep a message.
+  std::vector<std::string> seen;
+  int first = app->HookMainWindow([&](TMessage& m) {
+    if (m.Msg == WM_APP) seen.push_back("first");
+    return false;
+  });
+  int second = app->HookMainWindow([&](TMessage& m) {
+    if (m.Msg != WM_APP) return false;
+    seen.push_back("second");
+    m.Result = 42;
+    return true;
+  });
+  EXPECT_EQ(SendMessageW(app->Handle(), WM_APP, 0, 0), 42);
+  app->UnhookMainWindow(second);
+  EXPECT_EQ(SendMessageW(app->Handle(), WM_APP, 0, 0), 0);
+  app->UnhookMainWindow(first);
+  EXPECT_EQ(seen, (std::vector<std::string>{"first", "second", "first"}));
+
+  // Minimise and restore reach every listener.
+  std::vector<std::string> events;
+  int tray = app->OnMinimize.Add([&](TObject*) { events.push_back("tray minimised"); });
+  int clock = app->OnMinimize.Add([&](TObject*) { events.push_back("clock minimised"); });
+  int restored = app->OnRestore.Add([&](TObject*) { events.push_back("restored"); });
+  app->Minimize();
+  EXPECT_TRUE(IsIconic(app->Handle()));
+  app->Minimize();  // once only
+  app->OnMinimize.Remove(tray);
+  app->Restore();
+  EXPECT_FALSE(IsIconic(app->Handle()));
+  app->OnMinimize.Remove(clock);
+  app->OnRestore.Remove(restored);
+  ShowWindow(app->Handle(), SW_HIDE);
+  EXPECT_EQ(events, (std::vector<std::string>{"tray minimised", "clock minimised", "restored"}));
+
+  // OnException takes the place of the dialog; the silent abort reaches nobody.
+  std::vector<std::string> reported;
+  app->OnException = [&](TObject*, const std::exception& e) { reported.push_back(e.what()); };
+  HandleCallbackException(std::make_exception_ptr(EAbort()));
+  HandleCallbackException(std::make_exception_ptr(EConvertError("не время")));
+  try {
+    throw std::runtime_error("plain");
+  } catch (...) {
+    app->HandleException(nullptr);
+  }
+  app->OnException = nullptr;
+  EXPECT_EQ(reported, (std::vector<std::string>{"не время", "plain"}));
+}
+
+TEST(Application, TheFirstFormIsTheMainFormAndClosingItEndsTheLoop) {
+  DestroyApplication();  // a fresh application for this program's own loop
+  std::vector<std::string> log;
+  TCodeForm* main = nullptr;
+  TCodeForm* other = nullptr;
+  Application->CreateForm(main);
+  Application->CreateForm(other);
+  EXPECT_EQ(Application->MainForm(), main);
+  main->OnShow = [&](TObject*) { log.push_back("show"); };
+  main->OnCloseQuery = [&](TObject*, bool& canClose) {
+    log.push_back("close query");
+    canClose = true;
+  };
+  main->OnClose = [&](TObject*, TCloseAction& action) {
+    log.push_back(action == caHide ? "close" : "close?");
+  };
+  main->OnDestroy = [&](TObject*) { log.push_back("main destroyed"); };
+  other->OnDestroy = [&](TObject*) { log.push_back("other destroyed"); };
+  PostMessageW(main->GetHandle(), WM_CLOSE, 0, 0);
+  Application->Run();
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_TRUE(IsWindowVisible(main->GetHandle()));
+  DestroyApplication();
+  EXPECT_EQ(log, (std::vector<std::string>{"show", "close query", "close", "other destroyed", "main destroyed"}));
+  EXPECT_EQ(ExistingApplication(), nullptr);
+}
+
+}  // namespace

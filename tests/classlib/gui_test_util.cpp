@@ -1,0 +1,100 @@
+#include "gui_test_util.h"
+
+#include <vector>
+
+#include "classlib/application.h"
+
+namespace guitest {
+
+bool PumpUntil(const std::function<bool()>& Done, DWORD DeadlineMs) {
+  ULONGLONG end = GetTickCount64() + DeadlineMs;
+  while (!Done()) {
+    if (GetTickCount64() > end) return false;
+    Application->ProcessMessages();
+    if (!Done()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+  return true;
+}
+
+void PumpFor(DWORD Ms) {
+  ULONGLONG end = GetTickCount64() + Ms;
+  PumpUntil([&] { return GetTickCount64() > end; });
+}
+
+std::wstring ClassOf(HWND Window) {
+  wchar_t name[256] = {};
+  GetClassNameW(Window, name, 256);
+  return name;
+}
+
+std::wstring TextOf(HWND Window) {
+  // From another thread too: WM_GETTEXT is answered by the window's own thread, which
+  // may be busy; a watcher must not hang on it.
+  wchar_t text[1024] = {};
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(Window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000, &result);
+  return text;
+}
+
+namespace {
+struct TSearch {
+  std::wstring Text;
+  bool ByClass;
+  HWND Found = nullptr;
+};
+BOOL CALLBACK FindChild(HWND Window, LPARAM Param) {
+  auto* s = reinterpret_cast<TSearch*>(Param);
+  if ((s->ByClass ? ClassOf(Window) : TextOf(Window)) == s->Text) {
+    s->Found = Window;
+    return FALSE;
+  }
+  return TRUE;
+}
+}  // namespace
+
+HWND FindChildByText(HWND Parent, const std::wstring& Text) {
+  TSearch s{Text, false};
+  EnumChildWindows(Parent, FindChild, reinterpret_cast<LPARAM>(&s));
+  return s.Found;
+}
+
+HWND FindChildByClass(HWND Parent, const std::wstring& ClassName) {
+  TSearch s{ClassName, true};
+  EnumChildWindows(Parent, FindChild, reinterpret_cast<LPARAM>(&s));
+  return s.Found;
+}
+
+std::wstring MessageBoxText(HWND Dialog) {
+  HWND text = GetDlgItem(Dialog, 0xFFFF);
+  return text ? TextOf(text) : std::wstring();
+}
+
+TDialogWatcher::TDialogWatcher(DWORD ThreadId, std::function<bool(HWND)> Matches, TAct Act)
+    : FThreadId(ThreadId), FMatches(std::move(Matches)), FAct(std::move(Act)), FThread([this] { Run(); }) {}
+
+TDialogWatcher::~TDialogWatcher() {
+  FStop = true;
+  FThread.join();
+}
+
+void TDialogWatcher::Run() {
+  while (!FStop) {
+    std::vector<HWND> windows;
+    EnumThreadWindows(
+        FThreadId,
+        [](HWND w, LPARAM p) {
+          reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    for (HWND w : windows) {
+      if (FKnown.count(w) || !IsWindowVisible(w) || !FMatches(w)) continue;
+      FKnown.insert(w);
+      ++FSeen;
+      FAct(w);
+    }
+    Sleep(20);
+  }
+}
+
+}  // namespace guitest

@@ -1,0 +1,50 @@
+#pragma once
+// Helpers of the window tests: pumping the main thread's messages until something
+// happens, and a watcher thread that finds the dialogs the main thread shows and answers
+// them as a user would.
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "classlib/winapi.h"
+
+namespace guitest {
+
+// Handles the main thread's messages until Done() or the deadline; false on the deadline.
+bool PumpUntil(const std::function<bool()>& Done, DWORD DeadlineMs = 10000);
+// Handles messages for a while (so posted work and paints are done).
+void PumpFor(DWORD Ms);
+
+std::wstring ClassOf(HWND Window);
+std::wstring TextOf(HWND Window);
+// A child window with this text (buttons) or of this class; nullptr when none.
+HWND FindChildByText(HWND Parent, const std::wstring& Text);
+HWND FindChildByClass(HWND Parent, const std::wstring& ClassName);
+
+// Watches, from its own thread, for new visible top-level windows of a thread whose
+// caption or class matches, and acts on each once (as a user would answer a dialog).
+class TDialogWatcher {
+ public:
+  using TAct = std::function<void(HWND Window)>;
+  TDialogWatcher(DWORD ThreadId, std::function<bool(HWND)> Matches, TAct Act);
+  ~TDialogWatcher();
+  int Seen() const { return FSeen; }
+
+ private:
+  void Run();
+  DWORD FThreadId;
+  std::function<bool(HWND)> FMatches;
+  TAct FAct;
+  std::atomic<bool> FStop{false};
+  std::atomic<int> FSeen{0};
+  std::set<HWND> FKnown;
+  std::thread FThread;
+};
+
+// The text of a message box (its static text, control 0xFFFF).
+std::wstring MessageBoxText(HWND Dialog);
+
+}  // namespace guitest

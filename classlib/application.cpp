@@ -430,7 +430,8 @@ void TApplication::SetShowHint(bool Value) {
 }
 
 void TApplication::StopHintTimers() {
-  if (FHintClock) {
+  // Only on the service still in use: a test's virtual clock may be gone.
+  if (FHintClock && FHintClock == &Clock()) {
     if (FHintTimer) FHintClock->StopTimer(FHintTimer);
     if (FHintHideTimer) FHintClock->StopTimer(FHintHideTimer);
   }

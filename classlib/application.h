@@ -231,6 +231,10 @@ class TScreen : public TComponent {
   void RemoveForm(TCustomForm* Form);
   void SetActiveForm(TCustomForm* Form);
   void SetActiveControl(TWinControl* Control);
+  friend class TWinControl;
+  void ControlDestroyed(TWinControl* Control) {
+    if (FActiveControl == Control) FActiveControl = nullptr;
+  }
 
   std::vector<TCustomForm*> FForms;
   TCustomForm* FActiveForm = nullptr;

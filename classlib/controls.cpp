@@ -380,11 +380,7 @@ void TControl::SetParentShowHint(bool Value) {
   if (Value && FParent) Perform(CM_PARENTSHOWHINTCHANGED);
 }
 
-TControl* TControl::HintControl() {
-  for (TControl* c = this; c; c = c->FParent)
-    if (!c->FParentShowHint || !c->FParent) return c->FShowHint ? c : nullptr;
-  return nullptr;
-}
+TControl* TControl::HintControl() { return FShowHint ? this : nullptr; }
 
 void TControl::SetCursor(TCursor Value) {
   if (Value == FCursor) return;
@@ -671,6 +667,7 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FBrush(new TBru
 
 TWinControl::~TWinControl() {
   Destroying();
+  if (TScreen* screen = ExistingScreen(); screen && screen->ActiveControl() == this) screen->ControlDestroyed(this);
   if (FHandle) {
     // No more messages reach this object: its derived parts are gone already.
     HWND window = FHandle;
@@ -689,6 +686,7 @@ TWinControl::~TWinControl() {
     }
     DestroyWindow(window);
   }
+  if (GetParent()) GetParent()->RemoveControl(this);  // still a TWinControl to its parent
   while (!FControls.empty()) RemoveControl(FControls.back());
   if (FSavedRegion) DeleteObject(FSavedRegion);
   delete FBrush;
@@ -734,7 +732,10 @@ void TWinControl::RemoveControl(TControl* AControl) {
   auto* win = dynamic_cast<TWinControl*>(AControl);
   if (win && win->FHandle) win->DestroyHandle();
   FControls.erase(std::find(FControls.begin(), FControls.end(), AControl));
-  if (win) FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), win), FTabList.end());
+  // By address: a control being destroyed may no longer be a TWinControl.
+  FTabList.erase(std::remove_if(FTabList.begin(), FTabList.end(),
+                                [AControl](TWinControl* w) { return static_cast<TControl*>(w) == AControl; }),
+                 FTabList.end());
   if (FCaptureControl == AControl) FCaptureControl = nullptr;
   AControl->FParent = nullptr;
   if (win) win->FShowing = false;
@@ -966,9 +967,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     // the window did not report them (a hidden form, say).
     UpdateBoundsFromHandle();
   } else {
-    bool resized = AWidth != GetWidth() || AHeight != GetHeight();
     TControl::UpdateBoundsFromWindow(ALeft, ATop, AWidth, AHeight);
-    if (!resized) RequestAlign();
   }
 }
 
@@ -1442,7 +1441,8 @@ void TWinControl::Dispatch(TMessage& Message) {
 }
 
 void TWinControl::DefaultHandler(TMessage& Message) {
-  if (!FHandle) return;
+  // The control library's own messages mean nothing to a window class's procedure.
+  if (!FHandle || (Message.Msg >= CM_BASE && Message.Msg < 0xC000)) return;
   Message.Result = CallWindowProcW(FDefWndProc ? FDefWndProc : DefWindowProcW, FHandle, Message.Msg, Message.WParam,
                                    Message.LParam);
 }

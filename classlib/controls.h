@@ -238,7 +238,8 @@ class TControl : public TComponent {
   void Loaded() override;
   void ReadState(TReader* Reader) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
-  // The hint shown for this control: its own when ShowHint, as ParentShowHint gives.
+  // This control when its hint is shown (ShowHint, which follows the parent's with
+  // ParentShowHint), else nullptr.
   TControl* HintControl();
 
  private:

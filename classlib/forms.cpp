@@ -273,9 +273,9 @@ TRect TCustomForm::ClientRect() {
 
 void TCustomForm::SetClientSize(int Width, int Height) {
   if (ComponentState().Contains(csLoading)) {
-    // The border style may come later in the form: sized once it is all read.
-    if (Width != GetClientWidth()) FLoadedClientWidth = Width;
-    if (Height != GetClientHeight()) FLoadedClientHeight = Height;
+    // The border style may come later in the form: sized again once it is all read.
+    FLoadedClientWidth = Width;
+    FLoadedClientHeight = Height;
   }
   TPoint frame = FrameSize();
   SetBounds(GetLeft(), GetTop(), Width + frame.X, Height + frame.Y);

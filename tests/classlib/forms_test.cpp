@@ -89,6 +89,21 @@ HX_PUBLISH(TGuiTestForm, p) {
   p.Handler("FormDropFiles", &TGuiTestForm::FormDropFiles);
 }
 
+// A popup menu as the standard controls will have one: it is told what was clicked where.
+class TTestPopup : public TComponent, public TPopupMenuHook {
+  HX_CLASS(TTestPopup, TComponent)
+ public:
+  explicit TTestPopup(TComponent* AOwner) : TComponent(AOwner) {}
+  TControl* For = nullptr;
+  TPoint At;
+  bool PopupFor(TControl* Control, TPoint ScreenPos) override {
+    For = Control;
+    At = ScreenPos;
+    return true;
+  }
+};
+HX_PUBLISH(TTestPopup, p) {}
+
 // A form class without a form resource.
 class TNoResourceForm : public TForm {
   HX_CLASS(TNoResourceForm, TForm)
@@ -280,6 +295,56 @@ TEST_F(FormTest, AlignedChildrenFollowTheirParent) {
   EXPECT_EQ(form->Box1->GetBoundsRect(), Rect(0, 140, 400, 200));
   form->Box1->SetAlign(alClient);
   EXPECT_EQ(form->Box1->GetBoundsRect(), Rect(0, 0, 400, 200));
+}
+
+TEST_F(FormTest, ARightClickOpensThePopupMenuOfTheControlOrOfItsParent) {
+  auto* labelMenu = new TTestPopup(form.get());
+  auto* formMenu = new TTestPopup(form.get());
+  form->Label1->SetPopupMenu(labelMenu);
+  form->SetPopupMenu(formMenu);
+  TPoint onLabel = form->ClientToScreen({220, 25});
+  SendMessageW(form->GetHandle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->GetHandle()),
+               MAKELPARAM(onLabel.X, onLabel.Y));
+  EXPECT_EQ(labelMenu->For, form->Label1);
+  EXPECT_EQ(labelMenu->At, onLabel);
+  TPoint onButton = form->Button2->ClientToScreen({3, 3});
+  SendMessageW(form->Button2->GetHandle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->Button2->GetHandle()),
+               MAKELPARAM(onButton.X, onButton.Y));
+  EXPECT_EQ(formMenu->For, form->Button2);
+  // OnContextPopup may keep the menu shut; a menu that goes is let go.
+  formMenu->For = nullptr;
+  form->Button2->OnContextPopup = [](TObject*, TPoint, bool& handled) { handled = true; };
+  SendMessageW(form->Button2->GetHandle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->Button2->GetHandle()),
+               MAKELPARAM(onButton.X, onButton.Y));
+  EXPECT_EQ(formMenu->For, nullptr);
+  delete labelMenu;
+  EXPECT_EQ(form->Label1->GetPopupMenu(), nullptr);
+}
+
+TEST_F(FormTest, HintsFollowTheMouseOnTheClockService) {
+  TVirtualClock clock;
+  TClockScope scope(clock);
+  form->Button1->SetHint("Сказать время|Говорит, который час");
+  form->Button1->SetShowHint(true);
+  int hints = 0;
+  Application->OnHint = [&](TObject*) { ++hints; };
+  SendMessageW(form->Button1->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(Application->GetHint(), "Говорит, который час");
+  EXPECT_EQ(hints, 1);
+  clock.Advance(Application->GetHintPause() - 1);
+  EXPECT_TRUE(!Application->HintWindow() || !Application->HintWindow()->IsShown());
+  clock.Advance(1);
+  ASSERT_NE(Application->HintWindow(), nullptr);
+  EXPECT_TRUE(Application->HintWindow()->IsShown());
+  EXPECT_TRUE(IsWindowVisible(Application->HintWindow()->GetHandle()));
+  EXPECT_EQ(Application->HintWindow()->GetText(), "Сказать время");
+  clock.Advance(Application->GetHintHidePause());
+  EXPECT_FALSE(Application->HintWindow()->IsShown());
+  // Off to a control without a hint: the hint is empty again.
+  SendMessageW(form->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(300, 160));
+  EXPECT_EQ(Application->GetHint(), "");
+  EXPECT_EQ(hints, 2);
+  Application->OnHint = nullptr;
 }
 
 TEST(Forms, AClassWithoutAFormResourceRaises) {

@@ -303,6 +303,17 @@ TEST(Canvas, CopiesAndDrawsPicturesWithTransparency) {
   EXPECT_EQ(copy.Canvas()->GetPixels(0, 1), clWhite);
   EXPECT_EQ(copy.Canvas()->GetPixels(1, 0), clBlue);
 
+  // A bitmap as the brush's pattern.
+  TBitmap checker;
+  checker.SetSize(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) checker.Canvas()->SetPixels(x, y, (x + y) % 2 ? clBlack : clWhite);
+  TBitmap patterned;
+  patterned.SetSize(8, 8);
+  patterned.Canvas()->GetBrush()->SetBitmap(&checker);
+  patterned.Canvas()->FillRect(Rect(0, 0, 8, 8));
+  EXPECT_EQ(PixelsOf(patterned), PixelsOf(checker));
+
   // BrushCopy: the picture with its green replaced by the brush.
   TBitmap brushed;
   brushed.SetSize(2, 2);

@@ -204,6 +204,7 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (FAutoSize && !ComponentState().Contains(csLoading)) CanAutoSize(AWidth, AHeight);
   AWidth = std::max(AWidth, 0);
   AHeight = std::max(AHeight, 0);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
@@ -777,6 +778,22 @@ void TWinControl::Realign() {
   }
   --FAlignLevel;
   SetControlState(GetControlState() - TControlState{csAlignmentNeeded});
+  AdjustSize();  // an auto-sized control follows its children
+}
+
+bool TWinControl::CanAutoSize(int& NewWidth, int& NewHeight) {
+  // The client area just holds the visible children where they are.
+  int right = -1, bottom = -1;
+  for (TControl* c : FControls) {
+    if (!c->GetVisible() || c->GetAlign() == alClient) continue;
+    right = std::max(right, c->GetLeft() + c->GetWidth());
+    bottom = std::max(bottom, c->GetTop() + c->GetHeight());
+  }
+  if (right < 0) return false;
+  TRect client = ClientRect();
+  NewWidth = GetWidth() - client.Width() + right;
+  NewHeight = GetHeight() - client.Height() + bottom;
+  return true;
 }
 
 void TWinControl::AlignControls(TControl*, TRect& Rect) {
@@ -958,6 +975,7 @@ void TWinControl::Repaint() {
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (GetAutoSize() && !ComponentState().Contains(csLoading)) CanAutoSize(AWidth, AHeight);
   AWidth = std::max(AWidth, 0);
   AHeight = std::max(AHeight, 0);
   if (ALeft == GetLeft() && ATop == GetTop() && AWidth == GetWidth() && AHeight == GetHeight()) return;

@@ -226,7 +226,8 @@ class TControl : public TComponent {
   // Bounds came from outside (the window moved): store and realign without moving back.
   void UpdateBoundsFromWindow(int ALeft, int ATop, int AWidth, int AHeight);
   virtual void RequestAlign();
-  // Sizes the control to its content when AutoSize is on (labels, forms).
+  // Sizes the control to its content when AutoSize is on (a label to its text, a form or
+  // panel to its visible children); a size set meanwhile is replaced by that one.
   virtual void AdjustSize();
   virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
   virtual bool IsSizeStored() const { return true; }
@@ -406,6 +407,7 @@ class TWinControl : public TControl {
   void PaintControls(HDC DC, TControl* First);
   // Lays out aligned children in Rect (the client area to start with).
   virtual void AlignControls(TControl* AControl, TRect& Rect);
+  bool CanAutoSize(int& NewWidth, int& NewHeight) override;
   // Keys: OnKeyDown (the form's first when KeyPreview) and the rest.
   virtual void KeyDown(WORD& Key, TShiftState Shift);
   virtual void KeyUp(WORD& Key, TShiftState Shift);

@@ -297,6 +297,18 @@ TEST_F(FormTest, AlignedChildrenFollowTheirParent) {
   EXPECT_EQ(form->Box1->GetBoundsRect(), Rect(0, 0, 400, 200));
 }
 
+TEST_F(FormTest, AnAutoSizedFormHoldsItsVisibleChildren) {
+  form->SetAutoSize(true);
+  EXPECT_EQ(form->GetClientWidth(), 300);   // Box1's right edge
+  EXPECT_EQ(form->GetClientHeight(), 150);  // Label2's bottom
+  form->Box1->SetWidth(150);
+  EXPECT_EQ(form->GetClientWidth(), 350);
+  form->SetHeight(form->GetHeight() + 1);  // lays itself out again, at the same size
+  EXPECT_EQ(form->GetClientHeight(), 150);
+  form->Label2->Hide();
+  EXPECT_EQ(form->GetClientHeight(), 96);  // Edit1's bottom
+}
+
 TEST_F(FormTest, ARightClickOpensThePopupMenuOfTheControlOrOfItsParent) {
   auto* labelMenu = new TTestPopup(form.get());
   auto* formMenu = new TTestPopup(form.get());

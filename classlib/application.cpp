@@ -163,7 +163,12 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
   IconChanged();
 
   FPreviousHandler = SetCallbackExceptionHandler([](std::exception_ptr e) {
-    if (TApplication* app = ExistingApplication()) app->HandleException(e);
+    // A worker's exception is shown by the main thread, as every dialog is.
+    auto handle = [e] {
+      if (TApplication* app = ExistingApplication()) app->HandleException(e);
+    };
+    if (IsMainThread()) handle();
+    else TThread::Queue(nullptr, handle);
   });
   HWND handle = FHandle;
   SetWakeMainThread([handle] { PostMessageW(handle, WM_NULL, 0, 0); });
@@ -228,8 +233,7 @@ void TApplication::Run() {
   if (!FMainForm) return;
   if (FShowMainForm) {
     ShowWindow(FHandle, SW_SHOWNOACTIVATE);  // the task-bar button
-    if (FMainForm->GetWindowState() == wsMinimized) Minimize();
-    else FMainForm->Show();
+    FMainForm->Show();  // as its WindowState says
   }
   while (!FTerminate) {
     try {
@@ -453,8 +457,6 @@ void TApplication::MouseControlChanged(TControl* Control) {
   FHintClock = &Clock();
   FHintTimer = FHintClock->StartTimer(static_cast<std::uint32_t>(std::max(FHintPause, 1)), [this] { ShowHintNow(); });
 }
-
-void TApplication::HintMouseMessage(TControl*, TMessage&) {}
 
 void TApplication::ShowHintNow() {
   StopHintTimers();

@@ -146,9 +146,8 @@ class TApplication : public TComponent {
   TNotifyEventList OnMinimize;
   TNotifyEventList OnRestore;
 
-  // From the controls: the control under the mouse changed; a mouse move over a control.
+  // From the controls: the control under the mouse changed.
   void MouseControlChanged(TControl* Control);
-  void HintMouseMessage(TControl* Control, TMessage& Message);
 
  private:
   friend class TCustomForm;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 
 #include "classlib/application.h"
@@ -73,8 +74,9 @@ std::mutex windowsLock;
 std::unordered_map<HWND, TWinControl*> windows;
 thread_local TWinControl* creationControl = nullptr;
 // The default procedure of each window class we registered (a system class's for classes
-// built on one), by class atom.
+// built on one): by class atom for windows let go, by name for new windows.
 std::map<ATOM, WNDPROC> classDefaults;
+std::map<std::wstring, WNDPROC> classDefaultsByName;
 int nextControlId = 1;
 
 void Bind(HWND Window, TWinControl* Control) {
@@ -497,9 +499,6 @@ void TControl::WndProc(TMessage& Message) {
 
 void TControl::HandleMouse(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_MOUSEMOVE:
-      if (TApplication* app = ExistingApplication()) app->HintMouseMessage(this, Message);
-      break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (TApplication* app = ExistingApplication()) app->CancelHint();
@@ -1110,10 +1109,11 @@ void TWinControl::CreateWnd() {
     ATOM atom = RegisterClassExW(&wc);
     if (!atom) throw EOutOfResources("Cannot register the window class " + params.WinClassName);
     classDefaults[atom] = def;
+    classDefaultsByName[className] = def;
     FDefWndProc = def;
   } else {
-    auto it = classDefaults.find(static_cast<ATOM>(GetClassInfoExW(instance, className.c_str(), &existing)));
-    FDefWndProc = it == classDefaults.end() ? DefWindowProcW : it->second;
+    auto it = classDefaultsByName.find(className);
+    FDefWndProc = it == classDefaultsByName.end() ? DefWindowProcW : it->second;
   }
   CreateWindowHandle(params);
   if (!FHandle) throw EOutOfResources("Error creating window: " + SysErrorMessage(GetLastError()));

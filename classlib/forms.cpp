@@ -63,6 +63,7 @@ void TCustomForm::Init() {
   FCanvas = std::make_unique<TControlCanvas>(this);
   FPixelsPerInch = ScreenPixelsPerInch();
   SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks});
+  SetControlState(GetControlState() + TControlState{csCustomPaint});  // OnPaint, then the controls
   SetParentColor(false);
   SetParentFont(false);
   SetColor(clBtnFace);
@@ -589,13 +590,6 @@ void TCustomForm::Paint() {
 
 void TCustomForm::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_PAINT: {
-      TControlState state = GetControlState();
-      SetControlState(state + TControlState{csCustomPaint});
-      TWinControl::Dispatch(Message);
-      SetControlState(GetControlState() - TControlState{csCustomPaint} + (state * TControlState{csCustomPaint}));
-      return;
-    }
     case WM_CLOSE:
       Close();
       return;

@@ -297,6 +297,48 @@ TEST_F(FormTest, AlignedChildrenFollowTheirParent) {
   EXPECT_EQ(form->Box1->GetBoundsRect(), Rect(0, 0, 400, 200));
 }
 
+TEST_F(FormTest, KeysReachTheFormFirstWhenAskedAndTabMovesTheFocus) {
+  // Tab order Button2, Button1, Edit1: the first has the focus.
+  EXPECT_EQ(GetFocus(), form->Button2->GetHandle());
+  EXPECT_EQ(form->GetActiveControl(), form->Button2);
+  std::vector<std::string> keys;
+  form->Edit1->OnKeyDown = [&](TObject*, WORD& key, TShiftState) { keys.push_back("edit " + std::to_string(key)); };
+  form->Edit1->OnKeyPress = [&](TObject*, wchar_t& key) { keys.push_back("press " + std::to_string(key)); };
+  form->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+    keys.push_back("form " + std::to_string(key));
+    if (key == 'Q') key = 0;  // kept by the form
+  };
+  form->OnKeyPress = [&](TObject*, wchar_t& key) {
+    if (key == L'q') key = 0;  // the character it makes too
+  };
+  form->SetKeyPreview(true);
+  HWND edit = form->Edit1->GetHandle();
+  SendMessageW(edit, EM_SETSEL, 5, 5);
+  PostMessageW(edit, WM_KEYDOWN, 'Q', 0x00100001);
+  PostMessageW(edit, WM_KEYDOWN, 'W', 0x00110001);
+  PumpUntil([&] { return keys.size() == 4; }, 3000);
+  EXPECT_EQ(keys, (std::vector<std::string>{"form 81", "form 87", "edit 87", "press 119"}));
+  EXPECT_EQ(TextOf(edit), L"Текстw");
+
+  std::vector<std::string> moves;
+  form->Button2->OnExit = [&](TObject*) { moves.push_back("exit Button2"); };
+  form->Button1->OnEnter = [&](TObject*) { moves.push_back("enter Button1"); };
+  PostMessageW(form->Button2->GetHandle(), WM_KEYDOWN, VK_TAB, 0x000F0001);
+  PumpUntil([&] { return GetFocus() == form->Button1->GetHandle(); }, 3000);
+  EXPECT_EQ(GetFocus(), form->Button1->GetHandle());
+  EXPECT_EQ(form->GetActiveControl(), form->Button1);
+  EXPECT_EQ(moves, (std::vector<std::string>{"exit Button2", "enter Button1"}));
+
+  // A control added at run time gets its window at once.
+  auto* late = new TButton(form.get());
+  late->SetBounds(200, 100, 60, 25);
+  late->SetParent(form.get());
+  ASSERT_TRUE(late->HandleAllocated());
+  EXPECT_TRUE(IsWindowVisible(late->GetHandle()));
+  EXPECT_EQ(GetParent(late->GetHandle()), form->GetHandle());
+  EXPECT_EQ(form->FindNextControl(form->Edit1, true, true, false), late);
+}
+
 TEST_F(FormTest, AnAutoSizedFormHoldsItsVisibleChildren) {
   form->SetAutoSize(true);
   EXPECT_EQ(form->GetClientWidth(), 300);   // Box1's right edge

@@ -92,6 +92,21 @@ TEST(WaitWithMessages, AQuitEndsTheWaitAndStaysForTheLoop) {
   EXPECT_EQ(msg.wParam, 7u);
 }
 
+TEST(Application, ShowsAWorkersCallbackExceptionOnTheMainThread) {
+  DWORD reportedOn = 0;
+  std::string reported;
+  Application->OnException = [&](TObject*, const std::exception& e) {
+    reportedOn = GetCurrentThreadId();
+    reported = e.what();
+  };
+  std::thread worker([] { GuardCallback([] { throw Exception("from a worker"); }); });
+  worker.join();
+  ASSERT_TRUE(guitest::PumpUntil([&] { return !reported.empty(); }));
+  Application->OnException = nullptr;
+  EXPECT_EQ(reported, "from a worker");
+  EXPECT_EQ(reportedOn, GetCurrentThreadId());
+}
+
 TEST(UtilityWindow, AnExceptionOfItsProcedureGoesToTheHandler) {
   std::vector<std::string> reported;
   auto previous = SetCallbackExceptionHandler([&](std::exception_ptr e) {

@@ -10,6 +10,7 @@
 #include "classlib/callbackguard.h"
 #include "classlib/threads.h"
 #include "classlib/utilwindow.h"
+#include "caught_exceptions.h"
 #include "gui_test_util.h"
 
 namespace {
@@ -108,20 +109,10 @@ TEST(Application, ShowsAWorkersCallbackExceptionOnTheMainThread) {
 }
 
 TEST(UtilityWindow, AnExceptionOfItsProcedureGoesToTheHandler) {
-  std::vector<std::string> reported;
-  auto previous = SetCallbackExceptionHandler([&](std::exception_ptr e) {
-    try {
-      std::rethrow_exception(e);
-    } catch (const Exception& x) {
-      reported.push_back(x.Message);
-    }
-  });
-  {
-    TReceiver receiver;
-    SendMessageW(receiver.Window, WM_APP, 99, 0);
-  }
-  SetCallbackExceptionHandler(previous);
-  EXPECT_EQ(reported, (std::vector<std::string>{"from the window procedure"}));
+  horavox::test::TCaughtExceptions caught;
+  TReceiver receiver;
+  SendMessageW(receiver.Window, WM_APP, 99, 0);
+  EXPECT_EQ(caught.Messages, (std::vector<std::string>{"from the window procedure"}));
 }
 
 // A thread whose Execute is a function.

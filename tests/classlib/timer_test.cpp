@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/callbackguard.h"
+#include "caught_exceptions.h"
 #include "classlib/filer.h"
 #include "classlib/formtext.h"
 #include "classlib/timers.h"
@@ -98,23 +98,15 @@ TEST_F(TimerTest, AHandlerMayDisableItsTimerOrChangeItsInterval) {
 }
 
 TEST_F(TimerTest, AnExceptionOfTheHandlerIsReportedAndTheTimerGoesOn) {
-  std::vector<std::string> reported;
-  auto previous = SetCallbackExceptionHandler([&](std::exception_ptr e) {
-    try {
-      std::rethrow_exception(e);
-    } catch (const Exception& x) {
-      reported.push_back(x.Message);
-    }
-  });
+  horavox::test::TCaughtExceptions caught;
   auto timer = NewTimer(100);
   int calls = 0;
   timer->OnTimer = [&](TObject*) {
     if (++calls == 1) throw EConvertError("'25:00' is not a valid time");
   };
   clock.Advance(300);
-  SetCallbackExceptionHandler(previous);
   EXPECT_EQ(calls, 3);
-  EXPECT_EQ(reported, (std::vector<std::string>{"'25:00' is not a valid time"}));
+  EXPECT_EQ(caught.Messages, (std::vector<std::string>{"'25:00' is not a valid time"}));
 }
 
 TEST_F(TimerTest, ATimerReadFromAFormStartsOnlyOnceLoaded) {

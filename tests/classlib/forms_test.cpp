@@ -2,6 +2,7 @@
 // painting, events bound by name, dialogs, the application object and its loop.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -288,6 +289,31 @@ TEST_F(FormTest, StayOnTopKeepsTheWindowAndItsDroppedFiles) {
   EXPECT_EQ(form->Edit1->GetText(), "Набрано");
 }
 
+TEST_F(FormTest, BorderAndWindowStateChangeOnTheSameWindow) {
+  HWND window = form->GetHandle();
+  auto style = [&] { return GetWindowLongPtrW(window, GWL_STYLE); };
+  form->SetBorderStyle(bsNone);
+  EXPECT_EQ(form->GetHandle(), window);
+  EXPECT_FALSE(style() & WS_CAPTION);
+  EXPECT_TRUE(style() & WS_POPUP);
+  form->SetBorderStyle(bsSizeable);
+  EXPECT_TRUE(style() & WS_THICKFRAME);
+  form->SetBorderIcons({biSystemMenu});
+  EXPECT_FALSE(style() & WS_MINIMIZEBOX);
+
+  TRect normal = form->GetBoundsRect();
+  SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  PumpFor(50);
+  EXPECT_TRUE(IsIconic(window));
+  EXPECT_EQ(form->GetWindowState(), wsMinimized);
+  EXPECT_EQ(form->GetBoundsRect(), normal);  // the bounds it has when restored
+  EXPECT_EQ(form->NormalBounds(), normal);
+  form->SetWindowState(wsNormal);
+  PumpFor(50);
+  EXPECT_FALSE(IsIconic(window));
+  EXPECT_EQ(form->GetBoundsRect(), normal);
+}
+
 TEST_F(FormTest, AlignedChildrenFollowTheirParent) {
   form->Box1->SetAlign(alBottom);
   EXPECT_EQ(form->Box1->GetBoundsRect(), Rect(0, 110, 320, 170));
@@ -411,14 +437,18 @@ TEST(Forms, AClassWithoutAFormResourceRaises) {
 }
 
 TEST(Forms, ModalDialogsReturnTheButtonPressed) {
-  auto clickOn = [](const std::wstring& caption, const std::wstring& button) {
-    return std::make_unique<TDialogWatcher>(
-        GetCurrentThreadId(), [caption](HWND w) { return TextOf(w) == caption; },
-        [button](HWND dialog) { PostMessageW(FindChildByText(dialog, button), BM_CLICK, 0, 0); });
-  };
   {
-    auto watcher = clickOn(L"Confirmation", L"&No");
+    RECT shown{};
+    TDialogWatcher watcher(
+        GetCurrentThreadId(), [](HWND w) { return TextOf(w) == L"Confirmation"; },
+        [&](HWND dialog) {
+          GetWindowRect(dialog, &shown);
+          PostMessageW(FindChildByText(dialog, L"&No"), BM_CLICK, 0, 0);
+        });
     EXPECT_EQ(MessageDlg("Сохранить?", mtConfirmation, mbYesNoCancel), mrNo);
+    // In the middle of the screen.
+    EXPECT_LE(std::abs((shown.left + shown.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+    EXPECT_LE(std::abs((shown.top + shown.bottom) / 2 - GetSystemMetrics(SM_CYSCREEN) / 2), 1);
   }
   {
     // Typed into the edit, then OK.

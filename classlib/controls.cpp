@@ -1215,8 +1215,6 @@ void TWinControl::SetWindowVisibility() {
   else ShowWindow(FHandle, SW_HIDE);
 }
 
-void TWinControl::SetVisible(bool Value) { TControl::SetVisible(Value); }
-
 // ---- Messages ----
 
 bool TWinControl::IsControlMouseMsg(TMessage& Message) {

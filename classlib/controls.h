@@ -420,7 +420,6 @@ class TWinControl : public TControl {
   virtual void DropFiles(const std::vector<String>& Files, TPoint Pos);
   void ColorChanged() override;
   void SetTextValue(const String& Value) override;
-  void SetVisible(bool Value) override;
   void Loaded() override;
   void ReadState(TReader* Reader) override;
   void RequestAlign() override;

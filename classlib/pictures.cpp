@@ -602,8 +602,10 @@ std::size_t TBitmap::LoadBitmapFile(const std::uint8_t* Data, std::size_t Size) 
       if (Size - pos < sizeof masks) InvalidBitmap();
       std::memcpy(masks, Data + pos, sizeof masks);
       pos += sizeof masks;
-    } else {
+    } else if (headerSize >= sizeof(BITMAPINFOHEADER) + sizeof masks) {
       std::memcpy(masks, Data + sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER), sizeof masks);
+    } else {
+      InvalidBitmap();
     }
   }
   std::vector<RGBQUAD> table;

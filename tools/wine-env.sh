@@ -17,21 +17,27 @@ if [ -n "${HORAVOX_CAPTURE:-}" ]; then
   export ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:$_horavox_root/tools/alsa-capture.conf
 fi
 
+# The prefix's own settings; raise the version when they change, so existing prefixes
+# take them on at their next use.
+_horavox_prefix_version=2
 horavox_wine_prefix_ready() {
-  [ -f "$WINEPREFIX/.horavox-ready" ] && return 0
+  [ "$(cat "$WINEPREFIX/.horavox-ready" 2>/dev/null)" = "$_horavox_prefix_version" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.horavox-ready" ]; then
-      echo "wine-run: creating the Wine prefix $WINEPREFIX (once)" >&2
-      DISPLAY= "$WINE" wineboot -i >/dev/null 2>&1 || true
-      "$WINESERVER" -w
+    if [ "$(cat "$WINEPREFIX/.horavox-ready" 2>/dev/null)" != "$_horavox_prefix_version" ]; then
+      if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine-run: creating the Wine prefix $WINEPREFIX (once)" >&2
+        DISPLAY= "$WINE" wineboot -i >/dev/null 2>&1 || true
+        "$WINESERVER" -w
+      fi
       "$WINE" reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1
       "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-      # No window manager under Xvfb: Wine draws the window frames itself.
+      # No window manager under Xvfb: Wine manages the windows itself (and does not wait for
+      # a window manager to withdraw a hidden window).
       "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       "$WINESERVER" -w
-      touch "$WINEPREFIX/.horavox-ready"
+      echo "$_horavox_prefix_version" > "$WINEPREFIX/.horavox-ready"
     fi
   ) 9>"$WINEPREFIX.lock"
 }

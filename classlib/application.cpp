@@ -38,25 +38,6 @@ void DestroyApplication() {
   delete screen;
 }
 
-// ---- TNotifyEventList ----
-
-int TNotifyEventList::Add(TNotifyEvent Handler) {
-  FHandlers.emplace_back(FNext, std::move(Handler));
-  return FNext++;
-}
-
-void TNotifyEventList::Remove(int Token) {
-  FHandlers.erase(std::remove_if(FHandlers.begin(), FHandlers.end(), [Token](auto& h) { return h.first == Token; }),
-                  FHandlers.end());
-}
-
-void TNotifyEventList::operator()(TObject* Sender) const {
-  // A handler may add or remove others: call the ones there were.
-  auto handlers = FHandlers;
-  for (auto& [token, handler] : handlers)
-    if (handler) handler(Sender);
-}
-
 String GetShortHint(const String& Hint) {
   size_t bar = Hint.find('|');
   return bar == String::npos ? Hint : Hint.substr(0, bar);
@@ -357,7 +338,7 @@ int TApplication::MessageBox(const String& Text, const String& Caption, UINT Fla
 
 // ---- The application window ----
 
-int TApplication::HookMainWindow(TWindowHook Hook) {
+int TApplication::HookMainWindow(TMainWindowHook Hook) {
   FHooks.emplace_back(FNextHook, std::move(Hook));
   return FNextHook++;
 }

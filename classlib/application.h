@@ -29,21 +29,7 @@ using TExceptionEvent = std::function<void(TObject* Sender, const std::exception
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
 // A hook of the application window's messages: true when it handled the message.
-using TWindowHook = std::function<bool(TMessage& Message)>;
-
-// Several listeners of one notification, each added and removed by its token, called in
-// the order they were added.
-class TNotifyEventList {
- public:
-  int Add(TNotifyEvent Handler);
-  void Remove(int Token);
-  void operator()(TObject* Sender) const;
-  bool Empty() const { return FHandlers.empty(); }
-
- private:
-  std::vector<std::pair<int, TNotifyEvent>> FHandlers;
-  int FNext = 1;
-};
+using TMainWindowHook = std::function<bool(TMessage& Message)>;
 
 // The text before a '|' of a hint (the tool tip) and after it (the long text, for a
 // status line); a hint without '|' is both.
@@ -118,7 +104,7 @@ class TApplication : public TComponent {
   int MessageBox(const String& Text, const String& Caption = "", UINT Flags = MB_OK);
 
   // Hooks that see the application window's messages before it does, in the order added.
-  int HookMainWindow(TWindowHook Hook);
+  int HookMainWindow(TMainWindowHook Hook);
   void UnhookMainWindow(int Token);
 
   // Hints: the long hint of the control under the mouse (OnHint tells of a change), and
@@ -169,7 +155,7 @@ class TApplication : public TComponent {
   bool FShowMainForm = true;
   bool FTerminate = false;
   bool FActive = false;
-  std::vector<std::pair<int, TWindowHook>> FHooks;
+  std::vector<std::pair<int, TMainWindowHook>> FHooks;
   int FNextHook = 1;
   std::function<void(std::exception_ptr)> FPreviousHandler;
   int FFindGlobalToken = 0;

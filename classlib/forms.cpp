@@ -6,6 +6,27 @@
 #include "classlib/resstream.h"
 #include "classlib/text.h"
 
+// ---- TNotifyEventList ----
+
+int TNotifyEventList::Add(TNotifyEvent Handler) {
+  FHandlers.emplace_back(FNext, std::move(Handler));
+  return FNext++;
+}
+
+void TNotifyEventList::Remove(int Token) {
+  std::erase_if(FHandlers, [Token](auto& h) { return h.first == Token; });
+}
+
+void TNotifyEventList::operator()(TObject* Sender) const {
+  // A handler may add or remove others: call the ones there were, unless removed meanwhile
+  // (its listener may be gone).
+  auto handlers = FHandlers;
+  for (auto& [token, handler] : handlers) {
+    bool listed = std::any_of(FHandlers.begin(), FHandlers.end(), [t = token](auto& h) { return h.first == t; });
+    if (listed && handler) handler(Sender);
+  }
+}
+
 HX_PUBLISH(TCustomForm, p) {}
 
 HX_PUBLISH(TForm, p) {
@@ -192,6 +213,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
   IconChanged();
+  OnWindowCreated(this);
 }
 
 void TCustomForm::ApplyStyles() {

@@ -20,6 +20,8 @@
 // when its owner frees it, or through Release or a close with caFree. Windows only.
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "classlib/controls.h"
 #include "classlib/pictures.h"
@@ -36,6 +38,20 @@ using TFormState = TSet<TFormStateFlag>;
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+// Several listeners of one notification, each added and removed by its token, called in
+// the order they were added.
+class TNotifyEventList {
+ public:
+  int Add(TNotifyEvent Handler);
+  void Remove(int Token);
+  void operator()(TObject* Sender) const;
+  bool Empty() const { return FHandlers.empty(); }
+
+ private:
+  std::vector<std::pair<int, TNotifyEvent>> FHandlers;
+  int FNext = 1;
+};
 
 // Passed to a form's constructor: the form is built in code, without a form resource.
 struct TCreateNewForm {};
@@ -106,6 +122,9 @@ class TCustomForm : public TWinControl {
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
   TNotifyEvent OnDestroy;
+  // Told each time the form's window is made, again after RecreateWnd: components that
+  // work on the form's window (hooking it) take the new one here.
+  TNotifyEventList OnWindowCreated;
 
   void GetChildren(TGetChildProc Proc, TComponent* Root) override;
   void SetVisible(bool Value) override;

@@ -9,6 +9,8 @@
 #include "classlib/streams.h"
 #include "classlib/winapi.h"
 
+class TBitmap;
+
 // Fills `header` for `bitmap` at `colors` (size 40, planes 1, no compression, image size
 // of 32-bit aligned rows, other fields 0).
 void InitBitmapInfoHeader(HBITMAP bitmap, BITMAPINFOHEADER& header, int colors);
@@ -21,5 +23,6 @@ bool GetDIB(HBITMAP bitmap, HPALETTE palette, void* info, void* bits, int colors
 std::vector<std::uint8_t> MakeBitmapFile(HBITMAP bitmap, HPALETTE palette, int colors);
 // Writes the file image, with its 4-byte size first when `withSize` is set.
 void WriteBitmapFile(TStream* stream, HBITMAP bitmap, HPALETTE palette, int colors, bool withSize);
-// Writes the file image (a monochrome bitmap as 2 colours) and positions the stream at 0.
-void SaveBitmapAsDIB(TStream* stream, HBITMAP bitmap, HPALETTE palette, int colors);
+// Writes the bitmap's file image (a monochrome bitmap as 2 colours) and positions the
+// stream at 0.
+void SaveBitmapAsDIB(TStream* stream, TBitmap* bitmap, int colors);

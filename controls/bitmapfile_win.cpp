@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "classlib/pictures.h"
+
 namespace {
 
 const char* const InvalidBitmap = "Изображение Bitmap имеет неверный формат";
@@ -89,9 +91,11 @@ void WriteBitmapFile(TStream* stream, HBITMAP bitmap, HPALETTE palette, int colo
   stream->WriteBuffer(file.data(), static_cast<std::int64_t>(file.size()));
 }
 
-void SaveBitmapAsDIB(TStream* stream, HBITMAP bitmap, HPALETTE palette, int colors) {
-  BITMAP bm = BitmapInfo(bitmap);
-  if (bm.bmPlanes * bm.bmBitsPixel == 1) colors = 2;
-  WriteBitmapFile(stream, bitmap, palette, colors, false);
+void SaveBitmapAsDIB(TStream* stream, TBitmap* bitmap, int colors) {
+  if (bitmap->GetMonochrome()) colors = 2;
+  HBITMAP handle = bitmap->GetHandle();
+  HPALETTE palette = bitmap->GetPalette();
+  bitmap->FreeContext();  // GetDIBits wants it out of the canvas's context
+  WriteBitmapFile(stream, handle, palette, colors, false);
   stream->SetPosition(0);
 }

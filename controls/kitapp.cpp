@@ -64,11 +64,13 @@ TKitApplication::TKitApplication(const String& InstanceName) : TComponent(nullpt
   FTimerPool = new TKitTimerPool(this, 50);
   SetLogName("");
   FPerformanceFrequency = controls::detail::QueryPerformanceFrequency();
+  controls::detail::InstallHandCursor();
 }
 
 TKitApplication::~TKitApplication() {
   Destroying();
   DestroyComponents();  // the pool stops its timer before the mutex goes
+  controls::detail::DeleteBitmap(FCheckerBitmap);
   controls::detail::CloseInstanceMutex(FMutex);
 }
 

@@ -1,14 +1,23 @@
 #pragma once
 // The control kit's application object: one TKitApplication carries what the kit's
 // components share: the timer pool and its 250 timer slots, the settings-location object,
-// a single-instance mutex named after the executable, a log file name and the
-// performance-counter frequency.
+// a single-instance mutex named after the executable, a log file name, the
+// performance-counter frequency, a cached checker bitmap and the kit's hand cursor.
 #include <array>
 #include <cstdint>
 
+#include "classlib/colors.h"
 #include "controls/kitbase.h"
 #include "controls/kittimers.h"
 #include "controls/kitutils.h"
+
+class TBitmap;
+
+// The screen's cursor number of the kit's hand cursor (Screen->Cursors(crKitHand)): the
+// executable's cursor resource kKitHandCursorResource when it has one, else the system's
+// hand.
+inline constexpr int crKitHand = -255;
+inline constexpr int kKitHandCursorResource = 16548;
 
 HX_ENUM(TKitRegRootKey, rpClassesRoot, rpCurrentUser, rpLocalMachine, rpUsers, rpCurrentConfig, rpDynData);
 HX_ENUM(TKitIniTarget, itIniFile, itRegistry, itAuto);
@@ -79,6 +88,12 @@ class TKitApplication : public TComponent {
   void RemoveTimer(std::uint16_t Ident);
   TKitTimerItem* GetTimerItem(std::uint16_t Ident) const { return FTimerPool->FindItem(Ident); }
 
+  // An 8 × 8 brush pattern: the pixels where exactly one of x and y is odd in Color, the
+  // others white. Owned by the application object, which builds it on first use and again
+  // only when another colour is asked for (system colours compare by their present RGB;
+  // clNone counts as white). Windows only.
+  TBitmap* GetCheckerBrushBitmap(TColor Color);
+
  private:
   TKitIniCtrl* FIniCtrl;
   TKitTimerPool* FTimerPool;
@@ -87,6 +102,8 @@ class TKitApplication : public TComponent {
   bool FAlreadyRunning = false;
   std::int64_t FPerformanceFrequency = 0;
   String FLogFileName;
+  TBitmap* FCheckerBitmap = nullptr;
+  std::uint32_t FCheckerColor = 0x1FFFFFFF;  // the RGB it was built for
 };
 
 inline constexpr std::uint16_t kKitFirstTimerIdent = 0xFD01;
@@ -120,4 +137,7 @@ namespace controls::detail {
 std::intptr_t CreateInstanceMutex(const String& Name, bool& AlreadyExists);
 void CloseInstanceMutex(std::intptr_t Mutex);
 std::int64_t QueryPerformanceFrequency();
+// Sets the screen's cursor crKitHand.
+void InstallHandCursor();
+void DeleteBitmap(TBitmap* Bitmap);
 }  // namespace controls::detail

@@ -6,6 +6,7 @@
 
 #include "classlib/streams.h"
 
+class TBitmap;
 class TStrings;
 
 // Block stream: a 4-byte total (the bytes that follow it), then chunks, each a 4-byte
@@ -36,3 +37,11 @@ void ReadFlaggedForm(TStream* stream, TMemoryStream* form, bool compressed);
 // compressed or as a sized block. Reading replaces the list's lines.
 void WriteFlaggedStrings(TStream* stream, TStrings* strings, bool compressed);
 void ReadFlaggedStrings(TStream* stream, TStrings* strings, bool compressed);
+
+// A bitmap (Windows only). Colors -1: the bitmap's own stream form; 0: a bitmap file at
+// its own depth (16 and 32 bits as 24); 2, 16 or 256: a bitmap file of 1, 4 or 8 bits.
+// Compressed, a block stream of it (a monochrome bitmap as 2 colours); else a 4-byte length
+// and the bytes. A bitmap without a picture has no file of a colour count: Exception.
+void WriteFlaggedBitmap(TStream* stream, TBitmap* bitmap, bool compressed, int colors);
+// Replaces the bitmap's picture with the one read (none when the block is empty).
+void ReadFlaggedBitmap(TStream* stream, TBitmap* bitmap, bool compressed);

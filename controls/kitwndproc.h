@@ -1,22 +1,26 @@
 #pragma once
-// TKitWndProcComponent: the base of non-visual kit components that work on their form's
-// window by hooking its window procedure (the shaped form follows every resize this way).
-// Hooking goes through the class library's subclassing (classlib/subclass.h), so
+// TKitWndProcComponent: the base of non-visual kit components that work on their owner
+// form's window by hooking its window procedure (the shaped form follows every resize this
+// way). Hooking goes through the class library's subclassing (classlib/subclass.h), so
 // unhooking never cuts out a procedure hooked after ours.
 //
-// After the window's WM_DESTROY the component does none of its own handling any more but
-// still passes every message on, WM_NCDESTROY included; once the window is gone the
-// component is unhooked and hooks the next window it is given. Windows only.
+// The component hooks the form's window once loaded, when Enabled is turned on, and each
+// time the form makes its window (again after RecreateWnd). After the window's WM_DESTROY
+// it does none of its own handling any more but still passes every message on,
+// WM_NCDESTROY included; once the window is gone it is unhooked. Windows only.
+#include <cstdint>
+
+#include "classlib/messages.h"
 #include "classlib/subclass.h"
 #include "controls/kitbase.h"
 
+class TCustomForm;
+
 // One message as a hooked component sees it; WndProc stores the result in it.
-struct TKitMessage {
-  UINT Msg;
-  WPARAM WParam;
-  LPARAM LParam;
-  LRESULT Result;
-};
+using TKitMessage = TMessage;
+
+// What the owner form is, read when the component is made.
+enum TKitOwnerKind : std::uint8_t { okNormal = 0, okMDIChild = 1, okMDIForm = 2 };
 
 class TKitWndProcComponent : public TKitComponent {
   HX_CLASS(TKitWndProcComponent, TKitComponent)
@@ -24,24 +28,26 @@ class TKitWndProcComponent : public TKitComponent {
   explicit TKitWndProcComponent(TComponent* AOwner);
   ~TKitWndProcComponent() override;  // unhooks
 
-  // False when there is no window, it is hooked already, or a designer runs.
+  // False when there is no window, it is hooked already, or a designer runs. With
+  // HookMainWindow set it also hooks the application's window (MainWndHook).
   bool Hook();
   bool Unhook();
   bool Hooked() const { return FHook.Hooked(); }
+  bool MainWindowHooked() const { return FMainWindowHook != 0; }
 
-  // The window hooked: the owner form's. Until the class library's forms tell their
-  // window, the owner gives it with SetWindow (also when its window is made anew).
-  virtual HWND WindowHandle() { return FWindow; }
-  // Takes Window as the window to hook: unhooks the earlier one and, when enabled and
-  // loaded, hooks this one.
-  void SetWindow(HWND Window);
+  // The owner when it is a form, else nullptr.
+  TCustomForm* OwnerForm() const;
+  TKitOwnerKind OwnerKind() const { return FOwnerKind; }
+  // The window hooked: the owner form's, made if need be (but not while the form is being
+  // destroyed); nullptr without a form. The class library's MDI forms have no client
+  // window of their own, so an MDI form's own window is hooked whatever UseFrame says.
+  virtual HWND WindowHandle();
 
   // Turning it on hooks (InitHook), turning it off lets the descendant undo what it did
   // (RestoreHook); neither while loading.
   bool GetEnabled() const { return FEnabled; }
   void SetEnabled(bool Value);
-  // Also hook the application's main window through MainWndHook. Kept for descendants;
-  // it takes effect once the class library has its application object.
+  // Also hook the application's window through MainWndHook.
   bool HookMainWindow = false;
   // Hook an MDI form's own window rather than its client window.
   bool UseFrame = false;
@@ -50,7 +56,8 @@ class TKitWndProcComponent : public TKitComponent {
 
  protected:
   void Loaded() override;
-  // Messages of the application's main window; true lets them go on.
+  // Messages of the application's window, before it handles them: true lets a message go
+  // on, false keeps it (with Message.Result as the answer). The base lets everything go on.
   virtual bool MainWndHook(TKitMessage& Message);
   // Hooks when enabled and not hooked yet.
   virtual void InitHook();
@@ -64,9 +71,14 @@ class TKitWndProcComponent : public TKitComponent {
 
  private:
   LRESULT HookProc(UINT Msg, WPARAM WParam, LPARAM LParam);
+  void FormWindowCreated();
+  void UnhookMainWindow();
 
   TWindowHook FHook;
-  HWND FWindow = nullptr;
+  TKitOwnerKind FOwnerKind = okNormal;
+  int FFormListener = 0;   // our token in the owner form's OnWindowCreated
+  int FMainWindowHook = 0;  // our token with the application; 0 when not hooked
   bool FEnabled = true;
   bool FDestroying = false;
+  bool FHooking = false;  // Hook is making the form's window
 };

@@ -1,34 +1,79 @@
 #include "controls/kitwndproc.h"
 
+#include "classlib/application.h"
+
 HX_PUBLISH(TKitWndProcComponent, p) {}
 
 TKitWndProcComponent::TKitWndProcComponent(TComponent* AOwner) : TKitComponent(AOwner) {
   FHook.OnWindowDestroyed = [this] {
     FDestroying = false;
-    FWindow = nullptr;
+    UnhookMainWindow();
   };
+  if (TCustomForm* form = OwnerForm()) {
+    switch (form->GetFormStyle()) {
+      case fsMDIChild: FOwnerKind = okMDIChild; break;
+      case fsMDIForm: FOwnerKind = okMDIForm; break;
+      default: break;
+    }
+    FFormListener = form->OnWindowCreated.Add([this](TObject*) { FormWindowCreated(); });
+  }
 }
 
-TKitWndProcComponent::~TKitWndProcComponent() { Unhook(); }
+TKitWndProcComponent::~TKitWndProcComponent() {
+  Unhook();
+  // A form being destroyed has let go of its listeners already.
+  TCustomForm* form = OwnerForm();
+  if (form && !form->ComponentState().Contains(csDestroying)) form->OnWindowCreated.Remove(FFormListener);
+}
+
+TCustomForm* TKitWndProcComponent::OwnerForm() const { return dynamic_cast<TCustomForm*>(Owner()); }
+
+HWND TKitWndProcComponent::WindowHandle() {
+  TCustomForm* form = OwnerForm();
+  if (!form) return nullptr;
+  if (form->ComponentState().Contains(csDestroying)) return form->HandleAllocated() ? form->GetHandle() : nullptr;
+  return form->GetHandle();
+}
 
 bool TKitWndProcComponent::Hook() {
-  HWND window = WindowHandle();
-  if (!window || FHook.Hooked() || ComponentState().Contains(csDesigning)) return false;
+  if (FHooking || FHook.Hooked() || ComponentState().Contains(csDesigning)) return false;
+  HWND window;
+  // Making the form's window tells FormWindowCreated, which must not hook in between.
+  FHooking = true;
+  try {
+    window = WindowHandle();
+  } catch (...) {
+    FHooking = false;
+    throw;
+  }
+  FHooking = false;
+  if (!window) return false;
   FDestroying = false;
-  return FHook.Hook(window, [this](UINT Msg, WPARAM WParam, LPARAM LParam) { return HookProc(Msg, WParam, LParam); });
+  if (!FHook.Hook(window, [this](UINT Msg, WPARAM WParam, LPARAM LParam) { return HookProc(Msg, WParam, LParam); }))
+    return false;
+  if (HookMainWindow && !FMainWindowHook)
+    FMainWindowHook = Application->HookMainWindow([this](TMessage& Message) { return !MainWndHook(Message); });
+  return true;
 }
 
 bool TKitWndProcComponent::Unhook() {
   FHook.Unhook();
+  UnhookMainWindow();
   FDestroying = false;
   return true;
 }
 
-void TKitWndProcComponent::SetWindow(HWND Window) {
-  if (Window == FWindow && FHook.Hooked()) return;
-  Unhook();
-  FWindow = Window;
-  if (!ComponentState().Contains(csLoading)) InitHook();
+void TKitWndProcComponent::UnhookMainWindow() {
+  if (!FMainWindowHook) return;
+  if (TApplication* app = ExistingApplication()) app->UnhookMainWindow(FMainWindowHook);
+  FMainWindowHook = 0;
+}
+
+void TKitWndProcComponent::FormWindowCreated() {
+  if (FHooking) return;
+  const TComponentState state = ComponentState();
+  if (state.Contains(csLoading) || state.Contains(csDesigning) || state.Contains(csDestroying)) return;
+  InitHook();
 }
 
 void TKitWndProcComponent::SetEnabled(bool Value) {
@@ -58,7 +103,11 @@ LRESULT TKitWndProcComponent::HookProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TKitWndProcComponent::WndProc(TKitMessage& Message) {
-  if (Message.Msg == WM_DESTROY) FDestroying = true;
+  if (Message.Msg == WM_DESTROY) {
+    FDestroying = true;
+    // An MDI child lets go at once; its window still gets the message.
+    if (FOwnerKind == okMDIChild) Unhook();
+  }
   PassOn(Message);
 }
 

@@ -1,5 +1,6 @@
 #include "desktop/dsksysinfo.h"
 
+#include "classlib/application.h"
 #include "classlib/format.h"
 #include "classlib/registry.h"
 #include "classlib/unicode.h"
@@ -223,7 +224,7 @@ class TWindowsSystemCalls : public TDskSystemCalls {
   }
 
   void SystemCommand(std::uintptr_t Command) override {
-    if (HWND window = ApplicationWindow()) SendMessageW(window, WM_SYSCOMMAND, Command, 0);
+    SendMessageW(Application->Handle(), WM_SYSCOMMAND, Command, 0);
   }
 
   bool ShowTopLevelWindow(const String& ClassName, bool Show) override {
@@ -237,20 +238,6 @@ class TWindowsSystemCalls : public TDskSystemCalls {
   void MinimizeOtherWindows() override { EnumWindows(MinimizeOne, 0); }
 
  private:
-  // The application's window: until the class library has its application object, the
-  // first top-level window of this thread.
-  static HWND ApplicationWindow() {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM result) -> BOOL {
-          *reinterpret_cast<HWND*>(result) = window;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-  }
-
   // Another program's visible, titled main window: hidden, minimised, shown again. A hung
   // program cannot hold us up: its messages time out.
   static BOOL CALLBACK MinimizeOne(HWND window, LPARAM) {

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "classlib/pictures.h"
 #include "controls/bitmapfile.h"
+#include "controls/kitstreams.h"
 
 namespace {
 
@@ -123,10 +125,12 @@ TEST_F(BitmapFile, WritesWithOrWithoutItsSizeAndRefusesNoBitmap) {
 
 TEST_F(BitmapFile, SavesAMonochromeBitmapAsTwoColours) {
   const std::uint8_t rows[] = {0xA0, 0, 0x40, 0};  // 3 × 2, one word per row
-  HBITMAP mono = Own(CreateBitmap(3, 2, 1, 1, rows));
+  TBitmap mono;
+  mono.SetHandle(CreateBitmap(3, 2, 1, 1, rows));
+  ASSERT_TRUE(mono.GetMonochrome());
   TMemoryStream s;
   s.WriteBuffer("xx", 2);
-  SaveBitmapAsDIB(&s, mono, nullptr, 256);
+  SaveBitmapAsDIB(&s, &mono, 256);
   EXPECT_EQ(s.GetPosition(), 0);
   std::string d = StreamToString(&s);
   BITMAPINFOHEADER h;
@@ -135,6 +139,64 @@ TEST_F(BitmapFile, SavesAMonochromeBitmapAsTwoColours) {
   // Bottom-up rows: the bottom row (0x40) comes first.
   EXPECT_EQ(static_cast<std::uint8_t>(d[2 + 14 + 40 + 8]) & 0xE0, 0x40);
   EXPECT_EQ(static_cast<std::uint8_t>(d[2 + 14 + 40 + 8 + 4]) & 0xE0, 0xA0);
+}
+
+// A flagged bitmap read back is the bitmap written, at every colour count, compressed or
+// not, and the read stops where the block ends.
+TEST(FlaggedBitmap, RoundTripsAtEveryColourCount) {
+  // Colours every count keeps (the 16 and 256 colour tables hold these).
+  const TColor colours[] = {clBlack, clWhite, clRed, clLime, clBlue, clYellow};
+  struct Case {
+    int Colors;
+    int BitCount;  // of the bitmap file written; 0: none (the bitmap's own form)
+    bool KeepsColours;
+  } cases[] = {{-1, 0, true}, {0, 24, true}, {2, 1, false}, {16, 4, true}, {256, 8, true}};
+  TBitmap source;
+  source.SetSize(7, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 7; ++x) source.Canvas()->SetPixels(x, y, colours[(x + 2 * y) % 6]);
+  for (const Case& c : cases) {
+    for (bool compressed : {false, true}) {
+      SCOPED_TRACE("colours " + std::to_string(c.Colors) + (compressed ? " compressed" : ""));
+      TMemoryStream stream;
+      WriteFlaggedBitmap(&stream, &source, compressed, c.Colors);
+      WriteFlag(&stream, 0xA5);
+      std::string bytes = StreamToString(&stream);
+      if (!compressed && c.BitCount) {
+        // A DIB block: its length, then the bitmap file of the colour count.
+        std::uint32_t length;
+        std::memcpy(&length, bytes.data(), 4);
+        EXPECT_EQ(length, bytes.size() - 5);
+        EXPECT_EQ(bytes.substr(4, 2), "BM");
+        BITMAPINFOHEADER h;
+        std::memcpy(&h, bytes.data() + 4 + 14, sizeof h);
+        EXPECT_EQ(h.biBitCount, c.BitCount);
+      }
+
+      stream.SetPosition(0);
+      TBitmap back;
+      ReadFlaggedBitmap(&stream, &back, compressed);
+      EXPECT_EQ(ReadFlag(&stream), 0xA5);
+      ASSERT_EQ(back.GetWidth(), 7);
+      ASSERT_EQ(back.GetHeight(), 5);
+      for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x) {
+          TColor was = source.Canvas()->GetPixels(x, y), is = back.Canvas()->GetPixels(x, y);
+          // Two colours keep black and white, and make the others one of them.
+          if (c.KeepsColours || was == clBlack || was == clWhite) ASSERT_EQ(is, was) << x << "," << y;
+          else ASSERT_TRUE(is == clBlack || is == clWhite) << x << "," << y << ": " << is;
+        }
+    }
+  }
+  // A bitmap without a picture travels in its own form, and comes back empty.
+  TBitmap empty, back;
+  back.SetSize(2, 2);
+  TMemoryStream stream;
+  WriteFlaggedBitmap(&stream, &empty, false, -1);
+  EXPECT_EQ(stream.GetSize(), 4);
+  stream.SetPosition(0);
+  ReadFlaggedBitmap(&stream, &back, false);
+  EXPECT_TRUE(back.Empty());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/application.h"
 #include "classlib/unicode.h"
 #include "classlib/winapi.h"
 #include "desktop/dsksysinfo.h"
@@ -147,6 +148,21 @@ TEST_F(SystemManagerTest, StartsTheScreenSaverOnlyWhenOneIsInstalled) {
   system.ScreenSaverActive = true;
   EXPECT_TRUE(manager.StartScreenSaver());
   EXPECT_EQ(system.Log, (Log{"command " + std::to_string(SC_SCREENSAVE)}));
+}
+
+TEST(DskSystemCalls, SystemCommandsGoToTheApplicationWindow) {
+  // Another top-level window of this thread does not take the command in its place.
+  TForm form(nullptr, CreateNew);
+  form.HandleNeeded();
+  std::vector<std::uintptr_t> seen;
+  int hook = Application->HookMainWindow([&](TMessage& m) {
+    if (m.Msg != WM_SYSCOMMAND) return false;
+    seen.push_back(m.WParam);
+    return true;  // kept: no screen saver starts on the test's desktop
+  });
+  DskSystemCalls().SystemCommand(SC_SCREENSAVE);
+  Application->UnhookMainWindow(hook);
+  EXPECT_EQ(seen, (std::vector<std::uintptr_t>{SC_SCREENSAVE}));
 }
 
 TEST_F(SystemManagerTest, DesktopOptionsGoToTheSystemsParameters) {

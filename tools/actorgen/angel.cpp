@@ -6,7 +6,7 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
-void DrawBook(TCanvas& c, double x, double y, double phase, std::uint8_t cover, std::uint8_t paper, std::uint8_t ink) {
+void DrawBook(TFrameCanvas& c, double x, double y, double phase, std::uint8_t cover, std::uint8_t paper, std::uint8_t ink) {
   double open = std::min(phase, 1.0), w = 7 + 5 * open;
   c.FillRect(x - w - 1, y - 6, x + w + 1, y + 6, cover);
   c.FillRect(x - w, y - 5, x - 0.5, y + 5, paper);
@@ -15,7 +15,7 @@ void DrawBook(TCanvas& c, double x, double y, double phase, std::uint8_t cover, 
   if (phase > 1.5) c.FillPolygon({{x, y - 5}, {x + w * 0.7, y - 8}, {x + w * 0.7, y + 3}, {x, y + 5}}, paper);  // a page turning
 }
 
-void Draw(TCanvas& c, const TPose& p) {
+void Draw(TFrameCanvas& c, const TPose& p) {
   auto k = [&](TInk i) { return InkIndex(i, c.Transparent()); };
   const double bottom = 108;
   auto X = [&](double x, double y) { return x + p.Dx + p.Lean * (bottom - y); };

@@ -7,7 +7,7 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
-void Draw(TCanvas& c, const TPose& p) {
+void Draw(TFrameCanvas& c, const TPose& p) {
   auto k = [&](TInk i) { return InkIndex(i, c.Transparent()); };
   const double bottom = 124;
   auto X = [&](double x, double y) { return x + p.Dx + p.Lean * (bottom - y); };

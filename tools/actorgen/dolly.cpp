@@ -7,7 +7,7 @@ namespace {
 
 constexpr double Pi = 3.14159265358979323846;
 
-void Wool(TCanvas& c, double cx, double cy, double rx, double ry, std::uint8_t wool, std::uint8_t shade) {
+void Wool(TFrameCanvas& c, double cx, double cy, double rx, double ry, std::uint8_t wool, std::uint8_t shade) {
   for (int i = 0; i < 14; ++i) {
     double a = 2 * Pi * i / 14;
     c.FillCircle(cx + rx * std::cos(a), cy + ry * std::sin(a) + 2, 8.5, shade);
@@ -20,7 +20,7 @@ void Wool(TCanvas& c, double cx, double cy, double rx, double ry, std::uint8_t w
   for (int i = 0; i < 5; ++i) c.Arc(cx - 16 + 8 * i, cy - 4 + 5 * (i % 2), 3, 2.5, 0.1 * Pi, 0.9 * Pi, 0.45, shade);
 }
 
-void Draw(TCanvas& c, const TPose& p) {
+void Draw(TFrameCanvas& c, const TPose& p) {
   auto k = [&](TInk i) { return InkIndex(i, c.Transparent()); };
   const double bottom = 92;
   auto X = [&](double x, double y) { return x + p.Dx + p.Lean * (bottom - y); };

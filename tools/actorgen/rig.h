@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "actorbuild.h"
-#include "canvas.h"
+#include "framecanvas.h"
 
 // Colour roles; each character gives them its own colours. The palette index of a role
 // skips the character's transparent index.
@@ -51,7 +51,7 @@ struct TRig {
   std::uint8_t Transparent = 0;
   std::array<std::array<std::uint8_t, 3>, inkCount> Colours{};
   TPt Head{};                  // where sleep letters rise from (figure facing the viewer)
-  std::function<void(TCanvas&, const TPose&)> Draw;
+  std::function<void(TFrameCanvas&, const TPose&)> Draw;
   std::string SignatureSound;  // the sound of the short greeting (record 3)
   std::vector<int> Moves;      // move categories it has (46..53)
   std::vector<int> LookGroups; // direction groups besides the moves: 11, 21, 38
@@ -62,8 +62,8 @@ struct TRig {
 TActor BuildActor(const TRig& rig);
 
 // Shared drawing helpers.
-void DrawFace(TCanvas& c, const TPose& p, double cx, double cy, double eyeGap, double size);
-void DrawSparkle(TCanvas& c, double x, double y, double r);
+void DrawFace(TFrameCanvas& c, const TPose& p, double cx, double cy, double eyeGap, double size);
+void DrawSparkle(TFrameCanvas& c, double x, double y, double r);
 
 TRig AngelRig();
 TRig AnnRig();

@@ -32,7 +32,7 @@ class TScripts {
   explicit TScripts(const TRig& rig) : R(rig) {}
 
   std::vector<std::uint8_t> Render(const TPose& p) const {
-    TCanvas c(R.Width, R.Height, R.Transparent);
+    TFrameCanvas c(R.Width, R.Height, R.Transparent);
     if (p.Reveal > 0) {
       R.Draw(c, p);
       c.Outline(InkIndex(inkOutline, R.Transparent));
@@ -336,14 +336,14 @@ TActor BuildActor(const TRig& rig) {
   return actor;
 }
 
-void DrawSparkle(TCanvas& c, double x, double y, double r) {
+void DrawSparkle(TFrameCanvas& c, double x, double y, double r) {
   std::uint8_t ink = InkIndex(inkSparkle, c.Transparent());
   c.Line(x - r, y, x + r, y, 0.6, ink);
   c.Line(x, y - r, x, y + r, 0.6, ink);
   c.FillCircle(x, y, 1.2, ink);
 }
 
-void DrawFace(TCanvas& c, const TPose& p, double cx, double cy, double gap, double size) {
+void DrawFace(TFrameCanvas& c, const TPose& p, double cx, double cy, double gap, double size) {
   auto k = [&](TInk i) { return InkIndex(i, c.Transparent()); };
   double lx = p.LookX * 1.6 * size, ly = p.LookY * 1.4 * size;
   for (int side : {-1, 1}) {

@@ -8,9 +8,9 @@ struct TPt {
   double X, Y;
 };
 
-class TCanvas {
+class TFrameCanvas {
  public:
-  TCanvas(int width, int height, std::uint8_t transparent);
+  TFrameCanvas(int width, int height, std::uint8_t transparent);
 
   int Width() const { return FWidth; }
   int Height() const { return FHeight; }

@@ -1,22 +1,22 @@
-#include "canvas.h"
+#include "framecanvas.h"
 
 #include <algorithm>
 #include <cmath>
 
-TCanvas::TCanvas(int width, int height, std::uint8_t transparent)
+TFrameCanvas::TFrameCanvas(int width, int height, std::uint8_t transparent)
     : FWidth(width), FHeight(height), FTransparent(transparent),
       FPixels(static_cast<std::size_t>(width * height), transparent) {}
 
-void TCanvas::Put(int x, int y, std::uint8_t c) {
+void TFrameCanvas::Put(int x, int y, std::uint8_t c) {
   if (x >= 0 && y >= 0 && x < FWidth && y < FHeight) FPixels[static_cast<std::size_t>(y * FWidth + x)] = c;
 }
 
-void TCanvas::FillRect(double x0, double y0, double x1, double y1, std::uint8_t c) {
+void TFrameCanvas::FillRect(double x0, double y0, double x1, double y1, std::uint8_t c) {
   for (int y = static_cast<int>(std::ceil(y0 - 0.5)); y + 0.5 <= y1; ++y)
     for (int x = static_cast<int>(std::ceil(x0 - 0.5)); x + 0.5 <= x1; ++x) Put(x, y, c);
 }
 
-void TCanvas::FillEllipse(double cx, double cy, double rx, double ry, std::uint8_t c, double angle) {
+void TFrameCanvas::FillEllipse(double cx, double cy, double rx, double ry, std::uint8_t c, double angle) {
   if (rx <= 0 || ry <= 0) return;
   double r = std::max(rx, ry), ca = std::cos(angle), sa = std::sin(angle);
   for (int y = static_cast<int>(std::floor(cy - r)); y <= static_cast<int>(std::ceil(cy + r)); ++y)
@@ -27,9 +27,9 @@ void TCanvas::FillEllipse(double cx, double cy, double rx, double ry, std::uint8
     }
 }
 
-void TCanvas::CutEllipse(double cx, double cy, double rx, double ry) { FillEllipse(cx, cy, rx, ry, FTransparent); }
+void TFrameCanvas::CutEllipse(double cx, double cy, double rx, double ry) { FillEllipse(cx, cy, rx, ry, FTransparent); }
 
-void TCanvas::FillPolygon(const std::vector<TPt>& points, std::uint8_t c) {
+void TFrameCanvas::FillPolygon(const std::vector<TPt>& points, std::uint8_t c) {
   if (points.size() < 3) return;
   double top = points[0].Y, bottom = points[0].Y;
   for (const TPt& p : points) top = std::min(top, p.Y), bottom = std::max(bottom, p.Y);
@@ -47,7 +47,7 @@ void TCanvas::FillPolygon(const std::vector<TPt>& points, std::uint8_t c) {
   }
 }
 
-void TCanvas::Line(double x0, double y0, double x1, double y1, double r, std::uint8_t c) {
+void TFrameCanvas::Line(double x0, double y0, double x1, double y1, double r, std::uint8_t c) {
   double dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
   for (int y = static_cast<int>(std::floor(std::min(y0, y1) - r)); y <= static_cast<int>(std::ceil(std::max(y0, y1) + r)); ++y)
     for (int x = static_cast<int>(std::floor(std::min(x0, x1) - r)); x <= static_cast<int>(std::ceil(std::max(x0, x1) + r)); ++x) {
@@ -58,7 +58,7 @@ void TCanvas::Line(double x0, double y0, double x1, double y1, double r, std::ui
     }
 }
 
-void TCanvas::Arc(double cx, double cy, double rx, double ry, double a0, double a1, double r, std::uint8_t c) {
+void TFrameCanvas::Arc(double cx, double cy, double rx, double ry, double a0, double a1, double r, std::uint8_t c) {
   const int steps = 12;
   for (int i = 0; i < steps; ++i) {
     double t0 = a0 + (a1 - a0) * i / steps, t1 = a0 + (a1 - a0) * (i + 1) / steps;
@@ -66,7 +66,7 @@ void TCanvas::Arc(double cx, double cy, double rx, double ry, double a0, double 
   }
 }
 
-void TCanvas::Outline(std::uint8_t c) {
+void TFrameCanvas::Outline(std::uint8_t c) {
   std::vector<std::uint8_t> before = FPixels;
   auto drawn = [&](int x, int y) {
     return x >= 0 && y >= 0 && x < FWidth && y < FHeight && before[static_cast<std::size_t>(y * FWidth + x)] != FTransparent;
@@ -76,11 +76,11 @@ void TCanvas::Outline(std::uint8_t c) {
       if (!drawn(x, y) && (drawn(x - 1, y) || drawn(x + 1, y) || drawn(x, y - 1) || drawn(x, y + 1))) Put(x, y, c);
 }
 
-void TCanvas::FlipHorizontal() {
+void TFrameCanvas::FlipHorizontal() {
   for (int y = 0; y < FHeight; ++y) std::reverse(FPixels.begin() + y * FWidth, FPixels.begin() + (y + 1) * FWidth);
 }
 
-void TCanvas::ScaleFromBottom(double f) {
+void TFrameCanvas::ScaleFromBottom(double f) {
   std::vector<std::uint8_t> before = FPixels;
   Clear();
   if (f <= 0) return;
@@ -91,7 +91,7 @@ void TCanvas::ScaleFromBottom(double f) {
   }
 }
 
-void TCanvas::CutAbove(int fromRow) {
+void TFrameCanvas::CutAbove(int fromRow) {
   for (int y = 0; y < std::min(fromRow, FHeight); ++y)
     std::fill(FPixels.begin() + y * FWidth, FPixels.begin() + (y + 1) * FWidth, FTransparent);
 }

@@ -91,3 +91,20 @@ std::wstring Utf8ToWide(const std::string& s) { return ToUtf16<wchar_t>(s); }
 std::string WideToUtf8(const std::wstring& s) { return FromUtf16(s); }
 std::u16string Utf8ToUtf16(const std::string& s) { return ToUtf16<char16_t>(s); }
 std::string Utf16ToUtf8(const std::u16string& s) { return FromUtf16(s); }
+
+std::u32string Utf8ToUtf32(std::string_view s) {
+  std::u32string out;
+  size_t pos = 0;
+  bool valid = true;
+  while (pos < s.size()) {
+    char32_t c = NextUtf8Char(s, pos, valid);
+    out.push_back(valid ? c : U'\uFFFD');
+  }
+  return out;
+}
+
+std::string Utf32ToUtf8(const std::u32string& s) {
+  std::string out;
+  for (char32_t c : s) AppendUtf8(out, c);
+  return out;
+}

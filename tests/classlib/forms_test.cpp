@@ -123,26 +123,6 @@ HX_PUBLISH(TCodeForm, p) {}
 
 namespace {
 
-TRect ChildRect(HWND Child) {
-  RECT r{};
-  GetWindowRect(Child, &r);
-  MapWindowPoints(nullptr, GetParent(Child), reinterpret_cast<POINT*>(&r), 2);
-  return Rect(r.left, r.top, r.right, r.bottom);
-}
-
-// The window's pixels as painted (its client area, or the whole window).
-std::unique_ptr<TBitmap> Capture(HWND Window, bool Whole) {
-  RECT r{};
-  if (Whole) GetWindowRect(Window, &r);
-  else GetClientRect(Window, &r);
-  auto bitmap = std::make_unique<TBitmap>();
-  bitmap->SetSize(r.right - r.left, r.bottom - r.top);
-  HDC dc = Whole ? GetWindowDC(Window) : GetDC(Window);
-  BitBlt(bitmap->Canvas()->GetHandle(), 0, 0, bitmap->GetWidth(), bitmap->GetHeight(), dc, 0, 0, SRCCOPY);
-  ReleaseDC(Window, dc);
-  return bitmap;
-}
-
 class FormTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -185,11 +165,7 @@ TEST_F(FormTest, IsReadFromItsResourceWithItsControlsInWindows) {
   EXPECT_EQ(form->FindNextControl(form->Button1, true, true, false), form->Edit1);
 
   // One picture for a person to look at; and what the parent paints under its children.
-  std::filesystem::path dir = std::filesystem::path(horavox::test::BinaryDir()) / "test-artifacts";
-  std::filesystem::create_directories(dir);
-  auto screenshot = Capture(window, true);
-  screenshot->SetPixelFormat(pf24bit);  // no alpha byte for viewers to misread
-  screenshot->SaveToFile((dir / "classlib-form.bmp").string());
+  SaveScreenshot(window, "classlib-form.bmp");
   auto pixels = Capture(window, false);
   TCanvas* c = pixels->Canvas();
   EXPECT_EQ(c->GetPixels(300, 150), clSilver);  // the form

@@ -1,8 +1,10 @@
 #include "gui_test_util.h"
 
+#include <filesystem>
 #include <vector>
 
 #include "classlib/application.h"
+#include "test_paths.h"
 
 namespace guitest {
 
@@ -95,6 +97,33 @@ void TDialogWatcher::Run() {
     }
     Sleep(20);
   }
+}
+
+TRect ChildRect(HWND Child) {
+  RECT r{};
+  GetWindowRect(Child, &r);
+  MapWindowPoints(nullptr, GetParent(Child), reinterpret_cast<POINT*>(&r), 2);
+  return Rect(r.left, r.top, r.right, r.bottom);
+}
+
+std::unique_ptr<TBitmap> Capture(HWND Window, bool Whole) {
+  RECT r{};
+  if (Whole) GetWindowRect(Window, &r);
+  else GetClientRect(Window, &r);
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetSize(r.right - r.left, r.bottom - r.top);
+  HDC dc = Whole ? GetWindowDC(Window) : GetDC(Window);
+  BitBlt(bitmap->Canvas()->GetHandle(), 0, 0, bitmap->GetWidth(), bitmap->GetHeight(), dc, 0, 0, SRCCOPY);
+  ReleaseDC(Window, dc);
+  return bitmap;
+}
+
+void SaveScreenshot(HWND Window, const std::string& FileName) {
+  std::filesystem::path dir = std::filesystem::path(horavox::test::BinaryDir()) / "test-artifacts";
+  std::filesystem::create_directories(dir);
+  auto screenshot = Capture(Window, true);
+  screenshot->SetPixelFormat(pf24bit);  // no alpha byte for viewers to misread
+  screenshot->SaveToFile((dir / FileName).string());
 }
 
 }  // namespace guitest

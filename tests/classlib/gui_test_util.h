@@ -4,11 +4,14 @@
 // them as a user would.
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 
+#include "classlib/geometry.h"
+#include "classlib/pictures.h"
 #include "classlib/winapi.h"
 
 namespace guitest {
@@ -46,5 +49,13 @@ class TDialogWatcher {
 
 // The text of a message box (its static text, control 0xFFFF).
 std::wstring MessageBoxText(HWND Dialog);
+
+// A child window's rectangle in its parent's client coordinates.
+TRect ChildRect(HWND Child);
+// The window's pixels as painted (its client area, or the whole window).
+std::unique_ptr<TBitmap> Capture(HWND Window, bool Whole);
+// Saves the whole window as a 24-bit bitmap under the build tree's test-artifacts/ for a
+// person to look at.
+void SaveScreenshot(HWND Window, const std::string& FileName);
 
 }  // namespace guitest

@@ -6,11 +6,16 @@
 #include <vector>
 
 #include "classlib/application.h"
+#include "classlib/comctrls.h"
+#include "classlib/extctrls.h"
 #include "classlib/mask.h"
+#include "classlib/menus.h"
 #include "classlib/stdctrls.h"
 #include "classlib/text.h"
 #include "classlib/unicode.h"
 #include "gui_test_util.h"
+
+#include <commctrl.h>
 
 using namespace guitest;
 
@@ -25,7 +30,22 @@ class TStdControlsForm : public TForm {
   TComboBox* ComboBox1 = nullptr;
   TComboBox* ComboBox2 = nullptr;
   TComboBox* ComboBox3 = nullptr;
+  TPanel* Panel1 = nullptr;
+  TPanel* Panel2 = nullptr;
+  TTrackBar* TrackBar1 = nullptr;
+  TTrackBar* TrackBar2 = nullptr;
+  TPopupMenu* PopupMenu1 = nullptr;
+  TMenuItem* N1 = nullptr;
+  TMenuItem* N2 = nullptr;
+  TMenuItem* N3 = nullptr;
+  TMenuItem* N4 = nullptr;
+  TMenuItem* N5 = nullptr;
+  TMenuItem* N8 = nullptr;
   std::vector<std::string> Log;
+
+  void TrackBar1Change(TObject*) { Log.push_back("track " + IntToStr(TrackBar1->GetPosition())); }
+  void PopupMenu1Popup(TObject*) { Log.push_back("popup"); }
+  void N1Click(TObject* Sender) { Log.push_back("click " + static_cast<TMenuItem*>(Sender)->GetCaption()); }
 
   void CheckBox1Click(TObject*) { Log.push_back(CheckBox1->GetChecked() ? "check on" : "check off"); }
   void ComboBox1Change(TObject*) { Log.push_back("combo1 " + IntToStr(ComboBox1->GetItemIndex())); }
@@ -41,6 +61,20 @@ HX_PUBLISH(TStdControlsForm, p) {
   p.Field("ComboBox1", &TStdControlsForm::ComboBox1);
   p.Field("ComboBox2", &TStdControlsForm::ComboBox2);
   p.Field("ComboBox3", &TStdControlsForm::ComboBox3);
+  p.Field("Panel1", &TStdControlsForm::Panel1);
+  p.Field("Panel2", &TStdControlsForm::Panel2);
+  p.Field("TrackBar1", &TStdControlsForm::TrackBar1);
+  p.Field("TrackBar2", &TStdControlsForm::TrackBar2);
+  p.Field("PopupMenu1", &TStdControlsForm::PopupMenu1);
+  p.Field("N1", &TStdControlsForm::N1);
+  p.Field("N2", &TStdControlsForm::N2);
+  p.Field("N3", &TStdControlsForm::N3);
+  p.Field("N4", &TStdControlsForm::N4);
+  p.Field("N5", &TStdControlsForm::N5);
+  p.Field("N8", &TStdControlsForm::N8);
+  p.Handler("TrackBar1Change", &TStdControlsForm::TrackBar1Change);
+  p.Handler("PopupMenu1Popup", &TStdControlsForm::PopupMenu1Popup);
+  p.Handler("N1Click", &TStdControlsForm::N1Click);
   p.Handler("CheckBox1Click", &TStdControlsForm::CheckBox1Click);
   p.Handler("ComboBox1Change", &TStdControlsForm::ComboBox1Change);
   p.Handler("ComboBox3Change", &TStdControlsForm::ComboBox3Change);
@@ -78,6 +112,9 @@ TEST_F(StdControlsTest, AreReadFromTheFormResourceIntoTheirWindows) {
       {form->CheckBox1, L"TCheckBox", Rect(10, 50, 130, 67)},
       {form->CheckBox2, L"TCheckBox", Rect(140, 50, 260, 67)},
       {form->ComboBox1, L"TComboBox", Rect(10, 80, 140, 80 + form->ComboBox1->GetHeight())},
+      {form->Panel1, L"TPanel", Rect(10, 120, 210, 210)},
+      {form->TrackBar1, L"TTrackBar", Rect(220, 120, 410, 160)},
+      {form->TrackBar2, L"TTrackBar", Rect(380, 170, 410, 290)},
   };
   for (const TExpected& e : windows) {
     HWND w = e.Control->GetHandle();
@@ -110,10 +147,22 @@ TEST_F(StdControlsTest, AreReadFromTheFormResourceIntoTheirWindows) {
   EXPECT_EQ(form->ComboBox3->GetItemIndex(), -1);
   EXPECT_EQ(form->Label1->GetFocusControl(), form->MaskEdit1);
 
+  // The top-aligned panel inside its parent's border and bevels (3 + 2 + 2).
+  EXPECT_EQ(GetParent(form->Panel2->GetHandle()), form->Panel1->GetHandle());
+  EXPECT_EQ(ChildRect(form->Panel2->GetHandle()), Rect(7, 7, 193, 27));
+  EXPECT_EQ(form->Panel1->GetPopupMenu(), form->PopupMenu1);
+  HWND track1 = form->TrackBar1->GetHandle();
+  EXPECT_EQ(SendMessageW(track1, TBM_GETRANGEMAX, 0, 0), 60);
+  EXPECT_EQ(SendMessageW(track1, TBM_GETPOS, 0, 0), 15);
+  EXPECT_EQ(GetWindowLongPtrW(form->TrackBar2->GetHandle(), GWL_STYLE) & (TBS_VERT | TBS_BOTH), TBS_VERT | TBS_BOTH);
+
   SaveScreenshot(form->GetHandle(), "classlib-stdctrls.bmp");
   auto pixels = Capture(form->GetHandle(), false);
   EXPECT_EQ(pixels->Canvas()->GetPixels(12, 12), clYellow);   // the label
   EXPECT_EQ(pixels->Canvas()->GetPixels(230, 90), clLime);    // the owner-drawn combo's colour
+  EXPECT_EQ(pixels->Canvas()->GetPixels(20, 195), ColorToRGB(clInfoBk));  // the panel inside its bevels
+  EXPECT_EQ(pixels->Canvas()->GetPixels(10, 120), ColorToRGB(clBtnHighlight));  // its raised edge
+  EXPECT_EQ(pixels->Canvas()->GetPixels(20, 130), clAqua);    // the panel on it
 }
 
 // A check box set from code fires OnClick exactly when its state changes; a click toggles.
@@ -235,6 +284,144 @@ TEST_F(StdControlsTest, AMaskedEditTakesDigitsOverBlanksAndRefusesAnIncompleteTi
   Key(edit, VK_DELETE);
   EXPECT_EQ(edit->GetEditText(), "06:00:00");
   EXPECT_EQ(form->Log.back(), "mask 06:00:00");
+}
+
+// The track bar's position and its change event, from code and from the keyboard.
+TEST_F(StdControlsTest, ATrackBarTellsEveryChangeOfItsPosition) {
+  TTrackBar* bar = form->TrackBar1;
+  HWND w = bar->GetHandle();
+  struct TStep {
+    const char* What;
+    std::function<void()> Do;
+    int Position;
+    std::vector<std::string> Log;
+  } steps[] = {
+      {"set", [&] { bar->SetPosition(30); }, 30, {"track 30"}},
+      {"same", [&] { bar->SetPosition(30); }, 30, {}},
+      {"beyond", [&] { bar->SetPosition(99); }, 60, {"track 60"}},
+      {"smaller range", [&] { bar->SetMax(40); }, 40, {"track 40"}},
+      {"min above max", [&] { bar->SetMin(50); }, 40, {}},
+      {"a key", [&] { SendMessageW(w, WM_KEYDOWN, VK_LEFT, 1); }, 39, {"track 39"}},
+  };
+  for (TStep& s : steps) {
+    form->Log.clear();
+    s.Do();
+    EXPECT_EQ(bar->GetPosition(), s.Position) << s.What;
+    EXPECT_EQ(SendMessageW(w, TBM_GETPOS, 0, 0), s.Position) << s.What;
+    EXPECT_EQ(form->Log, s.Log) << s.What;
+  }
+  EXPECT_EQ(SendMessageW(w, TBM_GETRANGEMAX, 0, 0), 40);
+}
+
+// The tray menu's items: read from the form, changed at run time (captions, enabled, checked)
+// and shown as changed, clicked through their command.
+TEST_F(StdControlsTest, PopupMenuItemsChangeAtRunTimeAndClick) {
+  TPopupMenu* menu = form->PopupMenu1;
+  ASSERT_EQ(menu->Items()->Count(), 4);
+  EXPECT_EQ(menu->Items()->Items(1), form->N2);
+  EXPECT_EQ(form->N2->Count(), 2);
+  EXPECT_EQ(form->N8->Parent(), form->N2);
+  EXPECT_EQ(menu->Items()->Find("Запуск заставки"), form->N4);
+  EXPECT_TRUE(form->N3->IsLine());
+
+  auto text = [](HMENU m, int i) {
+    wchar_t buffer[128] = {};
+    GetMenuStringW(m, static_cast<UINT>(i), buffer, 128, MF_BYPOSITION);
+    return std::wstring(buffer);
+  };
+  auto state = [](HMENU m, int i) { return GetMenuState(m, static_cast<UINT>(i), MF_BYPOSITION); };
+  HMENU h = menu->GetHandle();
+  ASSERT_EQ(GetMenuItemCount(h), 4);
+  EXPECT_EQ(text(h, 0), L"Сказать время");
+  EXPECT_EQ(GetMenuDefaultItem(h, TRUE, 0), 0u);
+  EXPECT_TRUE(state(h, 2) & MF_SEPARATOR);
+  EXPECT_TRUE(state(h, 3) & MF_GRAYED);
+  HMENU sub = GetSubMenu(h, 1);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(text(sub, 0), L"Опции...\tCtrl+O");
+  EXPECT_TRUE(state(sub, 1) & MF_CHECKED);
+
+  // What the clock does while a signal rings and when it ends.
+  form->N1->SetCaption("Выключить сигнал будильника");
+  form->N4->SetEnabled(true);
+  form->N8->SetChecked(false);
+  form->N5->SetVisible(false);
+  h = menu->GetHandle();
+  EXPECT_EQ(text(h, 0), L"Выключить сигнал будильника");
+  EXPECT_FALSE(state(h, 3) & MF_GRAYED);
+  sub = GetSubMenu(h, 1);
+  EXPECT_EQ(GetMenuItemCount(sub), 1);
+  EXPECT_FALSE(state(sub, 0) & MF_CHECKED);
+
+  // A command clicks its item; a disabled one does nothing; OnClick may be reassigned.
+  EXPECT_TRUE(menu->DispatchCommand(form->N1->Command()));
+  form->N4->SetEnabled(false);
+  EXPECT_FALSE(menu->DispatchCommand(form->N4->Command()));
+  form->N1->OnClick = [&](TObject*) { form->Log.push_back("reassigned"); };
+  menu->DispatchCommand(form->N1->Command());
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"click Выключить сигнал будильника", "reassigned"}));
+
+  // Items added and deleted in code.
+  auto* extra = new TMenuItem(form.get());
+  extra->SetCaption("Ещё");
+  menu->Items()->Insert(1, extra);
+  EXPECT_EQ(GetMenuItemCount(menu->GetHandle()), 5);
+  EXPECT_EQ(extra->GetMenuIndex(), 1);
+  menu->Items()->Delete(1);
+  EXPECT_EQ(menu->Items()->IndexOf(extra), -1);
+  EXPECT_EQ(GetMenuItemCount(menu->GetHandle()), 4);
+}
+
+// The menu opens for real: on a right click of a control it belongs to, and the item the
+// user picks is clicked once the menu closes.
+TEST_F(StdControlsTest, APopupMenuOpensAndClicksTheChosenItem) {
+  std::vector<WPARAM> keys;
+  TDialogWatcher watcher(
+      GetCurrentThreadId(), [](HWND w) { return ClassOf(w) == L"#32768"; },
+      [&](HWND w) {
+        for (WPARAM key : keys) PostMessageW(w, WM_KEYDOWN, key, 1);
+      });
+  keys = {VK_DOWN, VK_RETURN};
+  form->PopupMenu1->Popup(200, 200);
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"popup", "click Сказать время"}));
+  EXPECT_EQ(watcher.Seen(), 1);
+
+  form->Log.clear();
+  keys = {VK_ESCAPE};
+  POINT at{30, 60};
+  ClientToScreen(form->Panel1->GetHandle(), &at);
+  SendMessageW(form->Panel1->GetHandle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->Panel1->GetHandle()),
+               MAKELPARAM(at.x, at.y));
+  EXPECT_EQ(form->Log, (std::vector<std::string>{"popup"}));
+  EXPECT_EQ(form->PopupMenu1->PopupComponent(), form->Panel1);
+}
+
+TEST(ShortCuts, RoundTripThroughTheirText) {
+  struct TCase {
+    WORD Key;
+    TShiftState Shift;
+    const char* Text;
+  } cases[] = {
+      {'O', {ssCtrl}, "Ctrl+O"},
+      {VK_F5, {ssCtrl, ssAlt}, "Ctrl+Alt+F5"},
+      {VK_DELETE, {ssShift}, "Shift+Del"},
+      {'7', {ssShift, ssCtrl, ssAlt}, "Shift+Ctrl+Alt+7"},
+      {VK_NUMPAD3, {}, "Num 3"},
+  };
+  for (const TCase& c : cases) {
+    TShortCut s = ShortCut(c.Key, c.Shift);
+    EXPECT_EQ(ShortCutToText(s), c.Text);
+    EXPECT_EQ(TextToShortCut(c.Text), s) << c.Text;
+    WORD key;
+    TShiftState shift;
+    ShortCutToKey(s, key, shift);
+    EXPECT_EQ(key, c.Key);
+    EXPECT_TRUE(shift == c.Shift) << c.Text;
+  }
+  EXPECT_EQ(ShortCut('S', {ssCtrl}), scCtrl | 'S');
+  EXPECT_EQ(TextToShortCut("ctrl+alt+f5"), ShortCut(VK_F5, {ssCtrl, ssAlt}));
+  EXPECT_EQ(TextToShortCut("Ctrl+Nothing"), scNone);
+  EXPECT_EQ(ShortCutToText(0), "");
 }
 
 }  // namespace

@@ -8,9 +8,12 @@
 #include "classlib/application.h"
 #include "classlib/comctrls.h"
 #include "classlib/extctrls.h"
+#include "classlib/filer.h"
+#include "classlib/formtext.h"
 #include "classlib/mask.h"
 #include "classlib/menus.h"
 #include "classlib/stdctrls.h"
+#include "classlib/streams.h"
 #include "classlib/text.h"
 #include "classlib/unicode.h"
 #include "gui_test_util.h"
@@ -231,6 +234,18 @@ TEST_F(StdControlsTest, AComboBoxTellsOnlyTheUsersChanges) {
   SendMessageW(inner, WM_CHAR, L'!', 1);
   EXPECT_EQ(form->Log, (std::vector<std::string>{"combo3 Три!"}));
 
+  // An owner-drawn box draws its items through OnDrawItem, on its own colour.
+  std::vector<int> drawn;
+  form->ComboBox2->OnDrawItem = [&](TWinControl* Control, int Index, TRect Rect, TOwnerDrawState) {
+    auto* combo = static_cast<TComboBox*>(Control);
+    combo->Canvas()->FillRect(Rect);
+    drawn.push_back(Index);
+  };
+  form->ComboBox2->SetItemIndex(2);
+  RedrawWindow(form->ComboBox2->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn.back(), 2);
+
   // The items outlive the window.
   list->SetItemIndex(3);
   list->SetStyle(csDropDown);
@@ -394,6 +409,35 @@ TEST_F(StdControlsTest, APopupMenuOpensAndClicksTheChosenItem) {
                MAKELPARAM(at.x, at.y));
   EXPECT_EQ(form->Log, (std::vector<std::string>{"popup"}));
   EXPECT_EQ(form->PopupMenu1->PopupComponent(), form->Panel1);
+}
+
+// Written back, the form keeps what was read (defaults left out), and reads again alike.
+TEST_F(StdControlsTest, TheControlsStreamBackAsTheyWereRead) {
+  TStringStream binary, text;
+  TWriter(&binary).WriteRootComponent(form.get());
+  binary.SetPosition(0);
+  ObjectBinaryToText(&binary, &text);
+  std::string written = text.DataString();
+  for (const char* expected : {
+           "EditMask = '!90:00:00;1;_'", "Text = '07:30:00'", "Checked = True", "State = cbGrayed",
+           "Style = csOwnerDrawFixed", "ItemIndex = 1", "Sorted = True", "BevelInner = bvLowered",
+           "BorderWidth = 3", "Orientation = trVertical", "Position = 15", "Frequency = 10",
+           "object N8: TMenuItem", "RadioItem = True", "ShortCut = 16463", "OnClick = N1Click",
+           "FocusControl = MaskEdit1", "Layout = tlCenter", "PopupMenu = PopupMenu1"})
+    EXPECT_NE(written.find(expected), std::string::npos) << expected;
+  for (const char* absent : {"BevelOuter = bvRaised", "DropDownCount", "AutoPopup", "Min = 0"})
+    EXPECT_EQ(written.find(absent), std::string::npos) << absent;
+  // The menu items nest under their parent item.
+  EXPECT_LT(written.find("object N2: TMenuItem"), written.find("object N5: TMenuItem"));
+  EXPECT_LT(written.find("object N8: TMenuItem"), written.find("object N3: TMenuItem"));
+
+  binary.SetPosition(0);
+  std::unique_ptr<TStdControlsForm> again(new TStdControlsForm(Application, CreateNew));
+  TReader(&binary).ReadRootComponent(again.get());
+  EXPECT_EQ(again->MaskEdit1->GetEditText(), "07:30:00");
+  EXPECT_EQ(again->ComboBox2->GetItems()->GetText(), "А\r\nБ\r\nВ\r\n");
+  EXPECT_EQ(again->N2->Count(), 2);
+  EXPECT_EQ(again->TrackBar1->GetPosition(), 15);
 }
 
 TEST(ShortCuts, RoundTripThroughTheirText) {

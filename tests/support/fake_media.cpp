@@ -32,6 +32,8 @@ TFakeMediaSystem::~TFakeMediaSystem() = default;
 
 void TFakeMediaSystem::AddFile(const String& FileName, std::int64_t Length) { FFiles[AnsiUpperCase(FileName)] = Length; }
 
+void TFakeMediaSystem::RemoveFile(const String& FileName) { FFiles.erase(AnsiUpperCase(FileName)); }
+
 bool TFakeMediaSystem::Knows(const String& FileName, std::int64_t& Length) const {
   auto it = FFiles.find(AnsiUpperCase(FileName));
   if (it == FFiles.end()) return false;

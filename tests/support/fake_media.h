@@ -66,6 +66,8 @@ class TFakeMediaSystem {
   // A file that opens, with its length; names compare without regard to case. Any other
   // name fails to open with EMCIDeviceError.
   void AddFile(const String& FileName, std::int64_t Length);
+  // The file is gone: it no longer opens.
+  void RemoveFile(const String& FileName);
   bool Knows(const String& FileName, std::int64_t& Length) const;
 
   // Every command of every device, in order: "Open <file>", "Play", "Pause", "Resume",

@@ -1,0 +1,94 @@
+#include "app/clocktick.h"
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <vector>
+
+#include "classlib/callbackguard.h"
+
+namespace {
+
+String TimeText(int Hour, int Minute, int Second) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", Hour, Minute, Second);
+  return text;
+}
+
+}  // namespace
+
+TClockTick::TClockTick(TClockParts& Parts, TSayTimeGate& Gate, TTimer* Timer1)
+    : FParts(Parts), FGate(Gate), FTimer1(Timer1) {}
+
+void TClockTick::Start() {
+  TDateTime now = Now();
+  LastDay = std::floor(now);
+  FSeconds.Start(now);
+}
+
+void TClockTick::Tick() {
+  std::vector<std::exception_ptr> errors;
+  TDateTime now = Now();
+
+  FParts.DateCaption->ShowDate(FormatDateTime("d mmmm yyyy, dddd", now, RussianFormatSettings()));
+  FParts.ClockFace->ShowTime(now);
+
+  int h, m, s;
+  DecodeClockSecond(ClockSecondOf(now), h, m, s);
+  Hour = static_cast<std::uint16_t>(h);
+  Minute = static_cast<std::uint16_t>(m);
+  Second = static_cast<std::uint16_t>(s);
+
+  TDateTime today = std::floor(now);
+  if (today != LastDay) {
+    LastDay = today;
+    FParts.Calendar->ShowRemindersOf(today);
+  }
+
+  FParts.Tray->RefreshScreenSaverItem();
+  if (FParts.Options->LittleClock()) FParts.MicroClock->PlaceMeterUnderFace();
+
+  std::vector<TClockSecond> seconds = FSeconds.Advance(now);
+  if (FParts.Alarm->On()) {
+    for (TClockSecond second : seconds) {
+      DecodeClockSecond(second, h, m, s);
+      if (FParts.Alarm->Time() != TimeText(h, m, s)) continue;
+      try {
+        if (OnAlarm) OnAlarm();
+      } catch (...) {
+        errors.push_back(std::current_exception());
+      }
+      break;
+    }
+  }
+
+  FParts.Tray->RefreshHint();
+  if (FGate.MaySpeakNow() && FParts.Options->HotKeyEnabled()) FParts.HotKey->SetActive(true);
+
+  String from, to;
+  bool quiet = FParts.Options->QuietHours(from, to);
+  std::exception_ptr quietError;
+  TalkAllowed = FQuietHours.TalkAllowed(quiet, from, to, Hour, Minute, quietError);
+  if (quietError) errors.push_back(quietError);
+
+  // The seconds caught up lie within the current minute's first quarter, so the quiet
+  // hours and the words spoken are the current minute's.
+  if (TalkAllowed && FParts.Options->TalkTime()) {
+    int interval = FParts.TalkInterval->Position();
+    for (TClockSecond second : seconds) {
+      DecodeClockSecond(second, h, m, s);
+      if (!IsTalkSecond(interval, m, s) || !FGate.MaySpeakNow()) continue;
+      bool wasEnabled = FTimer1->GetEnabled();
+      FTimer1->SetEnabled(false);
+      try {
+        if (OnAnnounce) OnAnnounce();
+      } catch (...) {
+        errors.push_back(std::current_exception());
+      }
+      FTimer1->SetEnabled(wasEnabled);
+      break;
+    }
+  }
+
+  for (const std::exception_ptr& error : errors) HandleCallbackException(error);
+}

@@ -1,6 +1,7 @@
 #include "app/storedata.h"
 #include "classlib/inifiles.h"
 #include "classlib/registry.h"
+#include "classlib/text.h"
 #include "classlib/winapi.h"
 
 #ifndef HKEY_DYN_DATA

@@ -1,36 +1,38 @@
-// Horavox: the talking desk clock. Entry point.
-#include <windows.h>
+// Horavox, the talking desk clock: the program's start. Creates the windows in their order
+// (the main window first, so it reads only its own settings and the settings window then
+// applies the others), runs the message loop until the main window closes, and frees
+// everything before the program ends.
+#include "app/About.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "app/Unit3.h"
+#include "app/Unit4.h"
+#include "app/Unit5.h"
+#include "app/Unit6.h"
+#include "app/Unit7.h"
+#include "classlib/application.h"
+#include "controls/kitapp.h"
 
-namespace {
-
-LRESULT CALLBACK MainWindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-  switch (msg) {
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  int exitCode = 0;
+  try {
+    Application->Initialize();
+    Application->SetTitle("Хоравокс");
+    Application->CreateForm(Form1);
+    Application->CreateForm(Form7);
+    Application->CreateForm(AboutBox);
+    Application->CreateForm(Form2);
+    Application->CreateForm(Form3);
+    Application->CreateForm(Form4);
+    Application->CreateForm(Form5);
+    Application->CreateForm(Form6);
+    Application->Run();
+  } catch (...) {
+    // A window that cannot be made: say why, then end.
+    Application->HandleException(nullptr);
+    exitCode = 1;
   }
-  return DefWindowProcW(wnd, msg, wp, lp);
-}
-
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = MainWindowProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = L"TForm1";
-  if (!RegisterClassExW(&wc)) return 1;
-  HWND wnd = CreateWindowExW(0, L"TForm1", L"Хоравокс", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                             CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, nullptr);
-  if (!wnd) return 1;
-  ShowWindow(wnd, show);
-  MSG m;
-  while (GetMessageW(&m, nullptr, 0, 0) > 0) {
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
-  }
-  return static_cast<int>(m.wParam);
+  DestroyApplication();
+  FreeKitApplication();
+  return exitCode;
 }

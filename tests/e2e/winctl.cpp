@@ -6,12 +6,17 @@
 //   winctl now                                prints the local time, yyyy-mm-dd hh:mm:ss
 //   winctl warm-up                            creates and destroys a window, so Wine's
 //                                             desktop and services are running
+//   winctl actor <file>                       loads an actor library and prints its
+//                                             character's name and number of animations
 // Exit code 0 on success; a message on stderr otherwise.
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <cstdio>
 #include <string>
+
+#include "assistant/actor.h"
+#include "classlib/unicode.h"
 
 namespace {
 
@@ -64,6 +69,18 @@ int Play(const wchar_t* file) {
   return e ? Fail(L"play failed") : 0;
 }
 
+int Actor(const wchar_t* file) {
+  try {
+    TAssistantActor actor;
+    actor.SetFileName(WideToUtf8(file));
+    actor.Open();
+    Out(Utf8ToWide(actor.ActorName()) + L" " + std::to_wstring(actor.AnimationCount()));
+    return 0;
+  } catch (const std::exception& e) {
+    return Fail(Utf8ToWide(e.what()));
+  }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -99,5 +116,6 @@ int wmain(int argc, wchar_t** argv) {
     return PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : Fail(L"PostMessage failed");
   }
   if (cmd == L"play") return Play(argv[2]);
+  if (cmd == L"actor") return Actor(argv[2]);
   return Fail(L"unknown command " + cmd);
 }

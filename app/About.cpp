@@ -1,0 +1,5 @@
+#include "app/About.h"
+
+TAboutBox* AboutBox = nullptr;
+
+HX_PUBLISH(TAboutBox, p) {}

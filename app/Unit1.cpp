@@ -1,0 +1,178 @@
+#include "app/Unit1.h"
+
+#include "app/Unit5.h"
+#include "app/mainparts.h"
+#include "app/melodies.h"
+#include "app/storedata.h"
+#include "app/storedfiles.h"
+#include "classlib/application.h"
+#include "classlib/files.h"
+#include "classlib/random.h"
+#include "controls/kitfilectrl.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+const std::vector<String> kCharacterFiles{"Angel.aal", "Ann.aal", "Dolly.aal"};
+}
+
+HX_PUBLISH(TForm1, p) {
+  p.Field("KitLabel1", &TForm1::KitLabel1);
+  p.Field("KitClock1", &TForm1::KitClock1);
+  p.Field("Button1", &TForm1::Button1);
+  p.Field("Button2", &TForm1::Button2);
+  p.Field("Button3", &TForm1::Button3);
+  p.Field("Button5", &TForm1::Button5);
+  p.Field("Timer1", &TForm1::Timer1);
+  p.Field("TimerPlay1", &TForm1::TimerPlay1);
+  p.Field("TimerPlay2", &TForm1::TimerPlay2);
+  p.Field("TimerPlay3", &TForm1::TimerPlay3);
+  p.Field("TimerPlay4", &TForm1::TimerPlay4);
+  p.Field("TimerPlay5", &TForm1::TimerPlay5);
+  p.Field("TimerPlay6", &TForm1::TimerPlay6);
+  p.Field("TimerEndPlay", &TForm1::TimerEndPlay);
+  p.Field("TimerEndPlayHide", &TForm1::TimerEndPlayHide);
+  p.Field("TimerFly", &TForm1::TimerFly);
+  p.Field("TimerTemp", &TForm1::TimerTemp);
+  p.Field("MediaPlayer1", &TForm1::MediaPlayer1);
+  p.Field("DskStoreData1", &TForm1::DskStoreData1);
+  p.Field("DskFileHolder1", &TForm1::DskFileHolder1);
+  p.Field("KitFileCtrl1", &TForm1::KitFileCtrl1);
+  p.Handler("FormCreate", &TForm1::FormCreate);
+  p.Handler("FormActivate", &TForm1::FormActivate);
+  p.Handler("FormClose", &TForm1::FormClose);
+  p.Handler("Timer1Timer", &TForm1::Timer1Timer);
+  p.Handler("Button1Click", &TForm1::Button1Click);
+  p.Handler("Button2Click", &TForm1::Button2Click);
+  p.Handler("Button3Click", &TForm1::Button3Click);
+}
+
+TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {}
+
+TForm1::~TForm1() {
+  if (TApplication* app = ExistingApplication()) {
+    app->OnMinimize.Remove(FMinimizeToken);
+    app->OnRestore.Remove(FRestoreToken);
+  }
+}
+
+void TForm1::FormCreate(TObject*) {
+  // The clock's logic on this window's components.
+  FParts.DateCaption = std::make_unique<TLabelDateCaption>(KitLabel1);
+  FParts.ClockFace = std::make_unique<TLabelClockFace>(KitClock1);
+  FParts.Options = std::make_unique<TStoredOptions>(DskStoreData1);
+  FTick = std::make_unique<TClockTick>(FParts, FGate, Timer1);
+  FTick->OnAnnounce = [this] { AnnounceTime(); };
+  TAnnouncementTimers timers;
+  timers.Play = {TimerPlay1, TimerPlay2, TimerPlay3, TimerPlay4, TimerPlay5, TimerPlay6};
+  timers.EndPlay = TimerEndPlay;
+  timers.EndPlayHide = TimerEndPlayHide;
+  timers.Fly = TimerFly;
+  timers.Temp = TimerTemp;
+  FAnnouncement = std::make_unique<TAnnouncement>(timers, MediaPlayer1, FGate, FParts);
+  FGate.OnChange = [this] {
+    bool may = FGate.MaySpeakNow();
+    Button1->SetEnabled(may);
+    FParts.Tray->SetSayTimeEnabled(may);
+  };
+
+  FTick->Start();
+  Randomize();
+  ProgramFolder = ExeFolder();
+  FAnnouncement->ProgramFolder = ProgramFolder;
+
+  // The characters' files go beside the program, or where this user may write.
+  TStoredFilesPlacement placed =
+      WriteStoredFiles(DskFileHolder1, kCharacterFiles, ProgramFolder, StoredFilesFallbackFolder());
+  FStoredFilesFolder = placed.Folder;
+  PlayerOpen = false;
+
+  FMelodies = FindMelodies(ProgramFolder);
+  FParts.Character->SetStagePos(DskStoreData1->StoreReadInteger("ActorLeft", 0),
+                                DskStoreData1->StoreReadInteger("ActorTop", 0));
+  FRing = DskStoreData1->StoreReadInteger("Ring", 0);
+  FParts.TalkInterval->SetPosition(DskStoreData1->StoreReadInteger("RingTime", 0));
+  FParts.Alarm->SetTime(DskStoreData1->StoreReadString("Trigger", "06:00"));
+  FParts.Alarm->SetOn(DskStoreData1->StoreReadInteger("TriggerEnabled", 0) != 0);
+  ShowAlarmState();
+  // The micro clock's place, kept until the micro clock reads it itself.
+  FParts.MicroClock->SetPlace(DskStoreData1->StoreReadInteger("Form2State1", 0),
+                              DskStoreData1->StoreReadInteger("Form2State2", 0));
+
+  FMinimizeToken = Application->OnMinimize.Add([](TObject*) {});
+  FRestoreToken = Application->OnRestore.Add([this](TObject*) {
+    TrayFlag = false;
+    SaveWindowState();
+  });
+
+  if (!placed.Errors.empty()) {
+    String text = "Не удалось записать файлы персонажей:";
+    for (const String& error : placed.Errors) text += "\n" + error;
+    Application->MessageBox(text, "", MB_OK | MB_ICONWARNING);
+  }
+}
+
+void TForm1::FormActivate(TObject*) {
+  if (DskStoreData1->StoreReadInteger("FormTray", 0) == 1) {
+    Button2Click(this);
+    TrayFlag = true;
+  } else {
+    TrayFlag = false;
+  }
+  FParts.DateCaption->ShowDate(FormatDateTime("d mmmm yyyy, dddd", Now(), RussianFormatSettings()));
+  ShowAlarmState();
+  bool onTop = DskStoreData1->StoreReadInteger("LittleClockTop", 1) == 1;
+  FParts.Options->SetLittleClockTop(onTop);
+  FParts.MicroClock->SetStayOnTop(onTop);
+}
+
+void TForm1::ShowAlarmState() {
+  Button5->SetCaption(FParts.Alarm->On() ? "Будильник включен" : "Будильник выключен");
+}
+
+void TForm1::SaveWindowState() {
+  DskStoreData1->StoreWriteInteger("Form2State1", FParts.MicroClock->Left());
+  DskStoreData1->StoreWriteInteger("Form2State2", FParts.MicroClock->Top());
+  DskStoreData1->StoreWriteInteger("ActorLeft", FParts.Character->StageLeft());
+  DskStoreData1->StoreWriteInteger("ActorTop", FParts.Character->StageTop());
+  DskStoreData1->StoreWriteInteger("MinClockColorBack", FParts.Options->MinClockColorBack());
+  DskStoreData1->StoreWriteInteger("MinClockColor1", FParts.Options->MinClockColor1());
+  DskStoreData1->StoreWriteInteger("MinClockColor2", FParts.Options->MinClockColor2());
+  DskStoreData1->StoreWriteInteger("FormTray", TrayFlag ? 1 : 0);
+}
+
+void TForm1::Timer1Timer(TObject*) { FTick->Tick(); }
+
+String TForm1::ChimeName() const {
+  return FRing >= 0 && FRing < static_cast<int>(FMelodies.size()) ? FMelodies[static_cast<size_t>(FRing)] : String();
+}
+
+void TForm1::AnnounceTime() { FAnnouncement->AnnounceTime(FTick->Hour, FTick->Minute, ChimeName()); }
+
+void TForm1::Button1Click(TObject*) { AnnounceTime(); }
+
+void TForm1::Button2Click(TObject*) {
+  Application->Minimize();
+  TrayFlag = true;
+  if (FParts.Options->LittleClock()) FParts.MicroClock->Show();
+  if (PlayerOpen && Form5) Form5->Show();
+  SaveWindowState();
+}
+
+void TForm1::Button3Click(TObject*) { Close(); }
+
+void TForm1::PackReminders() { FParts.Calendar->PackTable(); }
+
+void TForm1::FormClose(TObject*, TCloseAction&) {
+  // However the window is closed (the exit button, the system), its state is kept; a step
+  // that fails is reported and the others still run, so the window always closes.
+  for (auto step : {&TForm1::SaveWindowState, &TForm1::PackReminders}) {
+    try {
+      (this->*step)();
+    } catch (...) {
+      Application->HandleException(this);
+    }
+  }
+  FParts.Character->SetActorLibrary("");
+  DeleteStoredFiles(KitFileCtrl1, FStoredFilesFolder, kCharacterFiles);
+}

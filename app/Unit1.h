@@ -1,0 +1,96 @@
+#pragma once
+// TForm1, the main window: the date and time, the say-time button, minimise and exit, and
+// the components the clock runs on (the clock tick, the timers of the spoken time, the
+// media player, the settings store, the stored character files). The clock's logic lives
+// in its own classes (clocktick.h, announcement.h); this class reads and writes the main
+// window's settings and wires its controls to that logic. Windows only.
+#include <memory>
+#include <vector>
+
+#include "app/announcement.h"
+#include "app/clockparts.h"
+#include "app/clockrules.h"
+#include "app/clocktick.h"
+#include "classlib/forms.h"
+#include "classlib/mplayer.h"
+#include "classlib/stdctrls.h"
+#include "classlib/timers.h"
+
+class TDskStoreData;
+class TDskFileHolder;
+class TKitFileCtrl;
+
+class TForm1 : public TForm {
+  HX_CLASS(TForm1, TForm)
+ public:
+  explicit TForm1(TComponent* AOwner);
+  ~TForm1() override;
+
+  // From the form.
+  TLabel* KitLabel1 = nullptr;  // the date
+  TLabel* KitClock1 = nullptr;  // the time
+  TButton* Button1 = nullptr;   // "Время": say the time
+  TButton* Button2 = nullptr;   // "Свернуть"
+  TButton* Button3 = nullptr;   // "Выход"
+  TButton* Button5 = nullptr;   // the alarm panel's button
+  TTimer* Timer1 = nullptr;     // the clock tick
+  TTimer* TimerPlay1 = nullptr;
+  TTimer* TimerPlay2 = nullptr;
+  TTimer* TimerPlay3 = nullptr;
+  TTimer* TimerPlay4 = nullptr;
+  TTimer* TimerPlay5 = nullptr;
+  TTimer* TimerPlay6 = nullptr;
+  TTimer* TimerEndPlay = nullptr;
+  TTimer* TimerEndPlayHide = nullptr;
+  TTimer* TimerFly = nullptr;
+  TTimer* TimerTemp = nullptr;
+  TMediaPlayer* MediaPlayer1 = nullptr;
+  TDskStoreData* DskStoreData1 = nullptr;
+  TDskFileHolder* DskFileHolder1 = nullptr;
+  TKitFileCtrl* KitFileCtrl1 = nullptr;
+
+  void FormCreate(TObject* Sender);
+  void FormActivate(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void Timer1Timer(TObject* Sender);
+  void Button1Click(TObject* Sender);
+  void Button2Click(TObject* Sender);
+  void Button3Click(TObject* Sender);
+
+  // Writes the window state: the micro clock's place, the character's, the micro clock's
+  // colours and whether the window is in the tray.
+  void SaveWindowState();
+  // Says the current time, unless it may not be spoken now.
+  void AnnounceTime();
+
+  // The folder of the executable, ending with a backslash.
+  String ProgramFolder;
+  // The current time, decoded at every tick.
+  std::uint16_t Hour() const { return FTick->Hour; }
+  std::uint16_t Minute() const { return FTick->Minute; }
+  std::uint16_t Second() const { return FTick->Second; }
+  // The window is minimised to the tray.
+  bool TrayFlag = false;
+  // The audio player is to be shown again when the window is minimised.
+  bool PlayerOpen = false;
+
+  TClockParts& Parts() { return FParts; }
+  TSayTimeGate& Gate() { return FGate; }
+
+ private:
+  // The chosen chime's file name in the Ring folder; empty when none is chosen.
+  String ChimeName() const;
+  void ShowAlarmState();
+  void PackReminders();
+
+  TClockParts FParts;
+  TSayTimeGate FGate;
+  std::unique_ptr<TClockTick> FTick;
+  std::unique_ptr<TAnnouncement> FAnnouncement;
+  std::vector<String> FMelodies;
+  int FRing = 0;                 // the chosen melody's index in FMelodies
+  String FStoredFilesFolder;     // where the character files were written
+  int FRestoreToken = 0, FMinimizeToken = 0;
+};
+
+extern TForm1* Form1;

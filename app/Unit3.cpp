@@ -1,0 +1,5 @@
+#include "app/Unit3.h"
+
+TForm3* Form3 = nullptr;
+
+HX_PUBLISH(TForm3, p) {}

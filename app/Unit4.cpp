@@ -1,0 +1,5 @@
+#include "app/Unit4.h"
+
+TForm4* Form4 = nullptr;
+
+HX_PUBLISH(TForm4, p) {}

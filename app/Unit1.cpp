@@ -23,6 +23,11 @@ HX_PUBLISH(TForm1, p) {
   p.Field("Button2", &TForm1::Button2);
   p.Field("Button3", &TForm1::Button3);
   p.Field("Button5", &TForm1::Button5);
+  p.Field("KitTrackBar1", &TForm1::KitTrackBar1);
+  p.Field("ComboBox1", &TForm1::ComboBox1);
+  p.Field("Panel2", &TForm1::Panel2);
+  p.Field("CheckBox2", &TForm1::CheckBox2);
+  p.Field("MaskEdit1", &TForm1::MaskEdit1);
   p.Field("Timer1", &TForm1::Timer1);
   p.Field("TimerPlay1", &TForm1::TimerPlay1);
   p.Field("TimerPlay2", &TForm1::TimerPlay2);
@@ -45,6 +50,8 @@ HX_PUBLISH(TForm1, p) {
   p.Handler("Button1Click", &TForm1::Button1Click);
   p.Handler("Button2Click", &TForm1::Button2Click);
   p.Handler("Button3Click", &TForm1::Button3Click);
+  p.Handler("ComboBox1Change", &TForm1::ComboBox1Change);
+  p.Handler("KitTrackBar1Change", &TForm1::KitTrackBar1Change);
 }
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {}
@@ -60,6 +67,8 @@ void TForm1::FormCreate(TObject*) {
   // The clock's logic on this window's components.
   FParts.DateCaption = std::make_unique<TLabelDateCaption>(KitLabel1);
   FParts.ClockFace = std::make_unique<TLabelClockFace>(KitClock1);
+  FParts.TalkInterval = std::make_unique<TTrackBarTalkInterval>(KitTrackBar1);
+  FParts.Alarm = std::make_unique<TControlsAlarmSetting>(CheckBox2, MaskEdit1);
   FParts.Options = std::make_unique<TStoredOptions>(DskStoreData1);
   FTick = std::make_unique<TClockTick>(FParts, FGate, Timer1);
   FTick->OnAnnounce = [this] { AnnounceTime(); };
@@ -87,10 +96,10 @@ void TForm1::FormCreate(TObject*) {
   FStoredFilesFolder = placed.Folder;
   PlayerOpen = false;
 
-  FMelodies = FindMelodies(ProgramFolder);
+  for (const String& name : FindMelodies(ProgramFolder)) ComboBox1->GetItems()->Add(name);
   FParts.Character->SetStagePos(DskStoreData1->StoreReadInteger("ActorLeft", 0),
                                 DskStoreData1->StoreReadInteger("ActorTop", 0));
-  FRing = DskStoreData1->StoreReadInteger("Ring", 0);
+  ComboBox1->SetItemIndex(DskStoreData1->StoreReadInteger("Ring", 0));
   FParts.TalkInterval->SetPosition(DskStoreData1->StoreReadInteger("RingTime", 0));
   FParts.Alarm->SetTime(DskStoreData1->StoreReadString("Trigger", "06:00"));
   FParts.Alarm->SetOn(DskStoreData1->StoreReadInteger("TriggerEnabled", 0) != 0);
@@ -143,11 +152,7 @@ void TForm1::SaveWindowState() {
 
 void TForm1::Timer1Timer(TObject*) { FTick->Tick(); }
 
-String TForm1::ChimeName() const {
-  return FRing >= 0 && FRing < static_cast<int>(FMelodies.size()) ? FMelodies[static_cast<size_t>(FRing)] : String();
-}
-
-void TForm1::AnnounceTime() { FAnnouncement->AnnounceTime(FTick->Hour, FTick->Minute, ChimeName()); }
+void TForm1::AnnounceTime() { FAnnouncement->AnnounceTime(FTick->Hour, FTick->Minute, ComboBox1->GetText()); }
 
 void TForm1::Button1Click(TObject*) { AnnounceTime(); }
 
@@ -160,6 +165,10 @@ void TForm1::Button2Click(TObject*) {
 }
 
 void TForm1::Button3Click(TObject*) { Close(); }
+
+void TForm1::ComboBox1Change(TObject*) { DskStoreData1->StoreWriteInteger("Ring", ComboBox1->GetItemIndex()); }
+
+void TForm1::KitTrackBar1Change(TObject*) { DskStoreData1->StoreWriteInteger("RingTime", KitTrackBar1->GetPosition()); }
 
 void TForm1::PackReminders() { FParts.Calendar->PackTable(); }
 

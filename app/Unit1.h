@@ -5,13 +5,15 @@
 // in its own classes (clocktick.h, announcement.h); this class reads and writes the main
 // window's settings and wires its controls to that logic. Windows only.
 #include <memory>
-#include <vector>
 
 #include "app/announcement.h"
 #include "app/clockparts.h"
 #include "app/clockrules.h"
 #include "app/clocktick.h"
+#include "classlib/comctrls.h"
+#include "classlib/extctrls.h"
 #include "classlib/forms.h"
+#include "classlib/mask.h"
 #include "classlib/mplayer.h"
 #include "classlib/stdctrls.h"
 #include "classlib/timers.h"
@@ -33,6 +35,11 @@ class TForm1 : public TForm {
   TButton* Button2 = nullptr;   // "Свернуть"
   TButton* Button3 = nullptr;   // "Выход"
   TButton* Button5 = nullptr;   // the alarm panel's button
+  TTrackBar* KitTrackBar1 = nullptr;  // the talk interval
+  TComboBox* ComboBox1 = nullptr;     // the chime and alarm melody
+  TPanel* Panel2 = nullptr;           // the alarm panel
+  TCheckBox* CheckBox2 = nullptr;     // the alarm on
+  TMaskEdit* MaskEdit1 = nullptr;     // the alarm time
   TTimer* Timer1 = nullptr;     // the clock tick
   TTimer* TimerPlay1 = nullptr;
   TTimer* TimerPlay2 = nullptr;
@@ -56,6 +63,8 @@ class TForm1 : public TForm {
   void Button1Click(TObject* Sender);
   void Button2Click(TObject* Sender);
   void Button3Click(TObject* Sender);
+  void ComboBox1Change(TObject* Sender);
+  void KitTrackBar1Change(TObject* Sender);
 
   // Writes the window state: the micro clock's place, the character's, the micro clock's
   // colours and whether the window is in the tray.
@@ -78,8 +87,6 @@ class TForm1 : public TForm {
   TSayTimeGate& Gate() { return FGate; }
 
  private:
-  // The chosen chime's file name in the Ring folder; empty when none is chosen.
-  String ChimeName() const;
   void ShowAlarmState();
   void PackReminders();
 
@@ -87,9 +94,7 @@ class TForm1 : public TForm {
   TSayTimeGate FGate;
   std::unique_ptr<TClockTick> FTick;
   std::unique_ptr<TAnnouncement> FAnnouncement;
-  std::vector<String> FMelodies;
-  int FRing = 0;                 // the chosen melody's index in FMelodies
-  String FStoredFilesFolder;     // where the character files were written
+  String FStoredFilesFolder;  // where the character files were written
   int FRestoreToken = 0, FMinimizeToken = 0;
 };
 

@@ -1,6 +1,8 @@
 #include "app/mainparts.h"
 
 #include "app/storedata.h"
+#include "classlib/comctrls.h"
+#include "classlib/mask.h"
 #include "classlib/stdctrls.h"
 
 void TLabelDateCaption::ShowDate(const String& Text) {
@@ -11,6 +13,15 @@ void TLabelClockFace::ShowTime(TDateTime Time) {
   String text = FormatDateTime("hh:mm:ss", Time, RussianFormatSettings());
   if (FLabel->GetCaption() != text) FLabel->SetCaption(text);
 }
+
+int TTrackBarTalkInterval::Position() { return FBar->GetPosition(); }
+void TTrackBarTalkInterval::SetPosition(int Value) { FBar->SetPosition(Value); }
+void TTrackBarTalkInterval::SetEnabled(bool Value) { FBar->SetEnabled(Value); }
+
+bool TControlsAlarmSetting::On() { return FOn->GetChecked(); }
+void TControlsAlarmSetting::SetOn(bool Value) { FOn->SetChecked(Value); }
+String TControlsAlarmSetting::Time() { return FTime->GetText(); }
+void TControlsAlarmSetting::SetTime(const String& Value) { FTime->SetText(Value); }
 
 TStoredOptions::TStoredOptions(TDskStoreData* Store)
     : FTalkTime(Store->StoreReadInteger("TalkTime", 1) != 0),

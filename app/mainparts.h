@@ -5,6 +5,9 @@
 #include "app/clockparts.h"
 
 class TLabel;
+class TTrackBar;
+class TCheckBox;
+class TMaskEdit;
 class TDskStoreData;
 
 // The date caption on a label.
@@ -25,6 +28,32 @@ class TLabelClockFace : public TClockFace {
 
  private:
   TLabel* FLabel;
+};
+
+// The talk interval on a track bar (0..2).
+class TTrackBarTalkInterval : public TTalkIntervalBar {
+ public:
+  explicit TTrackBarTalkInterval(TTrackBar* Bar) : FBar(Bar) {}
+  int Position() override;
+  void SetPosition(int Value) override;
+  void SetEnabled(bool Value) override;
+
+ private:
+  TTrackBar* FBar;
+};
+
+// The alarm setting on a check box (on) and a masked edit (the time).
+class TControlsAlarmSetting : public TAlarmSetting {
+ public:
+  TControlsAlarmSetting(TCheckBox* On, TMaskEdit* Time) : FOn(On), FTime(Time) {}
+  bool On() override;
+  void SetOn(bool Value) override;
+  String Time() override;
+  void SetTime(const String& Value) override;
+
+ private:
+  TCheckBox* FOn;
+  TMaskEdit* FTime;
 };
 
 // The settings window's options as they are stored (read once, at creation), until the

@@ -24,6 +24,12 @@ namespace {
 
 const std::string kWineRun = std::string(HORAVOX_SOURCE_DIR) + "/tools/wine-run";
 
+std::string FakeTimeLibrary() {
+  for (const char* path : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1", "/usr/lib/faketime/libfaketime.so.1"})
+    if (fs::exists(path)) return path;
+  throw std::runtime_error("libfaketime is not installed (tools/setup.sh installs faketime)");
+}
+
 long long SecondsUntil(const std::string& when) {
   std::tm tm{};
   if (!strptime(when.c_str(), "%Y-%m-%d %H:%M:%S", &tm))
@@ -61,7 +67,10 @@ WineSession::~WineSession() {
   StopServer();
 }
 
-void WineSession::FakeTimeFrom(const std::string& when) { fake_offset_s_ = SecondsUntil(when); }
+void WineSession::FakeTimeFrom(const std::string& when) {
+  StopServer();  // one that runs (reg.exe's, say) keeps the real clock for whoever joins it
+  fake_offset_s_ = SecondsUntil(when);
+}
 void WineSession::CaptureSoundTo(const std::string& path) { capture_ = path; }
 
 std::string WineSession::WinBuildDir() { return HORAVOX_WIN_BUILD_DIR; }
@@ -86,16 +95,16 @@ std::vector<std::string> WineSession::Environment() const {
   return env;
 }
 
-pid_t WineSession::Spawn(const std::vector<std::string>& argv_in, int* out_fd) {
-  std::vector<std::string> argv;
-  if (fake_offset_s_) {
-    // One offset for every process of the tree (the start-at form would restart the clock
-    // in each process); the monotonic clock and file times stay real.
-    argv = {"faketime", "-f", (*fake_offset_s_ >= 0 ? "+" : "") + std::to_string(*fake_offset_s_) + "s"};
-  }
-  argv.insert(argv.end(), argv_in.begin(), argv_in.end());
+pid_t WineSession::Spawn(std::vector<std::string> argv, int* out_fd) {
   auto env = Environment();
   if (fake_offset_s_) {
+    // libfaketime preloaded into every process of the tree, with one offset (the start-at
+    // form would restart the clock in each process); the monotonic clock and file times
+    // stay real. Not through the faketime program: its wrapper process waits until every
+    // holder of a pipe it makes is gone, and the wineserver that a program starts keeps
+    // it for as long as it runs.
+    env.push_back("LD_PRELOAD=" + FakeTimeLibrary());
+    env.push_back("FAKETIME=" + std::string(*fake_offset_s_ >= 0 ? "+" : "") + std::to_string(*fake_offset_s_) + "s");
     env.push_back("FAKETIME_DONT_FAKE_MONOTONIC=1");
     env.push_back("NO_FAKE_STAT=1");
   }

@@ -24,7 +24,8 @@ class WineSession {
   WineSession& operator=(const WineSession&) = delete;
 
   // Everything started from now on believes local time is `when` ("YYYY-MM-DD hh:mm:ss")
-  // now, and runs on from there. Call before the first Start.
+  // now, and runs on from there: a wineserver that runs (Reg's, say) is ended, and one on
+  // the fake clock is started and kept for the session.
   void FakeTimeFrom(const std::string& when);
   // Everything played from now on is appended to this file as raw samples.
   void CaptureSoundTo(const std::string& path);
@@ -49,7 +50,7 @@ class WineSession {
 
  private:
   std::vector<std::string> Environment() const;
-  pid_t Spawn(const std::vector<std::string>& argv, int* out_fd);
+  pid_t Spawn(std::vector<std::string> argv, int* out_fd);
   RunResult RunToEnd(const std::vector<std::string>& argv, std::chrono::milliseconds timeout);
   void StopServer();
 

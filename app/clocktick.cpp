@@ -24,6 +24,15 @@ void TClockTick::Start() {
   TDateTime now = Now();
   LastDay = std::floor(now);
   FSeconds.Start(now);
+  DecodeNow(now);  // the say-time button may be pressed before the first tick
+}
+
+void TClockTick::DecodeNow(TDateTime Now) {
+  int h, m, s;
+  DecodeClockSecond(ClockSecondOf(Now), h, m, s);
+  Hour = static_cast<std::uint16_t>(h);
+  Minute = static_cast<std::uint16_t>(m);
+  Second = static_cast<std::uint16_t>(s);
 }
 
 void TClockTick::Tick() {
@@ -33,11 +42,7 @@ void TClockTick::Tick() {
   FParts.DateCaption->ShowDate(FormatDateTime("d mmmm yyyy, dddd", now, RussianFormatSettings()));
   FParts.ClockFace->ShowTime(now);
 
-  int h, m, s;
-  DecodeClockSecond(ClockSecondOf(now), h, m, s);
-  Hour = static_cast<std::uint16_t>(h);
-  Minute = static_cast<std::uint16_t>(m);
-  Second = static_cast<std::uint16_t>(s);
+  DecodeNow(now);
 
   TDateTime today = std::floor(now);
   if (today != LastDay) {
@@ -49,6 +54,7 @@ void TClockTick::Tick() {
   if (FParts.Options->LittleClock()) FParts.MicroClock->PlaceMeterUnderFace();
 
   std::vector<TClockSecond> seconds = FSeconds.Advance(now);
+  int h, m, s;
   if (FParts.Alarm->On()) {
     for (TClockSecond second : seconds) {
       DecodeClockSecond(second, h, m, s);
@@ -71,8 +77,8 @@ void TClockTick::Tick() {
   TalkAllowed = FQuietHours.TalkAllowed(quiet, from, to, Hour, Minute, quietError);
   if (quietError) errors.push_back(quietError);
 
-  // The seconds caught up lie within the current minute's first quarter, so the quiet
-  // hours and the words spoken are the current minute's.
+  // An announcement's second (5) caught up lies at most a quarter minute back, in the
+  // current minute: the quiet hours and the words spoken are this minute's.
   if (TalkAllowed && FParts.Options->TalkTime()) {
     int interval = FParts.TalkInterval->Position();
     for (TClockSecond second : seconds) {

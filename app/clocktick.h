@@ -23,7 +23,8 @@ class TClockTick {
   TClockTick(const TClockTick&) = delete;
   TClockTick& operator=(const TClockTick&) = delete;
 
-  // At the main window's creation: the last day is today, and the seconds count from now.
+  // At the main window's creation: the last day is today, the current time is decoded and
+  // the seconds count from now.
   void Start();
   // One tick.
   void Tick();
@@ -41,6 +42,8 @@ class TClockTick {
   std::function<void()> OnAlarm;
 
  private:
+  void DecodeNow(TDateTime Now);
+
   TClockParts& FParts;
   TSayTimeGate& FGate;
   TTimer* FTimer1;

@@ -64,6 +64,7 @@ class ClockTick : public ::testing::Test {
 };
 
 TEST_F(ClockTick, ShowsTheRussianDateAndSpeaksAtSecondFiveOfTheHour) {
+  EXPECT_EQ(tick->Hour * 10000 + tick->Minute * 100 + tick->Second, 145958);  // known before the first tick
   clock.Advance(40000);
   EXPECT_EQ(date->Caption, "10 декабря 2026, четверг");
   EXPECT_EQ(Announcements(), std::vector<std::string>{"Announce 15:0:5"});

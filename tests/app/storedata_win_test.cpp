@@ -1,6 +1,7 @@
 // The settings store against the real registry and ini files (under Wine): round trips,
 // the defaults and OnError, and keys made only where and when a value is written. Every
-// test works under its own key below HKCU\Software\HoravoxTests and removes it.
+// test works under its own key below Software\HoravoxTests (of HKCU, and of HKLM for the
+// choice of root) and removes it.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -32,6 +33,10 @@ class StoreDataRegistry : public ::testing::Test {
       TRegistry registry;
       registry.SetRootKey(root);
       registry.DeleteKey(path);
+      if (registry.OpenKey("\\Software\\HoravoxTests", false) && !registry.HasSubKeys()) {
+        registry.CloseKey();
+        registry.DeleteKey("\\Software\\HoravoxTests");
+      }
     }
   }
   bool KeyExists(HKEY root, const String& key) {

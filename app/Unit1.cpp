@@ -58,7 +58,6 @@ TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {}
 
 TForm1::~TForm1() {
   if (TApplication* app = ExistingApplication()) {
-    app->OnMinimize.Remove(FMinimizeToken);
     app->OnRestore.Remove(FRestoreToken);
   }
 }
@@ -108,7 +107,6 @@ void TForm1::FormCreate(TObject*) {
   FParts.MicroClock->SetPlace(DskStoreData1->StoreReadInteger("Form2State1", 0),
                               DskStoreData1->StoreReadInteger("Form2State2", 0));
 
-  FMinimizeToken = Application->OnMinimize.Add([](TObject*) {});
   FRestoreToken = Application->OnRestore.Add([this](TObject*) {
     TrayFlag = false;
     SaveWindowState();

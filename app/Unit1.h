@@ -95,7 +95,7 @@ class TForm1 : public TForm {
   std::unique_ptr<TClockTick> FTick;
   std::unique_ptr<TAnnouncement> FAnnouncement;
   String FStoredFilesFolder;  // where the character files were written
-  int FRestoreToken = 0, FMinimizeToken = 0;
+  int FRestoreToken = 0;
 };
 
 extern TForm1* Form1;

@@ -1,6 +1,7 @@
 #include "app/clockrules.h"
 
 #include <cmath>
+#include <cstdio>
 
 bool IsQuietTime(int StartHour, int StartMinute, int EndHour, int Hour, int Minute) {
   bool afterStart = Hour == StartHour && Minute > StartMinute;
@@ -34,6 +35,37 @@ bool IsTalkSecond(int Interval, int Minute, int Second) {
     case 2: return Minute % 15 == 0;
     default: return false;
   }
+}
+
+bool ParseAlarmTime(const String& Text, int& SecondOfDay) {
+  int fields[3] = {0, 0, 0};
+  int count = 0, digits = 0;
+  size_t i = 0;
+  while (i < Text.size() && Text[i] == ' ') ++i;  // the hour's blank
+  for (; i <= Text.size(); ++i) {
+    char c = i < Text.size() ? Text[i] : ':';
+    if (c >= '0' && c <= '9') {
+      if (++digits > 2) return false;
+      fields[count] = fields[count] * 10 + (c - '0');
+    } else if (c == ':') {
+      if (digits == 0 || count == 3) return false;
+      ++count;
+      digits = 0;
+      if (i == Text.size()) break;
+      if (count == 3) return false;
+    } else {
+      return false;
+    }
+  }
+  if (count < 2 || fields[0] > 23 || fields[1] > 59 || fields[2] > 59) return false;
+  SecondOfDay = fields[0] * 3600 + fields[1] * 60 + fields[2];
+  return true;
+}
+
+String AlarmTimeText(int SecondOfDay) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", SecondOfDay / 3600 % 24, SecondOfDay / 60 % 60, SecondOfDay % 60);
+  return text;
 }
 
 TClockSecond ClockSecondOf(TDateTime Time) {

@@ -33,6 +33,13 @@ class TQuietHoursRule {
 // (Interval 0), also of the half hour (1), also of the quarter hours (2).
 bool IsTalkSecond(int Interval, int Minute, int Second);
 
+// The alarm time as typed or stored: "hh:mm:ss", or "hh:mm" meaning the full minute (the
+// stored default "06:00" is 06:00:00); the hour may have one digit and a leading blank.
+// False for anything else, a field left blank ("07:3_:__") or out of range included.
+bool ParseAlarmTime(const String& Text, int& SecondOfDay);
+// "hh:mm:ss" of a second of the day.
+String AlarmTimeText(int SecondOfDay);
+
 // A second of the local time: seconds since 30 December 1899.
 using TClockSecond = std::int64_t;
 TClockSecond ClockSecondOf(TDateTime Time);

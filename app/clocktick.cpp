@@ -1,21 +1,10 @@
 #include "app/clocktick.h"
 
 #include <cmath>
-#include <cstdio>
 #include <exception>
 #include <vector>
 
 #include "classlib/callbackguard.h"
-
-namespace {
-
-String TimeText(int Hour, int Minute, int Second) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", Hour, Minute, Second);
-  return text;
-}
-
-}  // namespace
 
 TClockTick::TClockTick(TClockParts& Parts, TSayTimeGate& Gate, TTimer* Timer1)
     : FParts(Parts), FGate(Gate), FTimer1(Timer1) {}
@@ -55,10 +44,11 @@ void TClockTick::Tick() {
 
   std::vector<TClockSecond> seconds = FSeconds.Advance(now);
   int h, m, s;
-  if (FParts.Alarm->On()) {
+  int alarmAt = 0;
+  if (FParts.Alarm->On() && ParseAlarmTime(FParts.Alarm->Time(), alarmAt)) {
     for (TClockSecond second : seconds) {
       DecodeClockSecond(second, h, m, s);
-      if (FParts.Alarm->Time() != TimeText(h, m, s)) continue;
+      if (h * 3600 + m * 60 + s != alarmAt) continue;
       try {
         if (OnAlarm) OnAlarm();
       } catch (...) {

@@ -122,6 +122,22 @@ TEST(SecondsCatchUp, DropsStaleSecondsAfterALongGapAndRestartsWhenTheClockGoesBa
   EXPECT_EQ(Texts(next), std::vector<String>{"0:0:0"});
 }
 
+TEST(AlarmTime, ReadsHoursMinutesAndSecondsAsNumbersAndRefusesIncompleteTexts) {
+  const std::pair<const char*, const char*> good[] = {
+      {"06:00", "06:00:00"}, {"06:00:00", "06:00:00"}, {" 7:30:05", "07:30:05"}, {"7:30", "07:30:00"},
+      {"23:59:59", "23:59:59"}, {"00:00:00", "00:00:00"}};
+  for (auto [text, normal] : good) {
+    int second = -1;
+    ASSERT_TRUE(ParseAlarmTime(text, second)) << text;
+    EXPECT_EQ(AlarmTimeText(second), normal);
+  }
+  for (const char* text : {"07:3_:__", "07:30:__", "  :  :  ", "", "7", "24:00:00", "12:60", "12:00:60", "12:00:00:00",
+                           "12::00", "123:00", "12-00", "12:00 "}) {
+    int second = -1;
+    EXPECT_FALSE(ParseAlarmTime(text, second)) << "'" << text << "'";
+  }
+}
+
 TEST(SayTimeGate, ForbidsSpeakingWhileAnnouncingOrWhileASignalRings) {
   TSayTimeGate gate;
   std::vector<bool> changes;

@@ -5,6 +5,7 @@
 #include "app/melodies.h"
 #include "app/storedata.h"
 #include "app/storedfiles.h"
+#include "app/systemparts.h"
 #include "classlib/application.h"
 #include "classlib/files.h"
 #include "classlib/random.h"
@@ -23,6 +24,13 @@ HX_PUBLISH(TForm1, p) {
   p.Field("Button2", &TForm1::Button2);
   p.Field("Button3", &TForm1::Button3);
   p.Field("Button5", &TForm1::Button5);
+  p.Field("Button6", &TForm1::Button6);
+  p.Field("Button7", &TForm1::Button7);
+  p.Field("Button8", &TForm1::Button8);
+  p.Field("NeatTrackBar1", &TForm1::NeatTrackBar1);
+  p.Field("LabelTimer", &TForm1::LabelTimer);
+  p.Field("BitBtnStartTimer", &TForm1::BitBtnStartTimer);
+  p.Field("BitBtnStopTimer", &TForm1::BitBtnStopTimer);
   p.Field("KitTrackBar1", &TForm1::KitTrackBar1);
   p.Field("ComboBox1", &TForm1::ComboBox1);
   p.Field("Panel2", &TForm1::Panel2);
@@ -39,7 +47,18 @@ HX_PUBLISH(TForm1, p) {
   p.Field("TimerEndPlayHide", &TForm1::TimerEndPlayHide);
   p.Field("TimerFly", &TForm1::TimerFly);
   p.Field("TimerTemp", &TForm1::TimerTemp);
+  p.Field("Timer2", &TForm1::Timer2);
+  p.Field("Timer3", &TForm1::Timer3);
+  p.Field("TimerEndRing", &TForm1::TimerEndRing);
+  p.Field("TimerRingOff", &TForm1::TimerRingOff);
+  p.Field("TimerMenuRingOff", &TForm1::TimerMenuRingOff);
+  p.Field("TimerBeeperMain", &TForm1::TimerBeeperMain);
+  p.Field("TimerBeeper1", &TForm1::TimerBeeper1);
+  p.Field("TimerBeeper2", &TForm1::TimerBeeper2);
+  p.Field("Timer", &TForm1::Timer);
+  p.Field("TimerEnd", &TForm1::TimerEnd);
   p.Field("MediaPlayer1", &TForm1::MediaPlayer1);
+  p.Field("MediaPlayer2", &TForm1::MediaPlayer2);
   p.Field("DskStoreData1", &TForm1::DskStoreData1);
   p.Field("DskFileHolder1", &TForm1::DskFileHolder1);
   p.Field("KitFileCtrl1", &TForm1::KitFileCtrl1);
@@ -52,6 +71,14 @@ HX_PUBLISH(TForm1, p) {
   p.Handler("Button3Click", &TForm1::Button3Click);
   p.Handler("ComboBox1Change", &TForm1::ComboBox1Change);
   p.Handler("KitTrackBar1Change", &TForm1::KitTrackBar1Change);
+  p.Handler("Button5Click", &TForm1::Button5Click);
+  p.Handler("CheckBox2Click", &TForm1::CheckBox2Click);
+  p.Handler("Button6Click", &TForm1::Button6Click);
+  p.Handler("Button7Click", &TForm1::Button7Click);
+  p.Handler("Button8Click", &TForm1::Button8Click);
+  p.Handler("NeatTrackBar1Change", &TForm1::NeatTrackBar1Change);
+  p.Handler("BitBtnStartTimerClick", &TForm1::BitBtnStartTimerClick);
+  p.Handler("BitBtnStopTimerClick", &TForm1::BitBtnStopTimerClick);
 }
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {}
@@ -67,8 +94,13 @@ void TForm1::FormCreate(TObject*) {
   FParts.DateCaption = std::make_unique<TLabelDateCaption>(KitLabel1);
   FParts.ClockFace = std::make_unique<TLabelClockFace>(KitClock1);
   FParts.TalkInterval = std::make_unique<TTrackBarTalkInterval>(KitTrackBar1);
-  FParts.Alarm = std::make_unique<TControlsAlarmSetting>(CheckBox2, MaskEdit1);
+  FParts.Alarm = std::make_unique<TControlsAlarmSetting>(CheckBox2, MaskEdit1, Panel2, Button5);
+  FParts.Countdown = std::make_unique<TControlsCountdown>(NeatTrackBar1, LabelTimer, BitBtnStartTimer, BitBtnStopTimer);
+  FParts.SignalButtons = std::make_unique<TControlsSignalButtons>(Button6, Button7);
   FParts.Options = std::make_unique<TStoredOptions>(DskStoreData1);
+  FParts.Tone = std::make_unique<TSystemTone>();
+  FParts.Starter = std::make_unique<TShellProgramStarter>();
+  FParts.Shutdown = std::make_unique<TExitWindowsShutdown>();
   FTick = std::make_unique<TClockTick>(FParts, FGate, Timer1);
   FTick->OnAnnounce = [this] { AnnounceTime(); };
   TAnnouncementTimers timers;
@@ -78,6 +110,25 @@ void TForm1::FormCreate(TObject*) {
   timers.Fly = TimerFly;
   timers.Temp = TimerTemp;
   FAnnouncement = std::make_unique<TAnnouncement>(timers, MediaPlayer1, FGate, FParts);
+  TSignalTimers signalTimers;
+  signalTimers.EndRing = TimerEndRing;
+  signalTimers.RingOff = TimerRingOff;
+  signalTimers.MenuRingOff = TimerMenuRingOff;
+  signalTimers.BeeperMain = TimerBeeperMain;
+  signalTimers.Beeper1 = TimerBeeper1;
+  signalTimers.Beeper2 = TimerBeeper2;
+  signalTimers.Fly = TimerFly;
+  FSignals = std::make_unique<TSignals>(signalTimers, MediaPlayer2, FGate, FParts);
+  FSignals->ChosenMelody = [this] { return ComboBox1->GetText(); };
+  FSignals->OnSayTime = [this] { AnnounceTime(); };
+  FAlarm = std::make_unique<TAlarm>(TAlarmTimers{Timer1, Timer2, Timer3}, *FSignals, FParts);
+  FAlarm->OnSave = [this](const String& Time, bool On) {
+    DskStoreData1->StoreWriteString("Trigger", Time);
+    DskStoreData1->StoreWriteInteger("TriggerEnabled", On ? 1 : 0);
+  };
+  FTick->OnAlarm = [this] { FAlarm->RaiseAlarm(); };
+  FCountdown = std::make_unique<TCountdown>(TCountdownTimers{Timer, TimerEnd}, *FSignals, FParts);
+  FCountdown->OnWarning = [](const String& Text) { Application->MessageBox(Text, "", MB_OK); };
   FGate.OnChange = [this] {
     bool may = FGate.MaySpeakNow();
     Button1->SetEnabled(may);
@@ -88,6 +139,7 @@ void TForm1::FormCreate(TObject*) {
   Randomize();
   ProgramFolder = ExeFolder();
   FAnnouncement->ProgramFolder = ProgramFolder;
+  FSignals->ProgramFolder = ProgramFolder;
 
   // The characters' files go beside the program, or where this user may write.
   TStoredFilesPlacement placed =
@@ -100,9 +152,9 @@ void TForm1::FormCreate(TObject*) {
                                 DskStoreData1->StoreReadInteger("ActorTop", 0));
   ComboBox1->SetItemIndex(DskStoreData1->StoreReadInteger("Ring", 0));
   FParts.TalkInterval->SetPosition(DskStoreData1->StoreReadInteger("RingTime", 0));
-  FParts.Alarm->SetTime(DskStoreData1->StoreReadString("Trigger", "06:00"));
-  FParts.Alarm->SetOn(DskStoreData1->StoreReadInteger("TriggerEnabled", 0) != 0);
-  ShowAlarmState();
+  FAlarm->Load(DskStoreData1->StoreReadString("Trigger", "06:00"),
+               DskStoreData1->StoreReadInteger("TriggerEnabled", 0) != 0);
+  FCountdown->BarChange();
   // The micro clock's place, kept until the micro clock reads it itself.
   FParts.MicroClock->SetPlace(DskStoreData1->StoreReadInteger("Form2State1", 0),
                               DskStoreData1->StoreReadInteger("Form2State2", 0));
@@ -127,14 +179,10 @@ void TForm1::FormActivate(TObject*) {
     TrayFlag = false;
   }
   FParts.DateCaption->ShowDate(FormatDateTime("d mmmm yyyy, dddd", Now(), RussianFormatSettings()));
-  ShowAlarmState();
+  FAlarm->ShowState();
   bool onTop = DskStoreData1->StoreReadInteger("LittleClockTop", 1) == 1;
   FParts.Options->SetLittleClockTop(onTop);
   FParts.MicroClock->SetStayOnTop(onTop);
-}
-
-void TForm1::ShowAlarmState() {
-  Button5->SetCaption(FParts.Alarm->On() ? "Будильник включен" : "Будильник выключен");
 }
 
 void TForm1::SaveWindowState() {
@@ -167,6 +215,29 @@ void TForm1::Button3Click(TObject*) { Close(); }
 void TForm1::ComboBox1Change(TObject*) { DskStoreData1->StoreWriteInteger("Ring", ComboBox1->GetItemIndex()); }
 
 void TForm1::KitTrackBar1Change(TObject*) { DskStoreData1->StoreWriteInteger("RingTime", KitTrackBar1->GetPosition()); }
+
+void TForm1::Button5Click(TObject*) { FAlarm->PanelButtonClick(); }
+
+void TForm1::CheckBox2Click(TObject*) {
+  if (FAlarm) FAlarm->OnBoxClick();
+}
+
+void TForm1::Button6Click(TObject*) { FAlarm->SwitchOff(); }
+
+void TForm1::Button7Click(TObject*) { FCountdown->SwitchOff(); }
+
+void TForm1::Button8Click(TObject*) {
+  FAlarm->SwitchOff();
+  FCountdown->SwitchOff();
+}
+
+void TForm1::NeatTrackBar1Change(TObject*) {
+  if (FCountdown) FCountdown->BarChange();
+}
+
+void TForm1::BitBtnStartTimerClick(TObject*) { FCountdown->StartClick(); }
+
+void TForm1::BitBtnStopTimerClick(TObject*) { FCountdown->StopClick(); }
 
 void TForm1::PackReminders() { FParts.Calendar->PackTable(); }
 

@@ -68,6 +68,7 @@ void TAlarm::Repeat() {
 }
 
 void TAlarm::SwitchOff() {
+  if (!Ringing()) return;
   FTimers.Repeat->SetEnabled(false);
   FSignals.End(TSignalKind::Alarm);
 }

@@ -148,6 +148,7 @@ void TCountdown::ToIdle() {
 }
 
 void TCountdown::SwitchOff() {
+  if (!Ringing()) return;  // a stale tray item must not stop a countdown that runs
   ToIdle();
   FSignals.End(TSignalKind::Countdown);
 }

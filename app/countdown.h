@@ -38,7 +38,8 @@ class TCountdown {
   // The stop button and the tray's "Остановить": back to idle with the bar at nought; a
   // ringing countdown signal is switched off too.
   void StopClick();
-  // The countdown signal's switch-off button (Button7), the tray item, the auto-off.
+  // The countdown signal's switch-off button (Button7), the tray item, the auto-off; only
+  // while the signal rings.
   void SwitchOff();
 
   bool Running() const { return FTimers.Tick->GetEnabled(); }

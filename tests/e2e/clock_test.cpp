@@ -1,8 +1,10 @@
 // The clock itself under a fake clock: started a few seconds before three o'clock with a
 // chime chosen, it speaks at 15:00:05 (the chime, then "15", "часов", "ровно"), carries its
-// characters' files beside itself while it runs, and keeps its settings when it closes.
+// characters' files beside itself while it runs, and keeps its settings when it closes;
+// with the alarm set ten seconds ahead, it rings the chosen melody.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -97,6 +99,35 @@ TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   EXPECT_EQ(Setting(settings.out, "ActorLeft"), "0");
   EXPECT_EQ(Setting(settings.out, "MinClockColor1"), "10");
   EXPECT_EQ(Setting(settings.out, "Form2State2"), "0");
+}
+
+TEST(Clock, RingsTheChosenMelodyAtTheAlarmTime) {
+  WineSession wine;
+  std::string capture = WineSession::ArtifactDir() + "/alarm-capture.raw";
+  fs::remove(capture);
+  wine.Reg({"delete", kSettingsKey, "/f"});
+  std::string key = std::string(kSettingsKey) + "\\Horavox";
+  // The third melody in alphabetical order, "Трель" (4.3 s), at 07:30:00.
+  for (auto [name, value] : {std::pair{"Ring", "2"}, {"Trigger", "07:30:00"}, {"TriggerEnabled", "1"}})
+    ASSERT_EQ(wine.Reg({"add", key, "/v", name, "/d", value, "/f"}).exit_code, 0);
+
+  wine.CaptureSoundTo(capture);
+  wine.FakeTimeFrom("2026-12-10 07:29:50");
+  pid_t clock = wine.Start("dist/Horavox.exe");
+  ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
+
+  Bytes melody = WaveSamples(Dist() + "/Ring/Трель.wav");
+  // Rung at 07:30:00, from its first sample.
+  auto deadline = std::chrono::steady_clock::now() + 30s;
+  while (ReadWholeFile(capture).size() < melody.size() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(200ms);
+  wine.Screenshot("clock-alarm-rings");
+  Bytes played = ReadWholeFile(capture);
+  ASSERT_GE(played.size(), melody.size());
+  EXPECT_TRUE(std::equal(melody.begin(), melody.end(), played.begin())) << "the capture does not start with the melody";
+
+  ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
+  EXPECT_EQ(wine.Wait(clock, 20s), 0);
 }
 
 }  // namespace

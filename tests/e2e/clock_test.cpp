@@ -51,6 +51,15 @@ std::string Setting(const std::string& listing, const std::string& name) {
   return "";
 }
 
+// The 16-bit samples that are not silent: a device that falls behind under load pads the
+// capture with silence, which is not the clock's doing.
+Bytes Audible(const Bytes& samples) {
+  Bytes out;
+  for (size_t i = 0; i + 1 < samples.size(); i += 2)
+    if (samples[i] != 0 || samples[i + 1] != 0) out.insert(out.end(), {samples[i], samples[i + 1]});
+  return out;
+}
+
 TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   WineSession wine;
   std::string capture = WineSession::ArtifactDir() + "/clock-capture.raw";
@@ -80,11 +89,12 @@ TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   }
   // Spoken at 15:00:05: the chime, 0.8 s, then the words, about four seconds in all.
   auto deadline = std::chrono::steady_clock::now() + 30s;
-  while (ReadWholeFile(capture).size() < expected.size() && std::chrono::steady_clock::now() < deadline)
+  expected = Audible(expected);
+  while (Audible(ReadWholeFile(capture)).size() < expected.size() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(200ms);
   wine.Screenshot("clock-main-window");
   std::this_thread::sleep_for(1s);  // nothing more comes
-  Bytes played = ReadWholeFile(capture);
+  Bytes played = Audible(ReadWholeFile(capture));
   EXPECT_EQ(played.size(), expected.size());
   EXPECT_TRUE(played == expected) << "the capture differs from the chime and the three words";
 
@@ -99,15 +109,6 @@ TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   EXPECT_EQ(Setting(settings.out, "ActorLeft"), "0");
   EXPECT_EQ(Setting(settings.out, "MinClockColor1"), "10");
   EXPECT_EQ(Setting(settings.out, "Form2State2"), "0");
-}
-
-// The 16-bit samples that are not silent: a device that falls behind under load pads the
-// capture with silence, which is not the clock's doing.
-Bytes Audible(const Bytes& samples) {
-  Bytes out;
-  for (size_t i = 0; i + 1 < samples.size(); i += 2)
-    if (samples[i] != 0 || samples[i + 1] != 0) out.insert(out.end(), {samples[i], samples[i + 1]});
-  return out;
 }
 
 TEST(Clock, RingsTheChosenMelodyAtTheAlarmTime) {

@@ -16,8 +16,8 @@
 #include <shellapi.h>
 
 HX_PUBLISH(TControl, p) {
-  p.Property("Left", &TControl::GetLeft, &TControl::SetLeft);
-  p.Property("Top", &TControl::GetTop, &TControl::SetTop);
+  p.Property("Left", &TControl::GetLeft, &TControl::SetLeft).Stored(&TControl::IsPositionStored);
+  p.Property("Top", &TControl::GetTop, &TControl::SetTop).Stored(&TControl::IsPositionStored);
   p.Property("Width", &TControl::GetWidth, &TControl::SetWidth).Stored(&TControl::IsSizeStored);
   p.Property("Height", &TControl::GetHeight, &TControl::SetHeight).Stored(&TControl::IsSizeStored);
   p.Property("Cursor", &TControl::GetCursor, &TControl::SetCursor).Default(crDefault);
@@ -62,6 +62,20 @@ TShiftState KeyboardShiftState() {
   if (GetKeyState(VK_RBUTTON) < 0) s.Include(ssRight);
   if (GetKeyState(VK_MBUTTON) < 0) s.Include(ssMiddle);
   return s;
+}
+
+bool IsAccel(WPARAM Key, const String& Caption) {
+  std::wstring text = Utf8ToWide(Caption);
+  for (size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != L'&') continue;
+    if (text[i + 1] == L'&') {
+      ++i;
+      continue;
+    }
+    auto upper = [](WPARAM c) { return reinterpret_cast<WPARAM>(CharUpperW(reinterpret_cast<LPWSTR>(c & 0xFFFF))); };
+    return upper(text[i + 1]) == upper(Key);
+  }
+  return false;
 }
 
 // ---- Windows of our controls ----
@@ -1349,6 +1363,13 @@ void TWinControl::Dispatch(TMessage& Message) {
       Message.Result = 0;
       return;
     }
+    case CN_SYSCHAR:
+      // Alt with a letter, before it is translated: the control whose accelerator it is
+      // takes it (a button clicks, a label focuses its control).
+      Message.Result = 0;
+      if (TCustomForm* form = GetParentForm(this); form && Message.WParam != VK_SPACE)
+        Message.Result = form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam);
+      return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
       Broadcast(Message);

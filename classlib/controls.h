@@ -86,6 +86,10 @@ using TDropFilesEvent = std::function<void(TObject* Sender, const std::vector<St
 TShiftState MouseShiftState(WPARAM Keys);
 TShiftState KeyboardShiftState();
 
+// Whether Caption marks Key as its accelerator: '&' before the letter ("&&" is a plain '&'),
+// compared without regard to case.
+bool IsAccel(WPARAM Key, const String& Caption);
+
 // What a control's right click opens: the popup menu of the standard controls implements
 // it; PopupMenu properties hold a TComponent that may.
 class TPopupMenuHook {
@@ -231,6 +235,7 @@ class TControl : public TComponent {
   virtual void AdjustSize();
   virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
   virtual bool IsSizeStored() const { return true; }
+  virtual bool IsPositionStored() const { return true; }
   // The text as held when there is no window.
   const String& TextValue() const { return FText; }
   virtual void SetTextValue(const String& Value);

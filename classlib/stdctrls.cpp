@@ -65,6 +65,7 @@ HX_PUBLISH(TCustomEdit, p) {}
 HX_PUBLISH(TEdit, p) {
   p.Property("Align", &TEdit::GetAlign, &TEdit::SetAlign).Default(alNone);
   p.Property("AutoSelect", &TEdit::GetAutoSelect, &TEdit::SetAutoSelect).Default(true);
+  p.Property("BorderStyle", &TEdit::GetBorderStyle, &TEdit::SetBorderStyle).Default(bsSingle);
   p.Property("Color", &TEdit::GetColor, &TEdit::SetColor).Default(clWindow);
   p.Property("Enabled", &TEdit::GetEnabled, &TEdit::SetEnabled).Default(true);
   p.Property("Font", &TEdit::GetFont, &TEdit::SetFont).Stored(&TEdit::IsFontStored);
@@ -91,6 +92,42 @@ HX_PUBLISH(TEdit, p) {
   p.Event("OnMouseDown", &TEdit::OnMouseDown);
   p.Event("OnMouseMove", &TEdit::OnMouseMove);
   p.Event("OnMouseUp", &TEdit::OnMouseUp);
+}
+
+HX_PUBLISH(TCustomMemo, p) {}
+HX_PUBLISH(TMemo, p) {
+  p.Property("Align", &TMemo::GetAlign, &TMemo::SetAlign).Default(alNone);
+  p.Property("Alignment", &TMemo::GetAlignment, &TMemo::SetAlignment).Default(taLeftJustify);
+  p.Property("BorderStyle", &TMemo::GetBorderStyle, &TMemo::SetBorderStyle).Default(bsSingle);
+  p.Property("Color", &TMemo::GetColor, &TMemo::SetColor).Default(clWindow);
+  p.Property("Enabled", &TMemo::GetEnabled, &TMemo::SetEnabled).Default(true);
+  p.Property("Font", &TMemo::GetFont, &TMemo::SetFont).Stored(&TMemo::IsFontStored);
+  p.Property("Lines", &TMemo::GetLines, &TMemo::SetLines);
+  p.Property("MaxLength", &TMemo::GetMaxLength, &TMemo::SetMaxLength).Default(0);
+  p.Property("ParentColor", &TMemo::GetParentColor, &TMemo::SetParentColor).Default(false);
+  p.Property("ParentFont", &TMemo::GetParentFont, &TMemo::SetParentFont).Default(true);
+  p.Property("ParentShowHint", &TMemo::GetParentShowHint, &TMemo::SetParentShowHint).Default(true);
+  p.Property("PopupMenu", &TMemo::GetPopupMenu, &TMemo::SetPopupMenu);
+  p.Property("ReadOnly", &TMemo::GetReadOnly, &TMemo::SetReadOnly).Default(false);
+  p.Property("ScrollBars", &TMemo::GetScrollBars, &TMemo::SetScrollBars).Default(ssNone);
+  p.Property("ShowHint", &TMemo::GetShowHint, &TMemo::SetShowHint).Default(false);
+  p.Property("TabOrder", &TMemo::GetTabOrder, &TMemo::SetTabOrder);
+  p.Property("TabStop", &TMemo::GetTabStop, &TMemo::SetTabStop).Default(true);
+  p.Property("Visible", &TMemo::GetVisible, &TMemo::SetVisible).Default(true);
+  p.Property("WantReturns", &TMemo::GetWantReturns, &TMemo::SetWantReturns).Default(true);
+  p.Property("WantTabs", &TMemo::GetWantTabs, &TMemo::SetWantTabs).Default(false);
+  p.Property("WordWrap", &TMemo::GetWordWrap, &TMemo::SetWordWrap).Default(true);
+  p.Event("OnChange", &TMemo::OnChange);
+  p.Event("OnClick", &TMemo::OnClick);
+  p.Event("OnDblClick", &TMemo::OnDblClick);
+  p.Event("OnEnter", &TMemo::OnEnter);
+  p.Event("OnExit", &TMemo::OnExit);
+  p.Event("OnKeyDown", &TMemo::OnKeyDown);
+  p.Event("OnKeyPress", &TMemo::OnKeyPress);
+  p.Event("OnKeyUp", &TMemo::OnKeyUp);
+  p.Event("OnMouseDown", &TMemo::OnMouseDown);
+  p.Event("OnMouseMove", &TMemo::OnMouseMove);
+  p.Event("OnMouseUp", &TMemo::OnMouseUp);
 }
 
 HX_PUBLISH(TCustomCheckBox, p) {}
@@ -120,6 +157,57 @@ HX_PUBLISH(TCheckBox, p) {
   p.Event("OnMouseDown", &TCheckBox::OnMouseDown);
   p.Event("OnMouseMove", &TCheckBox::OnMouseMove);
   p.Event("OnMouseUp", &TCheckBox::OnMouseUp);
+}
+
+HX_PUBLISH(TRadioButton, p) {
+  p.Property("Alignment", &TRadioButton::GetAlignment, &TRadioButton::SetAlignment).Default(taRightJustify);
+  p.Property("Caption", &TRadioButton::GetCaption, &TRadioButton::SetCaption).Default("");
+  p.Property("Checked", &TRadioButton::GetChecked, &TRadioButton::SetChecked).Default(false);
+  p.Property("Color", &TRadioButton::GetColor, &TRadioButton::SetColor).Stored(&TRadioButton::IsColorStored);
+  p.Property("Enabled", &TRadioButton::GetEnabled, &TRadioButton::SetEnabled).Default(true);
+  p.Property("Font", &TRadioButton::GetFont, &TRadioButton::SetFont).Stored(&TRadioButton::IsFontStored);
+  p.Property("ParentColor", &TRadioButton::GetParentColor, &TRadioButton::SetParentColor).Default(true);
+  p.Property("ParentFont", &TRadioButton::GetParentFont, &TRadioButton::SetParentFont).Default(true);
+  p.Property("ParentShowHint", &TRadioButton::GetParentShowHint, &TRadioButton::SetParentShowHint).Default(true);
+  p.Property("PopupMenu", &TRadioButton::GetPopupMenu, &TRadioButton::SetPopupMenu);
+  p.Property("ShowHint", &TRadioButton::GetShowHint, &TRadioButton::SetShowHint).Default(false);
+  p.Property("TabOrder", &TRadioButton::GetTabOrder, &TRadioButton::SetTabOrder);
+  p.Property("TabStop", &TRadioButton::GetTabStop, &TRadioButton::SetTabStop).Default(false);
+  p.Property("Visible", &TRadioButton::GetVisible, &TRadioButton::SetVisible).Default(true);
+  p.Event("OnClick", &TRadioButton::OnClick);
+  p.Event("OnDblClick", &TRadioButton::OnDblClick);
+  p.Event("OnEnter", &TRadioButton::OnEnter);
+  p.Event("OnExit", &TRadioButton::OnExit);
+  p.Event("OnKeyDown", &TRadioButton::OnKeyDown);
+  p.Event("OnKeyPress", &TRadioButton::OnKeyPress);
+  p.Event("OnKeyUp", &TRadioButton::OnKeyUp);
+  p.Event("OnMouseDown", &TRadioButton::OnMouseDown);
+  p.Event("OnMouseMove", &TRadioButton::OnMouseMove);
+  p.Event("OnMouseUp", &TRadioButton::OnMouseUp);
+}
+
+HX_PUBLISH(TCustomGroupBox, p) {}
+HX_PUBLISH(TGroupBox, p) {
+  p.Property("Align", &TGroupBox::GetAlign, &TGroupBox::SetAlign).Default(alNone);
+  p.Property("Caption", &TGroupBox::GetCaption, &TGroupBox::SetCaption).Default("");
+  p.Property("Color", &TGroupBox::GetColor, &TGroupBox::SetColor).Stored(&TGroupBox::IsColorStored);
+  p.Property("Enabled", &TGroupBox::GetEnabled, &TGroupBox::SetEnabled).Default(true);
+  p.Property("Font", &TGroupBox::GetFont, &TGroupBox::SetFont).Stored(&TGroupBox::IsFontStored);
+  p.Property("ParentColor", &TGroupBox::GetParentColor, &TGroupBox::SetParentColor).Default(true);
+  p.Property("ParentFont", &TGroupBox::GetParentFont, &TGroupBox::SetParentFont).Default(true);
+  p.Property("ParentShowHint", &TGroupBox::GetParentShowHint, &TGroupBox::SetParentShowHint).Default(true);
+  p.Property("PopupMenu", &TGroupBox::GetPopupMenu, &TGroupBox::SetPopupMenu);
+  p.Property("ShowHint", &TGroupBox::GetShowHint, &TGroupBox::SetShowHint).Default(false);
+  p.Property("TabOrder", &TGroupBox::GetTabOrder, &TGroupBox::SetTabOrder);
+  p.Property("TabStop", &TGroupBox::GetTabStop, &TGroupBox::SetTabStop).Default(false);
+  p.Property("Visible", &TGroupBox::GetVisible, &TGroupBox::SetVisible).Default(true);
+  p.Event("OnClick", &TGroupBox::OnClick);
+  p.Event("OnDblClick", &TGroupBox::OnDblClick);
+  p.Event("OnEnter", &TGroupBox::OnEnter);
+  p.Event("OnExit", &TGroupBox::OnExit);
+  p.Event("OnMouseDown", &TGroupBox::OnMouseDown);
+  p.Event("OnMouseMove", &TGroupBox::OnMouseMove);
+  p.Event("OnMouseUp", &TGroupBox::OnMouseUp);
 }
 
 HX_PUBLISH(TCustomComboBox, p) {}
@@ -157,6 +245,87 @@ HX_PUBLISH(TComboBox, p) {
   p.Event("OnKeyUp", &TComboBox::OnKeyUp);
   p.Event("OnMeasureItem", &TComboBox::OnMeasureItem);
 }
+
+HX_PUBLISH(TCustomListBox, p) {}
+HX_PUBLISH(TListBox, p) {
+  p.Property("Style", &TListBox::GetStyle, &TListBox::SetStyle).Default(lbStandard);  // before the items
+  p.Property("Align", &TListBox::GetAlign, &TListBox::SetAlign).Default(alNone);
+  p.Property("BorderStyle", &TListBox::GetBorderStyle, &TListBox::SetBorderStyle).Default(bsSingle);
+  p.Property("Color", &TListBox::GetColor, &TListBox::SetColor).Default(clWindow);
+  p.Property("Enabled", &TListBox::GetEnabled, &TListBox::SetEnabled).Default(true);
+  p.Property("ExtendedSelect", &TListBox::GetExtendedSelect, &TListBox::SetExtendedSelect).Default(true);
+  p.Property("Font", &TListBox::GetFont, &TListBox::SetFont).Stored(&TListBox::IsFontStored);
+  p.Property("IntegralHeight", &TListBox::GetIntegralHeight, &TListBox::SetIntegralHeight).Default(false);
+  p.Property("ItemHeight", &TListBox::GetItemHeight, &TListBox::SetItemHeight).Default(16);
+  p.Property("MultiSelect", &TListBox::GetMultiSelect, &TListBox::SetMultiSelect).Default(false);
+  p.Property("ParentColor", &TListBox::GetParentColor, &TListBox::SetParentColor).Default(false);
+  p.Property("ParentFont", &TListBox::GetParentFont, &TListBox::SetParentFont).Default(true);
+  p.Property("ParentShowHint", &TListBox::GetParentShowHint, &TListBox::SetParentShowHint).Default(true);
+  p.Property("PopupMenu", &TListBox::GetPopupMenu, &TListBox::SetPopupMenu);
+  p.Property("ShowHint", &TListBox::GetShowHint, &TListBox::SetShowHint).Default(false);
+  p.Property("Sorted", &TListBox::GetSorted, &TListBox::SetSorted).Default(false);
+  p.Property("TabOrder", &TListBox::GetTabOrder, &TListBox::SetTabOrder);
+  p.Property("TabStop", &TListBox::GetTabStop, &TListBox::SetTabStop).Default(true);
+  p.Property("Visible", &TListBox::GetVisible, &TListBox::SetVisible).Default(true);
+  p.Property("Items", &TListBox::GetItems, &TListBox::SetItems);
+  p.Property("ItemIndex", &TListBox::GetItemIndex, &TListBox::SetItemIndex).Default(-1);  // after the items
+  p.Event("OnClick", &TListBox::OnClick);
+  p.Event("OnDblClick", &TListBox::OnDblClick);
+  p.Event("OnDrawItem", &TListBox::OnDrawItem);
+  p.Event("OnEnter", &TListBox::OnEnter);
+  p.Event("OnExit", &TListBox::OnExit);
+  p.Event("OnKeyDown", &TListBox::OnKeyDown);
+  p.Event("OnKeyPress", &TListBox::OnKeyPress);
+  p.Event("OnKeyUp", &TListBox::OnKeyUp);
+  p.Event("OnMeasureItem", &TListBox::OnMeasureItem);
+  p.Event("OnMouseDown", &TListBox::OnMouseDown);
+  p.Event("OnMouseMove", &TListBox::OnMouseMove);
+  p.Event("OnMouseUp", &TListBox::OnMouseUp);
+}
+
+namespace {
+
+// The font's line height, for controls that have no window to ask.
+int FontLineHeight(TFont* Font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font->GetHandle());
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return tm.tmHeight;
+}
+
+// One owner-drawn item of a list control: Canvas is lent the system's context, with the
+// control's font and the selection's colours, for the length of Draw.
+void OwnerDrawItem(TWinControl* Control, TCanvas* Canvas, const DRAWITEMSTRUCT& Item,
+                   const std::function<void(int Index, TRect Rect, TOwnerDrawState State)>& Draw) {
+  TOwnerDrawState state;
+  if (Item.itemState & ODS_SELECTED) state.Include(odSelected);
+  if (Item.itemState & ODS_FOCUS) state.Include(odFocused);
+  if (Item.itemState & ODS_DISABLED) state.Include(odDisabled);
+  if (Item.itemState & ODS_COMBOBOXEDIT) state.Include(odComboBoxEdit);
+  TRect rect = Rect(Item.rcItem.left, Item.rcItem.top, Item.rcItem.right, Item.rcItem.bottom);
+  Canvas->SetHandle(Item.hDC);
+  try {
+    Canvas->GetFont()->Assign(Control->GetFont());
+    Canvas->GetBrush()->SetStyle(bsSolid);
+    if (state.Contains(odSelected)) {
+      Canvas->GetBrush()->SetColor(clHighlight);
+      Canvas->GetFont()->SetColor(clHighlightText);
+    } else {
+      Canvas->GetBrush()->SetColor(Control->GetColor());
+    }
+    Draw(static_cast<int>(Item.itemID), rect, state);
+    if (state.Contains(odFocused)) DrawFocusRect(Item.hDC, &Item.rcItem);
+  } catch (...) {
+    Canvas->SetHandle(nullptr);
+    throw;
+  }
+  Canvas->SetHandle(nullptr);
+}
+
+}  // namespace
 
 // ---- TButton ----
 
@@ -198,6 +367,12 @@ void TButton::Dispatch(TMessage& Message) {
       }
       break;
     }
+    case CM_DIALOGCHAR:
+      if (IsAccel(Message.WParam, GetCaption()) && CanFocus()) {
+        Click();
+        Message.Result = 1;
+      }
+      return;
   }
   TWinControl::Dispatch(Message);
 }
@@ -314,6 +489,14 @@ void TLabel::Dispatch(TMessage& Message) {
       AdjustSize();
       Invalidate();
       return;
+    case CM_DIALOGCHAR:
+      // Alt with the label's letter: its control takes the focus.
+      if (FFocusControl && GetEnabled() && FShowAccelChar && IsAccel(Message.WParam, GetCaption()) &&
+          FFocusControl->CanFocus()) {
+        FFocusControl->SetFocus();
+        Message.Result = 1;
+      }
+      return;
   }
   TGraphicControl::Dispatch(Message);
 }
@@ -334,7 +517,13 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
   Params.Style |= ES_AUTOHSCROLL | ES_LEFT;
   if (FReadOnly) Params.Style |= ES_READONLY;
   if (FPasswordChar) Params.Style |= ES_PASSWORD;
-  Params.ExStyle |= WS_EX_CLIENTEDGE;
+  if (FBorderStyle == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle Value) {
+  if (Value == FBorderStyle) return;
+  FBorderStyle = Value;
+  RecreateWnd();
 }
 
 void TCustomEdit::CreateWnd() {
@@ -453,6 +642,161 @@ void TCustomEdit::Dispatch(TMessage& Message) {
   TWinControl::Dispatch(Message);
 }
 
+// ---- TCustomMemo ----
+
+namespace classlib::detail {
+
+// The lines of a memo, read from and written to its text. Between BeginUpdate and
+// EndUpdate the changes collect here and reach the text once.
+class TMemoLines : public TStrings {
+ public:
+  explicit TMemoLines(TCustomMemo* Memo) : FMemo(Memo) {}
+
+  String Get(int Index) const override {
+    std::vector<String> lines = Lines();
+    if (Index < 0 || Index >= static_cast<int>(lines.size())) ListIndexError(Index);
+    return lines[static_cast<size_t>(Index)];
+  }
+  int GetCount() const override { return static_cast<int>(Lines().size()); }
+  void Put(int Index, const String& S) override {
+    Change([&](std::vector<String>& lines) { lines[Checked(lines, Index)] = S; });
+  }
+  void Insert(int Index, const String& S) override {
+    Change([&](std::vector<String>& lines) {
+      if (Index < 0 || Index > static_cast<int>(lines.size())) ListIndexError(Index);
+      lines.insert(lines.begin() + Index, S);
+    });
+  }
+  void Delete(int Index) override {
+    Change([&](std::vector<String>& lines) { lines.erase(lines.begin() + static_cast<long>(Checked(lines, Index))); });
+  }
+  void Clear() override {
+    Change([](std::vector<String>& lines) { lines.clear(); });
+  }
+  String GetText() const override {
+    if (FUpdating) return TStrings::GetText();
+    String text = FMemo->GetText();
+    if (!text.empty() && text.back() != '\n' && text.back() != '\r') text += "\r\n";
+    return text;
+  }
+  void SetText(const String& Value) override {
+    if (FUpdating) return TStrings::SetText(Value);
+    Write(Split(Value));
+  }
+
+ protected:
+  void SetUpdateState(bool Updating) override {
+    if (Updating) {
+      FPending = Lines();
+      FUpdating = true;
+    } else {
+      FUpdating = false;
+      Write(FPending);
+      FPending.clear();
+    }
+  }
+
+ private:
+  static size_t Checked(const std::vector<String>& Lines, int Index) {
+    if (Index < 0 || Index >= static_cast<int>(Lines.size())) ListIndexError(Index);
+    return static_cast<size_t>(Index);
+  }
+  // Lines end at CRLF, LF or CR; a break at the very end starts no line of its own.
+  static std::vector<String> Split(const String& Text) {
+    std::vector<String> lines;
+    size_t start = 0;
+    while (start < Text.size()) {
+      size_t end = Text.find_first_of("\r\n", start);
+      if (end == String::npos) {
+        lines.push_back(Text.substr(start));
+        break;
+      }
+      lines.push_back(Text.substr(start, end - start));
+      start = end + (Text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+  }
+  std::vector<String> Lines() const { return FUpdating ? FPending : Split(FMemo->GetText()); }
+  void Write(const std::vector<String>& Lines) {
+    String text;
+    for (size_t i = 0; i < Lines.size(); ++i) {
+      if (i) text += "\r\n";
+      text += Lines[i];
+    }
+    FMemo->SetText(text);
+  }
+  template <class F>
+  void Change(F&& Step) {
+    if (FUpdating) return Step(FPending);
+    std::vector<String> lines = Lines();
+    Step(lines);
+    Write(lines);
+  }
+
+  TCustomMemo* FMemo;
+  bool FUpdating = false;
+  std::vector<String> FPending;
+};
+
+}  // namespace classlib::detail
+
+using classlib::detail::TMemoLines;
+
+TCustomMemo::TCustomMemo(TComponent* AOwner) : TCustomEdit(AOwner), FLines(std::make_unique<TMemoLines>(this)) {
+  SetBounds(0, 0, 185, 89);
+  SetAutoSelect(false);
+}
+
+TCustomMemo::~TCustomMemo() = default;
+
+TStrings* TCustomMemo::GetLines() const { return FLines.get(); }
+
+void TCustomMemo::SetLines(TStrings* Value) { FLines->Assign(Value); }
+
+void TCustomMemo::SetScrollBars(TScrollStyle Value) {
+  if (Value == FScrollBars) return;
+  FScrollBars = Value;
+  RecreateWnd();
+}
+
+void TCustomMemo::SetWordWrap(bool Value) {
+  if (Value == FWordWrap) return;
+  FWordWrap = Value;
+  RecreateWnd();
+}
+
+void TCustomMemo::SetAlignment(TAlignment Value) {
+  if (Value == FAlignment) return;
+  FAlignment = Value;
+  RecreateWnd();
+}
+
+void TCustomMemo::CreateParams(TCreateParams& Params) {
+  TCustomEdit::CreateParams(Params);
+  static const DWORD alignments[] = {ES_LEFT, ES_RIGHT, ES_CENTER};
+  static const DWORD scrollBars[] = {0, WS_HSCROLL, WS_VSCROLL, WS_HSCROLL | WS_VSCROLL};
+  Params.Style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
+  // Without automatic scrolling the box would refuse lines beyond its height.
+  Params.Style |= ES_MULTILINE | ES_AUTOVSCROLL | alignments[FAlignment] | scrollBars[FScrollBars];
+  if (!FWordWrap) Params.Style |= ES_AUTOHSCROLL;
+}
+
+void TCustomMemo::KeyPress(wchar_t& Key) {
+  TCustomEdit::KeyPress(Key);
+  if (Key == L'\r' && !FWantReturns) Key = 0;
+}
+
+void TCustomMemo::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_GETDLGCODE) {
+    TCustomEdit::Dispatch(Message);
+    if (FWantTabs) Message.Result |= DLGC_WANTTAB;
+    else Message.Result &= ~static_cast<LRESULT>(DLGC_WANTTAB);
+    if (!FWantReturns) Message.Result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+    return;
+  }
+  TCustomEdit::Dispatch(Message);
+}
+
 // ---- TCustomCheckBox ----
 
 TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TWinControl(AOwner) {
@@ -496,11 +840,134 @@ void TCustomCheckBox::Toggle() {
 }
 
 void TCustomCheckBox::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_COMMAND) {
-    if (HIWORD(Message.WParam) == BN_CLICKED) Toggle();
-    return;
+  switch (Message.Msg) {
+    case CN_COMMAND:
+      if (HIWORD(Message.WParam) == BN_CLICKED) Toggle();
+      return;
+    case CM_DIALOGCHAR:
+      if (IsAccel(Message.WParam, GetCaption()) && CanFocus()) {
+        SetFocus();
+        if (Focused()) Toggle();
+        Message.Result = 1;
+      }
+      return;
   }
   TWinControl::Dispatch(Message);
+}
+
+// ---- TRadioButton ----
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TWinControl(AOwner) {
+  SetControlStyle({csSetCaption, csDoubleClicks});
+  SetBounds(0, 0, 113, 17);
+}
+
+void TRadioButton::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, "BUTTON");
+  // The control keeps the state itself and unchecks the others.
+  Params.Style |= BS_RADIOBUTTON;
+  if (FAlignment == taLeftJustify) Params.Style |= BS_LEFTTEXT;
+}
+
+void TRadioButton::CreateWnd() {
+  TWinControl::CreateWnd();
+  SendMessageW(GetHandle(), BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TRadioButton::SetChecked(bool Value) {
+  if (Value == FChecked) return;
+  FChecked = Value;
+  SetTabStop(Value);
+  if (HandleAllocated()) SendMessageW(GetHandle(), BM_SETCHECK, Value ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (!Value) return;
+  if (TWinControl* parent = GetParent())
+    for (int i = 0; i < parent->ControlCount(); ++i)
+      if (auto* other = dynamic_cast<TRadioButton*>(parent->Controls(i)); other && other != this)
+        other->SetChecked(false);
+  if (!ComponentState().Contains(csLoading)) Click();
+}
+
+void TRadioButton::SetAlignment(TAlignment Value) {
+  if (Value == taCenter || Value == FAlignment) return;
+  FAlignment = Value;
+  RecreateWnd();
+}
+
+void TRadioButton::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_COMMAND:
+      // A click, or the focus arriving from the keyboard.
+      if (HIWORD(Message.WParam) == BN_CLICKED) SetChecked(true);
+      return;
+    case CM_DIALOGCHAR:
+      if (IsAccel(Message.WParam, GetCaption()) && CanFocus()) {
+        SetFocus();
+        if (Focused()) SetChecked(true);
+        Message.Result = 1;
+      }
+      return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// ---- TCustomGroupBox ----
+
+TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
+  SetControlStyle({csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks, csReplicatable});
+  SetBounds(0, 0, 185, 105);
+}
+
+int TCustomGroupBox::CaptionHeight() { return FontLineHeight(GetFont()); }
+
+void TCustomGroupBox::AlignControls(TControl* AControl, TRect& Rect) {
+  Rect = ::Rect(Rect.Left + 2, Rect.Top + CaptionHeight(), Rect.Right - 2, Rect.Bottom - 2);
+  TCustomControl::AlignControls(AControl, Rect);
+}
+
+void TCustomGroupBox::Paint() {
+  TCanvas* canvas = Canvas();
+  canvas->GetFont()->Assign(GetFont());
+  HDC dc = canvas->GetHandle();
+  int height = CaptionHeight();
+  TRect client = ClientRect();
+  RECT frame{client.Left, client.Top + height / 2 - 1, client.Right, client.Bottom};
+  DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+  std::wstring text = Utf8ToWide(GetCaption());
+  if (text.empty()) return;
+  // The caption interrupts the frame's top line.
+  RECT r{8, 0, 0, height};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_CALCRECT);
+  r.right = std::min(r.right, static_cast<LONG>(client.Right - 8));
+  canvas->GetBrush()->SetStyle(bsSolid);
+  canvas->GetBrush()->SetColor(GetColor());
+  canvas->FillRect(Rect(r.left - 1, r.top, r.right + 1, r.bottom));
+  canvas->GetBrush()->SetStyle(bsClear);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(GetEnabled() ? GetFont()->GetColor() : clGrayText) & 0xFFFFFF);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_END_ELLIPSIS);
+}
+
+void TCustomGroupBox::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_DIALOGCHAR:
+      if (IsAccel(Message.WParam, GetCaption()) && CanFocus()) {
+        if (TWinControl* first = FindNextControl(nullptr, true, true, false)) first->SetFocus();
+        Message.Result = 1;
+        return;
+      }
+      break;  // on to the controls inside
+    case CM_TEXTCHANGED:
+    case CM_ENABLEDCHANGED:
+      TCustomControl::Dispatch(Message);
+      Invalidate();
+      return;
+    case CM_FONTCHANGED:
+      TCustomControl::Dispatch(Message);
+      Realign();
+      return;
+  }
+  TCustomControl::Dispatch(Message);
 }
 
 // ---- The items of a combo box ----
@@ -713,15 +1180,7 @@ void TCustomComboBox::SetDropDownCount(int Value) {
   }
 }
 
-int TCustomComboBox::FontItemHeight() const {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, GetFont()->GetHandle());
-  TEXTMETRICW tm{};
-  GetTextMetricsW(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return tm.tmHeight;
-}
+int TCustomComboBox::FontItemHeight() const { return FontLineHeight(GetFont()); }
 
 int TCustomComboBox::GetItemHeight() const { return FItemHeight > 0 ? FItemHeight : FontItemHeight(); }
 
@@ -842,34 +1301,11 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
       Message.Result = 1;
       return;
     }
-    case CN_DRAWITEM: {
-      auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      TOwnerDrawState state;
-      if (dis->itemState & ODS_SELECTED) state.Include(odSelected);
-      if (dis->itemState & ODS_FOCUS) state.Include(odFocused);
-      if (dis->itemState & ODS_DISABLED) state.Include(odDisabled);
-      if (dis->itemState & ODS_COMBOBOXEDIT) state.Include(odComboBoxEdit);
-      TRect rect = Rect(dis->rcItem.left, dis->rcItem.top, dis->rcItem.right, dis->rcItem.bottom);
-      FCanvas->SetHandle(dis->hDC);
-      try {
-        FCanvas->GetFont()->Assign(GetFont());
-        FCanvas->GetBrush()->SetStyle(bsSolid);
-        if (state.Contains(odSelected)) {
-          FCanvas->GetBrush()->SetColor(clHighlight);
-          FCanvas->GetFont()->SetColor(clHighlightText);
-        } else {
-          FCanvas->GetBrush()->SetColor(GetColor());
-        }
-        DrawItem(static_cast<int>(dis->itemID), rect, state);
-        if (state.Contains(odFocused)) DrawFocusRect(dis->hDC, &dis->rcItem);
-      } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        throw;
-      }
-      FCanvas->SetHandle(nullptr);
+    case CN_DRAWITEM:
+      OwnerDrawItem(this, FCanvas.get(), *reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam),
+                    [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
       Message.Result = 1;
       return;
-    }
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: {
       // The box's own edit and list take its colours.
@@ -879,6 +1315,255 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
       Message.Result = reinterpret_cast<LRESULT>(Brush()->GetHandle());
       return;
     }
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// ---- TCustomListBox ----
+
+TCustomListBox::TCustomListBox(TComponent* AOwner)
+    : TWinControl(AOwner),
+      FItems(std::make_unique<TListControlItems>(this, TListControlItems::TMessages{LB_INSERTSTRING, LB_DELETESTRING,
+                                                                                    LB_RESETCONTENT})),
+      FCanvas(std::make_unique<TCanvas>()) {
+  // The window tells clicks and double clicks itself (LBN_SELCHANGE, LBN_DBLCLK).
+  SetControlStyle({csSetCaption});
+  SetBounds(0, 0, 121, 97);
+  SetTabStop(true);
+  SetParentColor(false);
+  SetColor(clWindow);
+  // Without a window the selection follows the items here; a window does it itself.
+  FItems->OnShift = [this](int Index, int Delta) {
+    if (HandleAllocated()) return;
+    if (FMultiSelect && Index <= static_cast<int>(FSelection.size())) {
+      if (Delta > 0) FSelection.insert(FSelection.begin() + Index, false);
+      else if (Index < static_cast<int>(FSelection.size())) FSelection.erase(FSelection.begin() + Index);
+    }
+    if (FItemIndex < 0) return;
+    if (Delta < 0 && Index == FItemIndex) FItemIndex = -1;
+    else if (Index <= FItemIndex) FItemIndex += Delta;
+  };
+  FItems->OnChanged = [this] {
+    if (HandleAllocated()) return;
+    FSelection.clear();
+    if (FItemIndex >= FItems->Count()) FItemIndex = -1;
+  };
+}
+
+TCustomListBox::~TCustomListBox() = default;
+
+TStrings* TCustomListBox::GetItems() const { return FItems.get(); }
+
+void TCustomListBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
+
+bool TCustomListBox::GetSorted() const { return FItems->Sorted(); }
+
+void TCustomListBox::SetSorted(bool Value) {
+  // The selected item stays selected where sorting puts it.
+  int index = GetItemIndex();
+  String selected = index >= 0 && index < FItems->Count() ? FItems->Get(index) : String();
+  TObject* object = index >= 0 && index < FItems->Count() ? FItems->GetObject(index) : nullptr;
+  FItems->SetSorted(Value);
+  if (index < 0 || FMultiSelect) return;
+  for (int i = 0; i < FItems->Count(); ++i)
+    if (FItems->Get(i) == selected && FItems->GetObject(i) == object) {
+      SetItemIndex(i);
+      return;
+    }
+}
+
+int TCustomListBox::GetItemIndex() {
+  if (!HandleAllocated()) return FItemIndex;
+  auto index = static_cast<int>(SendMessageW(GetHandle(), FMultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
+  return index < FItems->Count() ? index : -1;
+}
+
+void TCustomListBox::SetItemIndex(int Value) {
+  if (Value < 0 || Value >= FItems->Count()) Value = -1;  // beyond the list: nothing selected
+  FItemIndex = Value;
+  if (!HandleAllocated()) return;
+  if (FMultiSelect) SendMessageW(GetHandle(), LB_SETCARETINDEX, static_cast<WPARAM>(Value), FALSE);
+  else SendMessageW(GetHandle(), LB_SETCURSEL, static_cast<WPARAM>(Value), 0);
+}
+
+bool TCustomListBox::GetSelected(int Index) {
+  if (Index < 0 || Index >= FItems->Count()) ListIndexError(Index);
+  if (HandleAllocated()) return SendMessageW(GetHandle(), LB_GETSEL, static_cast<WPARAM>(Index), 0) > 0;
+  if (!FMultiSelect) return FItemIndex == Index;
+  return Index < static_cast<int>(FSelection.size()) && FSelection[static_cast<size_t>(Index)];
+}
+
+void TCustomListBox::SetSelected(int Index, bool Value) {
+  if (Index < 0 || Index >= FItems->Count()) ListIndexError(Index);
+  if (!FMultiSelect) {
+    if (Value) SetItemIndex(Index);
+    else if (GetItemIndex() == Index) SetItemIndex(-1);
+    return;
+  }
+  if (HandleAllocated()) {
+    SendMessageW(GetHandle(), LB_SETSEL, Value, Index);
+    return;
+  }
+  FSelection.resize(static_cast<size_t>(FItems->Count()), false);
+  FSelection[static_cast<size_t>(Index)] = Value;
+}
+
+int TCustomListBox::SelCount() {
+  if (!FMultiSelect) return GetItemIndex() >= 0 ? 1 : 0;
+  if (HandleAllocated()) return static_cast<int>(SendMessageW(GetHandle(), LB_GETSELCOUNT, 0, 0));
+  return static_cast<int>(std::count(FSelection.begin(), FSelection.end(), true));
+}
+
+void TCustomListBox::SetMultiSelect(bool Value) {
+  if (Value == FMultiSelect) return;
+  FMultiSelect = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetExtendedSelect(bool Value) {
+  if (Value == FExtendedSelect) return;
+  FExtendedSelect = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle Value) {
+  if (Value == FStyle) return;
+  FStyle = Value;
+  RecreateWnd();
+}
+
+int TCustomListBox::GetItemHeight() {
+  if (HandleAllocated() && FStyle == lbStandard)
+    return static_cast<int>(SendMessageW(GetHandle(), LB_GETITEMHEIGHT, 0, 0));
+  return FStyle == lbStandard ? FontLineHeight(GetFont()) : FItemHeight;
+}
+
+void TCustomListBox::SetItemHeight(int Value) {
+  if (Value < 1 || Value == FItemHeight) return;
+  FItemHeight = Value;
+  if (FStyle != lbStandard) RecreateWnd();
+}
+
+void TCustomListBox::SetIntegralHeight(bool Value) {
+  if (Value == FIntegralHeight) return;
+  FIntegralHeight = Value;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
+  if (Value == FBorderStyle) return;
+  FBorderStyle = Value;
+  RecreateWnd();
+}
+
+int TCustomListBox::GetTopIndex() {
+  return HandleAllocated() ? static_cast<int>(SendMessageW(GetHandle(), LB_GETTOPINDEX, 0, 0)) : FTopIndex;
+}
+
+void TCustomListBox::SetTopIndex(int Value) {
+  FTopIndex = std::max(Value, 0);
+  if (HandleAllocated()) SendMessageW(GetHandle(), LB_SETTOPINDEX, static_cast<WPARAM>(FTopIndex), 0);
+}
+
+TRect TCustomListBox::ItemRect(int Index) {
+  int count = FItems->Count();
+  RECT r{};
+  if (!HandleAllocated() || Index < 0 || Index > count) return Rect(0, 0, 0, 0);
+  if (Index < count || Index == 0) {
+    SendMessageW(GetHandle(), LB_GETITEMRECT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&r));
+  } else {
+    // One past the last: where a new item would go.
+    SendMessageW(GetHandle(), LB_GETITEMRECT, static_cast<WPARAM>(Index - 1), reinterpret_cast<LPARAM>(&r));
+    OffsetRect(&r, 0, r.bottom - r.top);
+  }
+  return Rect(r.left, r.top, r.right, r.bottom);
+}
+
+int TCustomListBox::ItemAtPos(TPoint Pos, bool Existing) {
+  int count = FItems->Count();
+  TRect client = ClientRect();
+  for (int i = GetTopIndex(); i < count; ++i) {
+    TRect r = ItemRect(i);
+    if (r.Top >= client.Bottom) break;
+    if (r.Contains(Pos)) return i;
+  }
+  return Existing ? -1 : count;
+}
+
+void TCustomListBox::Clear() {
+  FItems->Clear();
+  SetItemIndex(-1);
+}
+
+void TCustomListBox::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  CreateSubClass(Params, "LISTBOX");
+  static const DWORD styles[] = {0, LBS_OWNERDRAWFIXED, LBS_OWNERDRAWVARIABLE};
+  Params.Style |= WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | styles[FStyle];
+  if (FMultiSelect) Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+  if (!FIntegralHeight) Params.Style |= LBS_NOINTEGRALHEIGHT;
+  if (FBorderStyle == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
+  Params.Caption.clear();
+}
+
+void TCustomListBox::CreateWnd() {
+  TWinControl::CreateWnd();
+  HWND window = GetHandle();
+  FItems->FillWindow(window);
+  if (FMultiSelect) {
+    for (size_t i = 0; i < FSelection.size() && i < static_cast<size_t>(FItems->Count()); ++i)
+      if (FSelection[i]) SendMessageW(window, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
+    SendMessageW(window, LB_SETCARETINDEX, static_cast<WPARAM>(FItemIndex), FALSE);
+  } else {
+    SendMessageW(window, LB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+  }
+  SendMessageW(window, LB_SETTOPINDEX, static_cast<WPARAM>(FTopIndex), 0);
+  FSelection.clear();
+}
+
+void TCustomListBox::DestroyWnd() {
+  FItemIndex = GetItemIndex();
+  FTopIndex = GetTopIndex();
+  FSelection.clear();
+  if (FMultiSelect)
+    for (int i = 0; i < FItems->Count(); ++i) FSelection.push_back(GetSelected(i));
+  TWinControl::DestroyWnd();
+}
+
+void TCustomListBox::MeasureItem(int Index, int& Height) {
+  if (OnMeasureItem) OnMeasureItem(this, Index, Height);
+}
+
+void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
+  if (OnDrawItem) {
+    OnDrawItem(this, Index, Rect, State);
+    return;
+  }
+  FCanvas->FillRect(Rect);
+  if (Index >= 0 && Index < FItems->Count()) FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Get(Index));
+}
+
+void TCustomListBox::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CN_COMMAND:
+      switch (HIWORD(Message.WParam)) {
+        case LBN_SELCHANGE: Click(); break;
+        case LBN_DBLCLK: DblClick(); break;
+      }
+      return;
+    case CN_MEASUREITEM: {
+      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+      int height = FItemHeight;
+      if (FStyle == lbOwnerDrawVariable) MeasureItem(static_cast<int>(mis->itemID), height);
+      mis->itemHeight = static_cast<UINT>(std::max(height, 1));
+      Message.Result = 1;
+      return;
+    }
+    case CN_DRAWITEM:
+      OwnerDrawItem(this, FCanvas.get(), *reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam),
+                    [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
+      Message.Result = 1;
+      return;
   }
   TWinControl::Dispatch(Message);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Standard controls over the Win32 controls: the push button, the label (windowless), the
-// one-line edit, the check box and the combo box. Windows only.
+// one-line edit and the memo, the check box and the radio button, the group box, the combo
+// box and the list box. Windows only.
 #include <memory>
 #include <vector>
 
@@ -10,6 +11,8 @@
 HX_ENUM(TTextLayout, tlTop, tlCenter, tlBottom);
 HX_ENUM(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed);
 HX_ENUM(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable);
+HX_ENUM(TListBoxStyle, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable);
+HX_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth);
 HX_ENUM(TOwnerDrawStateFlag, odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight,
         odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit);
 using TOwnerDrawState = TSet<TOwnerDrawStateFlag>;
@@ -96,6 +99,9 @@ class TCustomEdit : public TWinControl {
   // Shown in place of every character (a password); '\0' shows the text.
   char GetPasswordChar() const { return FPasswordChar; }
   void SetPasswordChar(char Value);
+  // bsSingle: a sunken edge; bsNone: none.
+  TBorderStyle GetBorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
   // The whole text is selected when the edit gets the focus from the keyboard.
   bool GetAutoSelect() const { return FAutoSelect; }
   void SetAutoSelect(bool Value) { FAutoSelect = Value; }
@@ -126,6 +132,7 @@ class TCustomEdit : public TWinControl {
  private:
   void GetSel(int& Start, int& End);
   int FMaxLength = 0;
+  TBorderStyle FBorderStyle = bsSingle;
   bool FReadOnly = false;
   char FPasswordChar = '\0';
   bool FAutoSelect = true;
@@ -137,6 +144,53 @@ class TEdit : public TCustomEdit {
   HX_CLASS(TEdit, TCustomEdit)
  public:
   using TCustomEdit::TCustomEdit;
+};
+
+namespace classlib::detail {
+class TMemoLines;
+}
+
+// A multi-line edit. Lines is the text as lines (split at its line breaks: a line that
+// word wrap shows on several rows stays one line), read from and written to the text.
+class TCustomMemo : public TCustomEdit {
+  HX_CLASS(TCustomMemo, TCustomEdit)
+ public:
+  explicit TCustomMemo(TComponent* AOwner);
+  ~TCustomMemo() override;
+
+  TStrings* GetLines() const;
+  void SetLines(TStrings* Value);
+  TScrollStyle GetScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  bool GetWordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool Value);
+  TAlignment GetAlignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+  // Enter makes a new line; when off it goes to the form (its default button).
+  bool GetWantReturns() const { return FWantReturns; }
+  void SetWantReturns(bool Value) { FWantReturns = Value; }
+  // Tab goes into the text; when off it moves the focus.
+  bool GetWantTabs() const { return FWantTabs; }
+  void SetWantTabs(bool Value) { FWantTabs = Value; }
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+  void KeyPress(wchar_t& Key) override;
+
+ private:
+  std::unique_ptr<classlib::detail::TMemoLines> FLines;
+  TScrollStyle FScrollBars = ssNone;
+  bool FWordWrap = true;
+  TAlignment FAlignment = taLeftJustify;
+  bool FWantReturns = true;
+  bool FWantTabs = false;
+};
+
+class TMemo : public TCustomMemo {
+  HX_CLASS(TMemo, TCustomMemo)
+ public:
+  using TCustomMemo::TCustomMemo;
 };
 
 // A check box. Setting Checked or State from code fires OnClick when the state changes
@@ -173,6 +227,50 @@ class TCheckBox : public TCustomCheckBox {
   HX_CLASS(TCheckBox, TCustomCheckBox)
  public:
   using TCustomCheckBox::TCustomCheckBox;
+};
+
+// A radio button. Checking it unchecks the other radio buttons of its parent and fires
+// OnClick, clicked or set in code (not while the form is read); only the checked one is a
+// tab stop.
+class TRadioButton : public TWinControl {
+  HX_CLASS(TRadioButton, TWinControl)
+ public:
+  explicit TRadioButton(TComponent* AOwner);
+
+  bool GetChecked() const { return FChecked; }
+  void SetChecked(bool Value);
+  // The side of the button the caption stands on: taRightJustify (the default) puts it right.
+  TAlignment GetAlignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  bool FChecked = false;
+  TAlignment FAlignment = taRightJustify;
+};
+
+// A frame with a caption around other controls. Its accelerator focuses the first of them.
+class TCustomGroupBox : public TCustomControl {
+  HX_CLASS(TCustomGroupBox, TCustomControl)
+ public:
+  explicit TCustomGroupBox(TComponent* AOwner);
+
+ protected:
+  void Paint() override;
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+  void Dispatch(TMessage& Message) override;
+  // The height of the caption's line.
+  int CaptionHeight();
+};
+
+class TGroupBox : public TCustomGroupBox {
+  HX_CLASS(TGroupBox, TCustomGroupBox)
+ public:
+  using TCustomGroupBox::TCustomGroupBox;
 };
 
 namespace classlib::detail {
@@ -252,4 +350,79 @@ class TComboBox : public TCustomComboBox {
   HX_CLASS(TComboBox, TCustomComboBox)
  public:
   using TCustomComboBox::TCustomComboBox;
+};
+
+// A list box. Its items live in the control, as a combo box's do. OnClick fires when the
+// user changes the selection, never for changes made in code.
+class TCustomListBox : public TWinControl {
+  HX_CLASS(TCustomListBox, TWinControl)
+ public:
+  explicit TCustomListBox(TComponent* AOwner);
+  ~TCustomListBox() override;
+
+  TStrings* GetItems() const;
+  void SetItems(TStrings* Value);
+  // The selected item; with MultiSelect the one with the focus rectangle. -1: none.
+  int GetItemIndex();
+  void SetItemIndex(int Value);
+  bool GetMultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  // With MultiSelect: Shift and Ctrl extend the selection (else a click toggles an item).
+  bool GetExtendedSelect() const { return FExtendedSelect; }
+  void SetExtendedSelect(bool Value);
+  bool GetSelected(int Index);  // EListError when out of range
+  void SetSelected(int Index, bool Value);
+  int SelCount();
+  bool GetSorted() const;
+  void SetSorted(bool Value);
+  TListBoxStyle GetStyle() const { return FStyle; }
+  void SetStyle(TListBoxStyle Value);
+  // The height of an item: the font's, or ItemHeight for owner-drawn styles.
+  int GetItemHeight();
+  void SetItemHeight(int Value);
+  // The height shows whole items only.
+  bool GetIntegralHeight() const { return FIntegralHeight; }
+  void SetIntegralHeight(bool Value);
+  TBorderStyle GetBorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle Value);
+  // The first item shown.
+  int GetTopIndex();
+  void SetTopIndex(int Value);
+  // The item at a client point; -1 outside them (Existing) or the nearest one.
+  int ItemAtPos(TPoint Pos, bool Existing);
+  TRect ItemRect(int Index);
+  void Clear();
+  // The canvas of owner drawing (valid inside OnDrawItem).
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+  // Owner drawing: the default fills the rectangle and writes the item's text.
+  virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
+  virtual void MeasureItem(int Index, int& Height);
+
+ private:
+  std::unique_ptr<classlib::detail::TListControlItems> FItems;
+  std::unique_ptr<TCanvas> FCanvas;
+  TListBoxStyle FStyle = lbStandard;
+  bool FMultiSelect = false;
+  bool FExtendedSelect = true;
+  bool FIntegralHeight = false;
+  TBorderStyle FBorderStyle = bsSingle;
+  int FItemHeight = 16;
+  int FItemIndex = -1;           // kept while there is no window
+  std::vector<bool> FSelection;  // with MultiSelect, kept while there is no window
+  int FTopIndex = 0;
+};
+
+class TListBox : public TCustomListBox {
+  HX_CLASS(TListBox, TCustomListBox)
+ public:
+  using TCustomListBox::TCustomListBox;
 };

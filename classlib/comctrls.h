@@ -1,6 +1,10 @@
 #pragma once
-// Common controls of the system's control library: the track bar. Windows only.
+// Common controls of the system's control library: the track bar, the page control with
+// its tab sheets, and the hotkey edit. Windows only.
+#include <vector>
+
 #include "classlib/controls.h"
+#include "classlib/menus.h"
 
 HX_ENUM(TTrackBarOrientation, trHorizontal, trVertical);
 HX_ENUM(TTickMark, tmBottomRight, tmTopLeft, tmBoth);
@@ -59,4 +63,123 @@ class TTrackBar : public TWinControl {
   TTickMark FTickMarks = tmBottomRight;
   TTickStyle FTickStyle = tsAuto;
   std::vector<int> FTicks;
+};
+
+class TPageControl;
+
+// A page of a page control: a container shown while it is the active page. Its bounds are
+// the page control's, so they are not stored.
+class TTabSheet : public TWinControl {
+  HX_CLASS(TTabSheet, TWinControl)
+ public:
+  explicit TTabSheet(TComponent* AOwner);
+  ~TTabSheet() override;
+
+  TPageControl* GetPageControl() const { return FPageControl; }
+  void SetPageControl(TPageControl* Value);
+  // The place among the pages.
+  int GetPageIndex() const;
+  void SetPageIndex(int Value);
+  // A page without its tab can still be made active in code.
+  bool GetTabVisible() const { return FTabVisible; }
+  void SetTabVisible(bool Value);
+  // The index of its tab among the visible ones; -1 when its tab is hidden.
+  int TabIndex() const;
+
+  void SetParent(TWinControl* AParent) override;
+
+ protected:
+  bool IsSizeStored() const override { return false; }
+  bool IsPositionStored() const override { return false; }
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  friend class TPageControl;
+  TPageControl* FPageControl = nullptr;
+  bool FTabVisible = true;
+};
+
+using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+// Pages behind tabs, over the system's tab control. The user's choice of a tab asks
+// OnChanging (which may refuse) and then tells OnChange; ActivePage set in code tells
+// neither.
+class TPageControl : public TWinControl {
+  HX_CLASS(TPageControl, TWinControl)
+ public:
+  explicit TPageControl(TComponent* AOwner);
+  ~TPageControl() override;
+
+  int PageCount() const { return static_cast<int>(FPages.size()); }
+  TTabSheet* Pages(int Index) const;  // EListError out of range
+  TTabSheet* GetActivePage() const { return FActivePage; }
+  void SetActivePage(TTabSheet* Value);
+  int GetActivePageIndex() const;
+  void SetActivePageIndex(int Value);
+  // The page after (or before) Current among those with a visible tab, wrapping round.
+  TTabSheet* FindNextPage(TTabSheet* Current, bool GoForward);
+  void SelectNextPage(bool GoForward);
+
+  TNotifyEvent OnChange;
+  TTabChangingEvent OnChanging;
+
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void AlignControls(TControl* AControl, TRect& Rect) override;
+  void Dispatch(TMessage& Message) override;
+  void Loaded() override;
+  virtual void Change();
+  virtual bool CanChange();
+
+ private:
+  friend class TTabSheet;
+  void InsertPage(TTabSheet* Page);
+  void RemovePage(TTabSheet* Page);
+  void MovePage(TTabSheet* Page, int Index);
+  // The tabs of the window made again from the pages.
+  void UpdateTabs();
+  void ShowActivePage();
+  TRect DisplayRect();
+
+  std::vector<TTabSheet*> FPages;
+  TTabSheet* FActivePage = nullptr;
+};
+
+HX_ENUM(THKModifier, hkShift, hkCtrl, hkAlt, hkExt);
+using THKModifiers = TSet<THKModifier>;
+HX_ENUM(THKInvalidKey, hcNone, hcShift, hcCtrl, hcAlt, hcShiftCtrl, hcShiftAlt, hcCtrlAlt, hcShiftCtrlAlt);
+using THKInvalidKeys = TSet<THKInvalidKey>;
+
+// An edit that takes a key combination as the user presses it. A combination whose
+// modifiers are among InvalidKeys gets Modifiers in their place. OnChange fires for what
+// the user pressed, not for HotKey set in code.
+class THotKey : public TWinControl {
+  HX_CLASS(THotKey, TWinControl)
+ public:
+  explicit THotKey(TComponent* AOwner);
+
+  TShortCut GetHotKey();
+  void SetHotKey(TShortCut Value);
+  THKInvalidKeys GetInvalidKeys() const { return FInvalidKeys; }
+  void SetInvalidKeys(THKInvalidKeys Value);
+  THKModifiers GetModifiers() const { return FModifiers; }
+  void SetModifiers(THKModifiers Value);
+
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+ private:
+  void SetRules();
+
+  TShortCut FHotKey = scAlt | 'A';
+  THKInvalidKeys FInvalidKeys{hcNone, hcShift};
+  THKModifiers FModifiers{hkAlt};
 };

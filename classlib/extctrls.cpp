@@ -1,5 +1,7 @@
 #include "classlib/extctrls.h"
 
+#include <algorithm>
+
 #include "classlib/unicode.h"
 
 HX_PUBLISH(TCustomPanel, p) {}
@@ -160,4 +162,313 @@ void TCustomPanel::Dispatch(TMessage& Message) {
       return;
   }
   TCustomControl::Dispatch(Message);
+}
+
+// ---- TBevel ----
+
+HX_PUBLISH(TBevel, p) {
+  p.Property("Align", &TBevel::GetAlign, &TBevel::SetAlign).Default(alNone);
+  p.Property("ParentShowHint", &TBevel::GetParentShowHint, &TBevel::SetParentShowHint).Default(true);
+  p.Property("Shape", &TBevel::GetShape, &TBevel::SetShape).Default(bsBox);
+  p.Property("ShowHint", &TBevel::GetShowHint, &TBevel::SetShowHint).Default(false);
+  p.Property("Style", &TBevel::GetStyle, &TBevel::SetStyle).Default(bsLowered);
+  p.Property("Visible", &TBevel::GetVisible, &TBevel::SetVisible).Default(true);
+}
+
+TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner) {
+  SetControlStyle({csReplicatable});
+  SetBounds(0, 0, 50, 50);
+}
+
+void TBevel::SetShape(TBevelShape Value) {
+  if (Value == FShape) return;
+  FShape = Value;
+  Invalidate();
+}
+
+void TBevel::SetStyle(TBevelStyle Value) {
+  if (Value == FStyle) return;
+  FStyle = Value;
+  Invalidate();
+}
+
+void TBevel::Paint() {
+  TCanvas* canvas = Canvas();
+  TColor first = FStyle == bsLowered ? clBtnShadow : clBtnHighlight;
+  TColor second = FStyle == bsLowered ? clBtnHighlight : clBtnShadow;
+  int w = GetWidth(), h = GetHeight();
+  TPen* pen = canvas->GetPen();
+  pen->SetWidth(1);
+  pen->SetStyle(psSolid);
+  auto line = [&](TColor Color, int X1, int Y1, int X2, int Y2) {
+    pen->SetColor(Color);
+    canvas->MoveTo(X1, Y1);
+    canvas->LineTo(X2, Y2);
+  };
+  switch (FShape) {
+    case bsBox: {
+      TRect r = Rect(0, 0, w, h);
+      Frame3D(canvas, r, first, second, 1);
+      break;
+    }
+    case bsFrame: {
+      // Two offset rectangles: an etched (or bumped) frame.
+      canvas->GetBrush()->SetStyle(bsClear);
+      pen->SetColor(first);
+      canvas->Rectangle(0, 0, w - 1, h - 1);
+      pen->SetColor(second);
+      canvas->Rectangle(1, 1, w, h);
+      break;
+    }
+    case bsTopLine:
+      line(first, 0, 0, w, 0);
+      line(second, 0, 1, w, 1);
+      break;
+    case bsBottomLine:
+      line(first, 0, h - 2, w, h - 2);
+      line(second, 0, h - 1, w, h - 1);
+      break;
+    case bsLeftLine:
+      line(first, 0, 0, 0, h);
+      line(second, 1, 0, 1, h);
+      break;
+    case bsRightLine:
+      line(first, w - 2, 0, w - 2, h);
+      line(second, w - 1, 0, w - 1, h);
+      break;
+    case bsSpacer:
+      break;
+  }
+}
+
+// ---- TImage ----
+
+HX_PUBLISH(TImage, p) {
+  p.Property("Align", &TImage::GetAlign, &TImage::SetAlign).Default(alNone);
+  p.Property("AutoSize", &TImage::GetAutoSize, &TImage::SetAutoSize).Default(false);
+  p.Property("Center", &TImage::GetCenter, &TImage::SetCenter).Default(false);
+  p.Property("Enabled", &TImage::GetEnabled, &TImage::SetEnabled).Default(true);
+  p.Property("ParentShowHint", &TImage::GetParentShowHint, &TImage::SetParentShowHint).Default(true);
+  p.Property("Picture", &TImage::GetPicture, &TImage::SetPicture);
+  p.Property("PopupMenu", &TImage::GetPopupMenu, &TImage::SetPopupMenu);
+  p.Property("Proportional", &TImage::GetProportional, &TImage::SetProportional).Default(false);
+  p.Property("ShowHint", &TImage::GetShowHint, &TImage::SetShowHint).Default(false);
+  p.Property("Stretch", &TImage::GetStretch, &TImage::SetStretch).Default(false);
+  p.Property("Transparent", &TImage::GetTransparent, &TImage::SetTransparent).Default(false);
+  p.Property("Visible", &TImage::GetVisible, &TImage::SetVisible).Default(true);
+  p.Event("OnClick", &TImage::OnClick);
+  p.Event("OnDblClick", &TImage::OnDblClick);
+  p.Event("OnMouseDown", &TImage::OnMouseDown);
+  p.Event("OnMouseMove", &TImage::OnMouseMove);
+  p.Event("OnMouseUp", &TImage::OnMouseUp);
+}
+
+TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>(this)) {
+  SetControlStyle({csReplicatable});
+  SetBounds(0, 0, 105, 105);
+  FPicture->OnChange = [this](TObject*) { PictureChanged(); };
+}
+
+TImage::~TImage() { FPicture->OnChange = nullptr; }
+
+void TImage::PictureChanged() {
+  if (TGraphic* graphic = FPicture->GetGraphic(); graphic && FTransparent != graphic->GetTransparent() &&
+                                                  !dynamic_cast<TIcon*>(graphic))
+    graphic->SetTransparent(FTransparent);  // comes back here through OnChange
+  if (GetAutoSize() && FPicture->Width() > 0 && FPicture->Height() > 0) AdjustSize();
+  Invalidate();
+}
+
+void TImage::SetStretch(bool Value) {
+  FStretch = Value;
+  Invalidate();
+}
+
+void TImage::SetCenter(bool Value) {
+  FCenter = Value;
+  Invalidate();
+}
+
+void TImage::SetProportional(bool Value) {
+  FProportional = Value;
+  Invalidate();
+}
+
+void TImage::SetTransparent(bool Value) {
+  if (Value == FTransparent) return;
+  FTransparent = Value;
+  PictureChanged();
+}
+
+bool TImage::CanAutoSize(int& NewWidth, int& NewHeight) {
+  if (FPicture->Width() <= 0 || FPicture->Height() <= 0) return false;
+  NewWidth = FPicture->Width();
+  NewHeight = FPicture->Height();
+  return true;
+}
+
+TRect TImage::DestRect() {
+  int w = FPicture->Width(), h = FPicture->Height();
+  int cw = GetWidth(), ch = GetHeight();
+  if (FStretch || (FProportional && (w > cw || h > ch))) {
+    if (FProportional && w > 0 && h > 0) {
+      // The larger of the two ratios decides: the picture fits whole.
+      if (static_cast<long long>(w) * ch > static_cast<long long>(h) * cw) {
+        h = static_cast<int>(static_cast<long long>(h) * cw / w);
+        w = cw;
+      } else {
+        w = static_cast<int>(static_cast<long long>(w) * ch / h);
+        h = ch;
+      }
+    } else {
+      w = cw;
+      h = ch;
+    }
+  }
+  int x = 0, y = 0;
+  if (FCenter) {
+    x = (cw - w) / 2;
+    y = (ch - h) / 2;
+  }
+  return Bounds(x, y, w, h);
+}
+
+void TImage::Paint() {
+  TGraphic* graphic = FPicture->GetGraphic();
+  if (!graphic || graphic->Empty()) return;
+  TRect dest = DestRect();
+  if (dest.Width() == graphic->GetWidth() && dest.Height() == graphic->GetHeight())
+    Canvas()->Draw(dest.Left, dest.Top, graphic);
+  else
+    Canvas()->StretchDraw(dest, graphic);
+}
+
+// ---- TCustomRadioGroup ----
+
+HX_PUBLISH(TCustomRadioGroup, p) {}
+HX_PUBLISH(TRadioGroup, p) {
+  p.Property("Align", &TRadioGroup::GetAlign, &TRadioGroup::SetAlign).Default(alNone);
+  p.Property("Caption", &TRadioGroup::GetCaption, &TRadioGroup::SetCaption).Default("");
+  p.Property("Color", &TRadioGroup::GetColor, &TRadioGroup::SetColor).Stored(&TRadioGroup::IsColorStored);
+  p.Property("Columns", &TRadioGroup::GetColumns, &TRadioGroup::SetColumns).Default(1);
+  p.Property("Enabled", &TRadioGroup::GetEnabled, &TRadioGroup::SetEnabled).Default(true);
+  p.Property("Font", &TRadioGroup::GetFont, &TRadioGroup::SetFont).Stored(&TRadioGroup::IsFontStored);
+  p.Property("Items", &TRadioGroup::GetItems, &TRadioGroup::SetItems);
+  p.Property("ItemIndex", &TRadioGroup::GetItemIndex, &TRadioGroup::SetItemIndex).Default(-1);  // after the items
+  p.Property("ParentColor", &TRadioGroup::GetParentColor, &TRadioGroup::SetParentColor).Default(true);
+  p.Property("ParentFont", &TRadioGroup::GetParentFont, &TRadioGroup::SetParentFont).Default(true);
+  p.Property("ParentShowHint", &TRadioGroup::GetParentShowHint, &TRadioGroup::SetParentShowHint).Default(true);
+  p.Property("PopupMenu", &TRadioGroup::GetPopupMenu, &TRadioGroup::SetPopupMenu);
+  p.Property("ShowHint", &TRadioGroup::GetShowHint, &TRadioGroup::SetShowHint).Default(false);
+  p.Property("TabOrder", &TRadioGroup::GetTabOrder, &TRadioGroup::SetTabOrder);
+  p.Property("TabStop", &TRadioGroup::GetTabStop, &TRadioGroup::SetTabStop).Default(false);
+  p.Property("Visible", &TRadioGroup::GetVisible, &TRadioGroup::SetVisible).Default(true);
+  p.Event("OnClick", &TRadioGroup::OnClick);
+  p.Event("OnEnter", &TRadioGroup::OnEnter);
+  p.Event("OnExit", &TRadioGroup::OnExit);
+}
+
+TCustomRadioGroup::TCustomRadioGroup(TComponent* AOwner)
+    : TCustomGroupBox(AOwner), FItems(std::make_unique<TStringList>()) {
+  SetControlStyle({csSetCaption, csDoubleClicks, csReplicatable});
+  FItems->OnChange = [this](TObject*) { UpdateButtons(); };
+}
+
+TCustomRadioGroup::~TCustomRadioGroup() { FItems->OnChange = nullptr; }
+
+TRadioButton* TCustomRadioGroup::Buttons(int Index) const {
+  return Index >= 0 && Index < static_cast<int>(FButtons.size()) ? FButtons[static_cast<size_t>(Index)] : nullptr;
+}
+
+void TCustomRadioGroup::GetChildren(TGetChildProc, TComponent*) {}
+
+void TCustomRadioGroup::SetItemIndex(int Value) {
+  if (ComponentState().Contains(csLoading)) {
+    FItemIndex = Value;  // checked once the items are all read
+    return;
+  }
+  if (Value < -1 || Value >= FItems->Count()) Value = -1;
+  if (Value == FItemIndex) return;
+  FUpdating = true;
+  if (Value >= 0) FButtons[static_cast<size_t>(Value)]->SetChecked(true);
+  else if (TRadioButton* old = Buttons(FItemIndex)) old->SetChecked(false);
+  FUpdating = false;
+  FItemIndex = Value;
+  Click();
+}
+
+void TCustomRadioGroup::SetColumns(int Value) {
+  Value = std::clamp(Value, 1, 16);
+  if (Value == FColumns) return;
+  FColumns = Value;
+  ArrangeButtons();
+}
+
+void TCustomRadioGroup::ButtonClick(TObject* Sender) {
+  if (FUpdating) return;
+  auto it = std::find(FButtons.begin(), FButtons.end(), Sender);
+  if (it == FButtons.end()) return;
+  FItemIndex = static_cast<int>(it - FButtons.begin());
+  Click();
+}
+
+void TCustomRadioGroup::UpdateButtons() {
+  FUpdating = true;
+  auto count = static_cast<size_t>(FItems->Count());
+  while (FButtons.size() > count) {
+    delete FButtons.back();
+    FButtons.pop_back();
+  }
+  while (FButtons.size() < count) {
+    auto* button = new TRadioButton(this);
+    button->OnClick = [this](TObject* Sender) { ButtonClick(Sender); };
+    button->SetParent(this);
+    FButtons.push_back(button);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    FButtons[i]->SetCaption(FItems->Get(static_cast<int>(i)));
+    FButtons[i]->SetEnabled(GetEnabled());
+  }
+  if (FItemIndex >= static_cast<int>(count)) FItemIndex = -1;
+  for (size_t i = 0; i < count; ++i) FButtons[i]->SetChecked(static_cast<int>(i) == FItemIndex);
+  FUpdating = false;
+  ArrangeButtons();
+}
+
+void TCustomRadioGroup::ArrangeButtons() {
+  if (FButtons.empty()) return;
+  int count = static_cast<int>(FButtons.size());
+  int perColumn = (count + FColumns - 1) / FColumns;
+  int lineHeight = CaptionHeight();
+  int width = (GetWidth() - 10) / FColumns;
+  int room = GetHeight() - lineHeight - 5;
+  int height = std::max(room / perColumn, 1);
+  int top = lineHeight + 1 + (room % perColumn) / 2;
+  for (int i = 0; i < count; ++i)
+    FButtons[static_cast<size_t>(i)]->SetBounds(i / perColumn * width + 8, i % perColumn * height + top, width,
+                                                height);
+}
+
+void TCustomRadioGroup::AlignControls(TControl* AControl, TRect& Rect) {
+  TCustomGroupBox::AlignControls(AControl, Rect);
+  ArrangeButtons();
+}
+
+void TCustomRadioGroup::Loaded() {
+  TCustomGroupBox::Loaded();
+  UpdateButtons();
+}
+
+void TCustomRadioGroup::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_ENABLEDCHANGED:
+      TCustomGroupBox::Dispatch(Message);
+      for (TRadioButton* button : FButtons) button->SetEnabled(GetEnabled());
+      return;
+    case CM_FONTCHANGED:
+      TCustomGroupBox::Dispatch(Message);
+      ArrangeButtons();
+      return;
+  }
+  TCustomGroupBox::Dispatch(Message);
 }

@@ -14,6 +14,7 @@
 #include "app/clocktick.h"
 #include "app/countdown.h"
 #include "app/signals.h"
+#include "classlib/buttons.h"
 #include "classlib/comctrls.h"
 #include "classlib/extctrls.h"
 #include "classlib/forms.h"
@@ -44,8 +45,8 @@ class TForm1 : public TForm {
   TButton* Button8 = nullptr;   // switches both off (never shown)
   TTrackBar* NeatTrackBar1 = nullptr;     // the countdown's minutes
   TLabel* LabelTimer = nullptr;           // the countdown's label
-  TButton* BitBtnStartTimer = nullptr;    // starts the countdown
-  TButton* BitBtnStopTimer = nullptr;     // stops it
+  TBitBtn* BitBtnStartTimer = nullptr;    // starts the countdown
+  TBitBtn* BitBtnStopTimer = nullptr;     // stops it
   TTrackBar* KitTrackBar1 = nullptr;  // the talk interval
   TComboBox* ComboBox1 = nullptr;     // the chime and alarm melody
   TPanel* Panel2 = nullptr;           // the alarm panel

@@ -1,11 +1,42 @@
 #pragma once
-// TAboutBox, the about box (an empty window for now). Windows only.
+// TAboutBox, the about box: the program's picture (a click greets with the stored sound),
+// name, version and release date, where to write and where to read about it, and the
+// credits. Windows only.
 #include "classlib/forms.h"
+#include "classlib/stdctrls.h"
+
+class TDskWaveHolder;
 
 class TAboutBox : public TForm {
   HX_CLASS(TAboutBox, TForm)
  public:
   using TForm::TForm;
+
+  // From the form.
+  TLabel* ProgramIcon = nullptr;       // the program's picture: a click plays stored sound 0
+  TLabel* ProductName = nullptr;       // "Хоравокс"
+  TLabel* DskVersionLabel1 = nullptr;  // "Версия: " and the executable's FileVersion
+  TLabel* ReleaseDate = nullptr;
+  TLabel* MailCaption = nullptr;       // "E-Mail:"
+  TLabel* DskCommandLabel1 = nullptr;  // the address: a click opens a new mail to it
+  TLabel* SiteCaption = nullptr;       // "Сайт:"
+  TLabel* DskCommandLabel2 = nullptr;  // the web page: a click opens it
+  TButton* BitBtn1 = nullptr;          // "Ясно!": closes (mrOk)
+  TButton* BitBtn2 = nullptr;          // the credits
+  TDskWaveHolder* DskWaveHolder1 = nullptr;  // one stored sound, "Wazzap.wav"
+
+  void FormCreate(TObject* Sender);
+  void ProgramIconClick(TObject* Sender);
+  void BitBtn2Click(TObject* Sender);
+  void DskCommandLabel1Click(TObject* Sender);
+  void DskCommandLabel2Click(TObject* Sender);
 };
 
 extern TAboutBox* AboutBox;
+
+// The credits BitBtn2 shows.
+extern const char kAboutCredits[];
+
+// The main window's "О программе": shows the about box modally, unless it is visible
+// already.
+void ShowAboutBox();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the clock's sound data: the spoken-time fragments (Sounds/) with espeak-ng's
-# Russian voice, and the chimes and alarm melodies (Ring/) with sox.
+# Russian voice, the chimes and alarm melodies (Ring/) with sox, and the about box's
+# greeting (Wazzap.wav, which goes into the about box's form, not beside the program).
 # Every file is PCM 16-bit mono 22050 Hz with exact header lengths (sox writes them;
 # espeak-ng's own stdout header does not).
 # Usage: make-sounds.sh <output folder>
@@ -9,13 +10,14 @@ out=$1
 mkdir -p "$out/Sounds" "$out/Ring"
 fmt=(-r 22050 -c 1 -b 16 -e signed-integer)
 
-speak() { # file words
+say() { # path words: the words, without the silence around them
   local tmp
   tmp=$(mktemp --suffix=.wav)
   espeak-ng -v ru -s 150 -w "$tmp" "$2"
-  sox -R -t wav "$tmp" "${fmt[@]}" "$out/Sounds/$1.wav" silence 1 0.01 0.5% reverse silence 1 0.01 0.5% reverse
+  sox -R -t wav "$tmp" "${fmt[@]}" "$1" silence 1 0.01 0.5% reverse silence 1 0.01 0.5% reverse
   rm -f "$tmp"
 }
+speak() { say "$out/Sounds/$1.wav" "$2"; } # fragment words
 
 words=(ноль один два три четыре пять шесть семь восемь девять десять одиннадцать двенадцать
        тринадцать четырнадцать пятнадцать шестнадцать семнадцать восемнадцать девятнадцать
@@ -26,6 +28,7 @@ speak 30 тридцать;  speak 40 сорок;   speak 50 пятьдесят
 speak chas час;     speak chasa часа; speak chasov часов
 speak minuta минута; speak minuti минуты; speak minut минут
 speak rovno ровно
+say "$out/Wazzap.wav" "Привет, друг!"
 
 # Chimes (one or two seconds) and melodies (longer), with Russian names.
 ring() { # name sox-effects...

@@ -1,0 +1,116 @@
+// The about box as the program has it: read from its form resource with the generated
+// greeting inside, its version text from the version resource this test program carries
+// (the program's own), the greeting played by a click on the picture, and shown modally
+// until "Ясно!".
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/About.h"
+#include "app/aboutlabels.h"
+#include "app/storedsounds.h"
+#include "classlib/application.h"
+#include "classlib/files.h"
+#include "fake_sound.h"
+#include "message_pump.h"
+#include "test_paths.h"
+
+namespace {
+
+String FileBytes(const String& path) {
+  TMemoryStream data;
+  data.LoadFromFile(path);
+  return StreamToString(&data);
+}
+
+String Greeting() { return FileBytes(horavox::test::SoundDataDir() + "\\Wazzap.wav"); }
+
+class AboutBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override { box.reset(NewForm<TAboutBox>(Application)); }
+  std::unique_ptr<TAboutBox> box;
+};
+
+TEST_F(AboutBoxTest, IsReadFromItsResource) {
+  EXPECT_EQ(box->GetCaption(), "О программе");
+  EXPECT_EQ(box->GetBorderStyle(), bsDialog);
+  EXPECT_EQ(box->GetPosition(), poScreenCenter);
+  EXPECT_EQ(box->ProductName->GetCaption(), "Хоравокс");
+  EXPECT_EQ(box->DskVersionLabel1->GetCaption(), "Версия: 1.0.0.0");
+  EXPECT_EQ(box->ReleaseDate->GetCaption(), "Дата выпуска программы: 15.07.2005");
+  EXPECT_EQ(box->MailCaption->GetCaption(), "E-Mail:");
+  EXPECT_EQ(box->SiteCaption->GetCaption(), "Сайт:");
+  EXPECT_EQ(box->BitBtn1->GetCaption(), "Ясно!");
+  EXPECT_EQ(box->BitBtn1->GetModalResult(), mrOk);
+  for (TControl* clickable : {static_cast<TControl*>(box->ProgramIcon), static_cast<TControl*>(box->DskCommandLabel1),
+                              static_cast<TControl*>(box->DskCommandLabel2)})
+    EXPECT_EQ(clickable->GetCursor(), crHandPoint) << clickable->GetName();
+  EXPECT_EQ(LinkTarget("mailto:", box->DskCommandLabel1->GetCaption()), "mailto:info@example.org");
+  EXPECT_EQ(LinkTarget("https://", box->DskCommandLabel2->GetCaption()), "https://example.org/");
+
+  // The greeting made at build time, whole: one internal wave, played once, asynchronously.
+  ASSERT_NE(box->DskWaveHolder1, nullptr);
+  TDskInternalWaves* waves = box->DskWaveHolder1->GetInternals();
+  ASSERT_EQ(waves->Count(), 1);
+  TDskInternalWave* wave = waves->Items(0);
+  EXPECT_EQ(wave->GetWave(), "Wazzap.wav");
+  EXPECT_FALSE(wave->Looped);
+  EXPECT_TRUE(wave->Asynchronous);
+  String greeting = Greeting();
+  EXPECT_GT(greeting.size(), 30000u);  // about a second of speech
+  EXPECT_LT(greeting.size(), 60000u);
+  EXPECT_EQ(StreamToString(wave->Contents()), greeting);
+}
+
+TEST_F(AboutBoxTest, AClickOnThePicturePlaysTheGreeting) {
+  horavox::test::TFakeSoundOutput output;
+  box->Show();
+  TRect picture = box->ProgramIcon->GetBoundsRect();
+  LPARAM at = MAKELPARAM((picture.Left + picture.Right) / 2, (picture.Top + picture.Bottom) / 2);
+  PostMessageW(box->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(box->GetHandle(), WM_LBUTTONUP, 0, at);
+  EXPECT_TRUE(horavox::test::PumpMessagesUntil([&] { return !output.Played.empty(); }));
+  ASSERT_EQ(output.Played.size(), 1u);
+  EXPECT_EQ(output.Played[0].Wave, Greeting());
+  EXPECT_EQ(output.Played[0].Flags, 7u);  // from memory, asynchronously, no default sound
+  box->Hide();
+}
+
+// The main window's "О программе": modal until "Ясно!"; asked again while it is up, it
+// does nothing.
+TEST_F(AboutBoxTest, ShowsModallyUntilClosedAndNotTwice) {
+  AboutBox = box.get();
+  int shown = 0;
+  box->OnShow = [&](TObject*) {
+    ++shown;
+    ShowAboutBox();  // visible already: nothing
+    PostMessageW(box->BitBtn1->GetHandle(), BM_CLICK, 0, 0);
+  };
+  ShowAboutBox();
+  AboutBox = nullptr;
+  EXPECT_EQ(shown, 1);
+  EXPECT_EQ(box->GetModalResult(), mrOk);
+  EXPECT_FALSE(box->GetVisible());
+}
+
+TEST(AboutVersion, EntriesOfTheVersionResource) {
+  String self = ParamStr(0);
+  String noResource = horavox::test::TempDir() + "\\plain.txt";
+  {
+    TFileStream file(noResource, fmCreate);
+    file.WriteBuffer("text", 4);
+  }
+  struct Case {
+    String file, key, text;
+  } cases[] = {
+      {self, "FileVersion", "1.0.0.0"},
+      {self, "ProductName", "Хоравокс"},
+      {self, "NoSuchEntry", "< Error retrieving version info >"},
+      {noResource, "FileVersion", "< No Data Available >"},
+      {noResource + ".missing", "FileVersion", "< No Data Available >"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FileVersionInfo(c.file, c.key), c.text) << c.file << " " << c.key;
+  EXPECT_EQ(ProgramVersionText(), "Версия: 1.0.0.0");
+}
+
+}  // namespace

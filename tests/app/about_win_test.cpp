@@ -1,9 +1,11 @@
 // The about box as the program has it: read from its form resource with the generated
 // greeting inside, its version text from the version resource this test program carries
 // (the program's own), the greeting played by a click on the picture, and shown modally
-// until "Ясно!".
+// until "Ясно!". Run as the test app.sound, with a capture file, the greeting is heard
+// sample for sample.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 
 #include "app/About.h"
@@ -11,9 +13,11 @@
 #include "app/storedsounds.h"
 #include "classlib/application.h"
 #include "classlib/files.h"
+#include "classlib/unicode.h"
 #include "fake_sound.h"
 #include "message_pump.h"
 #include "test_paths.h"
+#include "tests/classlib/gui_test_util.h"
 
 namespace {
 
@@ -24,6 +28,31 @@ String FileBytes(const String& path) {
 }
 
 String Greeting() { return FileBytes(horavox::test::SoundDataDir() + "\\Wazzap.wav"); }
+
+// The samples of a RIFF/WAVE image: its "data" chunk ("" when it has none).
+String WaveSamples(const String& wave) {
+  for (size_t at = 12; at + 8 <= wave.size();) {
+    std::uint32_t size;
+    std::memcpy(&size, wave.data() + at + 4, 4);
+    if (wave.compare(at, 4, "data") == 0) return wave.substr(at + 8, size);
+    at += 8 + size + (size & 1);
+  }
+  return "";
+}
+
+// The file everything played is appended to (HORAVOX_CAPTURE, a Unix path), as Windows
+// names it; "" when sounds go nowhere.
+String CaptureFile() {
+  wchar_t value[1024] = L"";
+  DWORD n = GetEnvironmentVariableW(L"HORAVOX_CAPTURE", value, 1024);
+  String path = (n > 0 && n < 1024) ? WideToUtf8(value) : String();
+  return (path.empty() || path == "/dev/null") ? String() : "Z:" + path;
+}
+
+String CapturedFrom(const String& file, size_t offset) {
+  String all = FileExists(file) ? FileBytes(file) : String();
+  return all.size() > offset ? all.substr(offset) : String();
+}
 
 class AboutBoxTest : public ::testing::Test {
  protected:
@@ -73,6 +102,28 @@ TEST_F(AboutBoxTest, AClickOnThePicturePlaysTheGreeting) {
   ASSERT_EQ(output.Played.size(), 1u);
   EXPECT_EQ(output.Played[0].Wave, Greeting());
   EXPECT_EQ(output.Played[0].Flags, 7u);  // from memory, asynchronously, no default sound
+  box->Hide();
+}
+
+TEST_F(AboutBoxTest, TheGreetingIsHeardSampleForSample) {
+  String capture = CaptureFile();
+  if (capture.empty()) GTEST_SKIP() << "needs a capture file: runs as the test app.sound";
+  size_t before = FileExists(capture) ? FileBytes(capture).size() : 0;
+  String expected = WaveSamples(Greeting());
+  ASSERT_FALSE(expected.empty());
+  box->Show();
+  horavox::test::PumpMessagesUntil([] { return false; }, 200);  // painted
+  guitest::SaveScreenshot(box->GetHandle(), "app-about-box.bmp");
+
+  TRect picture = box->ProgramIcon->GetBoundsRect();
+  LPARAM at = MAKELPARAM((picture.Left + picture.Right) / 2, (picture.Top + picture.Bottom) / 2);
+  PostMessageW(box->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(box->GetHandle(), WM_LBUTTONUP, 0, at);
+  horavox::test::PumpMessagesUntil([&] { return CapturedFrom(capture, before).size() >= expected.size(); }, 15000);
+  horavox::test::PumpMessagesUntil([] { return false; }, 500);  // nothing more comes
+  String played = CapturedFrom(capture, before);
+  EXPECT_EQ(played.size(), expected.size());
+  EXPECT_TRUE(played == expected) << "the capture differs from the greeting";
   box->Hide();
 }
 

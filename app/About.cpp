@@ -2,6 +2,7 @@
 
 #include "app/aboutlabels.h"
 #include "app/storedsounds.h"
+#include "classlib/application.h"
 #include "classlib/dialogs.h"
 
 TAboutBox* AboutBox = nullptr;
@@ -25,6 +26,7 @@ HX_PUBLISH(TAboutBox, p) {
   p.Field("BitBtn2", &TAboutBox::BitBtn2);
   p.Field("DskWaveHolder1", &TAboutBox::DskWaveHolder1);
   p.Handler("FormCreate", &TAboutBox::FormCreate);
+  p.Handler("FormPaint", &TAboutBox::FormPaint);
   p.Handler("ProgramIconClick", &TAboutBox::ProgramIconClick);
   p.Handler("BitBtn2Click", &TAboutBox::BitBtn2Click);
   p.Handler("DskCommandLabel1Click", &TAboutBox::DskCommandLabel1Click);
@@ -42,6 +44,8 @@ void OpenLinkOf(TLabel* Label, const String& Prefix) {
 }  // namespace
 
 void TAboutBox::FormCreate(TObject*) { DskVersionLabel1->SetCaption(ProgramVersionText()); }
+
+void TAboutBox::FormPaint(TObject*) { Canvas()->StretchDraw(ProgramIcon->GetBoundsRect(), Application->GetIcon()); }
 
 void TAboutBox::ProgramIconClick(TObject*) { DskWaveHolder1->PlayInternalWave(0); }
 

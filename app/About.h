@@ -13,7 +13,9 @@ class TAboutBox : public TForm {
   using TForm::TForm;
 
   // From the form.
-  TLabel* ProgramIcon = nullptr;       // the program's picture: a click plays stored sound 0
+  // The program's icon (drawn by FormPaint beneath this transparent label until the
+  // class library has a picture control): a click plays stored sound 0.
+  TLabel* ProgramIcon = nullptr;
   TLabel* ProductName = nullptr;       // "Хоравокс"
   TLabel* DskVersionLabel1 = nullptr;  // "Версия: " and the executable's FileVersion
   TLabel* ReleaseDate = nullptr;
@@ -26,6 +28,7 @@ class TAboutBox : public TForm {
   TDskWaveHolder* DskWaveHolder1 = nullptr;  // one stored sound, "Wazzap.wav"
 
   void FormCreate(TObject* Sender);
+  void FormPaint(TObject* Sender);
   void ProgramIconClick(TObject* Sender);
   void BitBtn2Click(TObject* Sender);
   void DskCommandLabel1Click(TObject* Sender);

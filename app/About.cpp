@@ -26,7 +26,6 @@ HX_PUBLISH(TAboutBox, p) {
   p.Field("BitBtn2", &TAboutBox::BitBtn2);
   p.Field("DskWaveHolder1", &TAboutBox::DskWaveHolder1);
   p.Handler("FormCreate", &TAboutBox::FormCreate);
-  p.Handler("FormPaint", &TAboutBox::FormPaint);
   p.Handler("ProgramIconClick", &TAboutBox::ProgramIconClick);
   p.Handler("BitBtn2Click", &TAboutBox::BitBtn2Click);
   p.Handler("DskCommandLabel1Click", &TAboutBox::DskCommandLabel1Click);
@@ -43,9 +42,13 @@ void OpenLinkOf(TLabel* Label, const String& Prefix) {
 
 }  // namespace
 
-void TAboutBox::FormCreate(TObject*) { DskVersionLabel1->SetCaption(ProgramVersionText()); }
-
-void TAboutBox::FormPaint(TObject*) { Canvas()->StretchDraw(ProgramIcon->GetBoundsRect(), Application->GetIcon()); }
+void TAboutBox::FormCreate(TObject*) {
+  ProgramIcon->GetPicture()->SetIcon(Application->GetIcon());
+  // The class library's image is made without click events (its style replaces the
+  // control's defaults): the picture asks for them, so that a click reaches OnClick.
+  ProgramIcon->SetControlStyle(ProgramIcon->GetControlStyle() + TControlStyle{csCaptureMouse, csClickEvents});
+  DskVersionLabel1->SetCaption(ProgramVersionText());
+}
 
 void TAboutBox::ProgramIconClick(TObject*) { DskWaveHolder1->PlayInternalWave(0); }
 

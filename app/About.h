@@ -2,6 +2,8 @@
 // TAboutBox, the about box: the program's picture (a click greets with the stored sound),
 // name, version and release date, where to write and where to read about it, and the
 // credits. Windows only.
+#include "classlib/buttons.h"
+#include "classlib/extctrls.h"
 #include "classlib/forms.h"
 #include "classlib/stdctrls.h"
 
@@ -13,9 +15,7 @@ class TAboutBox : public TForm {
   using TForm::TForm;
 
   // From the form.
-  // The program's icon (drawn by FormPaint beneath this transparent label until the
-  // class library has a picture control): a click plays stored sound 0.
-  TLabel* ProgramIcon = nullptr;
+  TImage* ProgramIcon = nullptr;       // the program's icon: a click plays stored sound 0
   TLabel* ProductName = nullptr;       // "Хоравокс"
   TLabel* DskVersionLabel1 = nullptr;  // "Версия: " and the executable's FileVersion
   TLabel* ReleaseDate = nullptr;
@@ -23,12 +23,11 @@ class TAboutBox : public TForm {
   TLabel* DskCommandLabel1 = nullptr;  // the address: a click opens a new mail to it
   TLabel* SiteCaption = nullptr;       // "Сайт:"
   TLabel* DskCommandLabel2 = nullptr;  // the web page: a click opens it
-  TButton* BitBtn1 = nullptr;          // "Ясно!": closes (mrOk)
-  TButton* BitBtn2 = nullptr;          // the credits
+  TBitBtn* BitBtn1 = nullptr;          // "Ясно!": closes (mrOk)
+  TBitBtn* BitBtn2 = nullptr;          // the credits
   TDskWaveHolder* DskWaveHolder1 = nullptr;  // one stored sound, "Wazzap.wav"
 
   void FormCreate(TObject* Sender);
-  void FormPaint(TObject* Sender);
   void ProgramIconClick(TObject* Sender);
   void BitBtn2Click(TObject* Sender);
   void DskCommandLabel1Click(TObject* Sender);

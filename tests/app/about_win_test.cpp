@@ -71,6 +71,11 @@ TEST_F(AboutBoxTest, IsReadFromItsResource) {
   EXPECT_EQ(box->SiteCaption->GetCaption(), "Сайт:");
   EXPECT_EQ(box->BitBtn1->GetCaption(), "Ясно!");
   EXPECT_EQ(box->BitBtn1->GetModalResult(), mrOk);
+  EXPECT_TRUE(box->BitBtn1->GetDefault());
+  // The program's icon, stretched over the picture.
+  EXPECT_TRUE(box->ProgramIcon->GetStretch());
+  ASSERT_NE(dynamic_cast<TIcon*>(box->ProgramIcon->GetPicture()->GetGraphic()), nullptr);
+  EXPECT_EQ(box->ProgramIcon->GetPicture()->Width(), Application->GetIcon()->GetWidth());
   for (TControl* clickable : {static_cast<TControl*>(box->ProgramIcon), static_cast<TControl*>(box->DskCommandLabel1),
                               static_cast<TControl*>(box->DskCommandLabel2)})
     EXPECT_EQ(clickable->GetCursor(), crHandPoint) << clickable->GetName();

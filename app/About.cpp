@@ -44,9 +44,6 @@ void OpenLinkOf(TLabel* Label, const String& Prefix) {
 
 void TAboutBox::FormCreate(TObject*) {
   ProgramIcon->GetPicture()->SetIcon(Application->GetIcon());
-  // The class library's image is made without click events (its style replaces the
-  // control's defaults): the picture asks for them, so that a click reaches OnClick.
-  ProgramIcon->SetControlStyle(ProgramIcon->GetControlStyle() + TControlStyle{csCaptureMouse, csClickEvents});
   DskVersionLabel1->SetCaption(ProgramVersionText());
 }
 

@@ -264,7 +264,7 @@ HX_PUBLISH(TImage, p) {
 }
 
 TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>(this)) {
-  SetControlStyle({csReplicatable});
+  SetControlStyle(GetControlStyle() + TControlStyle{csReplicatable});  // clicks as any control
   SetBounds(0, 0, 105, 105);
   FPicture->OnChange = [this](TObject*) { PictureChanged(); };
 }

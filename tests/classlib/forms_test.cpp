@@ -301,6 +301,8 @@ TEST_F(FormTest, AlignedChildrenFollowTheirParent) {
 
 TEST_F(FormTest, KeysReachTheFormFirstWhenAskedAndTabMovesTheFocus) {
   // Tab order Button2, Button1, Edit1: the first has the focus.
+  ASSERT_TRUE(BringToFront(form->GetHandle()));
+  PumpUntil([&] { return GetFocus() == form->Button2->GetHandle(); }, 3000);
   EXPECT_EQ(GetFocus(), form->Button2->GetHandle());
   EXPECT_EQ(form->GetActiveControl(), form->Button2);
   std::vector<std::string> keys;

@@ -23,6 +23,16 @@ void PumpFor(DWORD Ms) {
   PumpUntil([&] { return GetTickCount64() > end; });
 }
 
+bool BringToFront(HWND Window, DWORD DeadlineMs) {
+  return PumpUntil(
+      [&] {
+        if (GetForegroundWindow() == Window) return true;
+        SetForegroundWindow(Window);
+        return false;
+      },
+      DeadlineMs);
+}
+
 std::wstring ClassOf(HWND Window) {
   wchar_t name[256] = {};
   GetClassNameW(Window, name, 256);

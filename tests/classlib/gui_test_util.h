@@ -20,6 +20,9 @@ namespace guitest {
 bool PumpUntil(const std::function<bool()>& Done, DWORD DeadlineMs = 10000);
 // Handles messages for a while (so posted work and paints are done).
 void PumpFor(DWORD Ms);
+// Makes the window the foreground window again and waits until it is: the test programs
+// share one display, so a window another program shows may have taken the keyboard focus.
+bool BringToFront(HWND Window, DWORD DeadlineMs = 3000);
 
 std::wstring ClassOf(HWND Window);
 std::wstring TextOf(HWND Window);

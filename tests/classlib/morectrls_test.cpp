@@ -399,6 +399,7 @@ TEST_F(MoreControlsTest, ASpinEditKeepsItsValueWithinItsBounds) {
   }
   EXPECT_EQ(form->Log.front(), "spin 190");
   // Leaving puts typed text back within the bounds.
+  ASSERT_TRUE(BringToFront(form->GetHandle()));
   spin->SetFocus();
   SendMessageW(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"999"));
   form->Memo1->SetFocus();
@@ -425,6 +426,7 @@ TEST_F(MoreControlsTest, AHotKeyEditKeepsAShortcut) {
   }
   EXPECT_TRUE(form->Log.empty());  // nothing the user did
 
+  ASSERT_TRUE(BringToFront(form->GetHandle()));
   edit->SetFocus();
   SendMessageW(w, WM_KEYDOWN, 'B', 1);
   SendMessageW(w, WM_KEYUP, 'B', 0xC0000001);
@@ -485,6 +487,15 @@ TEST_F(MoreControlsTest, MemoLinesAndListBoxItems) {
   EXPECT_THROW(list->GetSelected(4), EListError);
 }
 
+// A picture is clicked like any control (the about box plays its sound on a click).
+TEST_F(MoreControlsTest, AnImageIsClickedLikeAnyControl) {
+  int clicks = 0;
+  form->Image1->OnClick = [&](TObject*) { ++clicks; };
+  TRect r = form->Image1->GetBoundsRect();
+  ClickAt(form->GetHandle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  EXPECT_EQ(clicks, 1);
+}
+
 // Alt with a letter: a label focuses its control, a group box its first control, a button
 // clicks.
 TEST_F(MoreControlsTest, AltWithALetterReachesItsControl) {
@@ -494,6 +505,7 @@ TEST_F(MoreControlsTest, AltWithALetterReachesItsControl) {
     PostMessageW(focus ? focus : form->GetHandle(), WM_SYSCHAR, Letter, 1 << 29);
     PumpFor(50);
   };
+  ASSERT_TRUE(BringToFront(form->GetHandle()));
   form->ListBox1->SetFocus();
   altKey(L'з');
   EXPECT_TRUE(form->Memo1->Focused());

@@ -258,6 +258,7 @@ TEST_F(StdControlsTest, AMaskedEditTakesDigitsOverBlanksAndRefusesAnIncompleteTi
   TMaskEdit* edit = form->MaskEdit1;
   edit->SetText("");
   EXPECT_EQ(edit->GetEditText(), "__:__:__");
+  ASSERT_TRUE(BringToFront(form->GetHandle()));
   edit->SetFocus();
   edit->SetSelStart(0);
   Type(edit, L"07x3");  // the letter is refused with a beep

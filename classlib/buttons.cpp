@@ -132,8 +132,22 @@ TPoint TButtonGlyph::Size() const {
   return {FGlyph->GetWidth() / FNumGlyphs, FGlyph->GetHeight()};
 }
 
-void TButtonGlyph::Draw(TCanvas* Canvas, const TRect& Client, TPoint Offset, const String& Caption,
-                        TButtonLayout Layout, int Margin, int Spacing, TState State) {
+void TButtonGlyph::SetLayout(TButtonLayout Value) {
+  FLayout = Value;
+  if (OnChange) OnChange();
+}
+
+void TButtonGlyph::SetMargin(int Value) {
+  FMargin = std::max(Value, -1);
+  if (OnChange) OnChange();
+}
+
+void TButtonGlyph::SetSpacing(int Value) {
+  FSpacing = std::max(Value, -1);
+  if (OnChange) OnChange();
+}
+
+void TButtonGlyph::Draw(TCanvas* Canvas, const TRect& Client, TPoint Offset, const String& Caption, TState State) {
   TPoint size = Size();
   if (!FImages && size.X > 0) {
     FImages = std::make_unique<TCustomImageList>(nullptr);
@@ -150,8 +164,8 @@ void TButtonGlyph::Draw(TCanvas* Canvas, const TRect& Client, TPoint Offset, con
   if (!text.empty()) DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measure, DT_CALCRECT | DT_SINGLELINE);
   TPoint glyphAt;
   TRect textAt;
-  CalcButtonLayout({Client.Width(), Client.Height()}, size, {measure.right, measure.bottom}, Layout, Margin, Spacing,
-                   glyphAt, textAt);
+  CalcButtonLayout({Client.Width(), Client.Height()}, size, {measure.right, measure.bottom}, FLayout, FMargin,
+                   FSpacing, glyphAt, textAt);
   int x = Client.Left + Offset.X, y = Client.Top + Offset.Y;
   if (FImages) {
     int index = State < FNumGlyphs ? State : 0;
@@ -220,21 +234,6 @@ void TBitBtn::SetKind(TBitBtnKind Value) {
   if (Value == bkCancel || Value == bkNo) SetCancel(true);
 }
 
-void TBitBtn::SetLayout(TButtonLayout Value) {
-  FLayout = Value;
-  Invalidate();
-}
-
-void TBitBtn::SetMargin(int Value) {
-  FMargin = std::max(Value, -1);
-  Invalidate();
-}
-
-void TBitBtn::SetSpacing(int Value) {
-  FSpacing = std::max(Value, -1);
-  Invalidate();
-}
-
 void TBitBtn::Click() {
   if (FKind == bkClose) {
     if (TCustomForm* form = GetParentForm(this)) {
@@ -264,8 +263,7 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& Item) {
   FCanvas->GetFont()->Assign(GetFont());
   TRect client = Rect(r.left + 2, r.top + 2, r.right - 2, r.bottom - 2);
   TButtonGlyph::TState state = !GetEnabled() ? TButtonGlyph::gsDisabled : down ? TButtonGlyph::gsDown : TButtonGlyph::gsUp;
-  FGlyph->Draw(FCanvas.get(), client, down ? TPoint{1, 1} : TPoint{0, 0}, GetCaption(), FLayout, FMargin, FSpacing,
-               state);
+  FGlyph->Draw(FCanvas.get(), client, down ? TPoint{1, 1} : TPoint{0, 0}, GetCaption(), state);
   if (focused) {
     RECT f{client.Left, client.Top, client.Right, client.Bottom};
     DrawFocusRect(Item.hDC, &f);
@@ -339,21 +337,6 @@ void TSpeedButton::SetAllowAllUp(bool Value) {
 
 void TSpeedButton::SetFlat(bool Value) {
   FFlat = Value;
-  Invalidate();
-}
-
-void TSpeedButton::SetLayout(TButtonLayout Value) {
-  FLayout = Value;
-  Invalidate();
-}
-
-void TSpeedButton::SetMargin(int Value) {
-  FMargin = std::max(Value, -1);
-  Invalidate();
-}
-
-void TSpeedButton::SetSpacing(int Value) {
-  FSpacing = std::max(Value, -1);
   Invalidate();
 }
 
@@ -441,8 +424,7 @@ void TSpeedButton::Paint() {
                                : FPressed             ? TButtonGlyph::gsDown
                                : FDown                ? TButtonGlyph::gsExclusive
                                                       : TButtonGlyph::gsUp;
-  FGlyph->Draw(canvas, Rect(0, 0, GetWidth(), GetHeight()), down ? TPoint{1, 1} : TPoint{0, 0}, GetCaption(), FLayout,
-               FMargin, FSpacing, state);
+  FGlyph->Draw(canvas, Rect(0, 0, GetWidth(), GetHeight()), down ? TPoint{1, 1} : TPoint{0, 0}, GetCaption(), state);
 }
 
 void TSpeedButton::Dispatch(TMessage& Message) {

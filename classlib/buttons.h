@@ -21,6 +21,7 @@ namespace classlib::detail {
 
 // A button's glyph: a strip of up to four images (up, disabled, down, stuck down) whose
 // bottom-left pixel's colour is transparent. A missing disabled image is drawn embossed.
+// It keeps where it stands by the caption, which both glyph buttons publish alike.
 class TButtonGlyph {
  public:
   enum TState { gsUp, gsDisabled, gsDown, gsExclusive };
@@ -31,9 +32,16 @@ class TButtonGlyph {
   int NumGlyphs() const { return FNumGlyphs; }
   void SetNumGlyphs(int Value);  // 1..4
   TPoint Size() const;           // of one image; (0, 0) without a glyph
+  // As CalcButtonLayout takes them; Margin and Spacing are -1 or more.
+  TButtonLayout Layout() const { return FLayout; }
+  void SetLayout(TButtonLayout Value);
+  int Margin() const { return FMargin; }
+  void SetMargin(int Value);
+  int Spacing() const { return FSpacing; }
+  void SetSpacing(int Value);
   // The glyph and the caption laid out on Client and drawn.
-  void Draw(TCanvas* Canvas, const TRect& Client, TPoint Offset, const String& Caption, TButtonLayout Layout,
-            int Margin, int Spacing, TState State);
+  void Draw(TCanvas* Canvas, const TRect& Client, TPoint Offset, const String& Caption, TState State);
+  // The glyph or its layout changed: the button repaints.
   std::function<void()> OnChange;
 
  private:
@@ -41,6 +49,9 @@ class TButtonGlyph {
   std::unique_ptr<TBitmap> FGlyph;
   std::unique_ptr<TCustomImageList> FImages;  // made from the glyph when drawn
   int FNumGlyphs = 1;
+  TButtonLayout FLayout = blGlyphLeft;
+  int FMargin = -1;
+  int FSpacing = 4;
 };
 
 }  // namespace classlib::detail
@@ -61,12 +72,12 @@ class TBitBtn : public TButton {
   void SetNumGlyphs(int Value);
   TBitBtnKind GetKind() const { return FKind; }
   void SetKind(TBitBtnKind Value);
-  TButtonLayout GetLayout() const { return FLayout; }
-  void SetLayout(TButtonLayout Value);
-  int GetMargin() const { return FMargin; }
-  void SetMargin(int Value);
-  int GetSpacing() const { return FSpacing; }
-  void SetSpacing(int Value);
+  TButtonLayout GetLayout() const { return FGlyph->Layout(); }
+  void SetLayout(TButtonLayout Value) { FGlyph->SetLayout(Value); }
+  int GetMargin() const { return FGlyph->Margin(); }
+  void SetMargin(int Value) { FGlyph->SetMargin(Value); }
+  int GetSpacing() const { return FGlyph->Spacing(); }
+  void SetSpacing(int Value) { FGlyph->SetSpacing(Value); }
 
   void Click() override;
 
@@ -80,9 +91,6 @@ class TBitBtn : public TButton {
   std::unique_ptr<classlib::detail::TButtonGlyph> FGlyph;
   std::unique_ptr<TCanvas> FCanvas;
   TBitBtnKind FKind = bkCustom;
-  TButtonLayout FLayout = blGlyphLeft;
-  int FMargin = -1;
-  int FSpacing = 4;
   bool FIsFocused = false;  // drawn as the form's active button
 };
 
@@ -109,12 +117,12 @@ class TSpeedButton : public TGraphicControl {
   // Flat: the edge shows only while the mouse is over the button.
   bool GetFlat() const { return FFlat; }
   void SetFlat(bool Value);
-  TButtonLayout GetLayout() const { return FLayout; }
-  void SetLayout(TButtonLayout Value);
-  int GetMargin() const { return FMargin; }
-  void SetMargin(int Value);
-  int GetSpacing() const { return FSpacing; }
-  void SetSpacing(int Value);
+  TButtonLayout GetLayout() const { return FGlyph->Layout(); }
+  void SetLayout(TButtonLayout Value) { FGlyph->SetLayout(Value); }
+  int GetMargin() const { return FGlyph->Margin(); }
+  void SetMargin(int Value) { FGlyph->SetMargin(Value); }
+  int GetSpacing() const { return FGlyph->Spacing(); }
+  void SetSpacing(int Value) { FGlyph->SetSpacing(Value); }
 
  protected:
   void Paint() override;
@@ -134,9 +142,6 @@ class TSpeedButton : public TGraphicControl {
   bool FDown = false;
   bool FAllowAllUp = false;
   bool FFlat = false;
-  TButtonLayout FLayout = blGlyphLeft;
-  int FMargin = -1;
-  int FSpacing = 4;
   bool FPressed = false;  // the mouse is down on it
   bool FDragging = false;
   bool FMouseInControl = false;

@@ -210,6 +210,8 @@ HX_PUBLISH(TGroupBox, p) {
   p.Event("OnMouseUp", &TGroupBox::OnMouseUp);
 }
 
+HX_PUBLISH(TCustomListControl, p) {}
+
 HX_PUBLISH(TCustomComboBox, p) {}
 HX_PUBLISH(TComboBox, p) {
   p.Property("Style", &TComboBox::GetStyle, &TComboBox::SetStyle).Default(csDropDown);  // before the items
@@ -1070,52 +1072,102 @@ class TListControlItems : public TStrings {
 
 using classlib::detail::TListControlItems;
 
-// ---- TCustomComboBox ----
+// ---- TCustomListControl ----
 
-TCustomComboBox::TCustomComboBox(TComponent* AOwner)
+TCustomListControl::TCustomListControl(TComponent* AOwner, UINT InsertMessage, UINT DeleteMessage, UINT ResetMessage)
     : TWinControl(AOwner),
-      FItems(std::make_unique<TListControlItems>(this, TListControlItems::TMessages{CB_INSERTSTRING, CB_DELETESTRING,
-                                                                                    CB_RESETCONTENT})),
+      FItems(std::make_unique<TListControlItems>(this,
+                                                 TListControlItems::TMessages{InsertMessage, DeleteMessage, ResetMessage})),
       FCanvas(std::make_unique<TCanvas>()) {
-  SetControlStyle({csSetCaption, csDoubleClicks, csFixedHeight});
-  SetBounds(0, 0, 145, 21);
   SetTabStop(true);
   SetParentColor(false);
   SetColor(clWindow);
-  // Without a window the selection follows the items here; a window does it itself.
+  // A window keeps its selection following the items itself.
   FItems->OnShift = [this](int Index, int Delta) {
-    if (HandleAllocated() || FItemIndex < 0) return;
-    if (Delta < 0 && Index == FItemIndex) FItemIndex = -1;
-    else if (Index <= FItemIndex) FItemIndex += Delta;
+    if (!HandleAllocated()) ItemsShifted(Index, Delta);
   };
-  FItems->OnChanged = [this] { ItemsChanged(); };
+  FItems->OnChanged = [this] {
+    if (!HandleAllocated()) ItemsChanged();
+  };
 }
 
-TCustomComboBox::~TCustomComboBox() = default;
+TCustomListControl::~TCustomListControl() = default;
 
-TStrings* TCustomComboBox::GetItems() const { return FItems.get(); }
+TStrings* TCustomListControl::GetItems() const { return FItems.get(); }
 
-void TCustomComboBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
+void TCustomListControl::SetItems(TStrings* Value) { FItems->Assign(Value); }
 
-bool TCustomComboBox::GetSorted() const { return FItems->Sorted(); }
+bool TCustomListControl::GetSorted() const { return FItems->Sorted(); }
+
+int TCustomListControl::SortItems(bool Value, int Index) {
+  // The item at Index is found again by its text and object where sorting puts it.
+  String selected = Index >= 0 && Index < FItems->Count() ? FItems->Get(Index) : String();
+  TObject* object = Index >= 0 && Index < FItems->Count() ? FItems->GetObject(Index) : nullptr;
+  FItems->SetSorted(Value);
+  if (Index < 0) return -1;
+  for (int i = 0; i < FItems->Count(); ++i)
+    if (FItems->Get(i) == selected && FItems->GetObject(i) == object) return i;
+  return -1;
+}
+
+void TCustomListControl::ItemsShifted(int Index, int Delta) {
+  if (FItemIndex < 0) return;
+  if (Delta < 0 && Index == FItemIndex) FItemIndex = -1;
+  else if (Index <= FItemIndex) FItemIndex += Delta;
+}
+
+void TCustomListControl::ItemsChanged() {
+  if (FItemIndex >= FItems->Count()) FItemIndex = -1;
+}
+
+void TCustomListControl::CreateWnd() {
+  TWinControl::CreateWnd();
+  FItems->FillWindow(GetHandle());
+}
+
+void TCustomListControl::MeasureItem(int Index, int& Height) {
+  if (OnMeasureItem) OnMeasureItem(this, Index, Height);
+}
+
+void TCustomListControl::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
+  if (OnDrawItem) {
+    OnDrawItem(this, Index, Rect, State);
+    return;
+  }
+  FCanvas->FillRect(Rect);
+  if (Index >= 0 && Index < FItems->Count()) FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Get(Index));
+}
+
+void TCustomListControl::MeasureItemMessage(TMessage& Message, int Height, bool Variable) {
+  auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+  // itemID -1: a combo box's edit, which is no item.
+  if (Variable && mis->itemID != static_cast<UINT>(-1)) MeasureItem(static_cast<int>(mis->itemID), Height);
+  mis->itemHeight = static_cast<UINT>(std::max(Height, 1));
+  Message.Result = 1;
+}
+
+void TCustomListControl::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_DRAWITEM) {
+    OwnerDrawItem(this, FCanvas.get(), *reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam),
+                  [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
+    Message.Result = 1;
+    return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// ---- TCustomComboBox ----
+
+TCustomComboBox::TCustomComboBox(TComponent* AOwner)
+    : TCustomListControl(AOwner, CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT) {
+  SetControlStyle({csSetCaption, csDoubleClicks, csFixedHeight});
+  SetBounds(0, 0, 145, 21);
+}
 
 void TCustomComboBox::SetSorted(bool Value) {
   // The selected item stays selected where sorting puts it.
-  int index = GetItemIndex();
-  String selected = index >= 0 ? FItems->Get(index) : String();
-  TObject* object = index >= 0 ? FItems->GetObject(index) : nullptr;
-  FItems->SetSorted(Value);
-  if (index < 0) return;
-  for (int i = 0; i < FItems->Count(); ++i)
-    if (FItems->Get(i) == selected && FItems->GetObject(i) == object) {
-      SetItemIndex(i);
-      return;
-    }
-}
-
-void TCustomComboBox::ItemsChanged() {
-  if (HandleAllocated()) return;
-  if (FItemIndex >= FItems->Count()) FItemIndex = -1;
+  int index = SortItems(Value, GetItemIndex());
+  if (index >= 0) SetItemIndex(index);
 }
 
 void TCustomComboBox::SetStyle(TComboBoxStyle Value) {
@@ -1232,9 +1284,8 @@ void TCustomComboBox::CreateParams(TCreateParams& Params) {
 
 void TCustomComboBox::CreateWnd() {
   String text = TextValue();
-  TWinControl::CreateWnd();
+  TCustomListControl::CreateWnd();
   HWND window = GetHandle();
-  FItems->FillWindow(window);
   SendMessageW(window, CB_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
   SendMessageW(window, CB_SETMINVISIBLE, static_cast<WPARAM>(FDropDownCount), 0);
   FSettingText = true;
@@ -1245,24 +1296,11 @@ void TCustomComboBox::CreateWnd() {
 
 void TCustomComboBox::DestroyWnd() {
   FItemIndex = GetItemIndex();
-  TWinControl::DestroyWnd();
+  TCustomListControl::DestroyWnd();
 }
 
 void TCustomComboBox::Change() {
   if (OnChange) OnChange(this);
-}
-
-void TCustomComboBox::MeasureItem(int Index, int& Height) {
-  if (OnMeasureItem) OnMeasureItem(this, Index, Height);
-}
-
-void TCustomComboBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
-  if (OnDrawItem) {
-    OnDrawItem(this, Index, Rect, State);
-    return;
-  }
-  FCanvas->FillRect(Rect);
-  if (Index >= 0 && Index < FItems->Count()) FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Get(Index));
 }
 
 void TCustomComboBox::Dispatch(TMessage& Message) {
@@ -1292,19 +1330,8 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
           break;
       }
       return;
-    case CN_MEASUREITEM: {
-      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-      int height = GetItemHeight();
-      if (FStyle == csOwnerDrawVariable && mis->itemID != static_cast<UINT>(-1))
-        MeasureItem(static_cast<int>(mis->itemID), height);
-      mis->itemHeight = static_cast<UINT>(std::max(height, 1));
-      Message.Result = 1;
-      return;
-    }
-    case CN_DRAWITEM:
-      OwnerDrawItem(this, FCanvas.get(), *reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam),
-                    [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
-      Message.Result = 1;
+    case CN_MEASUREITEM:
+      MeasureItemMessage(Message, GetItemHeight(), FStyle == csOwnerDrawVariable);
       return;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: {
@@ -1316,60 +1343,36 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
       return;
     }
   }
-  TWinControl::Dispatch(Message);
+  TCustomListControl::Dispatch(Message);
 }
 
 // ---- TCustomListBox ----
 
 TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TWinControl(AOwner),
-      FItems(std::make_unique<TListControlItems>(this, TListControlItems::TMessages{LB_INSERTSTRING, LB_DELETESTRING,
-                                                                                    LB_RESETCONTENT})),
-      FCanvas(std::make_unique<TCanvas>()) {
+    : TCustomListControl(AOwner, LB_INSERTSTRING, LB_DELETESTRING, LB_RESETCONTENT) {
   // The window tells clicks and double clicks itself (LBN_SELCHANGE, LBN_DBLCLK).
   SetControlStyle({csSetCaption});
   SetBounds(0, 0, 121, 97);
-  SetTabStop(true);
-  SetParentColor(false);
-  SetColor(clWindow);
-  // Without a window the selection follows the items here; a window does it itself.
-  FItems->OnShift = [this](int Index, int Delta) {
-    if (HandleAllocated()) return;
-    if (FMultiSelect && Index <= static_cast<int>(FSelection.size())) {
-      if (Delta > 0) FSelection.insert(FSelection.begin() + Index, false);
-      else if (Index < static_cast<int>(FSelection.size())) FSelection.erase(FSelection.begin() + Index);
-    }
-    if (FItemIndex < 0) return;
-    if (Delta < 0 && Index == FItemIndex) FItemIndex = -1;
-    else if (Index <= FItemIndex) FItemIndex += Delta;
-  };
-  FItems->OnChanged = [this] {
-    if (HandleAllocated()) return;
-    FSelection.clear();
-    if (FItemIndex >= FItems->Count()) FItemIndex = -1;
-  };
 }
 
-TCustomListBox::~TCustomListBox() = default;
+void TCustomListBox::ItemsShifted(int Index, int Delta) {
+  if (FMultiSelect && Index <= static_cast<int>(FSelection.size())) {
+    if (Delta > 0) FSelection.insert(FSelection.begin() + Index, false);
+    else if (Index < static_cast<int>(FSelection.size())) FSelection.erase(FSelection.begin() + Index);
+  }
+  TCustomListControl::ItemsShifted(Index, Delta);
+}
 
-TStrings* TCustomListBox::GetItems() const { return FItems.get(); }
-
-void TCustomListBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
-
-bool TCustomListBox::GetSorted() const { return FItems->Sorted(); }
+void TCustomListBox::ItemsChanged() {
+  FSelection.clear();
+  TCustomListControl::ItemsChanged();
+}
 
 void TCustomListBox::SetSorted(bool Value) {
-  // The selected item stays selected where sorting puts it.
-  int index = GetItemIndex();
-  String selected = index >= 0 && index < FItems->Count() ? FItems->Get(index) : String();
-  TObject* object = index >= 0 && index < FItems->Count() ? FItems->GetObject(index) : nullptr;
-  FItems->SetSorted(Value);
-  if (index < 0 || FMultiSelect) return;
-  for (int i = 0; i < FItems->Count(); ++i)
-    if (FItems->Get(i) == selected && FItems->GetObject(i) == object) {
-      SetItemIndex(i);
-      return;
-    }
+  // The selected item stays selected where sorting puts it (a multiple selection is not
+  // kept).
+  int index = SortItems(Value, FMultiSelect ? -1 : GetItemIndex());
+  if (index >= 0) SetItemIndex(index);
 }
 
 int TCustomListBox::GetItemIndex() {
@@ -1507,9 +1510,8 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
 }
 
 void TCustomListBox::CreateWnd() {
-  TWinControl::CreateWnd();
+  TCustomListControl::CreateWnd();
   HWND window = GetHandle();
-  FItems->FillWindow(window);
   if (FMultiSelect) {
     for (size_t i = 0; i < FSelection.size() && i < static_cast<size_t>(FItems->Count()); ++i)
       if (FSelection[i]) SendMessageW(window, LB_SETSEL, TRUE, static_cast<LPARAM>(i));
@@ -1527,20 +1529,7 @@ void TCustomListBox::DestroyWnd() {
   FSelection.clear();
   if (FMultiSelect)
     for (int i = 0; i < FItems->Count(); ++i) FSelection.push_back(GetSelected(i));
-  TWinControl::DestroyWnd();
-}
-
-void TCustomListBox::MeasureItem(int Index, int& Height) {
-  if (OnMeasureItem) OnMeasureItem(this, Index, Height);
-}
-
-void TCustomListBox::DrawItem(int Index, TRect Rect, TOwnerDrawState State) {
-  if (OnDrawItem) {
-    OnDrawItem(this, Index, Rect, State);
-    return;
-  }
-  FCanvas->FillRect(Rect);
-  if (Index >= 0 && Index < FItems->Count()) FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Get(Index));
+  TCustomListControl::DestroyWnd();
 }
 
 void TCustomListBox::Dispatch(TMessage& Message) {
@@ -1551,19 +1540,9 @@ void TCustomListBox::Dispatch(TMessage& Message) {
         case LBN_DBLCLK: DblClick(); break;
       }
       return;
-    case CN_MEASUREITEM: {
-      auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-      int height = FItemHeight;
-      if (FStyle == lbOwnerDrawVariable) MeasureItem(static_cast<int>(mis->itemID), height);
-      mis->itemHeight = static_cast<UINT>(std::max(height, 1));
-      Message.Result = 1;
-      return;
-    }
-    case CN_DRAWITEM:
-      OwnerDrawItem(this, FCanvas.get(), *reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam),
-                    [this](int Index, TRect Rect, TOwnerDrawState State) { DrawItem(Index, Rect, State); });
-      Message.Result = 1;
+    case CN_MEASUREITEM:
+      MeasureItemMessage(Message, FItemHeight, FStyle == lbOwnerDrawVariable);
       return;
   }
-  TWinControl::Dispatch(Message);
+  TCustomListControl::Dispatch(Message);
 }

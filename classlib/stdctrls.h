@@ -277,23 +277,60 @@ namespace classlib::detail {
 class TListControlItems;
 }
 
-// A combo box. The items live in the control (their order, sorting and objects) and are
-// mirrored into the window. OnChange fires only when the user picks an item or edits the
-// text, never for changes made in code. An ItemIndex outside the list selects nothing, and
-// the text of a list style is then empty.
-class TCustomComboBox : public TWinControl {
-  HX_CLASS(TCustomComboBox, TWinControl)
+// What the combo box and the list box share. Their items live in the control (their order,
+// sorting and objects) and are mirrored into the window; without a window the control
+// keeps the selection following them. Owner-drawn items are drawn on Canvas.
+class TCustomListControl : public TWinControl {
+  HX_CLASS(TCustomListControl, TWinControl)
+ public:
+  ~TCustomListControl() override;
+
+  TStrings* GetItems() const;
+  void SetItems(TStrings* Value);
+  bool GetSorted() const;
+  // The canvas of owner drawing (valid inside OnDrawItem).
+  TCanvas* Canvas() const { return FCanvas.get(); }
+
+  TDrawItemEvent OnDrawItem;
+  TMeasureItemEvent OnMeasureItem;
+
+ protected:
+  // The window's messages that insert an item, delete one and empty the list.
+  TCustomListControl(TComponent* AOwner, UINT InsertMessage, UINT DeleteMessage, UINT ResetMessage);
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+  // Owner drawing: the default fills the rectangle and writes the item's text.
+  virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
+  virtual void MeasureItem(int Index, int& Height);
+  // Answers CN_MEASUREITEM: Height, or what MeasureItem makes of it when items vary.
+  void MeasureItemMessage(TMessage& Message, int Height, bool Variable);
+  // Sorts the items (Value) or lets new ones come where they are put; returns where the
+  // item at Index went (-1 for -1).
+  int SortItems(bool Value, int Index);
+  // Without a window: an item came (+1) or went (-1) at Index; the list was cleared or
+  // reordered. ItemIndex follows.
+  virtual void ItemsShifted(int Index, int Delta);
+  virtual void ItemsChanged();
+
+  std::unique_ptr<classlib::detail::TListControlItems> FItems;
+  int FItemIndex = -1;  // kept while there is no window
+
+ private:
+  std::unique_ptr<TCanvas> FCanvas;
+};
+
+// A combo box. OnChange fires only when the user picks an item or edits the text, never
+// for changes made in code. An ItemIndex outside the list selects nothing, and the text of
+// a list style is then empty.
+class TCustomComboBox : public TCustomListControl {
+  HX_CLASS(TCustomComboBox, TCustomListControl)
  public:
   explicit TCustomComboBox(TComponent* AOwner);
-  ~TCustomComboBox() override;
 
   TComboBoxStyle GetStyle() const { return FStyle; }
   void SetStyle(TComboBoxStyle Value);
-  TStrings* GetItems() const;
-  void SetItems(TStrings* Value);
   int GetItemIndex();
   void SetItemIndex(int Value);
-  bool GetSorted() const;
   void SetSorted(bool Value);
   // How many items the open list shows.
   int GetDropDownCount() const { return FDropDownCount; }
@@ -307,39 +344,27 @@ class TCustomComboBox : public TWinControl {
   void SetDroppedDown(bool Value);
   String GetText() override;
   void Clear();
-  // The canvas of owner drawing (valid inside OnDrawItem).
-  TCanvas* Canvas() const { return FCanvas.get(); }
 
   TNotifyEvent OnChange;
   TNotifyEvent OnDropDown;
   TNotifyEvent OnCloseUp;
-  TDrawItemEvent OnDrawItem;
-  TMeasureItemEvent OnMeasureItem;
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
  protected:
-  friend class classlib::detail::TListControlItems;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
   void SetTextValue(const String& Value) override;
   virtual void Change();
-  // Owner drawing: the default fills the rectangle and writes the item's text.
-  virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
-  virtual void MeasureItem(int Index, int& Height);
   bool IsListStyle() const { return FStyle != csDropDown && FStyle != csSimple; }
 
  private:
   int ListHeight() const;
   int FontItemHeight() const;
-  void ItemsChanged();  // the list was cleared or reordered: the selection follows
 
-  std::unique_ptr<classlib::detail::TListControlItems> FItems;
-  std::unique_ptr<TCanvas> FCanvas;
   TComboBoxStyle FStyle = csDropDown;
-  int FItemIndex = -1;  // kept while there is no window
   int FDropDownCount = 8;
   int FItemHeight = 0;
   int FMaxLength = 0;
@@ -352,16 +377,13 @@ class TComboBox : public TCustomComboBox {
   using TCustomComboBox::TCustomComboBox;
 };
 
-// A list box. Its items live in the control, as a combo box's do. OnClick fires when the
-// user changes the selection, never for changes made in code.
-class TCustomListBox : public TWinControl {
-  HX_CLASS(TCustomListBox, TWinControl)
+// A list box. OnClick fires when the user changes the selection, never for changes made in
+// code.
+class TCustomListBox : public TCustomListControl {
+  HX_CLASS(TCustomListBox, TCustomListControl)
  public:
   explicit TCustomListBox(TComponent* AOwner);
-  ~TCustomListBox() override;
 
-  TStrings* GetItems() const;
-  void SetItems(TStrings* Value);
   // The selected item; with MultiSelect the one with the focus rectangle. -1: none.
   int GetItemIndex();
   void SetItemIndex(int Value);
@@ -373,7 +395,6 @@ class TCustomListBox : public TWinControl {
   bool GetSelected(int Index);  // EListError when out of range
   void SetSelected(int Index, bool Value);
   int SelCount();
-  bool GetSorted() const;
   void SetSorted(bool Value);
   TListBoxStyle GetStyle() const { return FStyle; }
   void SetStyle(TListBoxStyle Value);
@@ -392,31 +413,22 @@ class TCustomListBox : public TWinControl {
   int ItemAtPos(TPoint Pos, bool Existing);
   TRect ItemRect(int Index);
   void Clear();
-  // The canvas of owner drawing (valid inside OnDrawItem).
-  TCanvas* Canvas() const { return FCanvas.get(); }
-
-  TDrawItemEvent OnDrawItem;
-  TMeasureItemEvent OnMeasureItem;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
-  // Owner drawing: the default fills the rectangle and writes the item's text.
-  virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
-  virtual void MeasureItem(int Index, int& Height);
+  void ItemsShifted(int Index, int Delta) override;
+  void ItemsChanged() override;
 
  private:
-  std::unique_ptr<classlib::detail::TListControlItems> FItems;
-  std::unique_ptr<TCanvas> FCanvas;
   TListBoxStyle FStyle = lbStandard;
   bool FMultiSelect = false;
   bool FExtendedSelect = true;
   bool FIntegralHeight = false;
   TBorderStyle FBorderStyle = bsSingle;
   int FItemHeight = 16;
-  int FItemIndex = -1;           // kept while there is no window
   std::vector<bool> FSelection;  // with MultiSelect, kept while there is no window
   int FTopIndex = 0;
 };

@@ -3,6 +3,7 @@
 // bevels, images and image lists; the common dialogs' structures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -494,6 +495,80 @@ TEST_F(MoreControlsTest, AnImageIsClickedLikeAnyControl) {
   TRect r = form->Image1->GetBoundsRect();
   ClickAt(form->GetHandle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
   EXPECT_EQ(clicks, 1);
+}
+
+// Before a combo box or a list box has a window its selection follows inserted, deleted and
+// sorted items, and the window made later shows it.
+TEST_F(MoreControlsTest, ListControlsWithoutAWindowKeepTheSelectionWithTheirItems) {
+  auto check = [&](auto* control, const char* name) {
+    ASSERT_FALSE(control->HandleAllocated()) << name;
+    TStrings* items = control->GetItems();
+    items->Add("Гонг");
+    items->Add("Звонок");
+    items->Add("Кукушка");
+    control->SetItemIndex(1);
+    items->Insert(0, "Колокол");
+    EXPECT_EQ(control->GetItemIndex(), 2) << name;
+    items->Delete(0);
+    EXPECT_EQ(control->GetItemIndex(), 1) << name;
+    items->Delete(1);  // the selected one
+    EXPECT_EQ(control->GetItemIndex(), -1) << name;
+    items->Add("Бубен");
+    control->SetItemIndex(2);
+    control->SetSorted(true);
+    EXPECT_EQ(items->GetText(), "Бубен\r\nГонг\r\nКукушка\r\n") << name;
+    EXPECT_EQ(control->GetItemIndex(), 0) << name;
+    control->SetParent(form.get());
+    control->HandleNeeded();
+    EXPECT_EQ(control->GetItemIndex(), 0) << name;
+    items->Clear();
+    EXPECT_EQ(control->GetItemIndex(), -1) << name;
+  };
+  check(new TComboBox(form.get()), "combo box");
+  check(new TListBox(form.get()), "list box");
+
+  // A multiple selection moves with its items too.
+  auto* list = new TListBox(form.get());
+  list->SetMultiSelect(true);
+  for (const char* s : {"Гонг", "Звонок", "Кукушка"}) list->GetItems()->Add(s);
+  list->SetSelected(0, true);
+  list->SetSelected(2, true);
+  list->GetItems()->Insert(1, "Колокол");
+  list->GetItems()->Delete(0);
+  list->SetParent(form.get());
+  list->HandleNeeded();
+  EXPECT_EQ(SendMessageW(list->GetHandle(), LB_GETSELCOUNT, 0, 0), 1);
+  EXPECT_TRUE(list->GetSelected(2));
+}
+
+// An owner-drawn list box asks each item's height of OnMeasureItem (a fixed one takes
+// ItemHeight) and draws its items through OnDrawItem on its canvas.
+TEST_F(MoreControlsTest, AnOwnerDrawnListBoxMeasuresAndDrawsItsItems) {
+  struct TCase {
+    TListBoxStyle Style;
+    std::vector<int> Heights;
+  } cases[] = {{lbOwnerDrawFixed, {20, 20, 20}}, {lbOwnerDrawVariable, {12, 16, 20}}};
+  for (const TCase& c : cases) {
+    auto* list = new TListBox(form.get());
+    list->SetStyle(c.Style);
+    list->SetItemHeight(20);
+    list->SetBounds(300, 10, 120, 100);
+    list->OnMeasureItem = [](TWinControl*, int Index, int& Height) { Height = 12 + 4 * Index; };
+    std::vector<int> drawn;
+    list->OnDrawItem = [&](TWinControl* Control, int Index, TRect Rect, TOwnerDrawState) {
+      static_cast<TListBox*>(Control)->Canvas()->FillRect(Rect);
+      drawn.push_back(Index);
+    };
+    for (const char* s : {"Гонг", "Звонок", "Кукушка"}) list->GetItems()->Add(s);
+    list->SetParent(form.get());
+    list->HandleNeeded();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(list->ItemRect(i).Height(), c.Heights[i]) << c.Style << " item " << i;
+    RedrawWindow(list->GetHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    std::sort(drawn.begin(), drawn.end());
+    drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+    EXPECT_EQ(drawn, (std::vector<int>{0, 1, 2})) << c.Style;
+    delete list;
+  }
 }
 
 // Alt with a letter: a label focuses its control, a group box its first control, a button

@@ -172,11 +172,17 @@ void TForm1::FormCreate(TObject*) {
 }
 
 void TForm1::FormActivate(TObject*) {
-  if (DskStoreData1->StoreReadInteger("FormTray", 0) == 1) {
-    Button2Click(this);
-    TrayFlag = true;
-  } else {
-    TrayFlag = false;
+  // A clock closed while minimised starts minimised. Only at the first activation: later
+  // ones come as the window is brought back (restored, another program left), while the
+  // stored state still says minimised until the restore is over.
+  if (!FActivated) {
+    FActivated = true;
+    if (DskStoreData1->StoreReadInteger("FormTray", 0) == 1) {
+      Button2Click(this);
+      TrayFlag = true;
+    } else {
+      TrayFlag = false;
+    }
   }
   FParts.DateCaption->ShowDate(FormatDateTime("d mmmm yyyy, dddd", Now(), RussianFormatSettings()));
   FAlarm->ShowState();

@@ -132,6 +132,7 @@ class TForm1 : public TForm {
   std::unique_ptr<TCountdown> FCountdown;
   String FStoredFilesFolder;  // where the character files were written
   int FRestoreToken = 0;
+  bool FActivated = false;  // the first activation has been
 };
 
 extern TForm1* Form1;

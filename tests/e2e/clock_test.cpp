@@ -1,7 +1,8 @@
 // The clock itself under a fake clock: started a few seconds before three o'clock with a
 // chime chosen, it speaks at 15:00:05 (the chime, then "15", "часов", "ровно"), carries its
 // characters' files beside itself while it runs, and keeps its settings when it closes;
-// with the alarm set ten seconds ahead, it rings the chosen melody.
+// with the alarm set ten seconds ahead, it rings the chosen melody; minimised, it comes back
+// when restored, and a clock closed while minimised starts minimised.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -138,6 +139,45 @@ TEST(Clock, RingsTheChosenMelodyAtTheAlarmTime) {
 
   ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
   EXPECT_EQ(wine.Wait(clock, 20s), 0);
+}
+
+// Whether the clock's application window is minimised, as the task bar sees it.
+bool Minimised(WineSession& wine) {
+  RunResult iconic = wine.Ctl({"iconic", "TApplication"});
+  EXPECT_EQ(iconic.exit_code, 0);
+  return iconic.out.starts_with("1");
+}
+
+TEST(Clock, ComesBackWhenRestoredAndStartsMinimisedWhenClosedSo) {
+  WineSession wine;
+  wine.Reg({"delete", kSettingsKey, "/f"});
+  std::string key = std::string(kSettingsKey) + "\\Horavox";
+
+  pid_t clock = wine.Start("dist/Horavox.exe");
+  ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
+  EXPECT_FALSE(Minimised(wine));
+  ASSERT_EQ(wine.Ctl({"click", "TForm1", "Свернуть"}).exit_code, 0);
+  EXPECT_TRUE(Minimised(wine));
+  ASSERT_EQ(wine.Ctl({"restore", "TApplication"}).exit_code, 0);
+  EXPECT_FALSE(Minimised(wine)) << "restored once, the window went back down";
+  EXPECT_EQ(Setting(wine.Reg({"query", key}).out, "FormTray"), "0");
+
+  // Closed while minimised: the next start is minimised, and comes back all the same.
+  ASSERT_EQ(wine.Ctl({"click", "TForm1", "Свернуть"}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
+  EXPECT_EQ(wine.Wait(clock, 20s), 0);
+  EXPECT_EQ(Setting(wine.Reg({"query", key}).out, "FormTray"), "1");
+
+  clock = wine.Start("dist/Horavox.exe");
+  ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
+  auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!Minimised(wine) && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(Minimised(wine));
+  ASSERT_EQ(wine.Ctl({"restore", "TApplication"}).exit_code, 0);
+  EXPECT_FALSE(Minimised(wine)) << "restored once, the window went back down";
+  ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
+  EXPECT_EQ(wine.Wait(clock, 20s), 0);
+  EXPECT_EQ(Setting(wine.Reg({"query", key}).out, "FormTray"), "0");
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 //   winctl wait-window <class> <timeout ms>   waits for a visible top-level window
 //   winctl text <class>                       prints its text (UTF-8)
 //   winctl close <class>                      posts WM_CLOSE to it
+//   winctl click <class> <caption>            clicks its button of that caption
+//   winctl restore <class>                    restores it as its task bar button does
+//                                             (SC_RESTORE) and waits a moment
+//   winctl iconic <class>                     prints 1 when it is minimised, else 0
 //   winctl play <wave file>                   plays a file through MCI and waits
 //   winctl now                                prints the local time, yyyy-mm-dd hh:mm:ss
 //   winctl warm-up                            creates and destroys a window, so Wine's
@@ -50,6 +54,25 @@ int WaitWindow(const wchar_t* cls, DWORD timeout) {
     if (GetTickCount() - start > timeout) return Fail(std::wstring(L"no window ") + cls);
     Sleep(50);
   }
+}
+
+HWND FindButton(HWND parent, const wchar_t* caption) {
+  struct Search {
+    const wchar_t* Caption;
+    HWND Found;
+  } search{caption, nullptr};
+  EnumChildWindows(
+      parent,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        wchar_t text[256] = L"";
+        GetWindowTextW(w, text, 256);
+        if (wcscmp(text, s->Caption) != 0) return TRUE;
+        s->Found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
 }
 
 int Play(const wchar_t* file) {
@@ -114,6 +137,27 @@ int wmain(int argc, wchar_t** argv) {
     HWND w = FindWindowW(argv[2], nullptr);
     if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
     return PostMessageW(w, WM_CLOSE, 0, 0) ? 0 : Fail(L"PostMessage failed");
+  }
+  if (cmd == L"click" && argc == 4) {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    HWND button = FindButton(w, argv[3]);
+    if (!button) return Fail(std::wstring(L"no button ") + argv[3]);
+    SendMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (cmd == L"restore") {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    SendMessageW(w, WM_SYSCOMMAND, SC_RESTORE, 0);
+    Sleep(500);
+    return 0;
+  }
+  if (cmd == L"iconic") {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    Out(IsIconic(w) ? L"1" : L"0");
+    return 0;
   }
   if (cmd == L"play") return Play(argv[2]);
   if (cmd == L"actor") return Actor(argv[2]);

@@ -3,18 +3,14 @@
 #include <map>
 #include <memory>
 
-#include "classlib/callbackguard.h"
 #include "classlib/clock.h"
+#include "classlib/utilwindow.h"
 #include "classlib/winapi.h"
 
 namespace {
 
 class TSystemClock : public TClockService {
  public:
-  ~TSystemClock() override {
-    if (FWindow) DestroyWindow(FWindow);  // also kills its timers
-  }
-
   TDateTime Now() override {
     SYSTEMTIME st;
     GetLocalTime(&st);
@@ -36,44 +32,33 @@ class TSystemClock : public TClockService {
   void RestartTimer(TTimerId id, std::uint32_t intervalMs) override {
     if (!FCallbacks.count(id)) return;
     if (intervalMs == 0) throw EInvalidOperation("A timer needs an interval of at least 1 ms");
-    SetTimer(FWindow, static_cast<UINT_PTR>(id), intervalMs, nullptr);  // same id: re-armed
+    SetTimer(Window(), static_cast<UINT_PTR>(id), intervalMs, nullptr);  // same id: re-armed
   }
 
   void StopTimer(TTimerId id) override {
-    if (FCallbacks.erase(id) && FWindow) KillTimer(FWindow, static_cast<UINT_PTR>(id));
+    if (FCallbacks.erase(id) && FWindow) KillTimer(FWindow->Handle(), static_cast<UINT_PTR>(id));
   }
 
  private:
+  // Made on first use; destroying it also kills its timers.
   HWND Window() {
-    if (FWindow) return FWindow;
-    static const wchar_t kClassName[] = L"HoravoxClockWindow";
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);  // fails harmlessly when already registered
-    FWindow = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    if (!FWindow) throw EOutOfResources("Cannot create the clock window: " + SysErrorMessage(GetLastError()));
-    SetWindowLongPtrW(FWindow, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    return FWindow;
+    if (!FWindow)
+      FWindow = std::make_unique<TUtilityWindow>([this](UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+        if (msg != WM_TIMER) return false;
+        result = 0;
+        auto it = FCallbacks.find(static_cast<TTimerId>(wParam));
+        if (it == FCallbacks.end()) {
+          KillTimer(FWindow->Handle(), wParam);  // a message that was queued before the timer stopped
+          return true;
+        }
+        auto callback = it->second;  // keeps the callback alive if it stops its own timer
+        (*callback)();
+        return true;
+      });
+    return FWindow->Handle();
   }
 
-  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg != WM_TIMER) return DefWindowProcW(hwnd, msg, wParam, lParam);
-    auto* self = reinterpret_cast<TSystemClock*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) return 0;
-    auto it = self->FCallbacks.find(static_cast<TTimerId>(wParam));
-    if (it == self->FCallbacks.end()) {
-      KillTimer(hwnd, wParam);  // a message that was queued before the timer stopped
-      return 0;
-    }
-    auto callback = it->second;  // keeps the callback alive if it stops its own timer
-    GuardCallback([&] { (*callback)(); });
-    return 0;
-  }
-
-  HWND FWindow = nullptr;
+  std::unique_ptr<TUtilityWindow> FWindow;
   TTimerId FNextId = 1;
   std::map<TTimerId, std::shared_ptr<TTimerCallback>> FCallbacks;
 };

@@ -101,6 +101,8 @@ class TRegistry : public TObject {
   HKEY BaseKey(bool relative) const;
   // Opens `key` (relative to the current key unless it starts with "\"); 0 on failure.
   HKEY OpenSubKey(const String& key, bool create, std::uint32_t access);
+  // OpenSubKey, then makes the key current and keeps its path.
+  bool OpenKeyWith(const String& key, bool canCreate, std::uint32_t access);
   void ChangeKey(HKEY key, const String& path);
   // Makes `key` current without closing the one before (the caller keeps both).
   void SetCurrentKey(HKEY key) { FCurrentKey = key; }

@@ -76,18 +76,12 @@ void TRegistry::ChangeKey(HKEY key, const String& path) {
   FCurrentPath = path;
 }
 
-bool TRegistry::OpenKey(const String& key, bool canCreate) {
-  HKEY k = OpenSubKey(key, canCreate, FAccess);
-  if (!k) return false;
-  bool relative = IsRelative(key);
-  String path = relative ? key : key.substr(1);
-  if (FCurrentKey && relative && !FCurrentPath.empty()) path = path.empty() ? FCurrentPath : FCurrentPath + "\\" + path;
-  ChangeKey(k, path);
-  return true;
-}
+bool TRegistry::OpenKey(const String& key, bool canCreate) { return OpenKeyWith(key, canCreate, FAccess); }
 
-bool TRegistry::OpenKeyReadOnly(const String& key) {
-  HKEY k = OpenSubKey(key, false, KEY_READ);
+bool TRegistry::OpenKeyReadOnly(const String& key) { return OpenKeyWith(key, false, KEY_READ); }
+
+bool TRegistry::OpenKeyWith(const String& key, bool canCreate, std::uint32_t access) {
+  HKEY k = OpenSubKey(key, canCreate, access);
   if (!k) return false;
   bool relative = IsRelative(key);
   String path = relative ? key : key.substr(1);

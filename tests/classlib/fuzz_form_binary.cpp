@@ -5,24 +5,8 @@
 #include <string>
 
 #include "classlib/filer.h"
-#include "classlib/formtext.h"
+#include "form_conversions.h"
 #include "test_components.h"
-
-namespace {
-
-std::string ToText(const std::string& binary) {
-  TStringStream in(binary), out;
-  ObjectBinaryToText(&in, &out);
-  return out.DataString();
-}
-
-std::string ToBinary(const std::string& text) {
-  TStringStream in(text), out;
-  ObjectTextToBinary(&in, &out);
-  return out.DataString();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);

@@ -1,0 +1,18 @@
+#pragma once
+// A form stream's binary and text forms as strings, converted both ways (for the fuzzers).
+#include <string>
+
+#include "classlib/formtext.h"
+#include "classlib/streams.h"
+
+inline std::string ToText(const std::string& binary) {
+  TStringStream in(binary), out;
+  ObjectBinaryToText(&in, &out);
+  return out.DataString();
+}
+
+inline std::string ToBinary(const std::string& text) {
+  TStringStream in(text), out;
+  ObjectTextToBinary(&in, &out);
+  return out.DataString();
+}

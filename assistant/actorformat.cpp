@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "classlib/codepage.h"
 #include "classlib/random.h"
 #include "classlib/text.h"
 #include "controls/lzrw.h"
@@ -16,10 +17,11 @@ std::uint32_t U32(const std::uint8_t* p) {
          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
-// A length-prefixed string of at most `max` characters; a larger length byte is clamped.
+// A length-prefixed string of at most `max` characters in code page 1251; a larger length
+// byte is clamped.
 String ShortString(const std::uint8_t* p, std::size_t max) {
   std::size_t len = std::min<std::size_t>(p[0], max);
-  return String(reinterpret_cast<const char*>(p + 1), len);
+  return Cp1251ToUtf8(std::string_view(reinterpret_cast<const char*>(p + 1), len));
 }
 
 [[noreturn]] void BadStream(const std::string& why) { throw EActorError("Animation stream is corrupt: " + why); }

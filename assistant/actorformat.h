@@ -42,7 +42,7 @@ struct TPaletteEntry {
 };
 
 struct TAnimationRecord {
-  String Name;                              // the author's single-byte text, as stored
+  String Name;                              // code page 1251 in the file
   std::uint16_t StreamId = 0;               // binary-data resource of the animation stream
   std::array<std::uint8_t, 10> Categories{};  // category c is bit (c mod 8) of byte (c div 8)
   std::uint8_t Kind = KindOrdinary;

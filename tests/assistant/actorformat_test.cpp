@@ -192,6 +192,32 @@ TEST(ActorHeader, KeepsTheFieldsAtTheirOffsets) {
   EXPECT_EQ(header.CategoryCounts[77], 1);
 }
 
+TEST(ActorHeader, NamesAreCodePage1251InTheFile) {
+  TActor t = HeaderActor();
+  t.Name = "Овечка";
+  t.Animations[1].Name = "Приветствие";
+  Bytes h = ActorHeaderBytes(t);
+  // One byte a letter, as the length byte counts them: "О" is 0xCE.
+  EXPECT_EQ(h[2], 6);
+  EXPECT_EQ(h[3], 0xCE);
+  const std::uint8_t* r2 = h.data() + 992 + 66 * 2;
+  EXPECT_EQ(r2[0], 11);
+  TActorHeader header;
+  ASSERT_TRUE(ParseActorHeader(h.data(), h.size(), header));
+  EXPECT_EQ(header.Name, "Овечка");
+  EXPECT_EQ(header.Animations[1].Name, "Приветствие");
+  EXPECT_EQ(header.IndexOfName("Приветствие"), 2);
+  // The longest names the format holds, in letters.
+  t.Name = std::string(ActorNameMax, 'x');
+  t.Animations[1].Name.clear();
+  for (std::size_t i = 0; i < AnimationNameMax; ++i) t.Animations[1].Name += "ж";
+  h = ActorHeaderBytes(t);
+  ASSERT_TRUE(ParseActorHeader(h.data(), h.size(), header));
+  EXPECT_EQ(header.Animations[1].Name, t.Animations[1].Name);
+  t.Name += "ж";
+  EXPECT_THROW(ActorHeaderBytes(t), Exception);
+}
+
 TEST(ActorHeader, RefusesWhatIsNotAnActor) {
   TActor t = HeaderActor();
   Bytes good = ActorHeaderBytes(t);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "classlib/codepage.h"
 #include "controls/lzrw.h"
 
 namespace {
@@ -18,11 +19,13 @@ void Put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
   Put16(v, x >> 16);
 }
 
+// Names are code page 1251 in the header, one byte a letter.
 void PutShortString(std::vector<std::uint8_t>& v, const std::string& s, std::size_t max) {
-  if (s.size() > max) throw Exception("Name too long: " + s);
-  v.push_back(static_cast<std::uint8_t>(s.size()));
-  v.insert(v.end(), s.begin(), s.end());
-  v.insert(v.end(), max - s.size(), 0);
+  std::string bytes = Utf8ToCp1251(s);
+  if (bytes.size() > max) throw Exception("Name too long: " + s);
+  v.push_back(static_cast<std::uint8_t>(bytes.size()));
+  v.insert(v.end(), bytes.begin(), bytes.end());
+  v.insert(v.end(), max - bytes.size(), 0);
 }
 
 void WriteFile(const std::string& path, const void* data, std::size_t size) {

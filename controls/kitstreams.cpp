@@ -121,14 +121,21 @@ void ReadFlaggedForm(TStream* stream, TMemoryStream* form, bool compressed) {
   form->SetPosition(0);
 }
 
+// The list's text is stored in code page 1251, as the kit's files have it; a text with a
+// UTF-8 byte-order mark is read as UTF-8.
 void WriteFlaggedStrings(TStream* stream, TStrings* strings, bool compressed) {
+  std::string text = Utf8ToCp1251(strings->GetText());
   TMemoryStream form;
-  strings->SaveToStream(&form);
+  form.WriteBuffer(text.data(), static_cast<std::int64_t>(text.size()));
   WriteFlaggedForm(stream, &form, compressed);
 }
 
 void ReadFlaggedStrings(TStream* stream, TStrings* strings, bool compressed) {
   TMemoryStream form;
   ReadFlaggedForm(stream, &form, compressed);
-  strings->LoadFromStream(&form);
+  std::string text(static_cast<size_t>(form.GetSize()), '\0');
+  form.SetPosition(0);
+  form.ReadBuffer(text.data(), static_cast<std::int64_t>(text.size()));
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) strings->SetText(text.substr(3));
+  else strings->SetText(Cp1251ToUtf8(text));
 }

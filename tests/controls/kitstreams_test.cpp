@@ -4,6 +4,7 @@
 #include <string>
 
 #include "classlib/stringlist.h"
+#include "classlib/codepage.h"
 #include "controls/kitstreams.h"
 #include "controls/lzrw.h"
 
@@ -149,11 +150,11 @@ TEST(FlaggedRoutines, StringListsTravelCompressedOrSized) {
     WriteFlaggedStrings(&s, &lines, compressed);
     WriteFlag(&s, 9);
     if (!compressed) {
-      // A sized block of the list's own stream form.
-      TMemoryStream form;
-      lines.SaveToStream(&form);
-      EXPECT_EQ(U32At(s.DataString(), 0), form.GetSize());
-      EXPECT_EQ(s.DataString().substr(4, form.GetSize()), StreamToString(&form));
+      // A sized block of the list's text in code page 1251.
+      std::string form = Utf8ToCp1251(lines.GetText());
+      EXPECT_EQ(U32At(s.DataString(), 0), form.size());
+      EXPECT_EQ(s.DataString().substr(4, form.size()), form);
+      EXPECT_EQ(s.DataString().substr(4, 9), "\xC7\xE0\xEF\xE8\xF1\xEA\xE8\r\n");  // "Записки"
     }
     s.SetPosition(0);
     TStringList back;
@@ -161,6 +162,16 @@ TEST(FlaggedRoutines, StringListsTravelCompressedOrSized) {
     ReadFlaggedStrings(&s, &back, compressed);
     EXPECT_TRUE(back.Equals(&lines)) << compressed;
     EXPECT_EQ(ReadFlag(&s), 9);
+  }
+  // A block in code page 1251 whose bytes happen to be valid UTF-8 ("Пёс" starts with CF B8)
+  // is still read as 1251; a block with a UTF-8 byte-order mark is read as UTF-8.
+  for (auto [block, expected] : {std::pair<std::string, std::string>{"\xCF\xB8\r\n", "Пё"},
+                                 {"\xEF\xBB\xBF\xD0\x9F\xD1\x91\r\n", "Пё"}}) {
+    TStringStream in(std::string(1, static_cast<char>(block.size())) + std::string(3, '\0') + block);
+    TStringList back;
+    ReadFlaggedStrings(&in, &back, false);
+    ASSERT_EQ(back.Count(), 1);
+    EXPECT_EQ(back.Get(0), expected);
   }
   // An empty list is an empty block.
   TStringList empty, back;

@@ -43,7 +43,8 @@ void TAssistantActor::Fail(const std::string& why) const { throw EActorError(FFi
 void TAssistantActor::Open() {
   if (!IsClosed()) return;
   if (FFileName.empty() || !FileExists(FFileName)) Fail("File not found");
-  std::wstring path = Utf8ToWide(FFileName);
+  // The full name: the library search would look in other folders before the current one.
+  std::wstring path = Utf8ToWide(ExpandFileName(FFileName));
   {
     std::lock_guard<std::recursive_mutex> hold(FLock);
     DWORD oldMode = 0;

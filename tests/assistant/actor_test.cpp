@@ -229,6 +229,25 @@ TEST_F(ActorFile, ASameNameThatFailedOpensOnceTheFileIsThere) {
   EXPECT_FALSE(actor.IsClosed());
 }
 
+// A name without a folder is the file of the current folder that FileExists found, not one
+// of the same name in a folder the system searches for libraries first (the program's own).
+TEST_F(ActorFile, ARelativeNameOpensTheFileOfTheCurrentFolder) {
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::filesystem::path decoy = std::filesystem::path(exe).parent_path() / L"Relative.aal";
+  std::filesystem::path real = std::filesystem::path(Utf8ToWide(horavox::test::TempDir())) / L"Relative.aal";
+  std::filesystem::copy_file(Utf8ToWide(TestActor("NotALibrary")), decoy, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::copy_file(Utf8ToWide(TestActor("Tiny")), real, std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(real.parent_path());
+  EXPECT_NO_THROW(actor.SetFileName("Relative.aal"));
+  EXPECT_FALSE(actor.IsClosed());
+  actor.Close();
+  std::filesystem::current_path(before);
+  std::filesystem::remove(decoy);
+  std::filesystem::remove(real);
+}
+
 TEST_F(ActorFile, ReadsTinysStreamsAndRefusesTheCorruptOnes) {
   actor.SetFileName(TestActor("Tiny"));
   EXPECT_EQ(actor.IndexOfName("dup"), 8);

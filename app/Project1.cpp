@@ -17,6 +17,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int exitCode = 0;
   try {
     Application->Initialize();
+    KitApplication();  // the control kit's shared objects (instance mutex, hand cursor) from the start
     Application->SetTitle("Хоравокс");
     Application->CreateForm(Form1);
     Application->CreateForm(Form7);

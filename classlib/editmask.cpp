@@ -145,8 +145,13 @@ std::string TEditMask::TextOf(const std::string& EditText) const {
       value.push_back(c == FBlank ? U' ' : c);
     }
   }
-  if (FLeadingBlanks) value.erase(0, std::min(value.find_first_not_of(U' '), value.size()));
-  else value.erase(value.find_last_not_of(U' ') + 1);
+  // With the literals kept, a value is laid back over the mask position by position, so a
+  // leading blank must stay or every character after it would move one place left.
+  if (FLeadingBlanks) {
+    if (!FSaveLiterals) value.erase(0, std::min(value.find_first_not_of(U' '), value.size()));
+  } else {
+    value.erase(value.find_last_not_of(U' ') + 1);
+  }
   return Utf32ToUtf8(value);
 }
 

@@ -11,7 +11,8 @@
 // Mask characters: '0' digit, '9' optional digit, '#' optional digit or sign, 'L'/'l' letter
 // (required/optional), 'A'/'a' letter or digit, 'C'/'c' any character; '>' upper case from
 // here, '<' lower case, "<>" no conversion; '\' takes the next character literally; '_'
-// stands for a literal space; '!' makes Text drop leading blanks (trailing ones otherwise).
+// stands for a literal space; '!' right-aligns a value kept without literals (Text drops
+// its leading blanks then, trailing ones otherwise; with literals, leading blanks stay).
 // Everything else (':', '/', '.' ...) is a literal, shown and kept where it stands.
 #include <string>
 #include <vector>
@@ -47,7 +48,8 @@ class TEditMask {
   // or blank leaves its position unfilled; a character that fits nowhere is dropped.
   std::string FormatText(const std::string& Text) const;
   // The value of an edit text: unfilled positions as spaces, literals only when kept, then
-  // without the leading ('!') or trailing blanks.
+  // without the trailing blanks, or with '!' without the leading ones where the literals
+  // are not kept (with them, blanks keep their places so FormatText lays the value back).
   std::string TextOf(const std::string& EditText) const;
   // -1 when every required position is filled and every character fits, else the first
   // position that does not.

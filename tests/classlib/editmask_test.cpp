@@ -42,8 +42,9 @@ TEST(EditMask, ValuesAndEditTextsConvertBothWays) {
   } cases[] = {
       {kTime, "07:30:00", "07:30:00", "07:30:00"},
       {kTime, "06:00", "06:00:__", "06:00:  "},  // incomplete: blanks stay
-      {kTime, " 7:05:09", "_7:05:09", "7:05:09"},  // '!' drops the leading blank
-      {kTime, "", "__:__:__", ":  :  "},
+      {kTime, " 7:05:09", "_7:05:09", " 7:05:09"},  // the blank stays where it stands
+      {kTime, "", "__:__:__", "  :  :  "},
+      {"!90:00;1;_", " 6:00", "_6:00", " 6:00"},
       {kTime, "0730", "07:30:__", "07:30:  "},     // missing literals are inserted
       {kTime, "1x2:34:56", "12:34:56", "12:34:56"},  // a character that fits nowhere is dropped
       {"000-00;0;_", "12345", "123-45", "12345"},
@@ -56,6 +57,8 @@ TEST(EditMask, ValuesAndEditTextsConvertBothWays) {
     TEditMask mask(c.Mask);
     EXPECT_EQ(mask.FormatText(c.Text), c.Edit) << c.Mask << " / " << c.Text;
     EXPECT_EQ(mask.TextOf(c.Edit), c.Back) << c.Mask << " / " << c.Edit;
+    // A value read back and set again shows the same edit text (stored settings rely on it).
+    EXPECT_EQ(mask.FormatText(c.Back), c.Edit) << c.Mask << " / " << c.Back;
   }
   EXPECT_EQ(TEditMask("").FormatText("anything"), "anything");
 }

@@ -292,6 +292,12 @@ TEST_F(StdControlsTest, AMaskedEditTakesDigitsOverBlanksAndRefusesAnIncompleteTi
   EXPECT_THROW(edit->ValidateEdit(), EDBEditError);
   edit->SetText("06:00:00");
   EXPECT_NO_THROW(edit->ValidateEdit());
+  // The optional first digit left blank: the text, stored and set again, is the same time.
+  edit->SetEditText("_7:05:09");
+  edit->SetText(edit->GetText());
+  EXPECT_EQ(edit->GetEditText(), "_7:05:09");
+  EXPECT_NO_THROW(edit->ValidateEdit());
+  edit->SetText("06:00:00");
 
   // Read-only: nothing typed or erased.
   edit->SetReadOnly(true);

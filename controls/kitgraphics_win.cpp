@@ -69,14 +69,6 @@ HX_PUBLISH(TKitShadow, p) {
 
 namespace {
 
-// Stores Value in Field when it differs; true when it did.
-template <class T>
-bool Store(T& Field, const T& Value) {
-  if (Field == Value) return false;
-  Field = Value;
-  return true;
-}
-
 bool InRange(int Value, int Low, int High) { return Value >= Low && Value <= High; }
 
 }  // namespace
@@ -84,49 +76,49 @@ bool InRange(int Value, int Low, int High) { return Value >= Low && Value <= Hig
 // ---- TKitBevel ----
 
 void TKitBevel::SetStyleInner(TKitBevelStyle Value) {
-  if (Store(FStyleInner, Value)) Change();
+  if (KitStore(FStyleInner, Value)) Change();
 }
 void TKitBevel::SetStyleOuter(TKitBevelStyle Value) {
-  if (Store(FStyleOuter, Value)) Change();
+  if (KitStore(FStyleOuter, Value)) Change();
 }
 void TKitBevel::SetWidthInner(int Value) {
-  if (InRange(Value, 0, kKitMaxBevelWidth) && Store(FWidthInner, Value)) Change();
+  if (InRange(Value, 0, kKitMaxBevelWidth) && KitStore(FWidthInner, Value)) Change();
 }
 void TKitBevel::SetWidthOuter(int Value) {
-  if (InRange(Value, 0, kKitMaxBevelWidth) && Store(FWidthOuter, Value)) Change();
+  if (InRange(Value, 0, kKitMaxBevelWidth) && KitStore(FWidthOuter, Value)) Change();
 }
 void TKitBevel::SetBorderColor(TColor Value) {
-  if (Store(FBorderColor, Value)) Change();
+  if (KitStore(FBorderColor, Value)) Change();
 }
 void TKitBevel::SetBorderSides(TKitFrameSides Value) {
-  if (Store(FBorderSides, Value)) Change();
+  if (KitStore(FBorderSides, Value)) Change();
 }
 void TKitBevel::SetBorderWidth(int Value) {
-  if (InRange(Value, 0, kKitMaxBorderWidth) && Store(FBorderWidth, Value)) Change();
+  if (InRange(Value, 0, kKitMaxBorderWidth) && KitStore(FBorderWidth, Value)) Change();
 }
 void TKitBevel::SetBorderInnerWidth(int Value) {
-  if (InRange(Value, 0, kKitMaxBorderWidth) && Store(FBorderInnerWidth, Value)) Change();
+  if (InRange(Value, 0, kKitMaxBorderWidth) && KitStore(FBorderInnerWidth, Value)) Change();
 }
 void TKitBevel::SetEdgeStyle(TKitEdgeStyle Value) {
-  if (Store(FEdgeStyle, Value)) Change();
+  if (KitStore(FEdgeStyle, Value)) Change();
 }
 void TKitBevel::SetLightColor(TColor Value) {
-  if (Store(FLightColor, Value)) Change();
+  if (KitStore(FLightColor, Value)) Change();
 }
 void TKitBevel::SetShadowColor(TColor Value) {
-  if (Store(FShadowColor, Value)) Change();
+  if (KitStore(FShadowColor, Value)) Change();
 }
 
 void TKitBevel::SetMode(TKitBevelMode Value) {
   TKitBevelMode old = FMode;
-  if (!Store(FMode, Value)) return;
+  if (!KitStore(FMode, Value)) return;
   if (FWindowBorderAllowed && (old == TKitBevelMode::bmWindows || Value == TKitBevelMode::bmWindows))
     FFrameChanged = true;
   Change();
 }
 
 void TKitBevel::SetStandardStyle(TKitBorderStyle Value) {
-  if (Store(FStandardStyle, Value) && FMode == TKitBevelMode::bmStandard) Change();
+  if (KitStore(FStandardStyle, Value) && FMode == TKitBevelMode::bmStandard) Change();
 }
 
 namespace {
@@ -238,19 +230,19 @@ TKitGradient::~TKitGradient() {
 }
 
 void TKitGradient::SetColor(TColor Value) {
-  if (Store(FColor, Value)) Change();
+  if (KitStore(FColor, Value)) Change();
 }
 void TKitGradient::SetColorCount(int Value) {
-  if (InRange(Value, kKitMinColorCount, kKitMaxColorCount) && Store(FColorCount, Value)) Change();
+  if (InRange(Value, kKitMinColorCount, kKitMaxColorCount) && KitStore(FColorCount, Value)) Change();
 }
 void TKitGradient::SetStyle(TKitGradientStyle Value) {
-  if (Store(FStyle, Value)) Change();
+  if (KitStore(FStyle, Value)) Change();
 }
 void TKitGradient::SetEndColor(TColor Value) {
-  if (Store(FEndColor, Value)) Change();
+  if (KitStore(FEndColor, Value)) Change();
 }
 void TKitGradient::SetPaletteRealize(bool Value) {
-  if (Store(FPaletteRealize, Value)) Change();
+  if (KitStore(FPaletteRealize, Value)) Change();
 }
 
 void TKitGradient::Recompute() {
@@ -280,25 +272,25 @@ void TKitGradient::Assign(TPersistent* Source) {
 // ---- TKit3DCaption, TKitFxCaption ----
 
 void TKit3DCaption::SetDisabledStyle(TKitDisabledStyle Value) {
-  if (Store(FDisabledStyle, Value)) Change();
+  if (KitStore(FDisabledStyle, Value)) Change();
 }
 void TKit3DCaption::SetLightDepth(std::uint8_t Value) {
-  if (Store(FLightDepth, Value)) Change();
+  if (KitStore(FLightDepth, Value)) Change();
 }
 void TKit3DCaption::SetShadowDepth(std::uint8_t Value) {
-  if (Store(FShadowDepth, Value)) Change();
+  if (KitStore(FShadowDepth, Value)) Change();
 }
 void TKit3DCaption::SetLightColor(TColor Value) {
-  if (Store(FLightColor, Value)) Change();
+  if (KitStore(FLightColor, Value)) Change();
 }
 void TKit3DCaption::SetShadowColor(TColor Value) {
-  if (Store(FShadowColor, Value)) Change();
+  if (KitStore(FShadowColor, Value)) Change();
 }
 void TKit3DCaption::SetStyle(TKitThreeDStyle Value) {
-  if (Store(FStyle, Value)) Change();
+  if (KitStore(FStyle, Value)) Change();
 }
 void TKit3DCaption::SetTracing(int Value) {
-  if (Store(FTracing, Value)) Change();
+  if (KitStore(FTracing, Value)) Change();
 }
 
 void TKit3DCaption::Assign(TPersistent* Source) {
@@ -318,13 +310,13 @@ void TKit3DCaption::Assign(TPersistent* Source) {
 void TKitFxCaption::SetAngle(int Value) {
   if (!InRange(Value, 0, kKitMaxAngle)) return;
   if (Value == kKitMaxAngle) Value = 0;
-  if (Store(FAngle, Value)) Change();
+  if (KitStore(FAngle, Value)) Change();
 }
 void TKitFxCaption::SetPosX(int Value) {
-  if (InRange(Value, 0, 0xFFFF) && Store(FPosX, Value)) Change();
+  if (InRange(Value, 0, 0xFFFF) && KitStore(FPosX, Value)) Change();
 }
 void TKitFxCaption::SetPosY(int Value) {
-  if (InRange(Value, 0, 0xFFFF) && Store(FPosY, Value)) Change();
+  if (InRange(Value, 0, 0xFFFF) && KitStore(FPosY, Value)) Change();
 }
 
 void TKitFxCaption::SetPos(int X, int Y) {
@@ -362,10 +354,10 @@ TKitShapeFill::~TKitShapeFill() {
 }
 
 void TKitShapeFill::SetStyle(TKitFillStyle Value) {
-  if (Store(FStyle, Value)) Change();
+  if (KitStore(FStyle, Value)) Change();
 }
 void TKitShapeFill::SetTileMode(TKitTileMode Value) {
-  if (Store(FTileMode, Value)) Change();
+  if (KitStore(FTileMode, Value)) Change();
 }
 
 bool TKitShapeFill::IsEmpty() const {
@@ -401,16 +393,16 @@ bool TKitFillObject::PlacementShown() const {
 }
 
 void TKitFillObject::SetAlignment(TKitAlignment Value) {
-  if (Store(FAlignment, Value) && PlacementShown()) Change();
+  if (KitStore(FAlignment, Value) && PlacementShown()) Change();
 }
 void TKitFillObject::SetOffsetX(int Value) {
-  if (Store(FOffsetX, Value) && PlacementShown()) Change();
+  if (KitStore(FOffsetX, Value) && PlacementShown()) Change();
 }
 void TKitFillObject::SetOffsetY(int Value) {
-  if (Store(FOffsetY, Value) && PlacementShown()) Change();
+  if (KitStore(FOffsetY, Value) && PlacementShown()) Change();
 }
 void TKitFillObject::SetOptions(TKitFillOptions Value) {
-  if (Store(FOptions, Value)) Change();
+  if (KitStore(FOptions, Value)) Change();
 }
 
 void TKitFillObject::Assign(TPersistent* Source) {
@@ -429,13 +421,13 @@ void TKitFillObject::Assign(TPersistent* Source) {
 // ---- TKitShadow ----
 
 void TKitShadow::SetColor(TColor Value) {
-  if (Store(FColor, Value)) Change();
+  if (KitStore(FColor, Value)) Change();
 }
 void TKitShadow::SetDepth(int Value) {
-  if (InRange(Value, 0, kKitMaxShadowDepth) && Store(FDepth, Value)) Change();
+  if (InRange(Value, 0, kKitMaxShadowDepth) && KitStore(FDepth, Value)) Change();
 }
 void TKitShadow::SetStyle(TKitShadowStyle Value) {
-  if (Store(FStyle, Value)) Change();
+  if (KitStore(FStyle, Value)) Change();
 }
 
 void TKitShadow::Assign(TPersistent* Source) {

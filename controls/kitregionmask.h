@@ -61,6 +61,9 @@ class TKitRegionMask : public TKitObject {
   bool FCompressed = false;
 };
 
+// The data of a region (GetRegionData); empty for nullptr or when the system gives none.
+std::vector<std::uint8_t> RegionDataOf(HRGN Region);
+
 // A region from the data of Size bytes, or nullptr when they are not a valid RGNDATA block
 // (IsValidRegionData) or the system refuses them. The caller owns the region.
 HRGN CreateMaskRegion(const std::uint8_t* Data, std::size_t Size);

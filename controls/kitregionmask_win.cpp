@@ -31,13 +31,15 @@ void TKitRegionMask::SetRegionData(const void* Data, int Size) {
   if (Data && Size > 0) FData.assign(static_cast<const std::uint8_t*>(Data), static_cast<const std::uint8_t*>(Data) + Size);
 }
 
-void TKitRegionMask::SetRegion(HRGN Region) {
-  FData.clear();
-  if (!Region) return;
-  DWORD size = GetRegionData(Region, 0, nullptr);
-  if (size == 0) return;
-  FData.resize(size);
-  if (GetRegionData(Region, size, reinterpret_cast<RGNDATA*>(FData.data())) != size) FData.clear();
+void TKitRegionMask::SetRegion(HRGN Region) { FData = RegionDataOf(Region); }
+
+std::vector<std::uint8_t> RegionDataOf(HRGN Region) {
+  std::vector<std::uint8_t> data;
+  DWORD size = Region ? GetRegionData(Region, 0, nullptr) : 0;
+  if (size == 0) return data;
+  data.resize(size);
+  if (GetRegionData(Region, size, reinterpret_cast<RGNDATA*>(data.data())) != size) data.clear();
+  return data;
 }
 
 void TKitRegionMask::Assign(TPersistent* Source) {

@@ -42,13 +42,6 @@ HX_PUBLISH(TKitFormShape, p) {
 
 namespace {
 
-template <class T>
-bool Store(T& Field, const T& Value) {
-  if (Field == Value) return false;
-  Field = Value;
-  return true;
-}
-
 HRGN RectRegion(const TRect& R) {
   TRect r = NormalizeRect(R);
   return CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
@@ -107,16 +100,16 @@ void PaintTwoColorOutline(TKitDCState& State, HRGN Shape, TColor UpperLeft, TCol
 // ---- TKitRegionBorder ----
 
 void TKitRegionBorder::SetStyle(TKitRegionBorderStyle Value) {
-  if (Store(FStyle, Value)) Change();
+  if (KitStore(FStyle, Value)) Change();
 }
 void TKitRegionBorder::SetLightColor(TColor Value) {
-  if (Store(FLightColor, Value)) Change();
+  if (KitStore(FLightColor, Value)) Change();
 }
 void TKitRegionBorder::SetShadowColor(TColor Value) {
-  if (Store(FShadowColor, Value)) Change();
+  if (KitStore(FShadowColor, Value)) Change();
 }
 void TKitRegionBorder::SetSingleColor(TColor Value) {
-  if (Store(FSingleColor, Value)) Change();
+  if (KitStore(FSingleColor, Value)) Change();
 }
 
 void TKitRegionBorder::Assign(TPersistent* Source) {
@@ -147,26 +140,19 @@ TKitRegion::~TKitRegion() {
 void TKitRegion::SubChanged() { Change(); }
 
 void TKitRegion::SetShape(TKitRegionShape Value) {
-  if (Store(FShape, Value)) Change();
+  if (KitStore(FShape, Value)) Change();
 }
 void TKitRegion::SetRoundX(int Value) {
-  if (Store(FRoundX, Value) && IsRoundShape(FShape)) Change();
+  if (KitStore(FRoundX, Value) && IsRoundShape(FShape)) Change();
 }
 void TKitRegion::SetRoundY(int Value) {
-  if (Store(FRoundY, Value) && IsRoundShape(FShape)) Change();
+  if (KitStore(FRoundY, Value) && IsRoundShape(FShape)) Change();
 }
 void TKitRegion::SetExtPos(TKitExtPos Value) {
-  if (Store(FExtPos, Value)) Change();
+  if (KitStore(FExtPos, Value)) Change();
 }
 
-void TKitRegion::SetUserRegion(HRGN Region) {
-  FUserRegion.clear();
-  if (!Region) return;
-  DWORD size = GetRegionData(Region, 0, nullptr);
-  if (size == 0) return;
-  FUserRegion.resize(size);
-  if (GetRegionData(Region, size, reinterpret_cast<RGNDATA*>(FUserRegion.data())) != size) FUserRegion.clear();
-}
+void TKitRegion::SetUserRegion(HRGN Region) { FUserRegion = RegionDataOf(Region); }
 
 void TKitRegion::SetUserRegionData(const void* Data, int Size) {
   FUserRegion.clear();
@@ -332,11 +318,11 @@ TKitFormShape::~TKitFormShape() {
 }
 
 void TKitFormShape::SetShowFormCaption(bool Value) {
-  if (Store(FShowFormCaption, Value)) ApplyFormRegion();
+  if (KitStore(FShowFormCaption, Value)) ApplyFormRegion();
 }
 
 void TKitFormShape::SetUseRgnBitmap(bool Value) {
-  if (Store(FUseRgnBitmap, Value)) ShapeChanged();
+  if (KitStore(FUseRgnBitmap, Value)) ShapeChanged();
 }
 
 void TKitFormShape::SetImageList(TKitCustomImageList* Value) {

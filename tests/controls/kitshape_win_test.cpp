@@ -14,6 +14,7 @@
 #include "classlib/forms.h"
 #include "controls/kitdraw.h"
 #include "controls/kitshape.h"
+#include "kit_gdi_count.h"
 #include "test_paths.h"
 #include "tests/classlib/gui_test_util.h"
 
@@ -254,6 +255,28 @@ TEST(KitRegion, TheShadowTakesItsDepthAndThePainterStaysInTheShape) {
   EXPECT_TRUE((a == 0 && c == 0xFFFFFF) || (a == 0xFFFFFF && c == 0));
 }
 
+TEST(KitRegion, BuildingAndPaintingKeepNoGdiObject) {
+  TBitmap b;
+  PrepareBitmap(&b, Rect(0, 0, 120, 90), static_cast<TColor>(0xFFFFFF));
+  TKitRegion region;
+  region.GetShadow()->SetStyle(TKitShadowStyle::hssTracing);
+  auto all = [&] {
+    for (int s = 0; s < HxEnumInfo(TKitRegionShape{}).Count(); ++s) {
+      region.SetShape(static_cast<TKitRegionShape>(s));
+      for (int style = 0; style < HxEnumInfo(TKitRegionBorderStyle{}).Count(); style += 3) {
+        region.GetBorder()->SetStyle(static_cast<TKitRegionBorderStyle>(style));
+        region.CreateRegion(Rect(0, 0, 120, 90));
+        region.PaintBorder(b.Canvas(), Rect(0, 0, 120, 90));
+      }
+    }
+  };
+  all();  // warm-up (the checker bitmap is made once)
+  int start = LiveGdiObjects();
+  ASSERT_GT(start, 0);
+  for (int i = 0; i < 100; ++i) all();  // 17 shapes × 3 borders each time
+  EXPECT_EQ(LiveGdiObjects(), start);
+}
+
 // ---- The shield on screen ----
 
 // The main window's shield in client coordinates, with its shadow copy: built here from
@@ -401,6 +424,20 @@ TEST_F(ShieldFormTest, TheShapeStaysThroughMinimiseRestoreAndANewWindow) {
   EXPECT_GT(box.bottom, 280);
   EXPECT_LT(box.bottom, 310);
   DeleteObject(got);
+}
+
+TEST_F(ShieldFormTest, ApplyingAndPaintingAgainKeepNoGdiObject) {
+  ShowBoth();
+  TKitFormShape* shape = form->KitFormShape1;
+  auto again = [&] {
+    shape->ApplyFormRegion();
+    RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  };
+  again();
+  int start = LiveGdiObjects();
+  for (int i = 0; i < 300; ++i) again();
+  EXPECT_EQ(LiveGdiObjects(), start);
+  ExpectShieldRegion("applied again");
 }
 
 TEST_F(ShieldFormTest, TheFormIsDraggedByItsEmptyClientArea) {

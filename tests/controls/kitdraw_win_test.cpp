@@ -78,6 +78,39 @@ TEST(KitDraw, BevelsColourTheirOuterRightColumnAndBottomRow) {
   EXPECT_EQ(r, Rect(0, 0, 20, 20));
 }
 
+TEST(KitDraw, EachStandardBorderShrinksItsRectangleByItsEdges) {
+  using S = TKitBorderStyle;
+  // Pixels taken at the left, top, right and bottom. The edges drawn without adjusting
+  // leave their side to the content: lsSingle's lower right, and one side of the spb
+  // styles, so those take less there than BorderWidthOf says.
+  struct Case {
+    S Style;
+    int Left, Top, Right, Bottom;
+  } cases[] = {
+      {S::lsNone, 0, 0, 0, 0},         {S::lsSingle, 1, 1, 0, 0},         {S::lsLowered, 2, 2, 2, 2},
+      {S::lsRaised, 2, 2, 2, 2},       {S::lsRaisedspb, 1, 1, 2, 2},      {S::lsLoweredspb, 2, 2, 1, 1},
+      {S::lsRaisedExt, 2, 2, 2, 2},    {S::lsLoweredExt, 2, 2, 2, 2},     {S::lsFrameInset, 2, 2, 2, 2},
+      {S::lsFrameOffset, 2, 2, 2, 2},  {S::lsWindowBorder, 2, 2, 2, 2},   {S::lsSingleRaised, 1, 1, 1, 1},
+      {S::lsSingleLowered, 1, 1, 1, 1}, {S::lsDoubleRaised, 2, 2, 2, 2},  {S::lsDoubleLowered, 2, 2, 2, 2},
+  };
+  for (const Case& c : cases) {
+    auto b = Filled(30, 20, kSentinel);
+    TRect r = Rect(0, 0, 30, 20);
+    DrawStandardBorder(b->Canvas(), r, c.Style);
+    EXPECT_EQ(r, Rect(c.Left, c.Top, 30 - c.Right, 20 - c.Bottom)) << EnumName(c.Style);
+    EXPECT_LE(std::max({c.Left, c.Top, c.Right, c.Bottom}), BorderWidthOf(c.Style)) << EnumName(c.Style);
+    // Drawn only outside what is left.
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) {
+        if (x < 2 || y < 2 || x >= 28 || y >= 18) continue;  // an unadjusted edge may lie there
+        ASSERT_EQ(Px(*b, x, y), Rgb(kSentinel)) << EnumName(c.Style) << " " << x << "," << y;
+      }
+    if (c.Style != S::lsNone) {  // lsWindowBorder leaves its outermost left column
+      EXPECT_TRUE(Px(*b, 0, 10) != Rgb(kSentinel) || Px(*b, 1, 10) != Rgb(kSentinel)) << EnumName(c.Style);
+    }
+  }
+}
+
 TEST(KitDraw, TwoColoursOverTenPixelsAndCornerSquares) {
   std::vector<std::uint32_t> two{Rgb(kRed), Rgb(kBlue)};
   auto b = Filled(10, 4, kWhite);

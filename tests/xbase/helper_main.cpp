@@ -1,0 +1,40 @@
+// A second program for the engine's tests, run as another process:
+//   hold <file> <offset> <length> <ready flag> <release flag>
+//     opens the file shared, locks the range, writes the ready flag, and unlocks and ends
+//     once the release flag exists;
+//   append <table> <count> <tag> <start flag>
+//     waits for the start flag, then appends count records to the shared table: tag in
+//     the first field, the number 1..count in the second.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "child_process.h"
+#include "classlib/exceptions.h"
+#include "xbase/diskfile.h"
+
+namespace {
+
+int Hold(char** argv) {
+  XBO_DiskFile f(argv[2], true, true);
+  f.Open();
+  if (!f.LockRegion(std::strtoull(argv[3], nullptr, 10), std::strtoull(argv[4], nullptr, 10))) return 2;
+  xbtest::TouchFile(argv[5]);
+  if (!xbtest::WaitForFile(argv[6])) return 3;
+  f.Unlock();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    std::string command = argc > 1 ? argv[1] : "";
+    if (command == "hold" && argc == 7) return Hold(argv);
+    std::fprintf(stderr, "usage: xbase_helper hold|append ...\n");
+    return 1;
+  } catch (const Exception& e) {
+    std::fprintf(stderr, "%s\n", e.Message.c_str());
+    return 4;
+  }
+}

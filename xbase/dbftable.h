@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xbase/casetables.h"
 #include "xbase/diskfile.h"
 #include "xbase/memo.h"
 #include "xbase/tableshared.h"
@@ -28,6 +29,19 @@ enum : int {
   xbStatAfterRead = 6,
   xbStatAfterWrite = 7,
   xbStatFlushed = 8,
+};
+
+class TxbDBFExpUserLink;
+struct TxbExpLinkDeleter {  // frees the link where its type is known (tablelink.cpp)
+  void operator()(TxbDBFExpUserLink* link) const;
+};
+
+// What the application's own function (XBO_dBaseFld::Formula, "PARSE") gives: Type C a text,
+// D a Julian day in Number, F or N a number, L a letter (in Text) read by TrueLetters.
+struct TxbFormulaResult {
+  char Type = 0;
+  std::string Text;
+  double Number = 0;
 };
 
 struct TxbFieldDesc {
@@ -139,6 +153,15 @@ class XBO_dBaseFld : public XBO_dBaseDBF {
  public:
   XBO_dBaseFld(std::string_view FileName, bool ReadWrite, bool Shared, std::string_view Password = {});
 
+  // The expression link (tablelink.h): field names, "alias->field" and the table functions.
+  TxbDBFExpUserLink& ExpLink();
+  // The code page of the stored texts, set by the opener; expressions fold case by it.
+  TxbCodePage CodePage() const { return FCodePage; }
+  void SetCodePage(TxbCodePage codePage) { FCodePage = codePage; }
+  // The application's own functions in expressions. Action "FIND": is Name one (anything
+  // but -1: yes)? "PARSE": evaluate Name over its argument text into Result. -1: not handled.
+  virtual int Formula(std::string_view Action, std::string_view Name, std::string_view Args, TxbFormulaResult& Result);
+
   // Field n is 1-based; n outside 1..FieldCount gives the empty result.
   virtual const TxbFieldDesc* FieldByName(std::string_view name);  // error 1003 when absent
   virtual void BlankRecord();
@@ -186,6 +209,10 @@ class XBO_dBaseFld : public XBO_dBaseDBF {
   bool IsMemoField(const TxbFieldDesc& f) const;
   std::string BaseName() const;
   [[noreturn]] void TypeError(std::string_view info);
+
+ private:
+  std::unique_ptr<TxbDBFExpUserLink, TxbExpLinkDeleter> FExpLink;
+  TxbCodePage FCodePage = TxbCodePage::cp1251;
 };
 
 // A new, empty table with its empty memo file when it has memo-like fields; descriptors

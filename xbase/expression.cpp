@@ -387,7 +387,7 @@ TxbUserDefFunction* TxbFunctionReg::Find(const std::string& name) const {
 
 void TxbFieldVarReg::Add(std::unique_ptr<TxbUserDefFieldVar> v) {
   std::string name = v->Name();
-  FItems[name] = std::move(v);
+  FItems.emplace(name, std::move(v));  // of two fields of one name, the first is found
 }
 
 TxbUserDefFieldVar* TxbFieldVarReg::Find(const std::string& name) const {

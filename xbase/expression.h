@@ -51,7 +51,11 @@ struct TxbExpValue {
   const void* Table = nullptr;  // field reference: the table and its 1-based field number
   int Field = 0;
 
-  void SetText(std::string_view s) { Type = xbtText; Text.assign(s.data(), s.size()); }
+  void SetText(std::string_view s) {
+    Type = xbtText;
+    Text.assign(s.data(), s.size());
+    Width = 0;
+  }
   void SetNumber(double v, std::uint8_t type = xbtNumber) { Type = type; Number = v; Width = 0; }
   void SetBoolean(bool b) { Type = xbtBoolean; Logical = b; }
   // Copies what the type carries, reusing this value's buffer.

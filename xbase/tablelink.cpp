@@ -59,7 +59,8 @@ class TxbTypeFunction : public TxbTableFunction {
   using TxbTableFunction::TxbTableFunction;
   void Evaluate(TxbExpFunction& N, TxbExpValue& R) override {
     char type = NamedField(N).Type;
-    R.SetText(std::string_view(&type, 1));
+    R.SetText({});
+    R.Text.assign(1, type);
   }
 };
 

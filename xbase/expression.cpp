@@ -375,26 +375,6 @@ void TxbExpOperator::EvaluateText(const TxbExpValue& l, const TxbExpValue& r) {
 
 // ---- Registries and the link ---------------------------------------------------------------
 
-void TxbFunctionReg::Add(std::unique_ptr<TxbUserDefFunction> f) {
-  std::string name = f->Name();
-  FItems[name] = std::move(f);
-}
-
-TxbUserDefFunction* TxbFunctionReg::Find(const std::string& name) const {
-  auto it = FItems.find(name);
-  return it == FItems.end() ? nullptr : it->second.get();
-}
-
-void TxbFieldVarReg::Add(std::unique_ptr<TxbUserDefFieldVar> v) {
-  std::string name = v->Name();
-  FItems.emplace(name, std::move(v));  // of two fields of one name, the first is found
-}
-
-TxbUserDefFieldVar* TxbFieldVarReg::Find(const std::string& name) const {
-  auto it = FItems.find(name);
-  return it == FItems.end() ? nullptr : it->second.get();
-}
-
 TxbUserDefFunction* TxbExpUserLink::FunctionNotFound(const std::string& name) {
   XbExpressionError(Format(SNoFunction, name));
 }

@@ -218,27 +218,26 @@ class TxbExpBlnLit : public TxbExpBaseObject {
 
 // ---- Registries and the link ---------------------------------------------------------------
 
-// Functions by upper-case name; owns them.
-class TxbFunctionReg {
+// Entries by upper-case name; owns them. Of two entries of one name the first stays.
+template <class T>
+class TxbNameReg {
  public:
-  void Add(std::unique_ptr<TxbUserDefFunction> f);
-  TxbUserDefFunction* Find(const std::string& name) const;
+  void Add(std::unique_ptr<T> item) {
+    std::string name = item->Name();
+    FItems.emplace(name, std::move(item));
+  }
+  T* Find(const std::string& name) const {
+    auto it = FItems.find(name);
+    return it == FItems.end() ? nullptr : it->second.get();
+  }
   int Count() const { return static_cast<int>(FItems.size()); }
 
  private:
-  std::map<std::string, std::unique_ptr<TxbUserDefFunction>> FItems;
+  std::map<std::string, std::unique_ptr<T>> FItems;
 };
 
-// Field variables by upper-case name; owns them.
-class TxbFieldVarReg {
- public:
-  void Add(std::unique_ptr<TxbUserDefFieldVar> v);
-  TxbUserDefFieldVar* Find(const std::string& name) const;
-  int Count() const { return static_cast<int>(FItems.size()); }
-
- private:
-  std::map<std::string, std::unique_ptr<TxbUserDefFieldVar>> FItems;
-};
+class TxbFunctionReg : public TxbNameReg<TxbUserDefFunction> {};
+class TxbFieldVarReg : public TxbNameReg<TxbUserDefFieldVar> {};
 
 class TxbExpUserLink {
  public:

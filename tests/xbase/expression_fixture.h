@@ -4,7 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "xbase/dates.h"
 #include "xbase/expression.h"
+#include "xbase/numbers.h"
 
 class TFixedFieldVar : public TxbUserDefFieldVar {
  public:
@@ -58,3 +60,17 @@ class TFixedLink : public TxbExpUserLink {
  private:
   TxbCodePage FCodePage;
 };
+
+// A value as the tests write it: type letter, colon, value.
+inline std::string Show(const TxbExpValue& v) {
+  switch (v.Type) {
+    case xbtText: return "C:" + v.Text;
+    case xbtNumber:
+    case xbtNumeric: return "N:" + FloatText(v.Number);
+    case xbtDate: return "D:" + DateObject().DateStorageText(TxbDBFDate::JulianFromDouble(v.Number));
+    case xbtBoolean: return v.Logical ? "L:T" : "L:F";
+    case xbtFieldRef: return "R";
+  }
+  return "?";
+}
+

@@ -15,19 +15,6 @@
 
 namespace {
 
-// A value as the tables below write it: type letter, colon, value.
-std::string Show(const TxbExpValue& v) {
-  switch (v.Type) {
-    case xbtText: return "C:" + v.Text;
-    case xbtNumber:
-    case xbtNumeric: return "N:" + FloatText(v.Number);
-    case xbtDate: return "D:" + DateObject().DateStorageText(TxbDBFDate::JulianFromDouble(v.Number));
-    case xbtBoolean: return v.Logical ? "L:T" : "L:F";
-    case xbtFieldRef: return "R";
-  }
-  return "?";
-}
-
 class Expressions : public ::testing::Test {
  protected:
   Expressions() { Link.StandardRecord(); }

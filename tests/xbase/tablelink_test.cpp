@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "classlib/codepage.h"
+#include "expression_fixture.h"
 #include "json_reader.h"
 #include "test_paths.h"
 #include "xbase/dates.h"
@@ -17,17 +18,6 @@
 namespace {
 
 std::string DataDir() { return horavox::test::SourceDir() + "/tests/xbase/data/"; }
-
-std::string Show(const TxbExpValue& v) {
-  switch (v.Type) {
-    case xbtText: return "C:" + v.Text;
-    case xbtNumber: return "N:" + FloatText(v.Number);
-    case xbtDate: return "D:" + DateObject().DateStorageText(TxbDBFDate::JulianFromDouble(v.Number));
-    case xbtBoolean: return v.Logical ? "L:T" : "L:F";
-    case xbtFieldRef: return "R";
-  }
-  return "?";
-}
 
 // A table whose application knows a few functions of its own.
 class TFormulaTable : public XBO_dBaseFld {

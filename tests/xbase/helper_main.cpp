@@ -11,6 +11,7 @@
 
 #include "child_process.h"
 #include "classlib/exceptions.h"
+#include "xbase/dbftable.h"
 #include "xbase/diskfile.h"
 
 namespace {
@@ -25,12 +26,26 @@ int Hold(char** argv) {
   return 0;
 }
 
+int AppendRecords(char** argv) {
+  XBO_dBaseFld t(argv[2], true, true);
+  int count = std::atoi(argv[3]);
+  if (!xbtest::WaitForFile(argv[5])) return 3;
+  for (int i = 1; i <= count; ++i) {
+    t.BlankRecord();
+    t.PutText(1, argv[4]);
+    t.PutNumber(2, i);
+    t.Append();
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   try {
     std::string command = argc > 1 ? argv[1] : "";
     if (command == "hold" && argc == 7) return Hold(argv);
+    if (command == "append" && argc == 6) return AppendRecords(argv);
     std::fprintf(stderr, "usage: xbase_helper hold|append ...\n");
     return 1;
   } catch (const Exception& e) {

@@ -405,3 +405,33 @@ TEST(SharedAppends, TwoObjectsInOneProcess) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Tables, RenameTakesTheMemoFileAlong) {
+  CreateTable("OLD.DBF", 0x83, {{"TXT", 'M', 10}});
+  XBO_dBaseFld t("OLD.DBF", true, false);
+  t.BlankRecord();
+  t.MemoWrite(1, "kept");
+  t.Append();
+  EXPECT_TRUE(t.Rename("NEWNAME"));
+  EXPECT_EQ(t.FileName(), Name("NEWNAME.DBF"));
+  EXPECT_FALSE(fs.Exists(Name("OLD.DBT")));
+  EXPECT_EQ(fs.FileBytes("NEWNAME.DBT").substr(8, 9), std::string("NEWNAME\0\0", 9));
+  t.Go(1);
+  EXPECT_EQ(t.MemoRead(1), "kept");
+}
+
+TEST_F(Tables, UnlockAllFilesReleasesEveryRegion) {
+  CreateTable("U.DBF", 0x03, {{"A", 'C', 1}});
+  XBO_dBaseFld t("U.DBF", true, true);
+  ASSERT_TRUE(t.LockTable());
+  ASSERT_TRUE(t.LockTable());
+  UnlockAllFiles();
+  EXPECT_EQ(t.LockCount(), 0);
+  std::unique_ptr<TxbOsFile> other;
+  ASSERT_EQ(fs.Open(Name("U.DBF"), true, true, other), 0);
+  EXPECT_EQ(other->Lock(0x40000000, 1), 0);
+}
+
+}  // namespace

@@ -451,7 +451,10 @@ void XBO_dBaseFld::MemoWrite(int n, std::string_view value) {
   if (!memo) TypeError(FieldName(n));
   std::uint32_t block = BlockNumber(GetNumber(n));
   memo->WriteMemo(value.data(), value.size(), block);
-  PutNumber(n, block);
+  if (block == 0 && !IsBinaryField(*Field(n)))
+    PutRaw(n, "");  // no memo: a blank field
+  else
+    PutNumber(n, block);
 }
 
 void XBO_dBaseFld::SetFieldValues(std::string_view names, const std::vector<std::optional<std::string>>& values) {

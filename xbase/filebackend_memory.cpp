@@ -46,6 +46,7 @@ class TxbMemoryFile : public TxbOsFile {
     done = 0;
     if (!FReadWrite) return 5;
     if (offset < 0) return 87;
+    if (offset + static_cast<std::int64_t>(count) > FFs.MaxFileSize) return 112;
     int error = 0;
     std::size_t n = count;
     if (FFs.FWriteBudget >= 0 && static_cast<std::int64_t>(n) > FFs.FWriteBudget) {
@@ -67,6 +68,7 @@ class TxbMemoryFile : public TxbOsFile {
   int SetSize(std::int64_t size) override {
     std::lock_guard guard(FFs.FMutex);
     if (!FReadWrite) return 5;
+    if (size < 0 || size > FFs.MaxFileSize) return 112;
     FFile->Data.resize(static_cast<std::size_t>(size), '\0');
     return 0;
   }

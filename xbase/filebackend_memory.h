@@ -27,6 +27,8 @@ class TxbMemoryFileSystem : public TxbFileSystem {
   // stops there and reports `error` (0: a short write with no error).
   void LimitWrites(std::int64_t bytes, int error);
   void UnlimitWrites() { FWriteBudget = -1; }
+  // Files grow no larger than this: a write beyond fails as on a full disk (112).
+  std::int64_t MaxFileSize = 64 << 20;
   // Every lock call from now on fails with 33.
   bool RefuseLocks = false;
   // "L offset length" / "U offset length" of every lock call, in order.

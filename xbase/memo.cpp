@@ -146,6 +146,12 @@ void XBobjMemo::WriteMemo(const void* buffer, std::size_t size, std::uint32_t& b
   lock.Held = Shared();
   FCurrentBlock = block;
   FBlockCount = ValueBlocks(block);
+  if (size == 0) {
+    // An emptied value gives its blocks back (where the format keeps free blocks).
+    FreeBlocks(block);
+    block = FCurrentBlock = FBlockCount = 0;
+    return;
+  }
   std::uint32_t target = AllocateBlocks(size);
   std::string value(static_cast<const char*>(buffer), size);
   if (FEncrypted) CryptRecord(FWriteKey, value.data(), value.data(), size);
@@ -260,6 +266,8 @@ std::uint32_t XBobjMemo4::AllocateBlocks(std::size_t length) {
     std::uint8_t run[8];
     ReadExact(BlockOffset(next), run, sizeof run);
     std::uint32_t runNext = GetLE32(run), count = GetLE32(run + 4);
+    // A run must lie inside the file: a link into a stored value is no free run.
+    if (count < 1 || count > end - next) FormatError();
     if (count >= needed) {
       std::uint32_t link = runNext;
       if (count > needed) {

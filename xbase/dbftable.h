@@ -155,7 +155,8 @@ class XBO_dBaseFld : public XBO_dBaseDBF {
 
   // The expression link (tablelink.h): field names, "alias->field" and the table functions.
   TxbDBFExpUserLink& ExpLink();
-  // The code page of the stored texts, set by the opener; expressions fold case by it.
+  // The code page of the stored texts, set by the opener before expressions are compiled;
+  // they fold case by it.
   TxbCodePage CodePage() const { return FCodePage; }
   void SetCodePage(TxbCodePage codePage) { FCodePage = codePage; }
   // The application's own functions in expressions. Action "FIND": is Name one (anything

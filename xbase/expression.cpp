@@ -147,7 +147,7 @@ const TxbExpValue& TxbExpFunction::Arg(int i, std::uint8_t wanted, bool optional
   return *v;
 }
 
-TxbUserDefFieldVar::TxbUserDefFieldVar(std::string name) : FName(UpperCaseBytes(std::move(name), TxbCodePage::cp1251)) {}
+TxbUserDefFieldVar::TxbUserDefFieldVar(std::string name, TxbCodePage codePage) : FName(UpperCaseBytes(std::move(name), codePage)) {}
 
 TxbExpFieldvar::TxbExpFieldvar(std::string name, TxbUserDefFieldVar* var)
     : TxbExpBaseObject(TxbExpNodeKind::Fieldvar), Name(std::move(name)), Var(var) {}
@@ -292,6 +292,7 @@ void TxbExpOperator::EvaluateBoolean(const TxbExpValue& l, const TxbExpValue& r)
     case xboNotEqual: Value.SetBoolean(l.Logical != r.Logical); return;
     case xboAnd: Value.SetBoolean(l.Logical && r.Logical); return;
     case xboOr: Value.SetBoolean(l.Logical || r.Logical); return;
+    case xboContains: XbExpressionError(SSidesMismatch);
   }
   if (IsArithmetic(Code)) ValueRequired("number");
   ValueRequired("assigned");

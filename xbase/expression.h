@@ -140,7 +140,8 @@ class TxbExpFunction : public TxbExpBaseObject {
 // A field or variable of a link; the link owns it.
 class TxbUserDefFieldVar {
  public:
-  explicit TxbUserDefFieldVar(std::string name);
+  // The name is kept upper-cased by the code page's table, as the compiler's words are.
+  explicit TxbUserDefFieldVar(std::string name, TxbCodePage codePage = TxbCodePage::cp1251);
   virtual ~TxbUserDefFieldVar() = default;
   const std::string& Name() const { return FName; }
   virtual void Evaluate(TxbExpValue& Result) = 0;

@@ -126,7 +126,7 @@ TxbUserDefFunction* TxbDBFExpUserLink::FunctionNotFound(const std::string& name)
 }
 
 TxblDBFFieldVars::TxblDBFFieldVars(XBO_dBaseFld& table, int field)
-    : TxbUserDefFieldVar(table.FieldName(field)), FTable(table), FField(field) {}
+    : TxbUserDefFieldVar(table.FieldName(field), table.CodePage()), FTable(table), FField(field) {}
 
 void TxblDBFFieldVars::Evaluate(TxbExpValue& Result) {
   const TxbFieldDesc& f = *FTable.Field(FField);

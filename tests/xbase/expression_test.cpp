@@ -111,6 +111,7 @@ TEST_F(Expressions, EachErrorHasItsMessage) {
       {"X+.T.", "The two sides of an operation do not match"},
       {".T.+1", "The two sides of an operation do not match"},
       {"5 $ 6", "The two sides of an operation do not match"},
+      {".T. $ .T.", "The two sides of an operation do not match"},
       {".NOT. 5", "A boolean value is required but invalid"},
       {".T.+.F.", "A number value is required but invalid"},
       {".T. > .F.", "A assigned value is required but invalid"},

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "raised.h"
+
 #include <cstring>
 #include <functional>
 #include <set>
@@ -15,14 +17,7 @@ using namespace std::string_literals;
 
 namespace {
 
-std::string RaisedBy(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.Message;
-  }
-  return "(nothing raised)";
-}
+using xbtest::RaisedBy;
 
 class Tables : public ::testing::Test {
  protected:

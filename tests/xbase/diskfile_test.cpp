@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "raised.h"
+
 #include "classlib/files.h"
 #include "child_process.h"
 #include "test_paths.h"
@@ -9,14 +11,7 @@
 
 namespace {
 
-std::string RaisedBy(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EXBaseError& e) {
-    return e.Message;
-  }
-  return "(nothing raised)";
-}
+using xbtest::RaisedBy;
 
 class MemoryFiles : public ::testing::Test {
  protected:

@@ -46,6 +46,7 @@ TEST_F(MemoryFiles, AnUnsharedFileLocksNothingAndTruncates) {
   f.Open();
   EXPECT_TRUE(f.LockRegion(100, 1));
   EXPECT_TRUE(f.LockRegion(100, 1));
+  EXPECT_TRUE(f.LockRegion(200, 1));
   EXPECT_TRUE(fs.LockLog.empty());
   f.Truncate(2);
   EXPECT_EQ(fs.FileBytes("T.DBF"), "01");

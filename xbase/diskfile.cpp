@@ -251,12 +251,10 @@ bool XBO_DiskFile::LockRegion(std::uint64_t Offset, std::uint64_t Length) {
       FLastError = xbeLocked;
       return false;
     }
-  } else if (FLockCount < 1) {
+  } else {
+    // Not shared: nobody else can have the file, so a lock is only recorded.
     FLockOffset = Offset;
     FLockLength = Length;
-  } else if (Offset != FLockOffset || Length != FLockLength) {
-    FLastError = xbeLocked;
-    return false;
   }
   FLastError = 0;
   ++FLockCount;

@@ -44,6 +44,22 @@ int RangeLock(int fd, short type, std::uint64_t offset, std::uint64_t length) {
   return (errno == EAGAIN || errno == EACCES) ? 33 : ErrorCode(errno);
 }
 
+// Moves count bytes by repeated calls of move(bytes done so far) until done or the end.
+template <class Move>
+int Transfer(std::size_t count, std::size_t& done, Move move) {
+  done = 0;
+  while (done < count) {
+    ssize_t n = move(done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return ErrorCode(errno);
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
 class TPosixFile : public TxbOsFile {
  public:
   // writable: the descriptor may write (a read-only open takes one that may, where it can,
@@ -51,31 +67,14 @@ class TPosixFile : public TxbOsFile {
   TPosixFile(int fd, bool writable, bool mayWrite) : FFd(fd), FWritable(writable), FMayWrite(mayWrite) {}
   ~TPosixFile() override { ::close(FFd); }
   int Read(std::int64_t offset, void* buffer, std::size_t count, std::size_t& done) override {
-    done = 0;
-    while (done < count) {
-      ssize_t n = ::pread(FFd, static_cast<char*>(buffer) + done, count - done, offset + done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return ErrorCode(errno);
-      }
-      if (n == 0) break;
-      done += n;
-    }
-    return 0;
+    auto* p = static_cast<char*>(buffer);
+    return Transfer(count, done, [&](std::size_t at) { return ::pread(FFd, p + at, count - at, offset + at); });
   }
   int Write(std::int64_t offset, const void* buffer, std::size_t count, std::size_t& done) override {
     done = 0;
     if (!FMayWrite) return 5;
-    while (done < count) {
-      ssize_t n = ::pwrite(FFd, static_cast<const char*>(buffer) + done, count - done, offset + done);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return ErrorCode(errno);
-      }
-      if (n == 0) break;
-      done += n;
-    }
-    return 0;
+    auto* p = static_cast<const char*>(buffer);
+    return Transfer(count, done, [&](std::size_t at) { return ::pwrite(FFd, p + at, count - at, offset + at); });
   }
   int Size(std::int64_t& size) override {
     struct stat st;

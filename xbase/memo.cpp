@@ -164,12 +164,15 @@ void XBobjMemo::WriteMemo(const void* buffer, std::size_t size, std::uint32_t& b
 std::uint32_t XBobjMemo::HeaderNextFree() {
   std::uint8_t b[4];
   ReadExact(0, b, 4);
-  return GetLE32(b);
+  return FBigEndianHeader ? GetBE32(b) : GetLE32(b);
 }
 
 void XBobjMemo::SetHeaderNextFree(std::uint32_t block) {
   std::uint8_t b[4];
-  PutLE32(b, block);
+  if (FBigEndianHeader)
+    PutBE32(b, block);
+  else
+    PutLE32(b, block);
   Write(0, b, 4);
 }
 
@@ -302,6 +305,7 @@ XBobjFXMemo20::XBobjFXMemo20(XBO_DiskFile* owner, std::uint8_t version, bool rea
   if (blockSize < 1) FormatError();
   FBlockSize = blockSize;
   FBlockHeaderLength = 8;
+  FBigEndianHeader = true;
 }
 
 std::uint32_t XBobjFXMemo20::BlocksFor(std::size_t length) const {
@@ -326,18 +330,6 @@ void XBobjFXMemo20::WriteValue(std::uint32_t block, const std::string& value) {
   PutBE32(bytes.data() + 4, static_cast<std::uint32_t>(value.size()));
   bytes += value;
   Write(BlockOffset(block), bytes.data(), bytes.size());
-}
-
-std::uint32_t XBobjFXMemo20::HeaderNextFree() {
-  std::uint8_t b[4];
-  ReadExact(0, b, 4);
-  return GetBE32(b);
-}
-
-void XBobjFXMemo20::SetHeaderNextFree(std::uint32_t block) {
-  std::uint8_t b[4];
-  PutBE32(b, block);
-  Write(0, b, 4);
 }
 
 void WriteEmptyMemoFile(std::string_view tableFileName, std::uint8_t version) {

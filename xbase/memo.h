@@ -57,9 +57,9 @@ class XBobjMemo : public XBO_DiskFile {
   virtual void WriteValue(std::uint32_t block, const std::string& value);
   // The first block a value may take (after the header).
   virtual std::uint32_t FirstDataBlock() const { return 1; }
-  // Next free block kept in the header; DBT and FPT differ in byte order.
-  virtual std::uint32_t HeaderNextFree();
-  virtual void SetHeaderNextFree(std::uint32_t block);
+  // The next free block (dBase IV: the first free run) kept in the header.
+  std::uint32_t HeaderNextFree();
+  void SetHeaderNextFree(std::uint32_t block);
   // The block just past the end of the file.
   std::uint32_t EndBlock();
   [[noreturn]] void FormatError();
@@ -75,6 +75,7 @@ class XBobjMemo : public XBO_DiskFile {
   TxbLokProtocol FProtocol = TxbLokProtocol::Default;
   TxbLockOffsets FOffsets;
   std::uint32_t FBlockHeaderLength = 0;
+  bool FBigEndianHeader = false;  // FoxPro
   bool FEncrypted;
   std::string FReadKey, FWriteKey;
 };
@@ -102,8 +103,6 @@ class XBobjFXMemo20 : public XBobjMemo {
   std::uint32_t BlocksFor(std::size_t length) const override;
   void WriteValue(std::uint32_t block, const std::string& value) override;
   std::uint32_t FirstDataBlock() const override { return (512 + FBlockSize - 1) / FBlockSize; }
-  std::uint32_t HeaderNextFree() override;
-  void SetHeaderNextFree(std::uint32_t block) override;
 };
 
 // Writes an empty memo file for a new table (the header block alone).

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "raised.h"
+
 #include <cstring>
 #include <functional>
 #include <set>
@@ -15,14 +17,7 @@ using namespace std::string_literals;
 
 namespace {
 
-std::string RaisedBy(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Exception& e) {
-    return e.Message;
-  }
-  return "(nothing raised)";
-}
+using xbtest::RaisedBy;
 
 class Tables : public ::testing::Test {
  protected:
@@ -432,6 +427,29 @@ TEST_F(Tables, UnlockAllFilesReleasesEveryRegion) {
   std::unique_ptr<TxbOsFile> other;
   ASSERT_EQ(fs.Open(Name("U.DBF"), true, true, other), 0);
   EXPECT_EQ(other->Lock(0x40000000, 1), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Tables, TypeChecksAndValueLists) {
+  CreateTable("C.DBF", 0x83, {{"NAME", 'C', 10}, {"QTY", 'N', 4}, {"DAY", 'D', 8}, {"TXT", 'M', 10}});
+  XBO_dBaseFld t("C.DBF", true, true);
+  t.FieldCheckType("qty", 'N');
+  t.FieldCheckType("TXT", 'N');  // a memo's block number is a number
+  t.FieldCheckType("TXT", 'G');
+  EXPECT_EQ(RaisedBy([&] { t.FieldCheckType("NAME", 'N'); }), "dBase field is of incorrect type - NAME");
+  t.BlankRecord();
+  t.SetFieldValues("NAME;QTY;DAY", {"Иван", "12", std::nullopt});
+  EXPECT_EQ(t.FieldText(1), "Иван  ");
+  EXPECT_EQ(t.FieldText(2), "  12");
+  EXPECT_EQ(t.FieldText(3), "        ");
+  EXPECT_EQ(RaisedBy([&] { t.PutDate(3, -1); }), "dBase field is of incorrect type - DAY");
+  EXPECT_TRUE(t.LockTableFromStart());
+  EXPECT_TRUE(t.HasExclusiveAccess() == false);  // the table lock is not the whole-file lock
+  EXPECT_EQ(fs.LockLog.back(), "L 0 1073741823");
+  EXPECT_TRUE(t.UnlockTable());
 }
 
 }  // namespace

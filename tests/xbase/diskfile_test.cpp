@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "raised.h"
+
 #include "classlib/files.h"
 #include "child_process.h"
 #include "test_paths.h"
@@ -9,14 +11,7 @@
 
 namespace {
 
-std::string RaisedBy(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EXBaseError& e) {
-    return e.Message;
-  }
-  return "(nothing raised)";
-}
+using xbtest::RaisedBy;
 
 class MemoryFiles : public ::testing::Test {
  protected:
@@ -51,6 +46,7 @@ TEST_F(MemoryFiles, AnUnsharedFileLocksNothingAndTruncates) {
   f.Open();
   EXPECT_TRUE(f.LockRegion(100, 1));
   EXPECT_TRUE(f.LockRegion(100, 1));
+  EXPECT_TRUE(f.LockRegion(200, 1));
   EXPECT_TRUE(fs.LockLog.empty());
   f.Truncate(2);
   EXPECT_EQ(fs.FileBytes("T.DBF"), "01");

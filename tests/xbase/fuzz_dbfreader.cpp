@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs.SetFile("F.DBF", std::string(reinterpret_cast<const char*>(data), size));
   try {
     XBO_dBaseFld t("F.DBF", false, false);
-    int records = std::min(t.RecordCount(), 500);
+    int records = std::min(t.RecordCount(), 100);
     for (int r = 1; r <= records; ++r) {
       t.Go(r);
       for (int n = 1; n <= t.FieldCount(); ++n) {

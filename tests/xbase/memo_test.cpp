@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "raised.h"
+
 #include <functional>
 #include <string>
 
@@ -11,14 +13,7 @@ using namespace std::string_literals;
 
 namespace {
 
-std::string RaisedBy(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EXBaseError& e) {
-    return e.Message;
-  }
-  return "(nothing raised)";
-}
+using xbtest::RaisedBy;
 
 std::uint32_t LE32(const std::string& s, size_t at) { return GetLE32(s.data() + at); }
 std::uint32_t BE32(const std::string& s, size_t at) { return GetBE32(s.data() + at); }

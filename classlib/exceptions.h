@@ -42,6 +42,13 @@ HX_DECLARE_EXCEPTION(EClassNotFound, EFilerError);
 HX_DECLARE_EXCEPTION(EResNotFound, Exception);
 HX_DECLARE_EXCEPTION(ERegistryException, Exception);
 
+// A division by zero in computed values, raised instead of letting an infinity through.
+class EDivByZero : public Exception {
+ public:
+  EDivByZero() : Exception("Division by zero") {}
+  using Exception::Exception;
+};
+
 // An operating-system failure with the system's own error code and text.
 class EOSError : public Exception {
  public:

@@ -58,6 +58,8 @@ int FileGetAttr(std::string_view fileName);
 // 0, or the system's error code.
 int FileSetAttr(std::string_view fileName, int attr);
 String GetCurrentDir();
+// Makes dir the current folder; false when it cannot be.
+bool SetCurrentDir(std::string_view dir);
 // The folder for temporary files, with a trailing separator.
 String GetTempDir();
 // The value of an environment variable; "" when it is not set.

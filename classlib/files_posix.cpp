@@ -156,6 +156,8 @@ int FileSetAttr(std::string_view fileName, int attr) {
   return ::chmod(NativePath(fileName).c_str(), mode) == 0 ? 0 : errno;
 }
 
+bool SetCurrentDir(std::string_view dir) { return !dir.empty() && ::chdir(NativePath(dir).c_str()) == 0; }
+
 String GetCurrentDir() {
   std::vector<char> buf(4096);
   while (!::getcwd(buf.data(), buf.size())) {

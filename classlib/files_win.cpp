@@ -72,6 +72,8 @@ int FileSetAttr(std::string_view fileName, int attr) {
   return SetFileAttributesW(W(fileName).c_str(), static_cast<DWORD>(attr)) ? 0 : static_cast<int>(GetLastError());
 }
 
+bool SetCurrentDir(std::string_view dir) { return SetCurrentDirectoryW(W(dir).c_str()); }
+
 String GetCurrentDir() {
   return ReadSystemText([](wchar_t* b, DWORD n) { return GetCurrentDirectoryW(n, b); });
 }

@@ -11,6 +11,13 @@ if ! cmake --build "$dir" --target help | grep -q '^benchmarks:'; then
   echo "bench: no benchmarks yet"; exit 0
 fi
 cmake --build "$dir" -j "$(nproc)" --target benchmarks -- --quiet
+# The xBase table benchmark runs a TDbf program beside the engine.
+if command -v fpc >/dev/null; then
+  mkdir -p "$dir/tdbf"
+  fpc -O2 -FU"$dir/tdbf" -o"$dir/tdbf/tdbf_bench" "$root/tests/xbase/tdbf_bench.pas" >/dev/null &&
+    export HORAVOX_TDBF_BENCH=$dir/tdbf/tdbf_bench
+fi
+cd "$dir"
 for b in $(find "$dir" -name 'bench_*' -type f -executable | sort); do
   echo "== $(basename "$b")"
   "$b" "$@"

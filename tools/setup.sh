@@ -8,6 +8,9 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 xvfb xauth x11-utils imagemagick faketime
   espeak-ng sox googletest libbenchmark-dev locales fonts-liberation fonts-dejavu-core
+  # For tests only: other programs' xBase readers, which read back the tables the engine
+  # writes, and the compiler of the TDbf reader and benchmark. No build target needs them.
+  python3-dbfread libdbd-xbase-perl fp-compiler fp-units-db
 )
 sudo=
 [ "$(id -u)" -eq 0 ] || sudo=sudo

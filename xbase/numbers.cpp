@@ -1,0 +1,129 @@
+#include "xbase/numbers.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <system_error>
+
+namespace {
+
+// A finite value as sign, significant digits and the exponent of the first digit:
+// value = 0.d1d2d3... x 10^(Exponent + 1).
+struct TDecimal {
+  bool Negative = false;
+  std::string Digits;  // no leading zeros; "0" for zero
+  int Exponent = 0;
+};
+
+// Rounds the digits to `keep` digits, halves away from zero (on the decimal digits, which
+// is what makes 2.675 give 2.68). keep may be 0 or negative.
+void RoundDigits(TDecimal& d, int keep) {
+  if (keep >= static_cast<int>(d.Digits.size())) return;
+  if (keep < 0) {
+    d.Digits = "0";
+    d.Exponent = 0;
+    return;
+  }
+  bool up = d.Digits[keep] >= '5';
+  d.Digits.resize(keep);
+  if (up) {
+    int i = keep - 1;
+    while (i >= 0 && d.Digits[i] == '9') d.Digits[i--] = '0';
+    if (i >= 0) {
+      ++d.Digits[i];
+    } else {
+      d.Digits.insert(d.Digits.begin(), '1');
+      ++d.Exponent;
+    }
+  }
+  while (d.Digits.size() > 1 && d.Digits.back() == '0') d.Digits.pop_back();
+  if (d.Digits.empty() || d.Digits == "0") {
+    d.Digits = "0";
+    d.Exponent = 0;
+  }
+}
+
+// The shortest text that reads back as the value, taken to 15 significant digits.
+TDecimal Decompose(double value) {
+  TDecimal d;
+  char buf[64];
+  auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
+  std::string_view text(buf, res.ptr - buf);
+  auto e = text.find('e');
+  for (char c : text.substr(0, e))
+    if (c != '.') d.Digits += c;
+  d.Exponent = std::atoi(std::string(text.substr(e + 1)).c_str());
+  d.Negative = std::signbit(value);
+  while (d.Digits.size() > 1 && d.Digits.back() == '0') d.Digits.pop_back();
+  if (d.Digits == "0") d.Exponent = 0;
+  RoundDigits(d, 15);
+  return d;
+}
+
+std::string NonFinite(double value) {
+  if (std::isnan(value)) return "NAN";
+  return value < 0 ? "-INF" : "INF";
+}
+
+}  // namespace
+
+std::string FormatNumber(double value, int decimals) {
+  if (!std::isfinite(value)) return NonFinite(value);
+  if (decimals < 0) decimals = 0;
+  TDecimal d = Decompose(value);
+  RoundDigits(d, d.Exponent + 1 + decimals);
+  bool zero = d.Digits == "0";
+  std::string intPart, fraction;
+  for (int pos = d.Exponent; pos >= -decimals; --pos) {
+    // Digit at decimal position pos (10^pos); index into Digits is Exponent - pos.
+    int index = d.Exponent - pos;
+    char c = (!zero && index >= 0 && index < static_cast<int>(d.Digits.size())) ? d.Digits[index] : '0';
+    if (pos >= 0)
+      intPart += c;
+    else
+      fraction += c;
+  }
+  if (intPart.empty()) intPart = "0";
+  std::string text = (d.Negative && !zero) ? "-" : "";
+  text += intPart;
+  if (decimals > 0) text += "." + fraction;
+  return text;
+}
+
+std::string FormatNumberWidth(double value, int width, int decimals) {
+  std::string text = FormatNumber(value, decimals);
+  if (static_cast<int>(text.size()) < width) text.insert(0, width - text.size(), ' ');
+  return text;
+}
+
+std::string FloatText(double value) {
+  if (!std::isfinite(value)) return NonFinite(value);
+  TDecimal d = Decompose(value);
+  bool zero = d.Digits == "0";
+  std::string sign = (d.Negative && !zero) ? "-" : "";
+  if (zero) return "0";
+  if (d.Exponent >= 15 || d.Exponent < -5) {
+    std::string text = sign + d.Digits.substr(0, 1);
+    if (d.Digits.size() > 1) text += "." + d.Digits.substr(1);
+    return text + "E" + std::to_string(d.Exponent);
+  }
+  int decimals = static_cast<int>(d.Digits.size()) - 1 - d.Exponent;
+  return FormatNumber(value, decimals < 0 ? 0 : decimals);
+}
+
+bool TryParseNumber(std::string_view text, double& value) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == 0)) text.remove_suffix(1);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) return false;
+  double v = 0;
+  auto res = std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::general);
+  if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return false;
+  value = negative ? -v : v;
+  return true;
+}

@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "classlib/application.h"
 #include "classlib/text.h"
 #include "classlib/unicode.h"
+#include "desktop/dskexecutable.h"
 #include "desktop/dskinstances.h"
 #include "message_pump.h"
 #include "test_paths.h"
@@ -163,6 +165,51 @@ TEST(InstancesCheckerTest, AnAtomLeftBehindLetsTheStartRun) {
   }
   GlobalDeleteAtom(stale);
   EXPECT_EQ(GlobalFindAtomW(exe.c_str()), 0);
+}
+
+// The guard within this program: the executable's path comes from a seam.
+class TPathOf : public TDskExecutable {
+ public:
+  explicit TPathOf(std::string P) : FPath(std::move(P)) {}
+  String Path() override { return FPath; }
+  std::string FPath;
+};
+
+template <class T>
+struct TLoadable : T {
+  using T::T;
+  using T::Loaded;
+};
+
+TEST(InstancesCheckerTest, TheAtomLivesWithTheGuardAndALongPathLeavesItOff) {
+  TPathOf path("C:\\Horavox guard test\\Horavox.exe");
+  TSeamScope<TDskExecutable> scope(path);
+  auto guard = std::make_unique<TLoadable<TNeatInstancesChecker>>(nullptr);
+  guard->Loaded();
+  EXPECT_NE(guard->Atom(), -1);
+  EXPECT_EQ(GlobalFindAtomW(L"c:\\HORAVOX GUARD TEST\\horavox.exe"), guard->Atom());
+  guard.reset();
+  EXPECT_EQ(GlobalFindAtomW(L"C:\\Horavox guard test\\Horavox.exe"), 0);
+
+  path.FPath = "C:\\" + std::string(300, 'h') + ".exe";
+  guard = std::make_unique<TLoadable<TNeatInstancesChecker>>(nullptr);
+  EXPECT_NO_THROW(guard->Loaded());
+  EXPECT_EQ(guard->Atom(), -1);
+  EXPECT_FALSE(Application->DuplicateInstance());
+}
+
+TEST(WindowsInformantTest, RefreshesOnItsTimer) {
+  TNeatWindowsInformant informant(nullptr);
+  int updates = 0;
+  informant.OnWindowsUpdated = [&](TObject*) { ++updates; };
+  informant.SetInterval(50);
+  informant.SetTimered(true);
+  EXPECT_TRUE(PumpMessagesUntil([&] { return updates >= 2; }, 5000));
+  EXPECT_GT(informant.Count(), 0);
+  informant.SetTimered(false);
+  int now = updates;
+  PumpMessagesUntil([] { return false; }, 200);
+  EXPECT_EQ(updates, now);
 }
 
 TEST(WindowsInformantTest, RecordsAKnownWindow) {

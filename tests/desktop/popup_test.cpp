@@ -82,7 +82,17 @@ TEST_F(PopUpTest, TheSizeFollowsTextAndIcon) {
   EXPECT_EQ(withIcon->imgIcon->GetBoundsRect().Top, marginY);
   EXPECT_GT(withIcon->lblText->GetBoundsRect().Left, withIcon->imgIcon->GetBoundsRect().Right);
   EXPECT_EQ(withIcon->ClientRect().Width(), withIcon->lblText->GetBoundsRect().Right + marginX);
+  const int iconHeight = withIcon->ClientRect().Height();
   CloseAll();
+
+  // Text is measured in the notice's font: a larger one gives a larger notice.
+  popup->GetFont()->SetSize(20);
+  popup->Show();
+  TfrmLEVPopUp* large = Notices().back();
+  EXPECT_GT(large->ClientRect().Height(), iconHeight);
+  EXPECT_EQ(large->ClientRect().Width(), large->lblText->GetBoundsRect().Right + large->imgIcon->GetBoundsRect().Left);
+  CloseAll();
+  popup->GetFont()->SetSize(8);
 
   // A long text wraps at half the screen.
   popup->SetDlgType(mtCustom);

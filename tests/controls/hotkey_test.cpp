@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "caught_exceptions.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
 #include "controls/kithotkey.h"
 #include "message_pump.h"
+#include "read_form.h"
 #include "test_paths.h"
 
 namespace {
@@ -68,12 +66,8 @@ TEST(GlobalHotKeyTest, RegistersOnlyAnActiveNonZeroKey) {
 TEST(GlobalHotKeyTest, AKeyReadFromAFormIsRegisteredOnceLoaded) {
   TRecordingHotKeys system;
   TSeamScope<TKitHotKeySystem> scope(system);
-  TStringStream text("object HotKey1: TKitGlobalHotKey\n  HotKey = 49217\n  Active = False\n  Active = True\nend\n");
-  TMemoryStream binary;
-  ObjectTextToBinary(&text, &binary);
-  binary.SetPosition(0);
-  TReader reader(&binary);
-  std::unique_ptr<TComponent> read(reader.ReadRootComponent(nullptr));
+  std::unique_ptr<TComponent> read = horavox::test::ReadFromText(
+      "object HotKey1: TKitGlobalHotKey\n  HotKey = 49217\n  Active = False\n  Active = True\nend\n");
   EXPECT_EQ(system.Calls, Log{"register 3 A"});
 }
 

@@ -8,12 +8,10 @@
 #include <vector>
 
 #include "classlib/clock.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
 #include "classlib/unicode.h"
 #include "controls/kitapp.h"
 #include "controls/kitstarter.h"
+#include "read_form.h"
 #include "test_paths.h"
 
 namespace {
@@ -158,16 +156,11 @@ TEST(KitDateTimeTest, ALeapDayReadsInAnyOrderOfItsParts) {
   TClockScope scope{clock};
   TKitApplication app{"horavox-starter-form-test"};
   TKitApplicationScope appScope{app};
-  TStringStream text(
-      "object Starter1: TKitStarter\n"
-      "  StartTime.Day = 29\n  StartTime.Month = 2\n  StartTime.Hour = 7\n  StartTime.Second = 30\n"
-      "  StartTime.Year = 1992\nend\n");
-  TMemoryStream binary;
-  ObjectTextToBinary(&text, &binary);
-  binary.SetPosition(0);
-  TReader reader(&binary);
   std::unique_ptr<TComponent> read;
-  ASSERT_NO_THROW(read.reset(reader.ReadRootComponent(nullptr)));
+  ASSERT_NO_THROW(read = horavox::test::ReadFromText(
+                      "object Starter1: TKitStarter\n"
+                      "  StartTime.Day = 29\n  StartTime.Month = 2\n  StartTime.Hour = 7\n  StartTime.Second = 30\n"
+                      "  StartTime.Year = 1992\nend\n"));
   auto* starter = static_cast<TKitStarter*>(read.get());
   EXPECT_EQ(starter->GetStartTime()->Value(), EncodeDate(1992, 2, 29) + EncodeTime(7, 0, 30, 0));
   // A day beyond its month's end counts as the last day; the parts stay as set.

@@ -7,9 +7,7 @@
 #include <string>
 
 #include "classlib/application.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
+#include "read_form.h"
 
 namespace {
 
@@ -21,15 +19,6 @@ class TProbeForm : public TForm {
   }
 };
 
-TComponent* ReadForm(const std::string& Text) {
-  TStringStream text(Text);
-  TMemoryStream binary;
-  ObjectTextToBinary(&text, &binary);
-  binary.SetPosition(0);
-  TReader reader(&binary);
-  return reader.ReadRootComponent(nullptr);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -38,9 +27,10 @@ int main(int argc, char** argv) {
   Application->SetTitle("Horavox instance probe");
   TProbeForm* form = nullptr;
   Application->CreateForm(form);
-  std::unique_ptr<TComponent> tray(ReadForm("object Tray: TDtTrayIcon\n  Hint = 'probe'\n  ShowIcon = tyAllways\nend\n"));
-  std::unique_ptr<TComponent> guard(
-      ReadForm(std::string("object Guard: TNeatInstancesChecker\n  InstanceAction = ") + name + "\nend\n"));
+  using horavox::test::ReadFromText;
+  std::unique_ptr<TComponent> tray = ReadFromText("object Tray: TDtTrayIcon\n  Hint = 'probe'\n  ShowIcon = tyAllways\nend\n");
+  std::unique_ptr<TComponent> guard =
+      ReadFromText(std::string("object Guard: TNeatInstancesChecker\n  InstanceAction = ") + name + "\nend\n");
   int code = 0;
   if (Application->DuplicateInstance()) code = 3;
   else Application->Run();

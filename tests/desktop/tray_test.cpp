@@ -10,12 +10,10 @@
 
 #include "classlib/application.h"
 #include "classlib/clock.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
 #include "classlib/unicode.h"
 #include "desktop/dsktray.h"
 #include "message_pump.h"
+#include "read_form.h"
 
 #include <commctrl.h>
 
@@ -378,13 +376,8 @@ TEST_F(TrayTest, IconIndexStaysWithinTheList) {
 }
 
 TEST_F(TrayTest, ATrayReadFromAFormAddsItsIconOnceTheProgramRuns) {
-  TStringStream text(
+  std::unique_ptr<TComponent> read = horavox::test::ReadFromText(
       "object Tray2: TDtTrayIcon\n  Hint = 'Хоравокс'\n  ShowIcon = tyAllways\n  ShowTaskBar = False\nend\n");
-  TMemoryStream binary;
-  ObjectTextToBinary(&text, &binary);
-  binary.SetPosition(0);
-  TReader reader(&binary);
-  std::unique_ptr<TComponent> read(reader.ReadRootComponent(nullptr));
   auto* loaded = static_cast<TDtTrayIcon*>(read.get());
   EXPECT_FALSE(loaded->IconShown());
   EXPECT_TRUE(journal.empty());

@@ -202,6 +202,8 @@ bool TDtTrayIcon::Live() const {
 
 void TDtTrayIcon::Loaded() {
   TComponent::Loaded();
+  // A form fills Icon itself: the base icon takes its copy here.
+  if (FBaseIcon->Empty()) FBaseIcon->Assign(FIcon.get());
   RenderTextIcon();
   // Once the program runs: a second start that the single-instance guard (anywhere on the
   // form) ends never gets there.

@@ -9,6 +9,7 @@
 
 #include "classlib/clock.h"
 #include "classlib/unicode.h"
+#include "classlib/utilwindow.h"
 #include "controls/kitapp.h"
 #include "controls/kitstarter.h"
 #include "read_form.h"
@@ -102,6 +103,22 @@ TEST_F(StarterTest, WaitReturnsWhenTheProgramHasEnded) {
   EXPECT_EQ(finished, 0);  // at the next poll
   clock.Advance(500);
   EXPECT_EQ(finished, 1);
+}
+
+TEST_F(StarterTest, WaitingHandlesMessagesAndDropsInput) {
+  std::vector<UINT> handled;
+  TUtilityWindow window([&](UINT Msg, WPARAM, LPARAM, LRESULT&) {
+    handled.push_back(Msg);
+    return true;
+  });
+  PostMessageW(window.Handle(), WM_APP, 0, 0);
+  PostMessageW(window.Handle(), WM_KEYDOWN, 'A', 0);
+  PostMessageW(window.Handle(), WM_APP + 1, 0, 0);
+  starter.Wait = true;
+  std::vector<UINT> atReturn{0};
+  starter.OnAfterStart = [&](TObject*) { atReturn = handled; };
+  RunHelper(300, 0);
+  EXPECT_EQ(atReturn, (std::vector<UINT>{WM_APP, WM_APP + 1}));
 }
 
 TEST_F(StarterTest, TwoStartsShareOnePoll) {

@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 "$root/tools/setup.sh"
-"$root/tools/build.sh" win dist
+"$root/tools/build.sh" win dist winctl
 
 source "$root/tools/display.sh"
 out=$root/build/run
@@ -25,9 +25,31 @@ fi
 source "$root/tools/wine-env.sh"
 horavox_wine_prefix_ready
 cleanup() {
-  [ -n "$shots" ] && kill "$shots" 2>/dev/null
+  if [ -n "$shots" ]; then kill "$shots" 2>/dev/null || true; fi
   horavox_stop_display
 }
 trap cleanup EXIT
+# Ctrl+C closes the clock's window as a user would, and waits for the clock to end: at its
+# normal exit it saves its settings and deletes the character files it wrote beside itself.
+# The clock runs in a session of its own, so the terminal's Ctrl+C reaches only this script.
+clock=
+stop_clock() {
+  trap '' INT TERM
+  echo "run: closing the clock's window"
+  if "$WINE" "$root/build/win/tests/e2e/winctl.exe" close TForm1 </dev/null >/dev/null 2>&1; then
+    for _ in $(seq 1 300); do running "$clock" || break; sleep 0.1; done
+  fi
+  if running "$clock"; then
+    echo "run: the clock did not end within 30 s; ending it" >&2
+    kill "$clock" 2>/dev/null || true
+  fi
+}
+running() { [ -e "/proc/$1" ] && [ "$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null)" != Z ]; }
+trap stop_clock INT TERM
 echo "run: starting the clock; close its window (or press Ctrl+C) to stop."
-"$WINE" "$root/build/win/dist/Horavox.exe"
+setsid "$WINE" "$root/build/win/dist/Horavox.exe" </dev/null &
+clock=$!
+wait "$clock" || true  # returns early when Ctrl+C's trap has run (and the clock has ended)
+status=0
+wait "$clock" || status=$?
+exit "$status"

@@ -66,6 +66,15 @@ class TEnumInfo {
     return info;                                                            \
   }
 
+// The same for a scoped enumeration (enum class): its values are written Name::value in
+// C++, so two enumerations may share value names; forms still stream the bare names.
+#define HX_SCOPED_ENUM(Name, ...)                                           \
+  enum class Name : int { __VA_ARGS__ };                                    \
+  inline const ::TEnumInfo& HxEnumInfo(Name) {                              \
+    static const ::TEnumInfo info(#Name, #__VA_ARGS__);                     \
+    return info;                                                            \
+  }
+
 // bool streams as the enumeration False/True.
 const TEnumInfo& BooleanEnumInfo();
 

@@ -7,6 +7,15 @@
 #include "classlib/component.h"
 #include "classlib/exceptions.h"
 
+// Setters store a value only when it differs: true when Field took Value (the setter then
+// calls Change).
+template <class T>
+bool KitStore(T& Field, const T& Value) {
+  if (Field == Value) return false;
+  Field = Value;
+  return true;
+}
+
 // The change protocol, shared by the two bases.
 class TKitChangeNotifier {
  public:

@@ -9,7 +9,8 @@ horavox_ensure_display() {
   local ready
   ready=$(mktemp)
   # -displayfd writes the display number once the server accepts connections.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
+  # In a session of its own, so that a Ctrl+C meant for the script does not end it first.
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$ready" >/dev/null 2>&1 &
   HORAVOX_XVFB_PID=$!
   local i
   for i in $(seq 1 200); do

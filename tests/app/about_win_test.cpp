@@ -40,13 +40,12 @@ String WaveSamples(const String& wave) {
   return "";
 }
 
-// The file everything played is appended to (HORAVOX_CAPTURE, a Unix path), as Windows
-// names it; "" when sounds go nowhere.
-String CaptureFile() {
+// HORAVOX_CAPTURE: the file everything played is appended to (a Unix path), "/dev/null"
+// when sounds go nowhere; "" when it is not set.
+String CaptureSetting() {
   wchar_t value[1024] = L"";
   DWORD n = GetEnvironmentVariableW(L"HORAVOX_CAPTURE", value, 1024);
-  String path = (n > 0 && n < 1024) ? WideToUtf8(value) : String();
-  return (path.empty() || path == "/dev/null") ? String() : "Z:" + path;
+  return (n > 0 && n < 1024) ? WideToUtf8(value) : String();
 }
 
 String CapturedFrom(const String& file, size_t offset) {
@@ -57,6 +56,21 @@ String CapturedFrom(const String& file, size_t offset) {
 class AboutBoxTest : public ::testing::Test {
  protected:
   void SetUp() override { box.reset(NewForm<TAboutBox>(Application)); }
+  TRect Picture() const { return box->ProgramIcon->GetBoundsRect(); }
+  // Shown, and painted as far as the program's icon over the picture.
+  bool ShowPainted() {
+    box->Show();
+    return horavox::test::PumpMessagesUntil([&] {
+      auto pixels = guitest::Capture(box->GetHandle(), false);
+      return static_cast<COLORREF>(pixels->Canvas()->GetPixels(Picture().Left + 32, Picture().Top + 32)) !=
+             ColorToRGB(box->GetColor());
+    });
+  }
+  void ClickPicture() {
+    LPARAM at = MAKELPARAM((Picture().Left + Picture().Right) / 2, (Picture().Top + Picture().Bottom) / 2);
+    PostMessageW(box->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(box->GetHandle(), WM_LBUTTONUP, 0, at);
+  }
   std::unique_ptr<TAboutBox> box;
 };
 
@@ -98,15 +112,8 @@ TEST_F(AboutBoxTest, IsReadFromItsResource) {
 
 TEST_F(AboutBoxTest, AClickOnThePicturePlaysTheGreeting) {
   horavox::test::TFakeSoundOutput output;
-  box->Show();
-  horavox::test::PumpMessagesUntil([] { return false; }, 200);  // painted
-  TRect picture = box->ProgramIcon->GetBoundsRect();
-  // The program's icon is there, over the whole picture.
-  auto pixels = guitest::Capture(box->GetHandle(), false);
-  EXPECT_NE(pixels->Canvas()->GetPixels(picture.Left + 32, picture.Top + 32), ColorToRGB(box->GetColor()));
-  LPARAM at = MAKELPARAM((picture.Left + picture.Right) / 2, (picture.Top + picture.Bottom) / 2);
-  PostMessageW(box->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(box->GetHandle(), WM_LBUTTONUP, 0, at);
+  EXPECT_TRUE(ShowPainted()) << "the program's icon is not over the picture";
+  ClickPicture();
   EXPECT_TRUE(horavox::test::PumpMessagesUntil([&] { return !output.Played.empty(); }));
   ASSERT_EQ(output.Played.size(), 1u);
   EXPECT_EQ(output.Played[0].Wave, Greeting());
@@ -115,19 +122,19 @@ TEST_F(AboutBoxTest, AClickOnThePicturePlaysTheGreeting) {
 }
 
 TEST_F(AboutBoxTest, TheGreetingIsHeardSampleForSample) {
-  String capture = CaptureFile();
-  if (capture.empty()) GTEST_SKIP() << "needs a capture file: runs as the test app.sound";
+  // A run whose sounds go nowhere cannot hear it (the test app.sound does); a run that was
+  // not told where its sounds go is a broken set-up, not a pass.
+  String setting = CaptureSetting();
+  if (setting == "/dev/null") GTEST_SKIP() << "sounds go nowhere here: the test app.sound hears the greeting";
+  ASSERT_FALSE(setting.empty()) << "HORAVOX_CAPTURE is not set: no capture file to hear the greeting in";
+  String capture = "Z:" + setting;
   size_t before = FileExists(capture) ? FileBytes(capture).size() : 0;
   String expected = WaveSamples(Greeting());
   ASSERT_FALSE(expected.empty());
-  box->Show();
-  horavox::test::PumpMessagesUntil([] { return false; }, 200);  // painted
+  ASSERT_TRUE(ShowPainted());
   guitest::SaveScreenshot(box->GetHandle(), "app-about-box.bmp");
 
-  TRect picture = box->ProgramIcon->GetBoundsRect();
-  LPARAM at = MAKELPARAM((picture.Left + picture.Right) / 2, (picture.Top + picture.Bottom) / 2);
-  PostMessageW(box->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  PostMessageW(box->GetHandle(), WM_LBUTTONUP, 0, at);
+  ClickPicture();
   horavox::test::PumpMessagesUntil([&] { return CapturedFrom(capture, before).size() >= expected.size(); }, 15000);
   horavox::test::PumpMessagesUntil([] { return false; }, 500);  // nothing more comes
   // The greeting whole, then nothing but the silence a busy machine's sound device may

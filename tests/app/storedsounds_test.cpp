@@ -100,13 +100,20 @@ TEST(DskWaveHolder, PlaysFromMemoryWithTheSystemsFlags) {
     int index;
     bool played;
     unsigned flags;  // as the system gets them: SND_MEMORY | SND_NODEFAULT ...
-  } cases[] = {{0, true, 7}, {1, true, 15}, {2, true, 6}, {3, false, 0}, {4, false, 0}, {-1, false, 0}};
+    String wave;     // the bytes it got
+  } cases[] = {{0, true, 7, "RIFF"},
+               {1, true, 15, String("RIFF\x01", 5)},
+               {2, true, 6, String("RIFF\x02", 5)},
+               {3, false, 0, ""},
+               {4, false, 0, ""},
+               {-1, false, 0, ""}};
   for (const Case& c : cases) {
     output.Played.clear();
     EXPECT_EQ(holder->PlayInternalWave(c.index), c.played) << c.index;
     ASSERT_EQ(output.Played.size(), c.played ? 1u : 0u) << c.index;
     if (c.played) {
       EXPECT_EQ(output.Played[0].Flags, c.flags) << c.index;
+      EXPECT_EQ(output.Played[0].Wave, c.wave) << c.index;
     }
   }
   output.Accept = false;

@@ -1,12 +1,14 @@
 // The clock itself under a fake clock: started a few seconds before three o'clock with a
-// chime chosen, it speaks at 15:00:05 (the chime, then "15", "часов", "ровно"), carries its
-// characters' files beside itself while it runs, and keeps its settings when it closes;
-// minimised, it comes back when restored; with the alarm set ten seconds ahead, it rings the
-// chosen melody, and having been closed while minimised, it starts minimised.
+// chime chosen, it speaks at 15:00:05 (the chime, 0.8 s of quiet, then "15", "часов",
+// "ровно"), carries its characters' files beside itself while it runs, and keeps its
+// settings when it closes; minimised, it comes back when restored; with the alarm set ten
+// seconds ahead, it rings the chosen melody at that second, and having been closed while
+// minimised, it starts minimised.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
 #include <thread>
 
 #include "wave_file.h"
@@ -16,20 +18,27 @@ namespace horavox::e2e {
 namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using TimePoint = std::chrono::system_clock::time_point;
 
 const char kSettingsKey[] = "HKCU\\Software\\Fernwick\\Horavox";
 const char* const kCharacters[] = {"Angel.aal", "Ann.aal", "Dolly.aal"};
 
 std::string Dist() { return WineSession::WinBuildDir() + "/dist"; }
 
-// Where the running clock wrote its characters: beside itself, or in the per-user folder
-// when it could not.
-std::string CharacterFolder() {
-  if (fs::exists(Dist() + "/Angel.aal")) return Dist();
+// The places the clock writes its characters to: beside itself, or the per-user folder
+// when it cannot.
+std::vector<std::string> CharacterFolders() {
+  std::vector<std::string> folders = {Dist()};
   fs::path users = WineSession::WinBuildDir() + "/wineprefix-e2e/drive_c/users";
   if (fs::exists(users))
-    for (const auto& user : fs::directory_iterator(users))
-      if (fs::exists(user.path() / "AppData/Local/Horavox/Angel.aal")) return user.path() / "AppData/Local/Horavox";
+    for (const auto& user : fs::directory_iterator(users)) folders.push_back(user.path() / "AppData/Local/Horavox");
+  return folders;
+}
+
+// Where the running clock wrote its characters ("" when nowhere).
+std::string CharacterFolder() {
+  for (const std::string& folder : CharacterFolders())
+    if (fs::exists(folder + "/Angel.aal")) return folder;
   return "";
 }
 
@@ -61,6 +70,50 @@ Bytes Audible(const Bytes& samples) {
   return out;
 }
 
+// The samples of a wave file, which must hold some.
+Bytes ExpectedSamples(const std::string& wav) {
+  Bytes samples = WaveSamples(wav);
+  EXPECT_FALSE(samples.empty()) << wav << " holds no samples";
+  return samples;
+}
+
+// Seconds of 16-bit mono samples at 22050 Hz.
+double Seconds(size_t bytes) { return static_cast<double>(bytes) / 2 / 22050; }
+// The seconds of silence a wave's samples start with.
+double LeadingSilence(const Bytes& samples) {
+  size_t i = 0;
+  while (i + 1 < samples.size() && samples[i] == 0 && samples[i + 1] == 0) i += 2;
+  return Seconds(i);
+}
+double SecondsBetween(TimePoint from, TimePoint to) { return std::chrono::duration<double>(to - from).count(); }
+
+// A sound the clock starts on its one-second tick when that tick sees `second`: it starts
+// within that second (the tick runs at its own phase), give or take the half second it may
+// take to reach the capture. `heard` is when its first audible sample came, `lead` the
+// silence its wave begins with.
+void ExpectInSecond(TimePoint heard, double lead, const std::string& second) {
+  double late = SecondsBetween(WineSession::LocalTime(second), heard) - lead;
+  EXPECT_TRUE(late > -0.1 && late < 1.5) << "heard " << late << " s after " << second;
+}
+
+// Watches the capture from now on, in the background: for each count of audible bytes, the
+// clock's own time at the moment the capture first held more (fewer times when it never did
+// within the timeout).
+std::future<std::vector<TimePoint>> Listen(const WineSession& wine, const std::string& capture,
+                                           std::vector<size_t> counts, std::chrono::seconds timeout) {
+  return std::async(std::launch::async, [&wine, capture, counts, timeout] {
+    std::vector<TimePoint> heard;
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (heard.size() < counts.size() && std::chrono::steady_clock::now() < deadline) {
+      TimePoint now = wine.Now();
+      size_t audible = Audible(ReadWholeFile(capture)).size();
+      while (heard.size() < counts.size() && audible > counts[heard.size()]) heard.push_back(now);
+      std::this_thread::sleep_for(10ms);
+    }
+    return heard;
+  });
+}
+
 // Whether the clock's application window is minimised, as the task bar sees it.
 bool Minimised(WineSession& wine) {
   RunResult iconic = wine.Ctl({"iconic", "TApplication"});
@@ -72,14 +125,25 @@ TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   WineSession wine;
   std::string capture = WineSession::ArtifactDir() + "/clock-capture.raw";
   fs::remove(capture);
-  for (const char* name : kCharacters) fs::remove(Dist() + "/" + name);
+  for (const std::string& folder : CharacterFolders())
+    for (const char* name : kCharacters) fs::remove(folder + "/" + name);
   wine.Reg({"delete", kSettingsKey, "/f"});
   // The second melody in alphabetical order: "Кукушка".
   ASSERT_EQ(wine.Reg({"add", std::string(kSettingsKey) + "\\Horavox", "/v", "Ring", "/d", "1", "/f"}).exit_code, 0);
 
+  Bytes chime = ExpectedSamples(Dist() + "/Ring/Кукушка.wav");
+  Bytes expected = chime;
+  Bytes words;
+  for (const std::string& wav : {Dist() + "/Sounds/15.wav", Dist() + "/Sounds/chasov.wav", Dist() + "/Sounds/rovno.wav"}) {
+    Bytes samples = ExpectedSamples(wav);
+    if (words.empty()) words = samples;
+    expected.insert(expected.end(), samples.begin(), samples.end());
+  }
+
   wine.CaptureSoundTo(capture);
-  wine.FakeTimeFrom("2026-12-10 14:59:58");
+  wine.FakeTimeFrom("2026-12-10 14:59:50");
   pid_t clock = wine.Start("dist/Horavox.exe");
+  auto heard = Listen(wine, capture, {0, Audible(chime).size()}, 40s);
   ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
 
   std::string folder = CharacterFolder();
@@ -89,13 +153,14 @@ TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
     EXPECT_EQ(actor.exit_code, 0) << name << ": " << actor.out;
   }
 
-  Bytes expected;
-  for (const std::string& wav : {Dist() + "/Ring/Кукушка.wav", Dist() + "/Sounds/15.wav",
-                                 Dist() + "/Sounds/chasov.wav", Dist() + "/Sounds/rovno.wav"}) {
-    Bytes samples = WaveSamples(wav);
-    expected.insert(expected.end(), samples.begin(), samples.end());
-  }
-  // Spoken at 15:00:05: the chime, 0.8 s, then the words, about four seconds in all.
+  // Spoken at 15:00:05 by the clock's own time: the chime, then 0.8 s after its end the words,
+  // about four seconds in all.
+  std::vector<TimePoint> times = heard.get();
+  ASSERT_EQ(times.size(), 2u) << (times.empty() ? "nothing was heard" : "only the chime was heard");
+  ExpectInSecond(times[0], LeadingSilence(chime), "2026-12-10 15:00:05");
+  EXPECT_NEAR(SecondsBetween(times[0], times[1]),
+              Seconds(chime.size()) + 0.8 + LeadingSilence(words) - LeadingSilence(chime), 0.4)
+      << "the words did not come 0.8 s after the chime";
   auto deadline = std::chrono::steady_clock::now() + 30s;
   expected = Audible(expected);
   while (Audible(ReadWholeFile(capture)).size() < expected.size() && std::chrono::steady_clock::now() < deadline)
@@ -137,13 +202,18 @@ TEST(Clock, RingsTheChosenMelodyAtTheAlarmTime) {
        {std::pair{"Ring", "2"}, {"Trigger", "07:30:00"}, {"TriggerEnabled", "1"}, {"FormTray", "1"}})
     ASSERT_EQ(wine.Reg({"add", key, "/v", name, "/d", value, "/f"}).exit_code, 0);
 
+  Bytes wave = ExpectedSamples(Dist() + "/Ring/Трель.wav");
+  Bytes melody = Audible(wave);
   wine.CaptureSoundTo(capture);
   wine.FakeTimeFrom("2026-12-10 07:29:50");
   pid_t clock = wine.Start("dist/Horavox.exe");
+  auto heard = Listen(wine, capture, {0}, 40s);
   ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
 
-  Bytes melody = Audible(WaveSamples(Dist() + "/Ring/Трель.wav"));
-  // Rung at 07:30:00, from its first sample.
+  // Rung at 07:30:00 by the clock's own time, from its first sample.
+  std::vector<TimePoint> rang = heard.get();
+  ASSERT_EQ(rang.size(), 1u) << "nothing was heard";
+  ExpectInSecond(rang[0], LeadingSilence(wave), "2026-12-10 07:30:00");
   auto deadline = std::chrono::steady_clock::now() + 30s;
   while (Audible(ReadWholeFile(capture)).size() < melody.size() && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(200ms);

@@ -4,7 +4,8 @@
 //   winctl close <class>                      posts WM_CLOSE to it
 //   winctl click <class> <caption>            clicks its button of that caption
 //   winctl restore <class>                    restores it as its task bar button does
-//                                             (SC_RESTORE) and waits a moment
+//                                             (SC_RESTORE) and waits until it is no
+//                                             longer minimised
 //   winctl iconic <class>                     prints 1 when it is minimised, else 0
 //   winctl play <wave file>                   plays a file through MCI and waits
 //   winctl now                                prints the local time, yyyy-mm-dd hh:mm:ss
@@ -150,7 +151,8 @@ int wmain(int argc, wchar_t** argv) {
     HWND w = FindWindowW(argv[2], nullptr);
     if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
     SendMessageW(w, WM_SYSCOMMAND, SC_RESTORE, 0);
-    Sleep(500);
+    for (DWORD start = GetTickCount(); IsIconic(w); Sleep(20))
+      if (GetTickCount() - start > 10000) return Fail(std::wstring(L"still minimised: ") + argv[2]);
     return 0;
   }
   if (cmd == L"iconic") {

@@ -30,14 +30,6 @@ std::string FakeTimeLibrary() {
   throw std::runtime_error("libfaketime is not installed (tools/setup.sh installs faketime)");
 }
 
-long long SecondsUntil(const std::string& when) {
-  std::tm tm{};
-  if (!strptime(when.c_str(), "%Y-%m-%d %H:%M:%S", &tm))
-    throw std::invalid_argument("bad time " + when);
-  tm.tm_isdst = -1;
-  return static_cast<long long>(std::mktime(&tm)) - static_cast<long long>(std::time(nullptr));
-}
-
 std::optional<int> WaitPid(pid_t pid, milliseconds timeout) {
   auto deadline = steady_clock::now() + timeout;
   for (;;) {
@@ -69,7 +61,20 @@ WineSession::~WineSession() {
 
 void WineSession::FakeTimeFrom(const std::string& when) {
   StopServer();  // one that runs (reg.exe's, say) keeps the real clock for whoever joins it
-  fake_offset_s_ = SecondsUntil(when);
+  fake_offset_s_ = static_cast<long long>(system_clock::to_time_t(LocalTime(when))) -
+                   static_cast<long long>(std::time(nullptr));
+}
+
+system_clock::time_point WineSession::Now() const {
+  return system_clock::now() + seconds(fake_offset_s_.value_or(0));
+}
+
+system_clock::time_point WineSession::LocalTime(const std::string& when) {
+  std::tm tm{};
+  if (!strptime(when.c_str(), "%Y-%m-%d %H:%M:%S", &tm))
+    throw std::invalid_argument("bad time " + when);
+  tm.tm_isdst = -1;
+  return system_clock::from_time_t(std::mktime(&tm));
 }
 void WineSession::CaptureSoundTo(const std::string& path) { capture_ = path; }
 

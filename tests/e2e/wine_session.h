@@ -27,6 +27,11 @@ class WineSession {
   // now, and runs on from there: a wineserver that runs (Reg's, say) is ended, and one on
   // the fake clock is started and kept for the session.
   void FakeTimeFrom(const std::string& when);
+  // What the programs of the session take for the time now: the fake clock's time when
+  // there is one.
+  std::chrono::system_clock::time_point Now() const;
+  // A local time "YYYY-MM-DD hh:mm:ss" as a point in time.
+  static std::chrono::system_clock::time_point LocalTime(const std::string& when);
   // Everything played from now on is appended to this file as raw samples.
   void CaptureSoundTo(const std::string& path);
 

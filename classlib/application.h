@@ -85,6 +85,14 @@ class TApplication : public TComponent {
   void Run();
   // Ends the loop (posts the quit message).
   void Terminate();
+  // Ends a second start of the program that found the first one running (the
+  // single-instance guard): DuplicateInstance then reads true, and the start-up and the
+  // main window create, read and write nothing more.
+  void TerminateDuplicate() {
+    FDuplicateInstance = true;
+    Terminate();
+  }
+  bool DuplicateInstance() const { return FDuplicateInstance; }
   // Handles every message waiting, then returns.
   void ProcessMessages();
   // Handles one message, or waits for one when none is waiting (running idle work first).
@@ -154,6 +162,7 @@ class TApplication : public TComponent {
   TCustomForm* FMainForm = nullptr;
   bool FShowMainForm = true;
   bool FTerminate = false;
+  bool FDuplicateInstance = false;
   bool FActive = false;
   std::vector<std::pair<int, TMainWindowHook>> FHooks;
   int FNextHook = 1;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "classlib/clipbrd.h"
+#include "classlib/unicode.h"
 #include "gridcal/gxutils.h"
 
 HX_PUBLISH(TCalcButton, p) {}
@@ -69,13 +70,14 @@ void SetDialogFont(TFont* Font) {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-    Font->SetLogFont(metrics.lfMessageFont);
+    Font->SetName(WideToUtf8(metrics.lfMessageFont.lfFaceName));
+    Font->SetHeight(metrics.lfMessageFont.lfHeight);
   } else {
     Font->SetName("MS Sans Serif");
     Font->SetSize(8);
     Font->SetColor(clWindowText);
   }
-  Font->SetStyle(Font->GetStyle() + TFontStyles{fsBold});
+  Font->SetStyle(TFontStyles{fsBold});
 }
 
 // The key glyphs, loaded once per panel; empty when the program carries none.

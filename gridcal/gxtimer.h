@@ -63,7 +63,7 @@ class TGxTimer : public TComponent {
   void SetOnTimer(TNotifyEvent Value);
 
   // Whether the timer counts now (enabled, an interval, a handler, not being freed).
-  bool Active() const { return FActive; }
+  bool Active() const { return FActive || FTimerId != 0; }
 
   TNotifyEvent OnTimer;
 

@@ -133,7 +133,8 @@ void TGxTimer::UpdateTimer() {
 }
 
 void TGxTimer::Timer() {
-  if (!FEnabled || FDestroying) return;
+  // A tick queued before the timer paused or began to be freed does nothing.
+  if (!FEnabled || FDestroying || !Active()) return;
   TNotifyEvent handler;
   {
     std::lock_guard lock(FHandlerLock);

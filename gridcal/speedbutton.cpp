@@ -554,6 +554,10 @@ void TGxSpeedButton::Dispatch(TMessage& Message) {
   TGraphicControl::Dispatch(Message);
 }
 
+void TGxSpeedButton::DblClick() {
+  if (FDown) TGraphicControl::DblClick();
+}
+
 TColor TGxSpeedButton::CaptionColor() const { return GetFont()->GetColor(); }
 
 void TGxSpeedButton::DrawCaptionAndMark(TCanvas* Canvas, const TRect& Client, TPoint Offset,

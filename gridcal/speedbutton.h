@@ -169,6 +169,8 @@ class TGxSpeedButton : public TGraphicControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseEnter() override;
   void MouseLeave() override;
+  // OnDblClick only for a button that is down.
+  void DblClick() override;
   void Dispatch(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   // The caption's colour (the font's).

@@ -133,7 +133,7 @@ void TGxButtonGlyph::SetGlyph(TBitmap* Value) {
   auto handler = std::move(FOriginal->OnChange);
   FOriginal->OnChange = nullptr;
   if (Value) FOriginal->Assign(Value);
-  else FOriginal->Assign(nullptr);
+  else FOriginal->SetSize(0, 0);
   FOriginal->OnChange = std::move(handler);
   if (!FOriginal->Empty()) {
     FTransparentColor = FOriginal->GetTransparentColor();

@@ -58,6 +58,10 @@ TEST(GxButtonGlyph, NumGlyphsFollowsTheGlyphsShape) {
   EXPECT_EQ(glyph.NumGlyphs(), 5);
   glyph.SetNumGlyphs(0);
   EXPECT_EQ(glyph.NumGlyphs(), 1);
+  glyph.SetGlyph(Strip(1).get());
+  glyph.SetGlyph(nullptr);  // no glyph: nothing drawn
+  EXPECT_EQ(glyph.Size(), (TPoint{0, 0}));
+  EXPECT_EQ(glyph.StateIndex(rbsUp), -1);
 }
 
 TEST(GxButtonGlyph, DerivesTheDisabledAndInactiveImagesOfOneCell) {

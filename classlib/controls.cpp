@@ -1344,6 +1344,10 @@ void TWinControl::Dispatch(TMessage& Message) {
       // controls or press the default and cancel buttons, unless this control wants them.
       Message.Result = 1;
       auto key = static_cast<WORD>(Message.WParam);
+      TShiftState shift = KeyboardShiftState();
+      if (Message.LParam & (1 << 29)) shift.Include(ssAlt);
+      // A shortcut of the form's pop-up menus.
+      if (TCustomForm* form = GetParentForm(this); form && form->IsShortCut(key, shift)) return;
       DWORD mask = 0;
       switch (key) {
         case VK_TAB: mask = DLGC_WANTTAB; break;

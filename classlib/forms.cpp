@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "classlib/application.h"
+#include "classlib/menus.h"
 #include "classlib/resstream.h"
 #include "classlib/text.h"
 
@@ -663,4 +664,12 @@ void TCustomForm::Dispatch(TMessage& Message) {
     default:
       TWinControl::Dispatch(Message);
   }
+}
+
+bool TCustomForm::IsShortCut(WORD Key, TShiftState Shift) {
+  TShortCut shortCut = ShortCut(Key, Shift);
+  for (int i = 0; i < ComponentCount(); ++i) {
+    if (auto* menu = dynamic_cast<TMenu*>(Components(i)); menu && menu->IsShortCut(shortCut)) return true;
+  }
+  return false;
 }

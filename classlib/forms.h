@@ -112,6 +112,9 @@ class TCustomForm : public TWinControl {
   void BringToFront();
   // Gives the focus to a control of this form.
   void FocusControl(TWinControl* Control);
+  // A key pressed on the form (before it is translated) that a pop-up menu of the form
+  // (one it owns) has as an item's shortcut clicks that item; true when one did.
+  virtual bool IsShortCut(WORD Key, TShiftState Shift);
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;

@@ -119,13 +119,34 @@ int TCustomImageList::Add(TBitmap* Image, TBitmap* Mask) {
   int added = std::max(Image->GetWidth() / FWidth, 1);
   int first = FCount;
   Resize(FCount + added);
-  int x = first * FWidth, width = added * FWidth;
   // As many whole images as the strip holds, or the one image stretched to the size.
-  int sourceWidth = Image->GetWidth() >= FWidth ? width : Image->GetWidth();
+  CopyImages(first, added, Image, Mask, Image->GetWidth() >= FWidth ? added * FWidth : Image->GetWidth());
+  Change();
+  return first;
+}
+
+void TCustomImageList::Replace(int Index, TBitmap* Image, TBitmap* Mask) {
+  CheckIndex(Index);
+  if (!Image || Image->Empty()) throw EInvalidGraphicOperation("Invalid image size");
+  FreeMonoMask();
+  CopyImages(Index, 1, Image, Mask, std::min(Image->GetWidth(), FWidth));
+  Change();
+}
+
+void TCustomImageList::ReplaceMasked(int Index, TBitmap* Image, TColor MaskColor) {
+  CheckIndex(Index);
+  if (!Image || Image->Empty()) throw EInvalidGraphicOperation("Invalid image size");
+  TBitmap mask;
+  MaskOf(Image, MaskColor, &mask);
+  Replace(Index, Image, &mask);
+}
+
+void TCustomImageList::CopyImages(int First, int Count, TBitmap* Image, TBitmap* Mask, int SourceWidth) {
+  int x = First * FWidth, width = Count * FWidth;
   auto copy = [&](TBitmap* Dest, TBitmap* Source) {
     HDC dest = Dest->Canvas()->GetHandle();
     int mode = SetStretchBltMode(dest, COLORONCOLOR);
-    StretchBlt(dest, x, 0, width, FHeight, Source->Canvas()->GetHandle(), 0, 0, sourceWidth, Source->GetHeight(),
+    StretchBlt(dest, x, 0, width, FHeight, Source->Canvas()->GetHandle(), 0, 0, SourceWidth, Source->GetHeight(),
                SRCCOPY);
     SetStretchBltMode(dest, mode);
   };
@@ -141,17 +162,19 @@ int TCustomImageList::Add(TBitmap* Image, TBitmap* Mask) {
     MakeMask(FMask.get(), [](std::uint32_t p) { return (p & 0xFFFFFF) != 0; });
   }
   FImages->FreeContext();
-  Change();
-  return first;
+}
+
+void TCustomImageList::MaskOf(TBitmap* Image, TColor MaskColor, TBitmap* Mask) {
+  COLORREF key = ColorToRGB(MaskColor == clDefault ? Image->GetTransparentColor() : MaskColor) & 0xFFFFFF;
+  Mask->Assign(Image);
+  Mask->SetPixelFormat(pf32bit);
+  MakeMask(Mask, [key](std::uint32_t p) { return PixelColor(p) == key; });
 }
 
 int TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
   if (!Image || Image->Empty()) throw EInvalidGraphicOperation("Invalid image size");
-  COLORREF key = ColorToRGB(MaskColor == clDefault ? Image->GetTransparentColor() : MaskColor) & 0xFFFFFF;
   TBitmap mask;
-  mask.Assign(Image);
-  mask.SetPixelFormat(pf32bit);
-  MakeMask(&mask, [key](std::uint32_t p) { return PixelColor(p) == key; });
+  MaskOf(Image, MaskColor, &mask);
   return Add(Image, &mask);
 }
 

@@ -35,6 +35,10 @@ class TCustomImageList : public TComponent {
   // The same, every pixel of MaskColor transparent; clDefault takes the strip's bottom-left
   // pixel's colour.
   int AddMasked(TBitmap* Image, TColor MaskColor);
+  // Puts one image (the strip's first, stretched to the size when narrower) in slot Index,
+  // the other images keeping their places; EListError when out of range.
+  void Replace(int Index, TBitmap* Image, TBitmap* Mask);
+  void ReplaceMasked(int Index, TBitmap* Image, TColor MaskColor);
   void Delete(int Index);  // EListError when out of range
   void Clear();
 
@@ -57,6 +61,9 @@ class TCustomImageList : public TComponent {
  private:
   void CheckIndex(int Index) const;
   void Resize(int Count);  // the strips hold Count images
+  // Count images from Image's first SourceWidth pixels (stretched) into the slots from First.
+  void CopyImages(int First, int Count, TBitmap* Image, TBitmap* Mask, int SourceWidth);
+  static void MaskOf(TBitmap* Image, TColor MaskColor, TBitmap* Mask);
   HBITMAP MonoMask();      // the mask strip as a monochrome bitmap, made on demand
   void FreeMonoMask();
   void ReadData(TStream* Stream);

@@ -366,6 +366,23 @@ bool TMenu::DispatchCommand(UINT Command) {
   return true;
 }
 
+bool TMenu::IsShortCut(TShortCut ShortCut) {
+  if (ShortCut == scNone) return false;
+  std::function<TMenuItem*(TMenuItem*)> find = [&](TMenuItem* parent) -> TMenuItem* {
+    for (int i = 0; i < parent->Count(); ++i) {
+      TMenuItem* item = parent->Items(i);
+      if (!item->GetEnabled() || !item->GetVisible()) continue;
+      if (item->GetShortCut() == ShortCut) return item;
+      if (TMenuItem* found = find(item)) return found;
+    }
+    return nullptr;
+  };
+  TMenuItem* item = find(FItems.get());
+  if (!item) return false;
+  item->Click();
+  return true;
+}
+
 void TMenu::GetChildren(TGetChildProc Proc, TComponent* Root) { FItems->GetChildren(Proc, Root); }
 
 void TMenu::SetChildOrder(TComponent* Child, int Order) { FItems->SetChildOrder(Child, Order); }

@@ -128,6 +128,9 @@ class TMenu : public TComponent {
   TMenuItem* FindItem(UINT Command) const;
   // Clicks the item of a command number; false when there is none (or it is disabled).
   bool DispatchCommand(UINT Command);
+  // Clicks the item (searched through the sub-items) whose ShortCut is ShortCut, when it
+  // and its parents are enabled and visible; true when one was clicked.
+  bool IsShortCut(TShortCut ShortCut);
 
   void GetChildren(TGetChildProc Proc, TComponent* Root) override;
   void SetChildOrder(TComponent* Child, int Order) override;

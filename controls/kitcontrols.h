@@ -21,20 +21,46 @@ inline constexpr UINT CM_KITFOCUSGAINED = CM_BASE + 207;          // posted afte
 inline constexpr UINT CM_KITFOCUSLOST = CM_BASE + 208;            // posted after WM_KILLFOCUS
 inline constexpr UINT CM_KITBEVELCHANGED = CM_BASE + 209;
 
+// The image-list link both bases carry: the list (its removal forgotten), the picture's
+// indices in it (negative values ignored) and the change link registered with it. Changed
+// runs when any of them changes or the list tells of a change.
+class TKitImageLink {
+ public:
+  TKitImageLink(TComponent* Owner, std::function<void()> Changed);
+  ~TKitImageLink();
+  TKitImageLink(const TKitImageLink&) = delete;
+  TKitImageLink& operator=(const TKitImageLink&) = delete;
+  TKitCustomImageList* List() const { return FList; }
+  void SetList(TKitCustomImageList* Value);
+  int ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int Value);
+  int ListIndex() const { return FListIndex; }
+  void SetListIndex(int Value);
+  // The owner's Notification passes removals on.
+  void Removed(TComponent* AComponent);
+
+ private:
+  TComponent* FOwner;
+  std::function<void()> FChanged;
+  TKitCustomImageList* FList = nullptr;
+  int FImageIndex = 0;
+  int FListIndex = 0;
+  TKitChangeLink FLink;
+};
+
 class TKitCustomControl : public TCustomControl, public TKitBackgroundProvider {
   HX_CLASS(TKitCustomControl, TCustomControl)
  public:
   explicit TKitCustomControl(TComponent* AOwner);  // 100 × 40, no tab stop
-  ~TKitCustomControl() override;
 
   bool GetTransparent() const { return FTransparent; }
   void SetTransparent(bool Value);
-  TKitCustomImageList* GetImageList() const { return FImageList; }
-  void SetImageList(TKitCustomImageList* Value);
-  int GetImageIndex() const { return FImageIndex; }
-  void SetImageIndex(int Value);  // negative values are ignored
-  int GetListIndex() const { return FListIndex; }
-  void SetListIndex(int Value);  // negative values are ignored
+  TKitCustomImageList* GetImageList() const { return FImages.List(); }
+  void SetImageList(TKitCustomImageList* Value) { FImages.SetList(Value); }
+  int GetImageIndex() const { return FImages.ImageIndex(); }
+  void SetImageIndex(int Value) { FImages.SetImageIndex(Value); }  // negative values are ignored
+  int GetListIndex() const { return FImages.ListIndex(); }
+  void SetListIndex(int Value) { FImages.SetListIndex(Value); }  // negative values are ignored
 
   // Fired once the focus change is complete (posted after WM_SETFOCUS / WM_KILLFOCUS).
   TNotifyEvent OnFocusGained;
@@ -74,12 +100,8 @@ class TKitCustomControl : public TCustomControl, public TKitBackgroundProvider {
   bool FFlatFrame = false;
 
  private:
-  void ImageListChange(TObject*) { ImageListChanged(); }
   bool FTransparent = false;
-  TKitCustomImageList* FImageList = nullptr;
-  int FImageIndex = 0;
-  int FListIndex = 0;
-  TKitChangeLink FImageLink;
+  TKitImageLink FImages;
   bool FMouseInside = false;
 };
 
@@ -89,14 +111,13 @@ class TKitBaseControl : public TGraphicControl {
   HX_CLASS(TKitBaseControl, TGraphicControl)
  public:
   explicit TKitBaseControl(TComponent* AOwner);
-  ~TKitBaseControl() override;
 
-  TKitCustomImageList* GetImageList() const { return FImageList; }
-  void SetImageList(TKitCustomImageList* Value);
-  int GetImageIndex() const { return FImageIndex; }
-  void SetImageIndex(int Value);
-  int GetListIndex() const { return FListIndex; }
-  void SetListIndex(int Value);
+  TKitCustomImageList* GetImageList() const { return FImages.List(); }
+  void SetImageList(TKitCustomImageList* Value) { FImages.SetList(Value); }
+  int GetImageIndex() const { return FImages.ImageIndex(); }
+  void SetImageIndex(int Value) { FImages.SetImageIndex(Value); }
+  int GetListIndex() const { return FImages.ListIndex(); }
+  void SetListIndex(int Value) { FImages.SetListIndex(Value); }
 
   TNotifyEvent OnMouseExit;
   // After SetBounds changed the position or size (not while loading).
@@ -115,10 +136,7 @@ class TKitBaseControl : public TGraphicControl {
   bool Loading() const { return ComponentState().Contains(csLoading); }
 
  private:
-  TKitCustomImageList* FImageList = nullptr;
-  int FImageIndex = 0;
-  int FListIndex = 0;
-  TKitChangeLink FImageLink;
+  TKitImageLink FImages;
 };
 
 class TKitBaseGraphicControl : public TKitBaseControl {

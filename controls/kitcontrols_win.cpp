@@ -38,16 +38,49 @@ class TWindowFrameDC {
 };
 }  // namespace
 
-// ---- TKitCustomControl ----
-
-TKitCustomControl::TKitCustomControl(TComponent* AOwner) : TCustomControl(AOwner) {
-  FImageLink.OnChange = [this](TObject* Sender) { ImageListChange(Sender); };
-  SetBounds(GetLeft(), GetTop(), 100, 40);
-  SetTabStop(false);
+TKitImageLink::TKitImageLink(TComponent* Owner, std::function<void()> Changed)
+    : FOwner(Owner), FChanged(std::move(Changed)) {
+  FLink.OnChange = [this](TObject*) { FChanged(); };
 }
 
-TKitCustomControl::~TKitCustomControl() {
-  if (FImageList) FImageList->UnRegisterChanges(&FImageLink);
+TKitImageLink::~TKitImageLink() {
+  if (FList) FList->UnRegisterChanges(&FLink);
+}
+
+void TKitImageLink::SetList(TKitCustomImageList* Value) {
+  if (FList == Value) return;
+  if (FList) {
+    FList->UnRegisterChanges(&FLink);
+    FList->RemoveFreeNotification(FOwner);
+  }
+  FList = Value;
+  if (FList) {
+    FList->RegisterChanges(&FLink);
+    FList->FreeNotification(FOwner);
+  }
+  FChanged();
+}
+
+void TKitImageLink::SetImageIndex(int Value) {
+  if (Value >= 0 && KitStore(FImageIndex, Value)) FChanged();
+}
+
+void TKitImageLink::SetListIndex(int Value) {
+  if (Value >= 0 && KitStore(FListIndex, Value)) FChanged();
+}
+
+void TKitImageLink::Removed(TComponent* AComponent) {
+  if (AComponent != FList || !FList) return;
+  FList = nullptr;
+  FChanged();
+}
+
+// ---- TKitCustomControl ----
+
+TKitCustomControl::TKitCustomControl(TComponent* AOwner)
+    : TCustomControl(AOwner), FImages(this, [this] { ImageListChanged(); }) {
+  SetBounds(GetLeft(), GetTop(), 100, 40);
+  SetTabStop(false);
 }
 
 void TKitCustomControl::SetTransparent(bool Value) {
@@ -57,34 +90,9 @@ void TKitCustomControl::SetTransparent(bool Value) {
   Invalidate();
 }
 
-void TKitCustomControl::SetImageList(TKitCustomImageList* Value) {
-  if (FImageList == Value) return;
-  if (FImageList) {
-    FImageList->UnRegisterChanges(&FImageLink);
-    FImageList->RemoveFreeNotification(this);
-  }
-  FImageList = Value;
-  if (FImageList) {
-    FImageList->RegisterChanges(&FImageLink);
-    FImageList->FreeNotification(this);
-  }
-  ImageListChanged();
-}
-
-void TKitCustomControl::SetImageIndex(int Value) {
-  if (Value >= 0 && KitStore(FImageIndex, Value)) ImageListChanged();
-}
-
-void TKitCustomControl::SetListIndex(int Value) {
-  if (Value >= 0 && KitStore(FListIndex, Value)) ImageListChanged();
-}
-
 void TKitCustomControl::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomControl::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FImageList) {
-    FImageList = nullptr;
-    ImageListChanged();
-  }
+  if (Operation == opRemove) FImages.Removed(AComponent);
 }
 
 void TKitCustomControl::ImageListChanged() {
@@ -236,42 +244,12 @@ void TKitCustomControl::Dispatch(TMessage& Message) {
 
 // ---- TKitBaseControl ----
 
-TKitBaseControl::TKitBaseControl(TComponent* AOwner) : TGraphicControl(AOwner) {
-  FImageLink.OnChange = [this](TObject*) { ImageListChanged(); };
-}
-
-TKitBaseControl::~TKitBaseControl() {
-  if (FImageList) FImageList->UnRegisterChanges(&FImageLink);
-}
-
-void TKitBaseControl::SetImageList(TKitCustomImageList* Value) {
-  if (FImageList == Value) return;
-  if (FImageList) {
-    FImageList->UnRegisterChanges(&FImageLink);
-    FImageList->RemoveFreeNotification(this);
-  }
-  FImageList = Value;
-  if (FImageList) {
-    FImageList->RegisterChanges(&FImageLink);
-    FImageList->FreeNotification(this);
-  }
-  ImageListChanged();
-}
-
-void TKitBaseControl::SetImageIndex(int Value) {
-  if (Value >= 0 && KitStore(FImageIndex, Value)) ImageListChanged();
-}
-
-void TKitBaseControl::SetListIndex(int Value) {
-  if (Value >= 0 && KitStore(FListIndex, Value)) ImageListChanged();
-}
+TKitBaseControl::TKitBaseControl(TComponent* AOwner)
+    : TGraphicControl(AOwner), FImages(this, [this] { ImageListChanged(); }) {}
 
 void TKitBaseControl::Notification(TComponent* AComponent, TOperation Operation) {
   TGraphicControl::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FImageList) {
-    FImageList = nullptr;
-    ImageListChanged();
-  }
+  if (Operation == opRemove) FImages.Removed(AComponent);
 }
 
 void TKitBaseControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {

@@ -9,10 +9,10 @@
 
 #include "classlib/clock.h"
 #include "classlib/filer.h"
-#include "classlib/formtext.h"
 #include "classlib/forms.h"
 #include "controls/kitapp.h"
 #include "controls/kitclock.h"
+#include "kit_form_text.h"
 #include "kit_gdi_count.h"
 
 // Reaches the alarm time, the stopwatch and the interval, which nothing here sets.
@@ -34,16 +34,6 @@ namespace {
 
 constexpr double kSecond = 1.0 / 86400;
 using enum TKitClockOption;
-
-std::unique_ptr<TKitTestClock> ReadClock(const std::string& Text) {
-  TMemoryStream in, binary;
-  in.WriteBuffer(Text.data(), static_cast<int>(Text.size()));
-  in.SetPosition(0);
-  ObjectTextToBinary(&in, &binary);
-  binary.SetPosition(0);
-  TReader reader(&binary);
-  return std::unique_ptr<TKitTestClock>(dynamic_cast<TKitTestClock*>(reader.ReadRootComponent(nullptr)));
-}
 
 class KitClockTest : public ::testing::Test {
  protected:
@@ -136,7 +126,7 @@ TEST_F(KitClockTest, AnAlarmRepeatsRepeatAlarmTicksThenEnds) {
 TEST_F(KitClockTest, TheCountOfAlarmsMadeInCodeAndFromAForm) {
   TKitTestClock inCode(nullptr);
   EXPECT_EQ(AlarmsOver(clock, inCode, 30), 11);
-  auto fromForm = ReadClock("object KitClock1: TKitTestClock\n  RepeatAlarm = 10\nend\n");
+  auto fromForm = ReadComponentText<TKitTestClock>("object KitClock1: TKitTestClock\n  RepeatAlarm = 10\nend\n");
   ASSERT_NE(fromForm, nullptr);
   EXPECT_EQ(AlarmsOver(clock, *fromForm, 30), 11);
   TKitTestClock once(nullptr);

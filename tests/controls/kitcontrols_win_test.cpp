@@ -6,11 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
 #include "classlib/forms.h"
 #include "controls/kitcontrols.h"
 #include "controls/kitshape.h"
+#include "kit_form_text.h"
 #include "tests/classlib/gui_test_util.h"
 
 // Records what the bounds-changed operation is told.
@@ -135,14 +134,8 @@ TEST_F(KitControlBasesTest, FocusEventsRunOnceTheFocusChangeIsComplete) {
 }
 
 TEST(KitBaseControl, BoundsChangedTellsPositionTwoSizeOneNothingWhileLoading) {
-  std::string text = "object Probe1: TKitBoundsProbe\n  Left = 5\n  Top = 6\n  Width = 40\n  Height = 20\nend\n";
-  TMemoryStream in, binary;
-  in.WriteBuffer(text.data(), static_cast<int>(text.size()));
-  in.SetPosition(0);
-  ObjectTextToBinary(&in, &binary);
-  binary.SetPosition(0);
-  TReader reader(&binary);
-  std::unique_ptr<TKitBoundsProbe> probe(dynamic_cast<TKitBoundsProbe*>(reader.ReadRootComponent(nullptr)));
+  auto probe = ReadComponentText<TKitBoundsProbe>(
+      "object Probe1: TKitBoundsProbe\n  Left = 5\n  Top = 6\n  Width = 40\n  Height = 20\nend\n");
   ASSERT_NE(probe, nullptr);
   EXPECT_EQ(probe->GetBoundsRect(), Bounds(5, 6, 40, 20));
   EXPECT_TRUE(probe->Seen.empty());  // nothing while loading

@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "classlib/clock.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
 #include "classlib/forms.h"
 #include "classlib/stdctrls.h"
 #include "controls/kitapp.h"
 #include "controls/kittrackbar.h"
+#include "kit_form_text.h"
 #include "tests/classlib/gui_test_util.h"
 
 namespace {
@@ -85,14 +84,8 @@ TEST_F(KitTrackBarTest, RangeRules) {
 }
 
 TEST_F(KitTrackBarTest, TheRangeReadFromAFormIsCheckedWhole) {
-  std::string text = "object KitTrackBar1: TKitTrackBar\n  Position = 25\n  MaxValue = 30\n  MinValue = 20\nend\n";
-  TMemoryStream in, binary;
-  in.WriteBuffer(text.data(), static_cast<int>(text.size()));
-  in.SetPosition(0);
-  ObjectTextToBinary(&in, &binary);
-  binary.SetPosition(0);
-  TReader reader(&binary);
-  std::unique_ptr<TKitTrackBar> read(dynamic_cast<TKitTrackBar*>(reader.ReadRootComponent(nullptr)));
+  auto read = ReadComponentText<TKitTrackBar>(
+      "object KitTrackBar1: TKitTrackBar\n  Position = 25\n  MaxValue = 30\n  MinValue = 20\nend\n");
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(read->GetMinValue(), 20);
   EXPECT_EQ(read->GetMaxValue(), 30);

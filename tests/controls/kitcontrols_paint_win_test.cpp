@@ -136,6 +136,27 @@ TEST_F(KitPaintTest, ATransparentTrackBarShowsTheGradientRoundItsTrack) {
   EXPECT_EQ(Rgb(picture, 40 + track.Left + 100, 200 + track.Top + track.Height() / 2), 0xFFFFFFu);  // the track
 }
 
+TEST_F(KitPaintTest, TheFaceIsDrawnAgainWhenItsTicksChange) {
+  auto* k = new TKitClock(form);
+  k->SetParent(form);
+  k->SetBounds(10, 10, 150, 150);
+  k->GetHourHand()->SetVisible(false);
+  k->GetMinuteHand()->SetVisible(false);
+  k->GetSecondHand()->SetVisible(false);
+  // The twelve o'clock mark: centre (75, 75), radius 75 - 4; its square ends left of and
+  // above the outer point.
+  const int x = 10 + 75 - 1, y = 10 + 4 - 1;
+  Paint();
+  EXPECT_EQ(Rgb(picture, x, y), 0x808000u);  // clTeal
+  k->SetColorBigTick(clRed);
+  Paint();
+  EXPECT_EQ(Rgb(picture, x, y), 0x0000FFu);
+  k->SetStyle(TKitClockStyle::csSimple);  // black lines inward from the mark
+  Paint();
+  EXPECT_EQ(Rgb(picture, 10 + 75, 10 + 10), 0x000000u);
+  EXPECT_NE(Rgb(picture, x, y), 0x0000FFu);
+}
+
 TEST_F(KitPaintTest, PaintingKeepsNoGdiObject) {
   auto* k = new TKitClock(form);
   k->SetParent(form);

@@ -197,6 +197,15 @@ TEST_F(KitTrackBarTest, HoldingTheButtonBesideTheThumbPagesUntilItPassesThePoint
   Release(pointer);
 }
 
+TEST_F(KitTrackBarTest, AnOliveThumbIsDrawnOneStepOffTheTransparentColour) {
+  bar->SetThumbColor(clOlive);
+  TBitmap* thumb = bar->GetThumb();
+  int body = 0;
+  for (int y = 0; y < thumb->GetHeight(); ++y)
+    for (int x = 0; x < thumb->GetWidth() / 2; ++x) body += (thumb->Canvas()->GetPixels(x, y) & 0xFFFFFF) == 0x008081;
+  EXPECT_GT(body, 10);
+}
+
 TEST_F(KitTrackBarTest, TicksEveryTickGap) {
   bar->SetTickStyle(TKitTickStyle::tsOwnerDraw);
   bar->SetTickGap(5);

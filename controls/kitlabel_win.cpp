@@ -39,6 +39,9 @@ HX_PUBLISH(TKitLabelFill, p) {
   p.Property("BrushBackColor", &TKitLabelFill::GetBrushBackColor, &TKitLabelFill::SetBrushBackColor)
       .Default(clBtnFace);
   p.Property("FillObject", &TKitLabelFill::GetFillObject, &TKitLabelFill::SetFillObject);
+  p.Property("ImageIndex", &TKitLabelFill::GetImageIndex, &TKitLabelFill::SetImageIndex).Default(0);
+  p.Property("ImageList", &TKitLabelFill::GetImageList, &TKitLabelFill::SetImageList);
+  p.Property("ListIndex", &TKitLabelFill::GetListIndex, &TKitLabelFill::SetListIndex).Default(0);
 }
 
 unsigned KitLabelTextFlags(TKitAlignment Alignment, TKitLabelOptions Options, bool ShowAccelChar) {
@@ -159,6 +162,10 @@ bool TKitCustomLabel::CanAutoSize(int& NewWidth, int& NewHeight) {
   MeasureText(GetFont(), GetCaption(), FFontFx, -1, GetMultiLine(), GetShowAccelChar(), flags, r);
   NewWidth = r.Width() + 2 * BevelWidth();
   NewHeight = r.Height() + 2 * BevelWidth();
+  if (auto* bar = dynamic_cast<TKitCustomStatusBar*>(GetParent())) {
+    NewWidth += bar->StatusOffset();
+    NewHeight += bar->StatusOffset();
+  }
   return true;
 }
 
@@ -221,6 +228,8 @@ void TKitCustomLabelFill::Paint() {
   const int w = GetWidth(), h = GetHeight();
   if (w <= 0 || h <= 0) return;
   const TRect all = Rect(0, 0, w, h);
+  if (FFillObject->GetStyle() == TKitFillStyle::sfBitmapList && GetImageList())
+    GetImageList()->CopyPicture(GetListIndex(), GetImageIndex(), FFillObject->ListBitmap());
   // The caption in black on white: the mask the fill shows through.
   TBitmap mask;
   mask.SetSize(w, h);

@@ -80,11 +80,11 @@ TEST(KitLabel, TheAcceleratorFocusesTheFocusControl) {
   guitest::BringToFront(form.GetHandle());
   first->SetFocus();
   EXPECT_EQ(label->Perform(CM_DIALOGCHAR, L'с'), 1);
-  EXPECT_EQ(GetFocus(), target->GetHandle());
+  EXPECT_EQ(form.GetActiveControl(), target);
   first->SetFocus();
   label->SetShowAccelChar(false);
   EXPECT_EQ(label->Perform(CM_DIALOGCHAR, L'с'), 0);
-  EXPECT_EQ(GetFocus(), first->GetHandle());
+  EXPECT_EQ(form.GetActiveControl(), first);
   delete target;  // the label forgets it
   EXPECT_EQ(label->GetFocusControl(), nullptr);
 }

@@ -34,10 +34,11 @@ class KitPaintTest : public ::testing::Test {
     shape->GetFillObject()->GetGradient()->SetColorCount(236);
   }
   void TearDown() override { delete form; }
+  // A transparent window control needs its parent showing.
+  void ShowForm() { form->Show(); }
   // The form's client area as its windows paint it: the background, the windowless
   // controls, then each child window at its place.
   void Paint() {
-    form->Show();  // a transparent window control needs its parent showing
     picture.SetSize(400, 300);
     HDC dc = picture.Canvas()->GetHandle();
     SendMessageW(form->GetHandle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -125,6 +126,7 @@ TEST_F(KitPaintTest, ATransparentTrackBarShowsTheGradientRoundItsTrack) {
   bar->SetBounds(40, 200, 220, 35);
   bar->SetTransparent(true);
   bar->SetTickStyle(TKitTickStyle::tsNone);
+  ShowForm();
   Paint();
   Save("controls-trackbar.bmp");
   TRect track = bar->TrackRect();
@@ -171,6 +173,7 @@ TEST_F(KitPaintTest, PaintingKeepsNoGdiObject) {
   bar->SetParent(form);
   bar->SetBounds(40, 200, 220, 35);
   bar->SetTransparent(true);
+  ShowForm();
   for (int i = 0; i < 3; ++i) {  // what is made once, on first use
     clock.Advance(1000);
     Paint();

@@ -77,7 +77,6 @@ TEST(KitLabel, TheAcceleratorFocusesTheFocusControl) {
   label->SetCaption("&Сохранить");
   label->SetFocusControl(target);
   form.Show();
-  guitest::BringToFront(form.GetHandle());
   first->SetFocus();
   EXPECT_EQ(label->Perform(CM_DIALOGCHAR, L'с'), 1);
   EXPECT_EQ(form.GetActiveControl(), target);

@@ -76,3 +76,16 @@ inline constexpr TKitDrawFlags kdfPalette = 0x1000;       // select and realise 
 inline constexpr unsigned k3dEnabled = 0x02;     // the control is enabled
 inline constexpr unsigned k3dDisabled3D = 0x04;  // dsAuto draws a disabled caption sunken
 inline constexpr unsigned k3dClip = 0x08;        // cut the text at the clip rectangle
+
+// ---- Clock, labels and track bar ----
+HX_SCOPED_ENUM(TKitClockMode, cmNormal, cmDate, cmStopwatch, cmCountdown, cmAlarm);
+HX_SCOPED_ENUM(TKitClockOption, coShowDigital, coShowAnalog, coEnableAlarm, co24Hour);
+using TKitClockOptions = TSet<TKitClockOption>;
+HX_SCOPED_ENUM(TKitClockStyle, csSimple, csWin95);
+HX_SCOPED_ENUM(TKitLabelOption, loPathEllipsis, loEndEllipsis, loEditControl);
+using TKitLabelOptions = TSet<TKitLabelOption>;
+HX_SCOPED_ENUM(TKitTrackOrientation, toHorizontal, toVertical);
+HX_SCOPED_ENUM(TKitThumbStyle, tsStandard, tsCustom);
+HX_SCOPED_ENUM(TKitTickMarks, tmBoth, tmBottomRight, tmTopLeft);
+HX_SCOPED_ENUM(TKitTickStyle, tsAuto, tsOwnerDraw, tsNone);
+HX_SCOPED_ENUM(TKitTrackFocusStyle, tbFocus, tbInvisibleFocus, tbNoFocus);

@@ -19,7 +19,7 @@ fi
 
 # The prefix's own settings; raise the version when they change, so existing prefixes
 # take them on at their next use.
-_horavox_prefix_version=2
+_horavox_prefix_version=3
 horavox_wine_prefix_ready() {
   [ "$(cat "$WINEPREFIX/.horavox-ready" 2>/dev/null)" = "$_horavox_prefix_version" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
@@ -36,6 +36,8 @@ horavox_wine_prefix_ready() {
       # No window manager under Xvfb: Wine manages the windows itself (and does not wait for
       # a window manager to withdraw a hidden window).
       "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      # "Arial" (labels' turned and filled captions) is not installed: a TrueType look-alike.
+      "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1
       "$WINESERVER" -w
       echo "$_horavox_prefix_version" > "$WINEPREFIX/.horavox-ready"
     fi

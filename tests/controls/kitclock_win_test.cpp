@@ -1,0 +1,270 @@
+// The clock control on a virtual clock: its texts, the alarm and countdown ticks, the
+// interval, sizing to its text, and what it paints.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/clock.h"
+#include "classlib/filer.h"
+#include "classlib/forms.h"
+#include "controls/kitapp.h"
+#include "controls/kitclock.h"
+#include "kit_form_text.h"
+#include "kit_gdi_count.h"
+
+// Reaches the alarm time, the stopwatch and the interval, which nothing here sets.
+class TKitTestClock : public TKitClock {
+  HX_CLASS(TKitTestClock, TKitClock)
+ public:
+  using TKitClock::TKitClock;
+  using TKitClock::Interval;
+  void SetAlarmTime(TDateTime Value) { FAlarmTime = Value; }
+  void RunStopwatch(TDateTime Start) {
+    FStopwatch = Start;
+    FStopwatchRunning = true;
+  }
+  void PaintNow() { Paint(); }
+};
+HX_PUBLISH(TKitTestClock, p) {}
+
+namespace {
+
+constexpr double kSecond = 1.0 / 86400;
+using enum TKitClockOption;
+
+class KitClockTest : public ::testing::Test {
+ protected:
+  TDateTime Start() const { return EncodeDate(2026, 3, 14) + EncodeTime(21, 5, 7, 0); }
+  TVirtualClock clock{EncodeDate(2026, 3, 14) + EncodeTime(21, 5, 7, 0)};
+  TClockScope clockScope{clock};
+  TKitApplication app{"horavox-kitclock-test"};
+  TKitApplicationScope appScope{app};
+};
+
+TEST_F(KitClockTest, DisplayTexts) {
+  struct TCase {
+    const char* What;
+    std::function<void(TKitTestClock&)> Set;
+    std::string Text;
+  };
+  const std::vector<TCase> cases = {
+      {"24-hour", [](TKitTestClock&) {}, "21:05:07"},
+      {"12-hour", [](TKitTestClock& c) { c.SetOptions({coShowAnalog}); }, "09:05:07 p"},
+      {"no seconds", [](TKitTestClock& c) { c.SetDigitalShowSecs(false); }, "21:05"},
+      {"custom",
+       [](TKitTestClock& c) {
+         c.SetCustomDateTimeFormat("hh:mm");
+         c.SetUseCustomDateTime(true);
+       },
+       "21:05"},
+      {"date", [](TKitTestClock& c) { c.SetMode(TKitClockMode::cmDate); }, "14.03.2026 суббота"},
+      {"stopwatch running",
+       [&](TKitTestClock& c) {
+         c.SetMode(TKitClockMode::cmStopwatch);
+         c.RunStopwatch(Start() - 65 * kSecond);
+       },
+       "S 0:01:05"},
+      {"stopwatch stopped", [](TKitTestClock& c) { c.SetMode(TKitClockMode::cmStopwatch); }, "S 0:00:00"},
+      {"countdown", [](TKitTestClock& c) { c.SetMode(TKitClockMode::cmCountdown); }, "C 0:01:00"},
+      {"countdown over",
+       [&](TKitTestClock& c) {
+         c.SetMode(TKitClockMode::cmCountdown);
+         c.Interval()->SetEndTime(Start() + 5 * kSecond);
+         clock.SetNow(Start() + 9 * kSecond);
+       },
+       "C 00:00:00"},
+      {"alarm",
+       [&](TKitTestClock& c) {
+         c.SetOptions({coShowDigital, coEnableAlarm, co24Hour});
+         c.SetMode(TKitClockMode::cmAlarm);
+         c.SetAlarmTime(EncodeTime(6, 30, 0, 0));
+       },
+       "A 06:30:00"},
+      {"alarm off",
+       [&](TKitTestClock& c) {
+         c.SetMode(TKitClockMode::cmAlarm);
+         c.SetAlarmTime(EncodeTime(6, 30, 0, 0));
+       },
+       "NA 06:30:00"},
+      {"disabled", [](TKitTestClock& c) { c.SetEnabled(false); }, "--- NA ---"},
+  };
+  for (const TCase& c : cases) {
+    clock.SetNow(Start());
+    TKitTestClock k(nullptr);
+    c.Set(k);
+    EXPECT_EQ(k.GetDisplayText(), c.Text) << c.What;
+  }
+}
+
+// OnAlarm calls of a clock whose alarm falls due two seconds on, over Seconds ticks.
+int AlarmsOver(TVirtualClock& Clock, TKitTestClock& K, int Seconds) {
+  int alarms = 0;
+  K.OnAlarm = [&](TObject*) { ++alarms; };
+  K.SetOptions({coShowDigital, coEnableAlarm, co24Hour});
+  K.SetMode(TKitClockMode::cmAlarm);
+  K.SetAlarmTime(Clock.Now() + 2 * kSecond);
+  Clock.Advance(Seconds * 1000);
+  return alarms;
+}
+
+TEST_F(KitClockTest, AnAlarmRepeatsRepeatAlarmTicksThenEnds) {
+  TKitTestClock k(nullptr);
+  EXPECT_EQ(AlarmsOver(clock, k, 2), 1);
+  EXPECT_TRUE(k.Alarming());
+  EXPECT_TRUE(k.GetDigital()->Blinking());
+  clock.Advance(20000);
+  TKitClock& base = k;
+  EXPECT_EQ(base.GetMode(), TKitClockMode::cmNormal);
+  EXPECT_FALSE(k.Alarming());
+  EXPECT_FALSE(k.GetDigital()->Blinking());
+  k.OnAlarm = nullptr;
+}
+
+TEST_F(KitClockTest, TheCountOfAlarmsMadeInCodeAndFromAForm) {
+  TKitTestClock inCode(nullptr);
+  EXPECT_EQ(AlarmsOver(clock, inCode, 30), 11);
+  auto fromForm = ReadComponentText<TKitTestClock>("object KitClock1: TKitTestClock\n  RepeatAlarm = 10\nend\n");
+  ASSERT_NE(fromForm, nullptr);
+  EXPECT_EQ(AlarmsOver(clock, *fromForm, 30), 11);
+  TKitTestClock once(nullptr);
+  once.SetRepeatAlarm(0);
+  EXPECT_EQ(AlarmsOver(clock, once, 2), 1);
+  EXPECT_TRUE(once.Alarming());
+  clock.Advance(1000);
+  EXPECT_FALSE(once.Alarming());
+  clock.Advance(5000);
+  EXPECT_EQ(once.GetMode(), TKitClockMode::cmNormal);
+}
+
+TEST_F(KitClockTest, TheCountdownEndsOnceWithOneAlarmATick) {
+  TKitTestClock k(nullptr);
+  k.SetOptions({coShowDigital, coEnableAlarm, co24Hour});
+  k.SetMode(TKitClockMode::cmCountdown);
+  int ends = 0, alarms = 0;
+  k.OnCountdownEnd = [&](TObject*) { ++ends; };
+  k.OnAlarm = [&](TObject*) { ++alarms; };
+  k.Interval()->SetMinute(0);
+  k.Interval()->SetSecond(3);
+  k.Interval()->SetEnabled(true);
+  clock.Advance(2000);
+  EXPECT_EQ(ends, 0);
+  clock.Advance(1000);
+  EXPECT_EQ(ends, 1);
+  EXPECT_EQ(alarms, 1);
+  EXPECT_EQ(k.GetMode(), TKitClockMode::cmNormal);
+  clock.Advance(1000);
+  EXPECT_EQ(alarms, 2);
+  clock.Advance(1000);
+  EXPECT_EQ(alarms, 3);
+  EXPECT_EQ(ends, 1);
+}
+
+TEST_F(KitClockTest, OptionsWithoutAStyleAreRefusedAndKept) {
+  TKitTestClock k(nullptr);
+  k.SetOptions({coShowDigital, co24Hour});
+  try {
+    k.SetOptions({co24Hour});
+    FAIL() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(), "One clock style must be active!");
+  }
+  EXPECT_EQ(k.GetOptions(), (TKitClockOptions{coShowDigital, co24Hour}));
+}
+
+TEST_F(KitClockTest, TheInterval) {
+  TKitTestClock k(nullptr);
+  TKitTimeInterval* interval = k.Interval();
+  EXPECT_NEAR(interval->GetEndTime() - Start(), 60 * kSecond, 1e-9);
+  interval->SetHour(30);  // beyond a day
+  EXPECT_NEAR(interval->GetEndTime() - Start(), (30 * 3600 + 60) * kSecond, 1e-9);
+  TDateTime end = Start() + (2 * 3600 + 3 * 60 + 4) * kSecond;
+  interval->SetEndTime(end);
+  EXPECT_EQ(interval->GetEndTime(), end);
+  EXPECT_EQ(interval->GetHour(), 2);
+  EXPECT_EQ(interval->GetMinute(), 3);
+  EXPECT_EQ(interval->GetSecond(), 4);
+  interval->SetEndTime(Start() - kSecond);
+  EXPECT_EQ(interval->GetHour(), 0);
+  EXPECT_EQ(interval->GetMinute(), 1);
+  EXPECT_EQ(interval->GetSecond(), 0);
+  EXPECT_NEAR(interval->GetEndTime() - Start(), 60 * kSecond, 1e-9);
+}
+
+TEST_F(KitClockTest, DigitalOnlySizesToItsText) {
+  TKitTestClock k(nullptr);
+  k.SetDigitalOnly(true);
+  k.PaintNow();
+  EXPECT_EQ(k.GetWidth(), 153);
+  EXPECT_EQ(k.GetHeight(), 28);
+  k.SetCustomDateTimeFormat("dd.mm.yyyy");
+  k.SetUseCustomDateTime(true);
+  k.PaintNow();
+  EXPECT_EQ(k.GetWidth(), 191);
+  EXPECT_EQ(k.GetHeight(), 28);
+}
+
+TEST_F(KitClockTest, AFullPoolRefusesAClockAndKeepsNothing) {
+  while (app.AddTimer(1000, nullptr) != 0) {
+  }
+  int items = app.TimerPool()->Count();
+  try {
+    TKitTestClock k(nullptr);
+    FAIL() << "no exception";
+  } catch (const EOutOfResources& e) {
+    EXPECT_STREQ(e.what(), "Нет доступных таймеров");
+  }
+  EXPECT_EQ(app.TimerPool()->Count(), items);
+}
+
+TEST_F(KitClockTest, TheLEDSizesSurviveAFormRoundTrip) {
+  TKitTestClock k(nullptr);
+  k.SetName("KitClock1");
+  k.GetDigital()->SetHorzsize(7);
+  k.GetDigital()->SetVertsize(9);
+  TMemoryStream stream;
+  TWriter writer(&stream);
+  writer.WriteRootComponent(&k);
+  stream.SetPosition(0);
+  TReader reader(&stream);
+  std::unique_ptr<TKitTestClock> back(dynamic_cast<TKitTestClock*>(reader.ReadRootComponent(nullptr)));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->GetDigital()->GetHorzsize(), 7);
+  EXPECT_EQ(back->GetDigital()->GetVertsize(), 9);
+}
+
+TEST_F(KitClockTest, ADigitalOnlyClockPaintsTheTimeBlackOnLime) {
+  TForm form(nullptr, CreateNew);
+  form.SetBorderStyle(bsNone);
+  form.SetBounds(0, 0, 200, 60);
+  auto* k = new TKitTestClock(&form);
+  k->SetParent(&form);
+  k->SetDigitalOnly(true);
+  k->GetDigital()->SetActiveColor(clBlack);
+  k->SetDigitalColor(clLime);
+  k->SetColor(clBlue);
+  k->SetBounds(0, 0, 153, 28);
+  TBitmap picture;
+  picture.SetSize(200, 60);
+  SendMessageW(form.GetHandle(), WM_PAINT, reinterpret_cast<WPARAM>(picture.Canvas()->GetHandle()), 0);
+  int before = LiveGdiObjects();
+  for (int i = 0; i < 2000; ++i)
+    SendMessageW(form.GetHandle(), WM_PAINT, reinterpret_cast<WPARAM>(picture.Canvas()->GetHandle()), 0);
+  EXPECT_LE(LiveGdiObjects(), before + 2) << "GDI objects kept by painting";
+  // "21:05:07": the cells of "2" and "7" (the first and the last of eight).
+  auto lit = [&](int Cell, int X, int Y) {
+    return (static_cast<std::uint32_t>(picture.Canvas()->GetPixels(Cell * 19 + X, Y)) & 0xFFFFFF) == 0;
+  };
+  EXPECT_TRUE(lit(0, 12, 3));    // "2": top
+  EXPECT_TRUE(lit(0, 12, 14));   // middle
+  EXPECT_FALSE(lit(0, 3, 8));    // not upper left
+  EXPECT_TRUE(lit(7, 12, 3));    // "7": top
+  EXPECT_FALSE(lit(7, 12, 14));  // not middle
+  EXPECT_TRUE(lit(7, 16, 19));   // lower right
+  EXPECT_EQ(picture.Canvas()->GetPixels(151, 27) & 0xFFFFFF, 0x00FF00);
+  EXPECT_EQ(picture.Canvas()->GetPixels(152, 27) & 0xFFFFFF, 0xFF0000);  // the extra column in the face colour
+}
+
+}  // namespace

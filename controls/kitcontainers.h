@@ -3,6 +3,7 @@
 // TKitChangeLink of its changes, and an image list (TKitCustomImageList) answers for its
 // pictures by list index and image index. Only this interface is here; the containers that
 // hold and stream pictures build on it. Windows only.
+#include <cstdint>
 #include <vector>
 
 #include "classlib/pictures.h"
@@ -74,3 +75,240 @@ class TKitCustomImageList : public TKitBaseContainer {
   // Into Rect by the draw flags (kdf…), transparent by the image's transparent colour.
   virtual void DrawInRect(int Index, int ImageIndex, TCanvas* Canvas, const TRect& Rect, TKitDrawFlags Flags) = 0;
 };
+
+// ---- Containers of stored items ----
+// A container holds items (bitmaps, string lists, waves) as components it owns. Items are
+// streamed inside the container's entry of a form, each with its "Internal" value (what
+// its SaveToStream writes). A container also travels as a container stream (the count,
+// optionally one 4-byte absolute offset per item, then the items) and as a container
+// file (a short-string signature of its kind, then the stream with offsets).
+
+class TKitCustomContainer;
+class TKitWave;
+class TStringList;
+class TStrings;
+
+// The item header's flag byte.
+constexpr std::uint8_t kitItemCompressed = 0x01;
+constexpr std::uint8_t kitItemDescription = 0x02;
+constexpr std::uint8_t kitItemIdent = 0x04;
+constexpr std::uint8_t kitItemData = 0x08;
+constexpr std::uint8_t kitItemMono = 0x10;
+constexpr std::uint8_t kitItem4Bit = 0x20;
+constexpr std::uint8_t kitItem8Bit = 0x40;
+
+class TKitListItem : public TKitComponent {
+  HX_CLASS(TKitListItem, TKitComponent)
+ public:
+  explicit TKitListItem(TComponent* AOwner) : TKitComponent(AOwner) {}
+  ~TKitListItem() override;  // leaves its container's list
+
+  const String& GetDescription() const { return FDescription; }
+  void SetDescription(const String& Value);
+  std::uint16_t GetIdent() const { return FIdent; }
+  void SetIdent(std::uint16_t Value);
+  bool GetCompressed() const { return FCompressed; }
+  void SetCompressed(bool Value);
+  TKitCustomContainer* Container() const { return FContainer; }
+
+  virtual void Clear() = 0;
+  virtual bool IsEmpty() = 0;
+  // The header (flag byte, description, Ident), then the data when the item holds any.
+  // Reading clears what the header does not carry.
+  virtual void LoadFromStream(TStream* Stream);
+  virtual void SaveToStream(TStream* Stream);
+  virtual std::uint8_t GetFlags();
+
+  // Tells OnChange, then the container's OnChange with the item as sender (not its links).
+  void Change() override;
+
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
+
+ protected:
+  void ReadState(TReader* Reader) override;
+  void DefineProperties(TFiler* Filer) override;
+  // The data after the header; Flags is the header's flag byte.
+  virtual void ReadData(TStream* Stream, std::uint8_t Flags) = 0;
+  virtual void WriteData(TStream* Stream) = 0;
+  // Copies the header's fields of another item.
+  void AssignHeader(TKitListItem* Source);
+
+ private:
+  friend class TKitCustomContainer;
+  TKitCustomContainer* FContainer = nullptr;
+  String FDescription;
+  std::uint16_t FIdent = 0;
+  bool FCompressed = false;
+};
+
+class TKitBitmapListItem : public TKitListItem {
+  HX_CLASS(TKitBitmapListItem, TKitListItem)
+ public:
+  explicit TKitBitmapListItem(TComponent* AOwner);
+  ~TKitBitmapListItem() override;
+
+  TBitmap* Bitmap() const { return FBitmap; }
+  void SetBitmap(TBitmap* Value);
+  // The colour depth the picture is written at.
+  TKitSavePixelFormat GetPixelFormat() const { return FPixelFormat; }
+  void SetPixelFormat(TKitSavePixelFormat Value);
+
+  void Clear() override;
+  bool IsEmpty() override { return FBitmap->Empty(); }
+  std::uint8_t GetFlags() override;
+  void Assign(TPersistent* Source) override;
+
+ protected:
+  void ReadData(TStream* Stream, std::uint8_t Flags) override;
+  void WriteData(TStream* Stream) override;
+
+ private:
+  TBitmap* FBitmap;
+  TKitSavePixelFormat FPixelFormat = TKitSavePixelFormat::spfDefault;
+};
+
+class TKitStringListItem : public TKitListItem {
+  HX_CLASS(TKitStringListItem, TKitListItem)
+ public:
+  explicit TKitStringListItem(TComponent* AOwner);
+  ~TKitStringListItem() override;
+
+  TStrings* Items() const;
+  void SetItems(TStrings* Value);
+
+  void Clear() override;
+  bool IsEmpty() override;
+  // Also takes the lines of any string list.
+  void Assign(TPersistent* Source) override;
+
+ protected:
+  void ReadData(TStream* Stream, std::uint8_t Flags) override;
+  void WriteData(TStream* Stream) override;
+
+ private:
+  TStringList* FItems;
+};
+
+class TKitWaveListItem : public TKitListItem {
+  HX_CLASS(TKitWaveListItem, TKitListItem)
+ public:
+  explicit TKitWaveListItem(TComponent* AOwner);
+  ~TKitWaveListItem() override;
+
+  TKitWave* Wave() const { return FWave; }
+  void SetWave(TKitWave* Value);
+
+  void Clear() override;
+  bool IsEmpty() override;
+  void Assign(TPersistent* Source) override;
+
+ protected:
+  void ReadData(TStream* Stream, std::uint8_t Flags) override;
+  void WriteData(TStream* Stream) override;
+
+ private:
+  TKitWave* FWave;
+};
+
+// Container kinds, as their files' signatures name them.
+constexpr int kitImageListKind = 0;     // "KITIML30", .iml
+constexpr int kitBitmapListKind = 1;    // "KITBML30", .bmp
+constexpr int kitWaveListKind = 2;      // "KITWVL30", .wav
+constexpr int kitStringListKind = 3;    // "KITSLL30", .txt
+constexpr int kitRichTextListKind = 4;  // "KITRTL30", .rtf
+constexpr int kitUnknownKind = 5;
+
+class TKitCustomContainer : public TKitBaseContainer {
+  HX_CLASS(TKitCustomContainer, TKitBaseContainer)
+ public:
+  explicit TKitCustomContainer(TComponent* AOwner) : TKitBaseContainer(AOwner) {}
+  ~TKitCustomContainer() override;
+
+  // Adds Item (nullptr: a new item of the container's kind, owned by the container);
+  // returns its index.
+  int AddItem(TKitListItem* Item);
+  int Count() const { return static_cast<int>(FItems.size()); }
+  // EListError out of range.
+  TKitListItem* Items(int Index) const;
+  void Clear();
+  // From a container of the same class: its settings and a copy of every item.
+  void Assign(TPersistent* Source) override;
+
+  bool GetDefaultCompressed() const { return FDefaultCompressed; }
+  void SetDefaultCompressed(bool Value) { FDefaultCompressed = Value; }
+  virtual int Kind() const = 0;
+
+  // The container stream. Loading reads every item into a new list first: a stream that
+  // fails leaves the items as they were. Saving builds the whole image before it writes.
+  virtual void LoadFromStream(TStream* Stream, bool WithOffsets);
+  virtual void SaveToStream(TStream* Stream, bool WithOffsets);
+  // The container file: the signature of Kind, then the stream with offsets. Loading a
+  // file of another kind raises Exception and loads nothing.
+  void LoadFromFile(const String& FileName);
+  void SaveToFile(const String& FileName);
+
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override;
+  TComponent* GetChildOwner() override { return this; }
+
+ protected:
+  virtual TKitListItem* CreateItem() = 0;
+
+ private:
+  friend class TKitListItem;
+  void Forget(TKitListItem* Item);
+  std::vector<TKitListItem*> FItems;
+  bool FDefaultCompressed = false;
+};
+
+class TKitBitmapList : public TKitCustomContainer {
+  HX_CLASS(TKitBitmapList, TKitCustomContainer)
+ public:
+  explicit TKitBitmapList(TComponent* AOwner) : TKitCustomContainer(AOwner) {}
+  int Kind() const override { return kitBitmapListKind; }
+  TKitBitmapListItem* Items(int Index) const;
+
+ protected:
+  TKitListItem* CreateItem() override { return new TKitBitmapListItem(this); }
+};
+
+class TKitWaveList : public TKitCustomContainer {
+  HX_CLASS(TKitWaveList, TKitCustomContainer)
+ public:
+  explicit TKitWaveList(TComponent* AOwner) : TKitCustomContainer(AOwner) {}
+  int Kind() const override { return kitWaveListKind; }
+  TKitWaveListItem* Items(int Index) const;
+
+ protected:
+  TKitListItem* CreateItem() override { return new TKitWaveListItem(this); }
+};
+
+class TKitStringList : public TKitCustomContainer {
+  HX_CLASS(TKitStringList, TKitCustomContainer)
+ public:
+  explicit TKitStringList(TComponent* AOwner) : TKitCustomContainer(AOwner) {}
+  int Kind() const override { return kitStringListKind; }
+  TKitStringListItem* Items(int Index) const;
+
+ protected:
+  TKitListItem* CreateItem() override { return new TKitStringListItem(this); }
+};
+
+// The container file's signature of Kind ("KITBML30" ...); "" for an unknown kind.
+String ContainerSignature(int Kind);
+// The kind's file extension ("bmp"), with a leading dot when WithDot.
+String DefaultExtension(int Kind, bool WithDot);
+// Reads a container file's signature and count: the kind (kitUnknownKind for an unknown
+// signature), and for a known kind the item offsets into Offsets (when given). A count or
+// offset that does not fit the file raises EReadError.
+int ReadContainerIndex(const String& FileName, int& Count, std::vector<std::int32_t>* Offsets);
+// Reads item Index at its offset: EListError for an index outside Offsets, EReadError for
+// an offset outside the stream.
+void LoadItemAt(TStream* Stream, const std::vector<std::int32_t>& Offsets, int Index, TKitListItem* Item);
+// Reads item Index of a container file of kind Kind ("Не могу открыть файл <name>" for
+// another kind); Offsets nullptr reads them from the file.
+void LoadItemFromFile(const String& FileName, int Kind, const std::vector<std::int32_t>* Offsets, TKitListItem* Item,
+                      int Index);
+// The picture of item Index of a bitmap-list file.
+void LoadBitmapFromFile(const String& FileName, int Index, TBitmap* Bitmap);

@@ -1,6 +1,10 @@
 #include "controls/kitcontainers.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
+
+#include "controls/kitstreams.h"
 
 HX_PUBLISH(TKitBaseContainer, p) {}
 HX_PUBLISH(TKitCustomImageList, p) {}
@@ -39,4 +43,207 @@ void TKitBaseContainer::Change() {
   for (TKitChangeLink* link : links)
     if (std::find(FLinks.begin(), FLinks.end(), link) != FLinks.end()) link->Change();
   inherited::Change();
+}
+
+// ---- Containers of stored items ----
+
+HX_PUBLISH(TKitCustomContainer, p) {}
+HX_PUBLISH(TKitBitmapList, p) {
+  p.Property("DefaultCompressed", &TKitBitmapList::GetDefaultCompressed, &TKitBitmapList::SetDefaultCompressed)
+      .Default(false);
+}
+HX_PUBLISH(TKitWaveList, p) {}
+HX_PUBLISH(TKitStringList, p) {}
+
+namespace {
+
+const char* const kSignatures[] = {"KITIML30", "KITBML30", "KITWVL30", "KITSLL30", "KITRTL30"};
+const char* const kExtensions[] = {"iml", "bmp", "wav", "txt", "rtf"};
+
+String CannotOpen(const String& FileName) { return "Не могу открыть файл " + FileName; }
+
+// Raises EReadError unless Count items of at least Each bytes fit what Stream still holds.
+void CheckFits(TStream* Stream, std::int64_t Count, std::int64_t Each) {
+  if (Count < 0 || Count * Each > Stream->GetSize() - Stream->GetPosition())
+    throw EReadError("Item count does not fit the stream: " + std::to_string(Count));
+}
+
+}  // namespace
+
+TKitCustomContainer::~TKitCustomContainer() {
+  BeginUpdate();
+  Clear();
+}
+
+int TKitCustomContainer::AddItem(TKitListItem* Item) {
+  if (!Item) Item = CreateItem();
+  auto it = std::find(FItems.begin(), FItems.end(), Item);
+  if (it != FItems.end()) return static_cast<int>(it - FItems.begin());
+  if (Item->FContainer) Item->FContainer->Forget(Item);
+  if (Item->Owner() != this) {
+    if (Item->Owner()) Item->Owner()->RemoveComponent(Item);
+    InsertComponent(Item);
+  }
+  Item->FContainer = this;
+  FItems.push_back(Item);
+  Change();
+  return static_cast<int>(FItems.size()) - 1;
+}
+
+void TKitCustomContainer::Forget(TKitListItem* Item) {
+  auto it = std::find(FItems.begin(), FItems.end(), Item);
+  if (it == FItems.end()) return;
+  FItems.erase(it);
+  Item->FContainer = nullptr;
+  Change();
+}
+
+TKitListItem* TKitCustomContainer::Items(int Index) const {
+  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  return FItems[static_cast<std::size_t>(Index)];
+}
+
+void TKitCustomContainer::Clear() {
+  if (FItems.empty()) return;
+  BeginUpdate();
+  std::vector<TKitListItem*> items;
+  items.swap(FItems);
+  for (TKitListItem* item : items) {
+    item->FContainer = nullptr;
+    delete item;
+  }
+  EndUpdate(true);
+}
+
+void TKitCustomContainer::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TKitCustomContainer*>(Source);
+  if (!s || s->ClassType() != ClassType()) return inherited::Assign(Source);
+  if (s == this) return;
+  BeginUpdate();
+  Clear();
+  FDefaultCompressed = s->FDefaultCompressed;
+  for (TKitListItem* item : s->FItems) Items(AddItem(nullptr))->Assign(item);
+  EndUpdate(true);
+}
+
+void TKitCustomContainer::SaveToStream(TStream* Stream, bool WithOffsets) {
+  // The whole image first: an item that cannot be written leaves Stream untouched.
+  std::int64_t base = Stream->GetPosition();
+  TMemoryStream image;
+  WriteInt(&image, Count());
+  std::vector<std::int64_t> offsets;
+  if (WithOffsets) image.SetSize(4 + 4 * static_cast<std::int64_t>(Count())), image.SetPosition(image.GetSize());
+  for (TKitListItem* item : FItems) {
+    offsets.push_back(base + image.GetPosition());
+    item->SaveToStream(&image);
+  }
+  if (WithOffsets) {
+    image.SetPosition(4);
+    for (std::int64_t at : offsets) {
+      if (at > 0x7FFFFFFF) throw EWriteError("Container larger than 2 GB");
+      WriteInt(&image, static_cast<std::int32_t>(at));
+    }
+  }
+  image.SaveToStream(Stream);
+}
+
+void TKitCustomContainer::LoadFromStream(TStream* Stream, bool WithOffsets) {
+  std::int64_t count = ReadInt(Stream);
+  // Every item has at least its flag byte; with offsets, 4 bytes more.
+  CheckFits(Stream, count, WithOffsets ? 5 : 1);
+  if (WithOffsets) Stream->Seek(4 * count, soCurrent);
+  std::vector<std::unique_ptr<TKitListItem>> read;
+  for (std::int64_t i = 0; i < count; ++i) {
+    read.emplace_back(CreateItem());
+    read.back()->LoadFromStream(Stream);
+  }
+  BeginUpdate();
+  struct TEnd {
+    TKitCustomContainer* Container;
+    ~TEnd() { Container->EndUpdate(true); }
+  } end{this};
+  Clear();
+  for (auto& item : read) AddItem(item.release());
+}
+
+void TKitCustomContainer::SaveToFile(const String& FileName) {
+  TMemoryStream image;
+  WriteShortString(&image, kSignatures[Kind()]);
+  SaveToStream(&image, true);
+  TFileStream file(FileName, fmCreate);
+  image.SaveToStream(&file);
+}
+
+void TKitCustomContainer::LoadFromFile(const String& FileName) {
+  TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+  char signature[9] = {};
+  if (file.Read(signature, 9) != 9 || signature[0] != 8 || String(signature + 1, 8) != kSignatures[Kind()])
+    throw Exception(CannotOpen(FileName));
+  LoadFromStream(&file, true);
+}
+
+void TKitCustomContainer::GetChildren(TGetChildProc Proc, TComponent*) {
+  for (TKitListItem* item : std::vector<TKitListItem*>(FItems)) Proc(item);
+}
+
+TKitBitmapListItem* TKitBitmapList::Items(int Index) const {
+  return static_cast<TKitBitmapListItem*>(TKitCustomContainer::Items(Index));
+}
+TKitWaveListItem* TKitWaveList::Items(int Index) const {
+  return static_cast<TKitWaveListItem*>(TKitCustomContainer::Items(Index));
+}
+TKitStringListItem* TKitStringList::Items(int Index) const {
+  return static_cast<TKitStringListItem*>(TKitCustomContainer::Items(Index));
+}
+
+String ContainerSignature(int Kind) { return Kind >= 0 && Kind < kitUnknownKind ? kSignatures[Kind] : ""; }
+
+String DefaultExtension(int Kind, bool WithDot) {
+  if (Kind < 0 || Kind >= kitUnknownKind) return "";
+  return (WithDot ? "." : "") + String(kExtensions[Kind]);
+}
+
+int ReadContainerIndex(const String& FileName, int& Count, std::vector<std::int32_t>* Offsets) {
+  TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+  char signature[9] = {};
+  int kind = kitUnknownKind;
+  Count = 0;
+  if (file.Read(signature, 9) == 9 && signature[0] == 8)
+    for (int k = 0; k < kitUnknownKind; ++k)
+      if (String(signature + 1, 8) == kSignatures[k]) kind = k;
+  if (kind == kitUnknownKind) return kind;
+  Count = ReadInt(&file);
+  CheckFits(&file, Count, 4);
+  if (Offsets) {
+    Offsets->clear();
+    for (int i = 0; i < Count; ++i) Offsets->push_back(ReadInt(&file));
+  }
+  return kind;
+}
+
+void LoadItemAt(TStream* Stream, const std::vector<std::int32_t>& Offsets, int Index, TKitListItem* Item) {
+  if (Index < 0 || static_cast<std::size_t>(Index) >= Offsets.size())
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  std::int32_t at = Offsets[static_cast<std::size_t>(Index)];
+  if (at < 0 || at >= Stream->GetSize()) throw EReadError("Item offset beyond the end of the stream");
+  Stream->SetPosition(at);
+  Item->LoadFromStream(Stream);
+}
+
+void LoadItemFromFile(const String& FileName, int Kind, const std::vector<std::int32_t>* Offsets, TKitListItem* Item,
+                      int Index) {
+  std::vector<std::int32_t> own;
+  if (!Offsets) {
+    int count = 0;
+    if (ReadContainerIndex(FileName, count, &own) != Kind) throw Exception(CannotOpen(FileName));
+    Offsets = &own;
+  }
+  TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadItemAt(&file, *Offsets, Index, Item);
+}
+
+void LoadBitmapFromFile(const String& FileName, int Index, TBitmap* Bitmap) {
+  TKitBitmapListItem item(nullptr);
+  LoadItemFromFile(FileName, kitBitmapListKind, nullptr, &item, Index);
+  Bitmap->Assign(item.Bitmap());
 }

@@ -9,6 +9,7 @@
 #include "classlib/pictures.h"
 #include "controls/kitbase.h"
 #include "controls/kittypes.h"
+#include "controls/kitutils.h"
 
 class TKitBaseContainer;
 
@@ -149,7 +150,9 @@ class TKitBitmapListItem : public TKitListItem {
   explicit TKitBitmapListItem(TComponent* AOwner);
   ~TKitBitmapListItem() override;
 
-  TBitmap* Bitmap() const { return FBitmap; }
+  // The picture. An empty one of an item in a container that fetches its pictures
+  // (StorageMode) is fetched here, once per storage setting; a failure leaves it empty.
+  TBitmap* Bitmap();
   void SetBitmap(TBitmap* Value);
   // The colour depth the picture is written at.
   TKitSavePixelFormat GetPixelFormat() const { return FPixelFormat; }
@@ -165,8 +168,13 @@ class TKitBitmapListItem : public TKitListItem {
   void WriteData(TStream* Stream) override;
 
  private:
+  void Fetch();
+
   TBitmap* FBitmap;
   TKitSavePixelFormat FPixelFormat = TKitSavePixelFormat::spfDefault;
+  // The container's storage setting and the Ident last tried (-1: none).
+  int FTriedStorage = -1;
+  int FTriedIdent = -1;
 };
 
 class TKitStringListItem : public TKitListItem {
@@ -240,6 +248,20 @@ class TKitCustomContainer : public TKitBaseContainer {
   void SetDefaultCompressed(bool Value) { FDefaultCompressed = Value; }
   virtual int Kind() const = 0;
 
+  // Where bitmap items fetch their pictures. StorageMode 0: they hold them; 1: entry Ident
+  // (0-based) of the container file <prefix folder><FileName>; 2: bitmap resource Ident of
+  // the program; 3: bitmap resource Ident of the resource library <prefix folder><FileName>,
+  // loaded as data only; 4: the bitmap file <folder><first 3 letters of FileName's
+  // name><Ident>.bmp, the folder being the prefix folder or, for ppFixed, FileName's own.
+  std::uint8_t GetStorageMode() const { return FStorageMode; }
+  void SetStorageMode(std::uint8_t Value);
+  const String& GetFileName() const { return FFileName; }
+  void SetFileName(const String& Value);
+  TKitPathPrefix GetPathPrefix() const { return FPathPrefix; }
+  void SetPathPrefix(TKitPathPrefix Value);
+  // Counts changes of the three settings above.
+  int StorageSetting() const { return FStorageSetting; }
+
   // The container stream. Loading reads every item into a new list first: a stream that
   // fails leaves the items as they were. Saving builds the whole image before it writes.
   virtual void LoadFromStream(TStream* Stream, bool WithOffsets);
@@ -260,6 +282,10 @@ class TKitCustomContainer : public TKitBaseContainer {
   void Forget(TKitListItem* Item);
   std::vector<TKitListItem*> FItems;
   bool FDefaultCompressed = false;
+  std::uint8_t FStorageMode = 0;
+  String FFileName;
+  TKitPathPrefix FPathPrefix = ppProgram;
+  int FStorageSetting = 0;
 };
 
 class TKitBitmapList : public TKitCustomContainer {

@@ -49,6 +49,9 @@ void TKitBaseContainer::Change() {
 
 HX_PUBLISH(TKitCustomContainer, p) {}
 HX_PUBLISH(TKitBitmapList, p) {
+  p.Property("StorageMode", &TKitBitmapList::GetStorageMode, &TKitBitmapList::SetStorageMode).Default(std::uint8_t{0});
+  p.Property("FileName", &TKitBitmapList::GetFileName, &TKitBitmapList::SetFileName).Default(String());
+  p.Property("PathPrefix", &TKitBitmapList::GetPathPrefix, &TKitBitmapList::SetPathPrefix).Default(ppProgram);
   p.Property("DefaultCompressed", &TKitBitmapList::GetDefaultCompressed, &TKitBitmapList::SetDefaultCompressed)
       .Default(false);
 }
@@ -184,6 +187,24 @@ void TKitCustomContainer::LoadFromFile(const String& FileName) {
 
 void TKitCustomContainer::GetChildren(TGetChildProc Proc, TComponent*) {
   for (TKitListItem* item : std::vector<TKitListItem*>(FItems)) Proc(item);
+}
+
+void TKitCustomContainer::SetStorageMode(std::uint8_t Value) {
+  if (!KitStore(FStorageMode, Value)) return;
+  ++FStorageSetting;
+  Change();
+}
+
+void TKitCustomContainer::SetFileName(const String& Value) {
+  if (!KitStore(FFileName, Value)) return;
+  ++FStorageSetting;
+  Change();
+}
+
+void TKitCustomContainer::SetPathPrefix(TKitPathPrefix Value) {
+  if (!KitStore(FPathPrefix, Value)) return;
+  ++FStorageSetting;
+  Change();
 }
 
 TKitBitmapListItem* TKitBitmapList::Items(int Index) const {

@@ -3,6 +3,9 @@
 #include <memory>
 
 #include "classlib/filer.h"
+#include "classlib/files.h"
+#include "classlib/unicode.h"
+#include "classlib/winapi.h"
 #include "classlib/stringlist.h"
 #include "controls/kitcontainers.h"
 #include "controls/kitstreams.h"
@@ -113,6 +116,54 @@ int ColorsOf(TKitSavePixelFormat Format) {
 TKitBitmapListItem::TKitBitmapListItem(TComponent* AOwner) : TKitListItem(AOwner), FBitmap(new TBitmap) {}
 
 TKitBitmapListItem::~TKitBitmapListItem() { delete FBitmap; }
+
+TBitmap* TKitBitmapListItem::Bitmap() {
+  Fetch();
+  return FBitmap;
+}
+
+// Runs while painting: nothing may escape, and a picture that is not there is not looked
+// for again until the container's storage setting or the Ident changes.
+void TKitBitmapListItem::Fetch() {
+  TKitCustomContainer* c = Container();
+  if (!c || c->GetStorageMode() == 0 || !FBitmap->Empty()) return;
+  for (TComponent* who : {static_cast<TComponent*>(this), static_cast<TComponent*>(c)})
+    if (who->ComponentState().Contains(csDesigning) || who->ComponentState().Contains(csLoading)) return;
+  if (FTriedStorage == c->StorageSetting() && FTriedIdent == GetIdent()) return;
+  FTriedStorage = c->StorageSetting();
+  FTriedIdent = GetIdent();
+  BeginUpdate();
+  try {
+    String dir = GetPrefixDir(c->GetPathPrefix(), true);
+    switch (c->GetStorageMode()) {
+      case 1: LoadBitmapFromFile(dir + c->GetFileName(), GetIdent(), FBitmap); break;
+      case 2: FBitmap->LoadFromResourceID(nullptr, GetIdent()); break;
+      case 3: {
+        HMODULE library = LoadLibraryExW(Utf8ToWide(dir + c->GetFileName()).c_str(), nullptr,
+                                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        if (!library) break;
+        try {
+          FBitmap->LoadFromResourceID(library, GetIdent());
+        } catch (...) {
+          FreeLibrary(library);
+          throw;
+        }
+        FreeLibrary(library);
+        break;
+      }
+      case 4: {
+        if (c->GetPathPrefix() == ppFixed) dir = ExtractFilePath(c->GetFileName());
+        String name = ExtractFileName(c->GetFileName()).substr(0, 3);
+        FBitmap->LoadFromFile(dir + name + std::to_string(GetIdent()) + ".bmp");
+        break;
+      }
+      default: break;
+    }
+  } catch (...) {
+    FBitmap->Assign(nullptr);
+  }
+  EndUpdate(false);
+}
 
 void TKitBitmapListItem::SetBitmap(TBitmap* Value) {
   FBitmap->Assign(Value);

@@ -337,4 +337,38 @@ TEST(Containers, TravelInAFormWithTheirItems) {
   ExpectSamePixels(read->Items(1)->Bitmap(), list->Items(1)->Bitmap(), "form");
 }
 
+TEST(OnDemandBitmaps, AreFetchedFromAContainerFileOrABitmapFolder) {
+  TKitBitmapList source(nullptr);
+  for (int i = 0; i < 3; ++i) Paint(source.Items(source.AddItem(nullptr))->Bitmap(), 2 + i, 2, 8, i);
+  std::string file = Path("fetch.bmp");
+  source.SaveToFile(file);
+
+  TKitBitmapList list(nullptr);
+  list.SetPathPrefix(ppFixed);
+  list.SetFileName(file);
+  list.SetStorageMode(1);
+  auto* item = list.Items(list.AddItem(nullptr));
+  item->SetIdent(2);
+  ExpectSamePixels(item->Bitmap(), source.Items(2)->Bitmap(), "container file entry 2");
+
+  // Mode 4: <folder><first three letters of the name><Ident>.bmp
+  std::string folder = Path("pictures");
+  std::filesystem::create_directories(folder);
+  list.SetFileName(folder + "\\abcdef.iml");
+  list.SetStorageMode(4);
+  auto* named = list.Items(list.AddItem(nullptr));
+  named->SetIdent(17);
+  EXPECT_TRUE(named->Bitmap()->Empty());  // no such file: empty, and no error
+  {
+    TFileStream f(folder + "\\abc17.bmp", fmCreate);
+    source.Items(1)->Bitmap()->SaveToStream(&f);
+  }
+  EXPECT_TRUE(named->Bitmap()->Empty());  // not looked for again
+  list.SetFileName(folder + "\\abcxyz.iml");
+  ExpectSamePixels(named->Bitmap(), source.Items(1)->Bitmap(), "bitmap folder");
+
+  TKitBitmapListItem alone(nullptr);  // outside a container nothing is fetched
+  EXPECT_TRUE(alone.Bitmap()->Empty());
+}
+
 }  // namespace

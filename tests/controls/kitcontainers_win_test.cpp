@@ -371,4 +371,26 @@ TEST(OnDemandBitmaps, AreFetchedFromAContainerFileOrABitmapFolder) {
   EXPECT_TRUE(alone.Bitmap()->Empty());
 }
 
+TEST(OnDemandBitmaps, AreFetchedFromResources) {
+  std::string library = (std::filesystem::path(horavox::test::BinaryDir()) / "tests" / "controls" / "kitpictures.dll").string();
+  struct Case {
+    const char* what;
+    std::uint8_t mode;
+    std::string file;
+  } cases[] = {{"the program's resources", 2, ""}, {"a resource library", 3, library}};
+  for (const Case& c : cases) {
+    TKitBitmapList list(nullptr);
+    list.SetPathPrefix(ppFixed);
+    list.SetFileName(c.file);
+    list.SetStorageMode(c.mode);
+    auto* item = list.Items(list.AddItem(nullptr));
+    item->SetIdent(4241);
+    EXPECT_TRUE(item->Bitmap()->Empty()) << c.what;  // no such resource
+    item->SetIdent(4242);
+    ASSERT_EQ(item->Bitmap()->GetWidth(), 5) << c.what;
+    EXPECT_EQ(item->Bitmap()->GetHeight(), 4) << c.what;
+    EXPECT_EQ(item->Bitmap()->Canvas()->GetPixels(2, 2), static_cast<TColor>(0xFF0000)) << c.what;
+  }
+}
+
 }  // namespace

@@ -220,6 +220,78 @@ class TKitWaveListItem : public TKitListItem {
   TKitWave* FWave;
 };
 
+// A strip of images of one size side by side, optionally with a monochrome mask strip
+// (white where an image shows its transparent colour, the colour of its bottom-left pixel).
+// Its data: Height, Width, AllocBy (4 bytes each), Masked (1 byte), the image count
+// (4 bytes), then, with images, the strip at the item's depth and, when masked, the mask.
+class TKitImageListItem : public TKitListItem {
+  HX_CLASS(TKitImageListItem, TKitListItem)
+ public:
+  explicit TKitImageListItem(TComponent* AOwner);
+  ~TKitImageListItem() override;
+
+  // Values below 1 are refused; a new size drops every image.
+  int GetWidth() const { return FWidth; }
+  void SetWidth(int Value);
+  int GetHeight() const { return FHeight; }
+  void SetHeight(int Value);
+  int GetAllocBy() const { return FAllocBy; }
+  void SetAllocBy(int Value);
+  bool GetMasked() const { return FMasked; }
+  void SetMasked(bool Value);
+  TKitSavePixelFormat GetPixelFormat() const { return FPixelFormat; }
+  void SetPixelFormat(TKitSavePixelFormat Value);
+  // How Draw lays a masked image: 0 focus, 1 selected, 2 normal, 3 transparent.
+  int GetDrawingStyle() const { return FDrawingStyle; }
+  void SetDrawingStyle(int Value) { FDrawingStyle = Value; }
+  // 0 the image, 1 its mask.
+  int GetImageType() const { return FImageType; }
+  void SetImageType(int Value) { FImageType = Value; }
+  // clNone: none.
+  TColor GetBkColor() const { return FBkColor; }
+  void SetBkColor(TColor Value) { FBkColor = Value; }
+  TColor GetBlendColor() const { return FBlendColor; }
+  void SetBlendColor(TColor Value) { FBlendColor = Value; }
+
+  int ImageCount() const { return FCount; }
+  TBitmap* Strip() const { return FStrip; }
+  TBitmap* MaskStrip() const { return FMask; }
+  // The colour of image Index's bottom-left pixel; 0xFFFFFF out of range.
+  TColor TransparentColor(int Index);
+  // Draws image Index with its top left at (X, Y).
+  void Draw(TCanvas* Canvas, int X, int Y, int Index);
+
+  void Clear() override;
+  bool IsEmpty() override { return FCount == 0; }
+  std::uint8_t GetFlags() override;  // the sizes are always written
+  // Takes another item's settings and appends its images: EInvalidGraphicOperation when
+  // their sizes differ or the strip would pass 32768 pixels.
+  void Assign(TPersistent* Source) override;
+
+ protected:
+  void DefineProperties(TFiler* Filer) override;
+  void ReadData(TStream* Stream, std::uint8_t Flags) override;
+  void WriteData(TStream* Stream) override;
+
+ private:
+  void ReadImages(TStream* Stream, bool Compressed);
+  void BuildMask();
+  void DrawThroughMask(HDC Dest, int X, int Y, int Index);
+
+  int FWidth = 16;
+  int FHeight = 16;
+  int FAllocBy = 4;
+  bool FMasked = false;
+  int FCount = 0;
+  TKitSavePixelFormat FPixelFormat = TKitSavePixelFormat::spfDefault;
+  int FDrawingStyle = 2;
+  int FImageType = 0;
+  TColor FBkColor = clNone;
+  TColor FBlendColor = clNone;
+  TBitmap* FStrip;
+  TBitmap* FMask;
+};
+
 // Container kinds, as their files' signatures name them.
 constexpr int kitImageListKind = 0;     // "KITIML30", .iml
 constexpr int kitBitmapListKind = 1;    // "KITBML30", .bmp
@@ -286,6 +358,17 @@ class TKitCustomContainer : public TKitBaseContainer {
   String FFileName;
   TKitPathPrefix FPathPrefix = ppProgram;
   int FStorageSetting = 0;
+};
+
+class TKitImageList : public TKitCustomContainer {
+  HX_CLASS(TKitImageList, TKitCustomContainer)
+ public:
+  explicit TKitImageList(TComponent* AOwner) : TKitCustomContainer(AOwner) {}
+  int Kind() const override { return kitImageListKind; }
+  TKitImageListItem* Items(int Index) const;
+
+ protected:
+  TKitListItem* CreateItem() override { return new TKitImageListItem(this); }
 };
 
 class TKitBitmapList : public TKitCustomContainer {

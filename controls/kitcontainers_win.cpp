@@ -55,6 +55,10 @@ HX_PUBLISH(TKitBitmapList, p) {
   p.Property("DefaultCompressed", &TKitBitmapList::GetDefaultCompressed, &TKitBitmapList::SetDefaultCompressed)
       .Default(false);
 }
+HX_PUBLISH(TKitImageList, p) {
+  p.Property("DefaultCompressed", &TKitImageList::GetDefaultCompressed, &TKitImageList::SetDefaultCompressed)
+      .Default(false);
+}
 HX_PUBLISH(TKitWaveList, p) {}
 HX_PUBLISH(TKitStringList, p) {}
 
@@ -207,6 +211,9 @@ void TKitCustomContainer::SetPathPrefix(TKitPathPrefix Value) {
   Change();
 }
 
+TKitImageListItem* TKitImageList::Items(int Index) const {
+  return static_cast<TKitImageListItem*>(TKitCustomContainer::Items(Index));
+}
 TKitBitmapListItem* TKitBitmapList::Items(int Index) const {
   return static_cast<TKitBitmapListItem*>(TKitCustomContainer::Items(Index));
 }

@@ -9,6 +9,7 @@
 #include "classlib/formtext.h"
 #include "classlib/stringlist.h"
 #include "controls/kitcontainers.h"
+#include "controls/kitstreams.h"
 #include "controls/kitwave.h"
 #include "test_paths.h"
 
@@ -391,6 +392,136 @@ TEST(OnDemandBitmaps, AreFetchedFromResources) {
     EXPECT_EQ(item->Bitmap()->GetHeight(), 4) << c.what;
     EXPECT_EQ(item->Bitmap()->Canvas()->GetPixels(2, 2), static_cast<TColor>(0xFF0000)) << c.what;
   }
+}
+
+// Count images of W x H: image i is its transparent colour Clear(i) with a 2 x 2 block of
+// Ink(i) at (1, 1). Read from the item's stream form; then masked when asked.
+TColor Clear(int i) { return static_cast<TColor>(kColours[(i + 2) % 8]); }
+TColor Ink(int i) { return static_cast<TColor>(kColours[(i + 5) % 8]); }
+
+void MakeImages(TKitImageListItem& Item, int W, int H, int Count, bool Masked) {
+  TBitmap strip;
+  strip.SetSize(W * Count, H);
+  for (int i = 0; i < Count; ++i) {
+    strip.Canvas()->GetBrush()->SetColor(Clear(i));
+    strip.Canvas()->FillRect(TRect{i * W, 0, (i + 1) * W, H});
+    strip.Canvas()->GetBrush()->SetColor(Ink(i));
+    strip.Canvas()->FillRect(TRect{i * W + 1, 1, i * W + 3, 3});
+  }
+  TStringStream s;
+  WriteFlag(&s, kitItemData);
+  for (int v : {H, W, 4}) WriteInt(&s, v);
+  WriteFlag(&s, 0);
+  WriteInt(&s, Count);
+  WriteFlaggedBitmap(&s, &strip, false, -1);
+  s.SetPosition(0);
+  Item.LoadFromStream(&s);
+  Item.SetMasked(Masked);
+}
+
+TEST(ImageItems, RoundTripAMaskedStrip) {
+  for (bool compressed : {false, true}) {
+    TKitImageListItem item(nullptr), back(nullptr);
+    MakeImages(item, 6, 5, 3, true);
+    item.SetCompressed(compressed);
+    TStringStream s(Saved(item));
+    back.LoadFromStream(&s);
+    EXPECT_EQ(s.GetPosition(), s.GetSize());
+    ASSERT_EQ(back.ImageCount(), 3);
+    EXPECT_EQ(back.GetWidth(), 6);
+    EXPECT_EQ(back.GetHeight(), 5);
+    EXPECT_TRUE(back.GetMasked());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(back.TransparentColor(i), Clear(i)) << i;
+    ExpectSamePixels(back.Strip(), item.Strip(), "strip");
+    ExpectSamePixels(back.MaskStrip(), item.MaskStrip(), "mask");
+    EXPECT_EQ(back.MaskStrip()->Canvas()->GetPixels(6 + 1, 1), clBlack);
+    EXPECT_EQ(back.MaskStrip()->Canvas()->GetPixels(6 + 4, 4), clWhite);
+  }
+  TKitImageListItem empty(nullptr), back(nullptr);
+  empty.SetWidth(9);
+  TStringStream s(Saved(empty));
+  back.LoadFromStream(&s);
+  EXPECT_EQ(back.GetWidth(), 9);
+  EXPECT_EQ(back.ImageCount(), 0);
+}
+
+TEST(ImageItems, RefuseSizesTheirDataCannotHave) {
+  auto stream = [](int H, int W, int AllocBy, int Count) {
+    TStringStream s;
+    WriteFlag(&s, kitItemData);
+    for (int v : {H, W, AllocBy}) WriteInt(&s, v);
+    WriteFlag(&s, 0);
+    WriteInt(&s, Count);
+    return s.DataString();
+  };
+  for (const std::string& bad : {stream(0, 16, 4, 0), stream(16, -1, 4, 0), stream(16, 16, 0, 0),
+                                 stream(16, 16, 4, -1), stream(16, 16, 4, 2049), stream(1, 0x40000000, 4, 4)}) {
+    TKitImageListItem item(nullptr);
+    TStringStream s(bad);
+    EXPECT_THROW(item.LoadFromStream(&s), EReadError);
+  }
+}
+
+TEST(ImageItems, AssignAppendsImagesOfTheSameSize) {
+  TKitImageListItem a(nullptr), b(nullptr), other(nullptr);
+  MakeImages(a, 4, 4, 2, false);
+  MakeImages(b, 4, 4, 1, false);
+  a.Assign(&b);
+  ASSERT_EQ(a.ImageCount(), 3);
+  EXPECT_EQ(a.Strip()->Canvas()->GetPixels(8 + 1, 1), Ink(0));
+  EXPECT_EQ(a.Strip()->Canvas()->GetPixels(4 + 1, 1), Ink(1));
+  MakeImages(other, 5, 4, 1, false);
+  try {
+    a.Assign(&other);
+    ADD_FAILURE() << "another size taken";
+  } catch (const EInvalidGraphicOperation& e) {
+    EXPECT_EQ(e.Message, "Неверный размер изображения");
+  }
+  TKitImageListItem wide(nullptr), one(nullptr);
+  MakeImages(wide, 8192, 1, 4, false);
+  MakeImages(one, 8192, 1, 1, false);
+  try {
+    wide.Assign(&one);
+    ADD_FAILURE() << "a strip past 32768 pixels";
+  } catch (const EInvalidGraphicOperation& e) {
+    EXPECT_EQ(e.Message, "Слишком много изображений");
+  }
+  EXPECT_EQ(wide.ImageCount(), 4);
+}
+
+TEST(ImageItems, DrawThroughTheirMask) {
+  TKitImageListItem item(nullptr);
+  MakeImages(item, 4, 4, 2, true);
+  const TColor ground = static_cast<TColor>(0x00FF00);
+  auto target = [&] {
+    auto b = std::make_unique<TBitmap>();
+    b->SetSize(8, 8);
+    b->Canvas()->GetBrush()->SetColor(ground);
+    b->Canvas()->FillRect(TRect{0, 0, 8, 8});
+    return b;
+  };
+  auto b = target();
+  item.Draw(b->Canvas(), 2, 2, 1);
+  EXPECT_EQ(b->Canvas()->GetPixels(3, 3), Ink(1));
+  EXPECT_EQ(b->Canvas()->GetPixels(4, 4), Ink(1));
+  EXPECT_EQ(b->Canvas()->GetPixels(2, 2), ground);  // transparent there
+  EXPECT_EQ(b->Canvas()->GetPixels(5, 5), ground);
+  EXPECT_EQ(b->Canvas()->GetPixels(0, 0), ground);
+
+  // Selected: over the background colour, a 50 % checker of the blend colour.
+  item.SetDrawingStyle(1);
+  item.SetBkColor(static_cast<TColor>(0x0000FF));
+  item.SetBlendColor(clWhite);
+  b = target();
+  item.Draw(b->Canvas(), 2, 2, 0);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) {
+      TColor seen = b->Canvas()->GetPixels(2 + x, 2 + y);
+      if ((x % 2 == 0) != (y % 2 == 0)) EXPECT_EQ(seen, clWhite) << x << "," << y;
+      else EXPECT_NE(seen, clWhite) << x << "," << y;
+    }
+  EXPECT_EQ(b->Canvas()->GetPixels(2 + 1, 2 + 1), Ink(0));  // x and y odd: the image
+  EXPECT_EQ(b->Canvas()->GetPixels(2 + 3, 2 + 3), static_cast<TColor>(0x0000FF));  // its background
 }
 
 }  // namespace

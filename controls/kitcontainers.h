@@ -85,6 +85,8 @@ class TKitCustomImageList : public TKitBaseContainer {
 // file (a short-string signature of its kind, then the stream with offsets).
 
 class TKitCustomContainer;
+class TReader;
+class TWriter;
 class TKitWave;
 class TStringList;
 class TStrings;
@@ -421,3 +423,31 @@ void LoadItemFromFile(const String& FileName, int Kind, const std::vector<std::i
                       int Index);
 // The picture of item Index of a bitmap-list file.
 void LoadBitmapFromFile(const String& FileName, int Index, TBitmap* Bitmap);
+
+// One list of each kind; their changes are its own.
+class TKitContainer : public TKitBaseContainer {
+  HX_CLASS(TKitContainer, TKitBaseContainer)
+ public:
+  explicit TKitContainer(TComponent* AOwner);
+
+  TKitBitmapList* BitmapList() const { return FBitmapList; }
+  TKitImageList* ImageList() const { return FImageList; }
+  TKitWaveList* WaveList() const { return FWaveList; }
+  TKitStringList* StringList() const { return FStringList; }
+
+ private:
+  TKitBitmapList* FBitmapList;
+  TKitImageList* FImageList;
+  TKitWaveList* FWaveList;
+  TKitStringList* FStringList;
+};
+
+// The default container, made on first use and freed when the program ends.
+TKitContainer* KitDefaultContainer();
+// True for the default container's bitmap or image list.
+bool IsDefaultContainer(TKitCustomContainer* Container);
+// How a form refers to the default lists: the identifier "KITBML30" (bitmap list) or
+// "KITIML30" (image list); any other container is written as nil. Reading gives the
+// default list back, or nullptr for anything else.
+void WriteContainerRef(TWriter* Writer, TKitCustomContainer* Container);
+TKitCustomContainer* ReadContainerRef(TReader* Reader);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "classlib/filer.h"
 #include "controls/kitstreams.h"
 
 HX_PUBLISH(TKitBaseContainer, p) {}
@@ -274,4 +275,41 @@ void LoadBitmapFromFile(const String& FileName, int Index, TBitmap* Bitmap) {
   TKitBitmapListItem item(nullptr);
   LoadItemFromFile(FileName, kitBitmapListKind, nullptr, &item, Index);
   Bitmap->Assign(item.Bitmap());
+}
+
+// ---- The default container ----
+
+HX_PUBLISH(TKitContainer, p) {}
+
+TKitContainer::TKitContainer(TComponent* AOwner)
+    : TKitBaseContainer(AOwner),
+      FBitmapList(new TKitBitmapList(this)),
+      FImageList(new TKitImageList(this)),
+      FWaveList(new TKitWaveList(this)),
+      FStringList(new TKitStringList(this)) {
+  for (TKitCustomContainer* list : std::initializer_list<TKitCustomContainer*>{FBitmapList, FImageList, FWaveList, FStringList})
+    list->OnChange = [this](TObject*) { Change(); };
+}
+
+TKitContainer* KitDefaultContainer() {
+  static std::unique_ptr<TKitContainer> container = std::make_unique<TKitContainer>(nullptr);
+  return container.get();
+}
+
+bool IsDefaultContainer(TKitCustomContainer* Container) {
+  return Container &&
+         (Container == KitDefaultContainer()->BitmapList() || Container == KitDefaultContainer()->ImageList());
+}
+
+void WriteContainerRef(TWriter* Writer, TKitCustomContainer* Container) {
+  if (Container && Container == KitDefaultContainer()->BitmapList()) Writer->WriteIdent(kSignatures[kitBitmapListKind]);
+  else if (Container && Container == KitDefaultContainer()->ImageList()) Writer->WriteIdent(kSignatures[kitImageListKind]);
+  else Writer->WriteIdent("nil");
+}
+
+TKitCustomContainer* ReadContainerRef(TReader* Reader) {
+  String ident = Reader->ReadIdent();
+  if (ident == kSignatures[kitBitmapListKind]) return KitDefaultContainer()->BitmapList();
+  if (ident == kSignatures[kitImageListKind]) return KitDefaultContainer()->ImageList();
+  return nullptr;
 }

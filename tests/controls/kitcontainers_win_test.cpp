@@ -311,6 +311,28 @@ TEST(Containers, AssignCopiesAndLeavesItselfAlone) {
   EXPECT_EQ(item.Wave()->Size(), w.Size());
 }
 
+// A control's reference to a list, as the kit's controls stream it.
+class TListUser : public TComponent {
+  HX_CLASS(TListUser, TComponent)
+ public:
+  explicit TListUser(TComponent* AOwner) : TComponent(AOwner) {}
+  TKitCustomContainer* List = nullptr;
+
+ protected:
+  void DefineProperties(TFiler* Filer) override {
+    inherited::DefineProperties(Filer);
+    Filer->DefineProperty(
+        "List", [this](TReader* r) { List = ReadContainerRef(r); }, [this](TWriter* w) { WriteContainerRef(w, List); },
+        IsDefaultContainer(List));
+  }
+};
+
+}  // namespace
+
+HX_PUBLISH(TListUser, p) {}
+
+namespace {
+
 TEST(Containers, TravelInAFormWithTheirItems) {
   TComponent root(nullptr);
   root.SetName("Root");
@@ -322,6 +344,12 @@ TEST(Containers, TravelInAFormWithTheirItems) {
     item->SetDescription("Рисунок " + std::to_string(i));
     Paint(item->Bitmap(), 4, 3 + i, 8, i);
   }
+  auto* user = new TListUser(&root);
+  user->SetName("User");
+  user->List = KitDefaultContainer()->BitmapList();
+  auto* other = new TListUser(&root);
+  other->SetName("Other");
+  other->List = list;  // only the default lists are referred to
   TMemoryStream binary, text, again;
   TWriter(&binary).WriteRootComponent(&root);
   binary.SetPosition(0);
@@ -336,6 +364,10 @@ TEST(Containers, TravelInAFormWithTheirItems) {
   ASSERT_EQ(read->Count(), 2);
   EXPECT_EQ(read->Items(1)->GetDescription(), "Рисунок 1");
   ExpectSamePixels(read->Items(1)->Bitmap(), list->Items(1)->Bitmap(), "form");
+  std::string form(static_cast<const char*>(text.Memory()), static_cast<std::size_t>(text.GetSize()));
+  EXPECT_NE(form.find("List = KITBML30"), std::string::npos) << form;
+  EXPECT_EQ(dynamic_cast<TListUser*>(back.FindComponent("User"))->List, KitDefaultContainer()->BitmapList());
+  EXPECT_EQ(dynamic_cast<TListUser*>(back.FindComponent("Other"))->List, nullptr);
 }
 
 TEST(OnDemandBitmaps, AreFetchedFromAContainerFileOrABitmapFolder) {
@@ -522,6 +554,22 @@ TEST(ImageItems, DrawThroughTheirMask) {
     }
   EXPECT_EQ(b->Canvas()->GetPixels(2 + 1, 2 + 1), Ink(0));  // x and y odd: the image
   EXPECT_EQ(b->Canvas()->GetPixels(2 + 3, 2 + 3), static_cast<TColor>(0x0000FF));  // its background
+}
+
+TEST(Containers, TheDefaultContainerPassesItsListsChangesOn) {
+  TKitContainer* c = KitDefaultContainer();
+  EXPECT_EQ(c, KitDefaultContainer());
+  TKitChangeLink link;
+  int heard = 0;
+  link.OnChange = [&heard](TObject*) { ++heard; };
+  c->RegisterChanges(&link);
+  int item = c->WaveList()->AddItem(nullptr);
+  EXPECT_EQ(heard, 1);
+  delete c->WaveList()->Items(item);
+  EXPECT_EQ(heard, 2);
+  EXPECT_EQ(c->WaveList()->Count(), 0);
+  EXPECT_TRUE(IsDefaultContainer(c->ImageList()));
+  EXPECT_FALSE(IsDefaultContainer(c->WaveList()));
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #pragma once
-// The kit's containers as its controls see them: a container tells every registered
-// TKitChangeLink of its changes, and an image list (TKitCustomImageList) answers for its
-// pictures by list index and image index. Only this interface is here; the containers that
-// hold and stream pictures build on it. Windows only.
+// The kit's containers: non-visual components that keep bitmaps, strips of images, string
+// lists and waves as items. A container tells every registered TKitChangeLink of its
+// changes, and an image list (TKitCustomImageList: the bitmap and image containers)
+// answers for its pictures by list index and image index. Windows only.
 #include <cstdint>
 #include <vector>
 
@@ -49,32 +49,6 @@ class TKitBaseContainer : public TKitComponent {
 
  private:
   std::vector<TKitChangeLink*> FLinks;
-};
-
-// Pictures by list index (and, for strips of images, image index). Indexes out of range
-// give 0, false, an empty rectangle or 0xFFFFFF and draw nothing.
-class TKitCustomImageList : public TKitBaseContainer {
-  HX_CLASS(TKitCustomImageList, TKitBaseContainer)
- public:
-  explicit TKitCustomImageList(TComponent* AOwner) : TKitBaseContainer(AOwner) {}
-
-  // The canvas of list item Index's picture; nullptr when out of range.
-  virtual TCanvas* PictureCanvas(int Index) = 0;
-  // Where image ImageIndex of item Index lies in its picture.
-  virtual TRect PictureBounds(int Index, int ImageIndex) = 0;
-  // Width (Which 0) or height (1) of item Index's images.
-  virtual int ItemSize(int Index, int Which) = 0;
-  virtual int ImageCount(int Index) = 0;
-  virtual bool Exists(int Index, int ImageIndex) = 0;
-  // Copies image ImageIndex of item Index into Bitmap; false when there is none.
-  virtual bool CopyPicture(int Index, int ImageIndex, TBitmap* Bitmap) = 0;
-  virtual bool IsMasked(int Index) = 0;
-  virtual bool IsTransparent(int Index) = 0;
-  virtual TColor TransparentColor(int Index, int ImageIndex) = 0;
-  virtual TColor PixelColor(int Index, int ImageIndex, int X, int Y) = 0;
-  virtual void DrawAt(int Index, int ImageIndex, TCanvas* Canvas, int X, int Y) = 0;
-  // Into Rect by the draw flags (kdf…), transparent by the image's transparent colour.
-  virtual void DrawInRect(int Index, int ImageIndex, TCanvas* Canvas, const TRect& Rect, TKitDrawFlags Flags) = 0;
 };
 
 // ---- Containers of stored items ----
@@ -362,25 +336,82 @@ class TKitCustomContainer : public TKitBaseContainer {
   int FStorageSetting = 0;
 };
 
-class TKitImageList : public TKitCustomContainer {
-  HX_CLASS(TKitImageList, TKitCustomContainer)
+// Pictures by list index (and, for strips of images, image index). Indexes out of range
+// give 0, false, an empty rectangle or 0xFFFFFF and draw nothing.
+class TKitCustomImageList : public TKitCustomContainer {
+  HX_CLASS(TKitCustomImageList, TKitCustomContainer)
  public:
-  explicit TKitImageList(TComponent* AOwner) : TKitCustomContainer(AOwner) {}
+  explicit TKitCustomImageList(TComponent* AOwner) : TKitCustomContainer(AOwner) {}
+
+  // The depth new pictures are meant to be written at; kept and copied, not applied.
+  TKitSavePixelFormat GetDefaultPixelFormat() const { return FDefaultPixelFormat; }
+  void SetDefaultPixelFormat(TKitSavePixelFormat Value) { FDefaultPixelFormat = Value; }
+  void Assign(TPersistent* Source) override;
+
+  // The canvas of list item Index's picture; nullptr when out of range.
+  virtual TCanvas* PictureCanvas(int Index);
+  // Where image ImageIndex of item Index lies in its picture.
+  virtual TRect PictureBounds(int Index, int ImageIndex);
+  // Width (Which 0) or height (1) of item Index's images.
+  virtual int ItemSize(int Index, int Which) = 0;
+  virtual int ImageCount(int Index) = 0;
+  virtual bool Exists(int Index, int ImageIndex);
+  // Copies image ImageIndex of item Index into Bitmap; false when there is none.
+  virtual bool CopyPicture(int Index, int ImageIndex, TBitmap* Bitmap);
+  virtual bool IsMasked(int Index) = 0;
+  virtual bool IsTransparent(int Index);
+  virtual TColor TransparentColor(int Index, int ImageIndex) = 0;
+  virtual TColor PixelColor(int Index, int ImageIndex, int X, int Y);
+  virtual void DrawAt(int Index, int ImageIndex, TCanvas* Canvas, int X, int Y) = 0;
+  // Into Rect by the draw flags (kdf…), transparent by the image's transparent colour.
+  virtual void DrawInRect(int Index, int ImageIndex, TCanvas* Canvas, const TRect& Rect, TKitDrawFlags Flags);
+
+ protected:
+  // The bitmap that holds image ImageIndex of item Index and where in it; false when
+  // there is no such image.
+  virtual bool Locate(int Index, int ImageIndex, TBitmap*& Picture, TRect& Bounds) = 0;
+
+ private:
+  TKitSavePixelFormat FDefaultPixelFormat = TKitSavePixelFormat::spfDefault;
+};
+
+
+
+class TKitImageList : public TKitCustomImageList {
+  HX_CLASS(TKitImageList, TKitCustomImageList)
+ public:
+  explicit TKitImageList(TComponent* AOwner) : TKitCustomImageList(AOwner) {}
   int Kind() const override { return kitImageListKind; }
   TKitImageListItem* Items(int Index) const;
 
+  TCanvas* PictureCanvas(int Index) override;
+  int ItemSize(int Index, int Which) override;
+  int ImageCount(int Index) override;
+  bool IsMasked(int Index) override;
+  TColor TransparentColor(int Index, int ImageIndex) override;
+  void DrawAt(int Index, int ImageIndex, TCanvas* Canvas, int X, int Y) override;
+
  protected:
+  bool Locate(int Index, int ImageIndex, TBitmap*& Picture, TRect& Bounds) override;
   TKitListItem* CreateItem() override { return new TKitImageListItem(this); }
 };
 
-class TKitBitmapList : public TKitCustomContainer {
-  HX_CLASS(TKitBitmapList, TKitCustomContainer)
+class TKitBitmapList : public TKitCustomImageList {
+  HX_CLASS(TKitBitmapList, TKitCustomImageList)
  public:
-  explicit TKitBitmapList(TComponent* AOwner) : TKitCustomContainer(AOwner) {}
+  explicit TKitBitmapList(TComponent* AOwner) : TKitCustomImageList(AOwner) {}
   int Kind() const override { return kitBitmapListKind; }
   TKitBitmapListItem* Items(int Index) const;
 
+  TCanvas* PictureCanvas(int Index) override;
+  int ItemSize(int Index, int Which) override;
+  int ImageCount(int Index) override;
+  bool IsMasked(int Index) override;
+  TColor TransparentColor(int Index, int ImageIndex) override;
+  void DrawAt(int Index, int ImageIndex, TCanvas* Canvas, int X, int Y) override;
+
  protected:
+  bool Locate(int Index, int ImageIndex, TBitmap*& Picture, TRect& Bounds) override;
   TKitListItem* CreateItem() override { return new TKitBitmapListItem(this); }
 };
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "classlib/filer.h"
+#include "controls/kitdraw.h"
 #include "controls/kitstreams.h"
 
 HX_PUBLISH(TKitBaseContainer, p) {}
@@ -50,6 +51,8 @@ void TKitBaseContainer::Change() {
 
 HX_PUBLISH(TKitCustomContainer, p) {}
 HX_PUBLISH(TKitBitmapList, p) {
+  p.Property("DefaultPixelFormat", &TKitBitmapList::GetDefaultPixelFormat, &TKitBitmapList::SetDefaultPixelFormat)
+      .Default(TKitSavePixelFormat::spfDefault);
   p.Property("StorageMode", &TKitBitmapList::GetStorageMode, &TKitBitmapList::SetStorageMode).Default(std::uint8_t{0});
   p.Property("FileName", &TKitBitmapList::GetFileName, &TKitBitmapList::SetFileName).Default(String());
   p.Property("PathPrefix", &TKitBitmapList::GetPathPrefix, &TKitBitmapList::SetPathPrefix).Default(ppProgram);
@@ -59,6 +62,8 @@ HX_PUBLISH(TKitBitmapList, p) {
 HX_PUBLISH(TKitImageList, p) {
   p.Property("DefaultCompressed", &TKitImageList::GetDefaultCompressed, &TKitImageList::SetDefaultCompressed)
       .Default(false);
+  p.Property("DefaultPixelFormat", &TKitImageList::GetDefaultPixelFormat, &TKitImageList::SetDefaultPixelFormat)
+      .Default(TKitSavePixelFormat::spfDefault);
 }
 HX_PUBLISH(TKitWaveList, p) {}
 HX_PUBLISH(TKitStringList, p) {}
@@ -312,4 +317,134 @@ TKitCustomContainer* ReadContainerRef(TReader* Reader) {
   if (ident == kSignatures[kitBitmapListKind]) return KitDefaultContainer()->BitmapList();
   if (ident == kSignatures[kitImageListKind]) return KitDefaultContainer()->ImageList();
   return nullptr;
+}
+
+// ---- The image-list interface ----
+
+namespace {
+
+const TColor kNoColor = static_cast<TColor>(0xFFFFFF);
+
+}  // namespace
+
+void TKitCustomImageList::Assign(TPersistent* Source) {
+  inherited::Assign(Source);
+  auto* s = dynamic_cast<TKitCustomImageList*>(Source);
+  if (s && s != this) FDefaultPixelFormat = s->FDefaultPixelFormat;
+}
+
+TCanvas* TKitCustomImageList::PictureCanvas(int Index) {
+  TBitmap* picture;
+  TRect bounds;
+  return Locate(Index, 0, picture, bounds) ? picture->Canvas() : nullptr;
+}
+
+TRect TKitCustomImageList::PictureBounds(int Index, int ImageIndex) {
+  TBitmap* picture;
+  TRect bounds;
+  return Locate(Index, ImageIndex, picture, bounds) ? bounds : TRect{};
+}
+
+bool TKitCustomImageList::Exists(int Index, int ImageIndex) {
+  TBitmap* picture;
+  TRect bounds;
+  return Locate(Index, ImageIndex, picture, bounds);
+}
+
+bool TKitCustomImageList::CopyPicture(int Index, int ImageIndex, TBitmap* Bitmap) {
+  TBitmap* picture;
+  TRect b;
+  if (!Bitmap || !Locate(Index, ImageIndex, picture, b)) return false;
+  Bitmap->Assign(nullptr);
+  Bitmap->SetSize(b.Right - b.Left, b.Bottom - b.Top);
+  BitBlt(Bitmap->Canvas()->GetHandle(), 0, 0, b.Right - b.Left, b.Bottom - b.Top, picture->Canvas()->GetHandle(),
+         b.Left, b.Top, SRCCOPY);
+  return true;
+}
+
+bool TKitCustomImageList::IsTransparent(int Index) {
+  TBitmap* picture;
+  TRect bounds;
+  return Locate(Index, 0, picture, bounds) && picture->GetTransparent();
+}
+
+TColor TKitCustomImageList::PixelColor(int Index, int ImageIndex, int X, int Y) {
+  TBitmap* picture;
+  TRect b;
+  if (!Locate(Index, ImageIndex, picture, b) || X < 0 || Y < 0 || X >= b.Right - b.Left || Y >= b.Bottom - b.Top)
+    return kNoColor;
+  return picture->Canvas()->GetPixels(b.Left + X, b.Top + Y);
+}
+
+void TKitCustomImageList::DrawInRect(int Index, int ImageIndex, TCanvas* Canvas, const TRect& Rect,
+                                     TKitDrawFlags Flags) {
+  TBitmap image;
+  if (!CopyPicture(Index, ImageIndex, &image)) return;
+  DrawBitmapFlags(Canvas, Rect, &image, TPoint{0, 0}, TransparentColor(Index, ImageIndex), Flags);
+}
+
+bool TKitImageList::Locate(int Index, int ImageIndex, TBitmap*& Picture, TRect& Bounds) {
+  if (Index < 0 || Index >= Count()) return false;
+  TKitImageListItem* item = Items(Index);
+  if (ImageIndex < 0 || ImageIndex >= item->ImageCount()) return false;
+  Picture = item->Strip();
+  Bounds = TRect{ImageIndex * item->GetWidth(), 0, (ImageIndex + 1) * item->GetWidth(), item->GetHeight()};
+  return true;
+}
+
+TCanvas* TKitImageList::PictureCanvas(int Index) {
+  return Index >= 0 && Index < Count() ? Items(Index)->Strip()->Canvas() : nullptr;
+}
+
+int TKitImageList::ItemSize(int Index, int Which) {
+  if (Index < 0 || Index >= Count()) return 0;
+  return Which == 0 ? Items(Index)->GetWidth() : Items(Index)->GetHeight();
+}
+
+int TKitImageList::ImageCount(int Index) { return Index >= 0 && Index < Count() ? Items(Index)->ImageCount() : -1; }
+
+bool TKitImageList::IsMasked(int Index) { return Index >= 0 && Index < Count() && Items(Index)->GetMasked(); }
+
+TColor TKitImageList::TransparentColor(int Index, int ImageIndex) {
+  return Index >= 0 && Index < Count() ? Items(Index)->TransparentColor(ImageIndex) : kNoColor;
+}
+
+void TKitImageList::DrawAt(int Index, int ImageIndex, TCanvas* Canvas, int X, int Y) {
+  if (Index >= 0 && Index < Count()) Items(Index)->Draw(Canvas, X, Y, ImageIndex);
+}
+
+bool TKitBitmapList::Locate(int Index, int ImageIndex, TBitmap*& Picture, TRect& Bounds) {
+  if (Index < 0 || Index >= Count() || ImageIndex != 0) return false;
+  Picture = Items(Index)->Bitmap();
+  if (Picture->Empty()) return false;
+  Bounds = TRect{0, 0, Picture->GetWidth(), Picture->GetHeight()};
+  return true;
+}
+
+TCanvas* TKitBitmapList::PictureCanvas(int Index) {
+  return Index >= 0 && Index < Count() ? Items(Index)->Bitmap()->Canvas() : nullptr;
+}
+
+int TKitBitmapList::ItemSize(int Index, int Which) {
+  if (Index < 0 || Index >= Count()) return 0;
+  TBitmap* b = Items(Index)->Bitmap();
+  return Which == 0 ? b->GetWidth() : b->GetHeight();
+}
+
+int TKitBitmapList::ImageCount(int Index) {
+  return Index >= 0 && Index < Count() && !Items(Index)->Bitmap()->Empty() ? 1 : 0;
+}
+
+bool TKitBitmapList::IsMasked(int) { return false; }
+
+TColor TKitBitmapList::TransparentColor(int Index, int ImageIndex) {
+  TBitmap* picture;
+  TRect bounds;
+  return Locate(Index, ImageIndex, picture, bounds) ? picture->GetTransparentColor() : kNoColor;
+}
+
+void TKitBitmapList::DrawAt(int Index, int ImageIndex, TCanvas* Canvas, int X, int Y) {
+  TBitmap* picture;
+  TRect b;
+  if (Locate(Index, ImageIndex, picture, b)) Canvas->Draw(X, Y, picture);
 }

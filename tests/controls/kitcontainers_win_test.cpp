@@ -572,4 +572,43 @@ TEST(Containers, TheDefaultContainerPassesItsListsChangesOn) {
   EXPECT_FALSE(IsDefaultContainer(c->WaveList()));
 }
 
+TEST(ImageLists, AnswerForTheirPicturesByIndex) {
+  TKitImageList images(nullptr);
+  MakeImages(*images.Items(images.AddItem(nullptr)), 4, 3, 2, true);
+  TKitBitmapList bitmaps(nullptr);
+  Paint(bitmaps.Items(bitmaps.AddItem(nullptr))->Bitmap(), 5, 2, 8, 1);
+  bitmaps.AddItem(nullptr);  // no picture
+
+  EXPECT_EQ(images.ImageCount(0), 2);
+  EXPECT_EQ(images.ImageCount(1), -1);
+  EXPECT_EQ(bitmaps.ImageCount(0), 1);
+  EXPECT_EQ(bitmaps.ImageCount(1), 0);
+  EXPECT_EQ(bitmaps.ImageCount(2), 0);
+  EXPECT_EQ(images.ItemSize(0, 0), 4);
+  EXPECT_EQ(images.ItemSize(0, 1), 3);
+  EXPECT_EQ(bitmaps.ItemSize(0, 0), 5);
+  EXPECT_EQ(images.PictureBounds(0, 1).Left, 4);
+  EXPECT_TRUE(images.Exists(0, 1));
+  EXPECT_FALSE(images.Exists(0, 2));
+  EXPECT_FALSE(bitmaps.Exists(1, 0));
+  EXPECT_TRUE(images.IsMasked(0));
+  EXPECT_FALSE(bitmaps.IsMasked(0));
+  EXPECT_EQ(images.TransparentColor(0, 1), Clear(1));
+  EXPECT_EQ(images.TransparentColor(3, 0), static_cast<TColor>(0xFFFFFF));
+  EXPECT_EQ(images.PixelColor(0, 1, 1, 1), Ink(1));
+  EXPECT_EQ(images.PixelColor(0, 1, 4, 0), static_cast<TColor>(0xFFFFFF));
+  EXPECT_EQ(bitmaps.PictureCanvas(5), nullptr);
+
+  TBitmap copy;
+  ASSERT_TRUE(images.CopyPicture(0, 1, &copy));
+  EXPECT_EQ(copy.GetWidth(), 4);
+  EXPECT_EQ(copy.Canvas()->GetPixels(2, 2), Ink(1));
+  EXPECT_FALSE(bitmaps.CopyPicture(1, 0, &copy));
+
+  TBitmap target;
+  target.SetSize(10, 10);
+  bitmaps.DrawAt(0, 0, target.Canvas(), 3, 3);
+  EXPECT_EQ(target.Canvas()->GetPixels(3 + 2, 3 + 1), bitmaps.Items(0)->Bitmap()->Canvas()->GetPixels(2, 1));
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 
 class TBitmap;
 class TStrings;
+class TKitWave;
 
 // Block stream: a 4-byte total (the bytes that follow it), then chunks, each a 4-byte
 // length and the chunk, every chunk holding the next up to LzrwChunkSize source bytes.
@@ -45,3 +46,8 @@ void ReadFlaggedStrings(TStream* stream, TStrings* strings, bool compressed);
 void WriteFlaggedBitmap(TStream* stream, TBitmap* bitmap, bool compressed, int colors);
 // Replaces the bitmap's picture with the one read (none when the block is empty).
 void ReadFlaggedBitmap(TStream* stream, TBitmap* bitmap, bool compressed);
+
+// A wave (TKitWave) in its two stream forms: compressed, a block stream of its image;
+// else a 4-byte size and the image. Reading replaces the wave's sound.
+void WriteFlaggedWave(TStream* stream, TKitWave* wave, bool compressed);
+void ReadFlaggedWave(TStream* stream, TKitWave* wave, bool compressed);

@@ -31,6 +31,18 @@ HX_PUBLISH(TBrush, p) {
 
 HX_PUBLISH(TCanvas, p) {}
 
+HPALETTE CopyPalette(HPALETTE Palette) {
+  if (!Palette) return nullptr;
+  WORD count = 0;
+  if (!GetObjectW(Palette, sizeof count, &count) || count == 0) return nullptr;
+  std::vector<std::uint8_t> block(sizeof(LOGPALETTE) + (count - 1) * sizeof(PALETTEENTRY));
+  auto* lp = reinterpret_cast<LOGPALETTE*>(block.data());
+  lp->palVersion = 0x300;
+  lp->palNumEntries = count;
+  GetPaletteEntries(Palette, 0, count, lp->palPalEntry);
+  return CreatePalette(lp);
+}
+
 COLORREF ColorToRGB(TColor Color) {
   if (Color < 0) return GetSysColor(Color & 0xFF);
   return static_cast<COLORREF>(Color);

@@ -19,6 +19,8 @@ class TGraphic;
 // A colour as GDI takes it: system colours (and clDefault's system colour) looked up now.
 // clNone keeps its own value.
 COLORREF ColorToRGB(TColor Color);
+// A new palette (owned by the caller) with the entries of Palette; nullptr for none.
+HPALETTE CopyPalette(HPALETTE Palette);
 
 HX_ENUM(TFontStyle, fsBold, fsItalic, fsUnderline, fsStrikeOut);
 using TFontStyles = TSet<TFontStyle>;

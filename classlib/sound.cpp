@@ -30,6 +30,10 @@ bool PlayWaveFromMemory(TWaveBytes Wave, unsigned Flags) {
   return ok;
 }
 
+bool PlayWaveResource(void* Module, unsigned Id, unsigned Flags) {
+  return Module && Id && SoundOutput().PlayResource(Module, Id, Flags | sndResource);
+}
+
 void StopWaveSound() {
   if (!playing) return;
   SoundOutput().Stop();

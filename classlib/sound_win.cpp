@@ -11,6 +11,9 @@ class TSystemSoundOutput : public TSoundOutput {
   bool PlayMemory(const void* Wave, std::size_t, unsigned Flags) override {
     return PlaySoundW(static_cast<LPCWSTR>(Wave), nullptr, Flags) != FALSE;
   }
+  bool PlayResource(void* Module, unsigned Id, unsigned Flags) override {
+    return PlaySoundW(MAKEINTRESOURCEW(Id), static_cast<HMODULE>(Module), Flags) != FALSE;
+  }
   void Stop() override { PlaySoundW(nullptr, nullptr, 0); }
 };
 

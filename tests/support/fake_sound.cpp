@@ -11,6 +11,12 @@ bool TFakeSoundOutput::PlayMemory(const void* Wave, std::size_t Size, unsigned F
   return true;
 }
 
+bool TFakeSoundOutput::PlayResource(void* Module, unsigned Id, unsigned Flags) {
+  if (!Accept) return false;
+  PlayedResources.push_back({Module, Id, Flags});
+  return true;
+}
+
 void TFakeSoundOutput::Stop() {
   ++Stops;
   FPlaying = nullptr;

@@ -18,7 +18,14 @@ class TFakeSoundOutput : public TSoundOutput {
 
   TFakeSoundOutput() : FScope(*this) {}  // installed from here on
 
+  struct TPlayedResource {
+    void* Module;
+    unsigned Id;
+    unsigned Flags;
+  };
+
   bool PlayMemory(const void* Wave, std::size_t Size, unsigned Flags) override;
+  bool PlayResource(void* Module, unsigned Id, unsigned Flags) override;
   void Stop() override;
 
   // Reads the bytes of the sound that plays asynchronously, as the system would: under
@@ -26,6 +33,7 @@ class TFakeSoundOutput : public TSoundOutput {
   std::string ReadPlaying() const;
 
   std::vector<TPlayed> Played;
+  std::vector<TPlayedResource> PlayedResources;
   int Stops = 0;
   bool Accept = true;  // what PlayMemory answers
 

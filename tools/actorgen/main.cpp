@@ -1,15 +1,18 @@
 // actorgen: draws the characters and writes the pieces of their actor libraries.
 //   actorgen characters <out folder>   Angel, Ann and Dolly, with a contact sheet (BMP) each
 //   actorgen test-actors <out folder>  the small valid and malformed actors of the tests
+//   actorgen bulb <out folder>         the hint bulb's glyph strip, BulbGlyphs256.bmp
 #include <cstdio>
 #include <exception>
 #include <string>
 
 #include "rig.h"
 
+void WriteBulbGlyphs(const std::string& path);  // bulbglyphs.cpp
+
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: actorgen characters|test-actors <out folder>\n");
+    std::fprintf(stderr, "usage: actorgen characters|test-actors|bulb <out folder>\n");
     return 2;
   }
   try {
@@ -27,6 +30,8 @@ int main(int argc, char** argv) {
       }
     } else if (what == "test-actors") {
       for (const TActor& actor : TestActors()) WriteActorSources(actor, out);
+    } else if (what == "bulb") {
+      WriteBulbGlyphs(out + "/BulbGlyphs256.bmp");
     } else {
       std::fprintf(stderr, "actorgen: unknown job %s\n", what.c_str());
       return 2;

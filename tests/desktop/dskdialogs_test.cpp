@@ -199,6 +199,26 @@ TEST_F(DskMsgDlgTest, TheClosingButtonFiresItsResultEvent) {
   EXPECT_EQ(system.Beeps, std::vector<unsigned>(7, MB_ICONQUESTION));
 }
 
+TEST_F(DskMsgDlgTest, ButtonsTellTheirClicksAndHelpAsksTheApplication) {
+  item->GetHelpButton()->Visible = true;
+  item->GetHelpButton()->HelpContext = 17;
+  item->OnBtn1Click = [&](TObject* Sender) { events.push_back(Sender == item ? "Btn1" : "?"); };
+  item->OnHelpClick = [&](TObject* Sender) { events.push_back(Sender == item ? "Help" : "?"); };
+  std::vector<int> asked;
+  Application->OnHelp = [&](int Context, bool& Handled) {
+    asked.push_back(Context);
+    Handled = true;
+  };
+  TDialogWatcher watcher(GetCurrentThreadId(), IsDialog, [&](HWND dialog) {
+    PostMessageW(FindChildByText(dialog, L"&Help"), BM_CLICK, 0, 0);  // the dialog stays
+    PostMessageW(FindChildByText(dialog, L"&Ok"), BM_CLICK, 0, 0);
+  });
+  item->Execute();
+  Application->OnHelp = nullptr;
+  EXPECT_EQ(asked, std::vector<int>{17});
+  EXPECT_EQ(events, (std::vector<std::string>{"Help", "Btn1", "Ok"}));
+}
+
 TEST_F(DskMsgDlgTest, BeforePopupChangesWhatIsShown) {
   std::vector<std::string> calls;
   item->BeforePopup = [&](TObject* Sender, String& Message, String& Text) {

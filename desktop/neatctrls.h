@@ -41,13 +41,13 @@ class TNeatBtn : public TButton {
   void SetMargin(int Value);  // below -1 ignored
   int GetSpacing() const { return FSpacing; }
   void SetSpacing(int Value);
-  TBitmap* GetWallpaper();  // made on first use
-  void SetWallpaper(TBitmap* Value);
-  bool IsWallpaperStored() const { return FWallpaper && !FWallpaper->Empty(); }
-  TNeatImages* GetNeatImages() const { return FNeatImages; }
-  void SetNeatImages(TNeatImages* Value);
-  int GetIdWallpaper() const { return FIdWallpaper; }
-  void SetIdWallpaper(int Value);
+  TBitmap* GetWallpaper() { return FWallpaper.Own(); }  // made on first use
+  void SetWallpaper(TBitmap* Value) { FWallpaper.Own()->Assign(Value); }
+  bool IsWallpaperStored() const { return FWallpaper.OwnStored(); }
+  TNeatImages* GetNeatImages() const { return FWallpaper.Images(); }
+  void SetNeatImages(TNeatImages* Value) { FWallpaper.SetImages(Value); }
+  int GetIdWallpaper() const { return FWallpaper.Id(); }
+  void SetIdWallpaper(int Value) { FWallpaper.SetId(Value); }
   TNeatOptions GetOptions() const { return FOptions; }
   void SetOptions(TNeatOptions Value);
   TColor GetShadowColor() const { return FShadowColor; }
@@ -104,9 +104,7 @@ class TNeatBtn : public TButton {
   TButtonLayout FLayout = blGlyphLeft;
   int FMargin = -1;
   int FSpacing = 4;
-  std::unique_ptr<TBitmap> FWallpaper;
-  TNeatImages* FNeatImages = nullptr;
-  int FIdWallpaper = -1;
+  TNeatWallpaperLink FWallpaper{this, [this] { Invalidate(); }};
   TNeatOptions FOptions;
   TColor FShadowColor = clBtnHighlight;
   int FShadowSize = 1;
@@ -181,13 +179,13 @@ class TNeatTrackBar : public TCustomControl {
   void SetOptions(TNeatOptions Value);
   TPaintOptions GetPaintOptions() const { return FPaintOptions; }
   void SetPaintOptions(TPaintOptions Value);
-  TBitmap* GetWallpaper();
-  void SetWallpaper(TBitmap* Value);
-  bool IsWallpaperStored() const { return FWallpaper && !FWallpaper->Empty(); }
-  TNeatImages* GetNeatImages() const { return FNeatImages; }
-  void SetNeatImages(TNeatImages* Value);
-  int GetIdWallpaper() const { return FIdWallpaper; }
-  void SetIdWallpaper(int Value);
+  TBitmap* GetWallpaper() { return FWallpaper.Own(); }
+  void SetWallpaper(TBitmap* Value) { FWallpaper.Own()->Assign(Value); }
+  bool IsWallpaperStored() const { return FWallpaper.OwnStored(); }
+  TNeatImages* GetNeatImages() const { return FWallpaper.Images(); }
+  void SetNeatImages(TNeatImages* Value) { FWallpaper.SetImages(Value); }
+  int GetIdWallpaper() const { return FWallpaper.Id(); }
+  void SetIdWallpaper(int Value) { FWallpaper.SetId(Value); }
 
   // Where the thumb stands now, in client coordinates.
   TRect ThumbRect();
@@ -233,8 +231,6 @@ class TNeatTrackBar : public TCustomControl {
   TBevelCut FBevelOuter = bvNone;
   TNeatOptions FOptions;
   TPaintOptions FPaintOptions{poDrawFocusRect, poDrawTrackBar, poDrawTicks, poDrawThumb, poDrawThumbStates};
-  std::unique_ptr<TBitmap> FWallpaper;
-  TNeatImages* FNeatImages = nullptr;
-  int FIdWallpaper = -1;
+  TNeatWallpaperLink FWallpaper{this, [this] { Invalidate(); }};
   bool FDragging = false;
 };

@@ -113,9 +113,7 @@ TNeatBtn::TNeatBtn(TComponent* AOwner) : TButton(AOwner), FGlyph(std::make_uniqu
   SetColor(clBtnFace);
 }
 
-TNeatBtn::~TNeatBtn() {
-  if (FNeatImages) FNeatImages->UnRegisterChanges(this);
-}
+TNeatBtn::~TNeatBtn() = default;
 
 void TNeatBtn::CreateParams(TCreateParams& Params) {
   TButton::CreateParams(Params);
@@ -168,35 +166,6 @@ void TNeatBtn::SetMargin(int Value) {
 
 void TNeatBtn::SetSpacing(int Value) {
   FSpacing = Value;
-  Invalidate();
-}
-
-TBitmap* TNeatBtn::GetWallpaper() {
-  if (!FWallpaper) {
-    FWallpaper = std::make_unique<TBitmap>();
-    FWallpaper->OnChange = [this](TObject*) { Invalidate(); };
-  }
-  return FWallpaper.get();
-}
-
-void TNeatBtn::SetWallpaper(TBitmap* Value) { GetWallpaper()->Assign(Value); }
-
-void TNeatBtn::SetNeatImages(TNeatImages* Value) {
-  if (Value == FNeatImages) return;
-  if (FNeatImages) {
-    FNeatImages->UnRegisterChanges(this);
-    FNeatImages->RemoveFreeNotification(this);
-  }
-  FNeatImages = Value;
-  if (Value) {
-    Value->FreeNotification(this);
-    Value->RegisterChanges(this, [this] { Invalidate(); });
-  }
-  Invalidate();
-}
-
-void TNeatBtn::SetIdWallpaper(int Value) {
-  FIdWallpaper = Value;
   Invalidate();
 }
 
@@ -264,10 +233,7 @@ void TNeatBtn::Notification(TComponent* AComponent, TOperation Operation) {
     UpdateTimer();
     Invalidate();
   }
-  if (AComponent == FNeatImages) {
-    FNeatImages = nullptr;
-    Invalidate();
-  }
+  FWallpaper.Removed(AComponent);
 }
 
 void TNeatBtn::MouseEnter() {
@@ -341,7 +307,7 @@ void TNeatBtn::PaintFace(TCanvas* Canvas, bool Pressed, bool Focused) {
   RECT r{0, 0, GetWidth(), GetHeight()};
   TRect whole = Rect(0, 0, GetWidth(), GetHeight());
   bool framed = Pressed || !FFlat || FMouseInside;
-  TBitmap* wallpaper = FOptions.Contains(ocPaintWallpaper) ? NeatWallpaper(FNeatImages, FIdWallpaper, FWallpaper.get())
+  TBitmap* wallpaper = FOptions.Contains(ocPaintWallpaper) ? FWallpaper.Current()
                                                            : nullptr;
   bool tile = FOptions.Contains(ocTileWallpaper);
   if (!FOptions.Contains(ocRoundedForm)) {
@@ -490,9 +456,7 @@ TNeatTrackBar::TNeatTrackBar(TComponent* AOwner) : TCustomControl(AOwner) {
   SetBounds(0, 0, 150, 40);
 }
 
-TNeatTrackBar::~TNeatTrackBar() {
-  if (FNeatImages) FNeatImages->UnRegisterChanges(this);
-}
+TNeatTrackBar::~TNeatTrackBar() = default;
 
 bool TNeatTrackBar::Reading() const {
   return ComponentState().Contains(csLoading) || ComponentState().Contains(csReading);
@@ -645,41 +609,9 @@ void TNeatTrackBar::SetPaintOptions(TPaintOptions Value) {
   Changed();
 }
 
-TBitmap* TNeatTrackBar::GetWallpaper() {
-  if (!FWallpaper) {
-    FWallpaper = std::make_unique<TBitmap>();
-    FWallpaper->OnChange = [this](TObject*) { Invalidate(); };
-  }
-  return FWallpaper.get();
-}
-
-void TNeatTrackBar::SetWallpaper(TBitmap* Value) { GetWallpaper()->Assign(Value); }
-
-void TNeatTrackBar::SetNeatImages(TNeatImages* Value) {
-  if (Value == FNeatImages) return;
-  if (FNeatImages) {
-    FNeatImages->UnRegisterChanges(this);
-    FNeatImages->RemoveFreeNotification(this);
-  }
-  FNeatImages = Value;
-  if (Value) {
-    Value->FreeNotification(this);
-    Value->RegisterChanges(this, [this] { Invalidate(); });
-  }
-  Invalidate();
-}
-
-void TNeatTrackBar::SetIdWallpaper(int Value) {
-  FIdWallpaper = Value;
-  Invalidate();
-}
-
 void TNeatTrackBar::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomControl::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FNeatImages) {
-    FNeatImages = nullptr;
-    Invalidate();
-  }
+  if (Operation == opRemove) FWallpaper.Removed(AComponent);
 }
 
 TRect TNeatTrackBar::ThumbRect() {
@@ -694,7 +626,7 @@ void TNeatTrackBar::DrawTo(TCanvas* Canvas) {
   HDC dc = Canvas->GetHandle();
   int w = GetWidth(), h = GetHeight();
   TRect whole = Rect(0, 0, w, h);
-  TBitmap* wallpaper = NeatWallpaper(FNeatImages, FIdWallpaper, FWallpaper.get());
+  TBitmap* wallpaper = FWallpaper.Current();
   if (FOptions.Contains(ocPaintTransparently)) NeatDrawParentBackground(this, dc, &whole);
   else if (FOptions.Contains(ocPaintWallpaper) && wallpaper)
     NeatDrawWallpaper(Canvas, whole, wallpaper, FOptions.Contains(ocTileWallpaper));

@@ -67,6 +67,34 @@ class TNeatImages : public TComponent {
   std::vector<std::pair<void*, std::function<void()>>> FLinks;
 };
 
+// The wallpaper a control may show: its own bitmap (made on first use) or an item of a
+// bitmap list it follows, telling Changed of every change. The control passes its
+// Notification on (Removed), so a list that goes is let go.
+class TNeatWallpaperLink {
+ public:
+  TNeatWallpaperLink(TComponent* Control, std::function<void()> Changed);
+  ~TNeatWallpaperLink();
+  TNeatWallpaperLink(const TNeatWallpaperLink&) = delete;
+  TNeatWallpaperLink& operator=(const TNeatWallpaperLink&) = delete;
+
+  TBitmap* Own();
+  bool OwnStored() const { return FOwn && !FOwn->Empty(); }
+  TNeatImages* Images() const { return FImages; }
+  void SetImages(TNeatImages* Value);
+  int Id() const { return FId; }
+  void SetId(int Value);
+  void Removed(TComponent* AComponent);
+  // What to draw (see NeatWallpaper), or nullptr.
+  TBitmap* Current() const;
+
+ private:
+  TComponent* FControl;
+  std::function<void()> FChanged;
+  std::unique_ptr<TBitmap> FOwn;
+  TNeatImages* FImages = nullptr;
+  int FId = -1;
+};
+
 // Band i of N (0 <= i < N) of a gradient from A to B across Extent pixels: it starts at
 // MulDiv(i, Extent, N) and takes A + MulDiv(i, B - A, N) in each of red, green and blue.
 COLORREF NeatGradientBandColor(COLORREF A, COLORREF B, int Band, int Bands);

@@ -52,6 +52,50 @@ void TNeatImages::Changed() {
     if (l.second) l.second();
 }
 
+// ---- The wallpaper link ----
+
+TNeatWallpaperLink::TNeatWallpaperLink(TComponent* Control, std::function<void()> Changed)
+    : FControl(Control), FChanged(std::move(Changed)) {}
+
+TNeatWallpaperLink::~TNeatWallpaperLink() {
+  if (FImages) FImages->UnRegisterChanges(this);
+}
+
+TBitmap* TNeatWallpaperLink::Own() {
+  if (!FOwn) {
+    FOwn = std::make_unique<TBitmap>();
+    FOwn->OnChange = [this](TObject*) { FChanged(); };
+  }
+  return FOwn.get();
+}
+
+void TNeatWallpaperLink::SetImages(TNeatImages* Value) {
+  if (Value == FImages) return;
+  if (FImages) {
+    FImages->UnRegisterChanges(this);
+    FImages->RemoveFreeNotification(FControl);
+  }
+  FImages = Value;
+  if (Value) {
+    Value->FreeNotification(FControl);
+    Value->RegisterChanges(this, FChanged);
+  }
+  FChanged();
+}
+
+void TNeatWallpaperLink::SetId(int Value) {
+  FId = Value;
+  FChanged();
+}
+
+void TNeatWallpaperLink::Removed(TComponent* AComponent) {
+  if (AComponent != FImages) return;
+  FImages = nullptr;
+  FChanged();
+}
+
+TBitmap* TNeatWallpaperLink::Current() const { return NeatWallpaper(FImages, FId, FOwn.get()); }
+
 // ---- Drawing routines ----
 
 COLORREF NeatGradientBandColor(COLORREF A, COLORREF B, int Band, int Bands) {

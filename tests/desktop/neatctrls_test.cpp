@@ -240,6 +240,38 @@ TEST(NeatBtn, AFlatButtonShowsItsFrameOnlyUnderTheMouse) {
   EXPECT_EQ(corner(), clRed);
 }
 
+TEST(NeatBtn, ShowsAWallpaperFromItsBitmapListWhileTheListLives) {
+  std::unique_ptr<TForm> form(new TForm(nullptr, CreateNew));
+  auto* images = new TNeatImages(form.get());
+  TBitmap tile;
+  tile.SetSize(4, 4);
+  tile.Canvas()->GetBrush()->SetColor(clBlue);
+  tile.Canvas()->FillRect(Rect(0, 0, 4, 4));
+  static_cast<TBitmapItem*>(images->GetBitmaps()->Add())->SetBitmap(&tile);
+  auto* button = new TNeatBtn(form.get());
+  button->SetParent(form.get());
+  button->SetBounds(0, 0, 60, 24);
+  button->SetColor(clRed);
+  button->SetOptions({ocPaintWallpaper, ocTileWallpaper});
+  button->SetNeatImages(images);
+  button->SetIdWallpaper(0);
+  auto inside = [&] {
+    TBitmap face;
+    face.SetSize(60, 24);
+    button->PaintFace(face.Canvas(), false, false);
+    return face.Canvas()->GetPixels(50, 20);
+  };
+  EXPECT_EQ(inside(), clBlue);  // tiled over the whole face
+  button->SetIdWallpaper(3);    // no such bitmap, and no own wallpaper: the colour
+  EXPECT_EQ(inside(), clRed);
+  button->SetIdWallpaper(0);
+  delete images;
+  EXPECT_EQ(button->GetNeatImages(), nullptr);
+  EXPECT_EQ(inside(), clRed);
+  button->SetWallpaper(&tile);  // its own
+  EXPECT_EQ(inside(), clBlue);
+}
+
 TEST(NeatBtn, AnEmptyImageListAnimatesNothing) {
   TVirtualClock clock;
   TClockScope scope(clock);

@@ -160,6 +160,7 @@ TEST(ModalHook, APressOnTheDisabledFormBringsTheModalWindowToIt) {
   std::unique_ptr<TForm> main(new TForm(nullptr, CreateNew));
   main->SetCaption("Главное окно");
   main->SetBounds(60, 200, 400, 300);
+  main->SetFormStyle(fsStayOnTop);  // over the other test programs' windows
   main->Show();
   ASSERT_TRUE(BringToFront(main->GetHandle()));
   auto* hook = new TLvnPrModalWM(main.get());
@@ -178,17 +179,22 @@ TEST(ModalHook, APressOnTheDisabledFormBringsTheModalWindowToIt) {
       GetCurrentThreadId(), [](HWND w) { return TextOf(w) == L"Модальное окно"; },
       [&](HWND dialog) {
         Sleep(200);  // the modal loop runs and the main form is disabled
-        SetCursorPos(press.x, press.y);
-        INPUT input[2]{};
-        input[0].type = input[1].type = INPUT_MOUSE;
-        input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, input, sizeof(INPUT));
-        for (int i = 0; i < 300 && !arrived; ++i) {
-          RECT r;
-          GetWindowRect(dialog, &r);
-          arrived = std::abs((r.left + r.right) / 2 - press.x) <= 5 && std::abs((r.top + r.bottom) / 2 - press.y) <= 5;
-          Sleep(10);
+        // Other test programs share the display and the mouse: press again until it comes.
+        for (int attempt = 0; attempt < 10 && !arrived; ++attempt) {
+          INPUT input[3]{};
+          for (INPUT& i : input) i.type = INPUT_MOUSE;
+          input[0].mi.dx = MulDiv(press.x, 0xFFFF, GetSystemMetrics(SM_CXSCREEN) - 1);
+          input[0].mi.dy = MulDiv(press.y, 0xFFFF, GetSystemMetrics(SM_CYSCREEN) - 1);
+          input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+          input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+          input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+          SendInput(3, input, sizeof(INPUT));
+          for (int i = 0; i < 50 && !arrived; ++i) {
+            RECT r;
+            GetWindowRect(dialog, &r);
+            arrived = std::abs((r.left + r.right) / 2 - press.x) <= 5 && std::abs((r.top + r.bottom) / 2 - press.y) <= 5;
+            Sleep(10);
+          }
         }
         PostMessageW(dialog, WM_CLOSE, 0, 0);
       });

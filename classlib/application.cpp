@@ -274,6 +274,12 @@ void TApplication::HandleMessage() {
   if (!ProcessMessage(msg)) Idle();
 }
 
+bool TApplication::RequestHelpContext(int HelpContext) {
+  bool handled = false;
+  if (OnHelp) OnHelp(HelpContext, handled);
+  return handled;
+}
+
 void TApplication::ProcessMessages() {
   MSG msg;
   while (ProcessMessage(msg)) {

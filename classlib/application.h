@@ -28,6 +28,8 @@
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
+// Help asked for by context number; Handled says it was given.
+using THelpEvent = std::function<void(int HelpContext, bool& Handled)>;
 // A hook of the application window's messages: true when it handled the message.
 using TMainWindowHook = std::function<bool(TMessage& Message)>;
 
@@ -111,6 +113,10 @@ class TApplication : public TComponent {
   // MessageBoxW over the active window; the title when Caption is empty.
   int MessageBox(const String& Text, const String& Caption = "", UINT Flags = MB_OK);
 
+  // Asks for help on the context number: OnHelp gives it (there is no help system of its
+  // own); false when nobody did.
+  bool RequestHelpContext(int HelpContext);
+
   // Hooks that see the application window's messages before it does, in the order added.
   int HookMainWindow(TMainWindowHook Hook);
   void UnhookMainWindow(int Token);
@@ -136,6 +142,7 @@ class TApplication : public TComponent {
   TExceptionEvent OnException;
   TMessageEvent OnMessage;
   TIdleEvent OnIdle;
+  THelpEvent OnHelp;
   // Several components listen to these (the tray icon, the main window ...).
   TNotifyEventList OnMinimize;
   TNotifyEventList OnRestore;

@@ -66,6 +66,7 @@ HX_PUBLISH(TEdit, p) {
   p.Property("Align", &TEdit::GetAlign, &TEdit::SetAlign).Default(alNone);
   p.Property("AutoSelect", &TEdit::GetAutoSelect, &TEdit::SetAutoSelect).Default(true);
   p.Property("BorderStyle", &TEdit::GetBorderStyle, &TEdit::SetBorderStyle).Default(bsSingle);
+  p.Property("CharCase", &TEdit::GetCharCase, &TEdit::SetCharCase).Default(ecNormal);
   p.Property("Color", &TEdit::GetColor, &TEdit::SetColor).Default(clWindow);
   p.Property("Enabled", &TEdit::GetEnabled, &TEdit::SetEnabled).Default(true);
   p.Property("Font", &TEdit::GetFont, &TEdit::SetFont).Stored(&TEdit::IsFontStored);
@@ -519,6 +520,8 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
   Params.Style |= ES_AUTOHSCROLL | ES_LEFT;
   if (FReadOnly) Params.Style |= ES_READONLY;
   if (FPasswordChar) Params.Style |= ES_PASSWORD;
+  if (FCharCase == ecUpperCase) Params.Style |= ES_UPPERCASE;
+  if (FCharCase == ecLowerCase) Params.Style |= ES_LOWERCASE;
   if (FBorderStyle == bsSingle) Params.ExStyle |= WS_EX_CLIENTEDGE;
 }
 
@@ -552,6 +555,13 @@ void TCustomEdit::SetReadOnly(bool Value) {
   if (Value == FReadOnly) return;
   FReadOnly = Value;
   if (HandleAllocated()) SendMessageW(GetHandle(), EM_SETREADONLY, Value, 0);
+}
+
+void TCustomEdit::SetCharCase(TEditCharCase Value) {
+  if (Value == FCharCase) return;
+  FCharCase = Value;
+  // The window takes the case style only when made; the text it holds is kept.
+  if (HandleAllocated()) RecreateWnd();
 }
 
 void TCustomEdit::SetPasswordChar(char Value) {

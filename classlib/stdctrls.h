@@ -12,6 +12,7 @@ HX_ENUM(TTextLayout, tlTop, tlCenter, tlBottom);
 HX_ENUM(TCheckBoxState, cbUnchecked, cbChecked, cbGrayed);
 HX_ENUM(TComboBoxStyle, csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable);
 HX_ENUM(TListBoxStyle, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable);
+HX_ENUM(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase);
 HX_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth);
 HX_ENUM(TOwnerDrawStateFlag, odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault, odHotLight,
         odInactive, odNoAccel, odNoFocusRect, odReserved1, odReserved2, odComboBoxEdit);
@@ -99,6 +100,9 @@ class TCustomEdit : public TWinControl {
   // Shown in place of every character (a password); '\0' shows the text.
   char GetPasswordChar() const { return FPasswordChar; }
   void SetPasswordChar(char Value);
+  // Typed letters are kept as they come, or turned upper or lower case (the window's style).
+  TEditCharCase GetCharCase() const { return FCharCase; }
+  void SetCharCase(TEditCharCase Value);
   // bsSingle: a sunken edge; bsNone: none.
   TBorderStyle GetBorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TBorderStyle Value);
@@ -135,6 +139,7 @@ class TCustomEdit : public TWinControl {
   TBorderStyle FBorderStyle = bsSingle;
   bool FReadOnly = false;
   char FPasswordChar = '\0';
+  TEditCharCase FCharCase = ecNormal;
   bool FAutoSelect = true;
   bool FModified = false;  // kept while there is no window
   String FLastText;

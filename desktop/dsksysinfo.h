@@ -77,6 +77,8 @@ class TDskSystemCalls {
   virtual bool ShowTopLevelWindow(const String& ClassName, bool Show) = 0;
   // Minimises the other programs' windows.
   virtual void MinimizeOtherWindows() = 0;
+  // Plays the system sound of the MessageBeep type (0, MB_ICONASTERISK ...).
+  virtual void MessageBeep(unsigned Type);
 };
 
 TDskSystemCalls& DskSystemCalls();

@@ -259,6 +259,8 @@ TDskSystemCalls* installedCalls = nullptr;
 
 }  // namespace
 
+void TDskSystemCalls::MessageBeep(unsigned Type) { ::MessageBeep(Type); }
+
 TDskSystemCalls& DskSystemCalls() {
   static TWindowsSystemCalls system;
   return installedCalls ? *installedCalls : system;

@@ -476,3 +476,20 @@ TEST(ShortCuts, RoundTripThroughTheirText) {
 }
 
 }  // namespace
+
+TEST(EditCharCase, TheWindowKeepsItsTextInTheCaseAndTypedLettersTakeIt) {
+  std::unique_ptr<TForm> form(new TForm(nullptr, CreateNew));
+  auto* edit = new TEdit(form.get());
+  edit->SetParent(form.get());
+  edit->SetText("Начало ");
+  edit->HandleNeeded();
+  edit->SetCharCase(ecLowerCase);  // the window is made anew with the style, and its text
+  EXPECT_EQ(edit->GetText(), "начало ");
+  EXPECT_TRUE(GetWindowLongW(edit->GetHandle(), GWL_STYLE) & ES_LOWERCASE);
+  edit->SetSelStart(7);
+  for (wchar_t c : std::wstring(L"ХлеБ")) SendMessageW(edit->GetHandle(), WM_CHAR, c, 0);
+  EXPECT_EQ(edit->GetText(), "начало хлеб");
+  edit->SetCharCase(ecUpperCase);
+  EXPECT_TRUE(GetWindowLongW(edit->GetHandle(), GWL_STYLE) & ES_UPPERCASE);
+  EXPECT_FALSE(GetWindowLongW(edit->GetHandle(), GWL_STYLE) & ES_LOWERCASE);
+}

@@ -122,18 +122,22 @@ void TCustomPanel::AlignControls(TControl* AControl, TRect& Rect) {
   TCustomControl::AlignControls(AControl, Rect);
 }
 
-void TCustomPanel::Paint() {
-  TCanvas* canvas = Canvas();
-  TRect r = ClientRect();
+TRect TCustomPanel::PaintFrame(TCanvas* Canvas, TRect R) {
   auto bevel = [&](TBevelCut cut) {
     if (cut == bvNone) return;
     TColor light = cut == bvRaised ? clBtnHighlight : cut == bvLowered ? clBtnShadow : GetColor();
     TColor dark = cut == bvRaised ? clBtnShadow : cut == bvLowered ? clBtnHighlight : GetColor();
-    Frame3D(canvas, r, light, dark, FBevelWidth);
+    Frame3D(Canvas, R, light, dark, FBevelWidth);
   };
   bevel(FBevelOuter);
-  Frame3D(canvas, r, GetColor(), GetColor(), FBorderWidth);
+  Frame3D(Canvas, R, GetColor(), GetColor(), FBorderWidth);
   bevel(FBevelInner);
+  return R;
+}
+
+void TCustomPanel::Paint() {
+  TCanvas* canvas = Canvas();
+  TRect r = PaintFrame(canvas, ClientRect());
   canvas->GetBrush()->SetStyle(bsSolid);
   canvas->GetBrush()->SetColor(GetColor());
   canvas->FillRect(r);

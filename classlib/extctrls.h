@@ -34,6 +34,8 @@ class TCustomPanel : public TCustomControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void Paint() override;
+  // The outer bevel, the border and the inner bevel in R; returns what is inside them.
+  TRect PaintFrame(TCanvas* Canvas, TRect R);
   void AlignControls(TControl* AControl, TRect& Rect) override;
   void Dispatch(TMessage& Message) override;
 

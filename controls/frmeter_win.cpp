@@ -10,8 +10,10 @@ namespace {
 template <class C>
 void PublishCommon(::classlib::TPublisher<C>& p) {
   p.Property("Align", &C::GetAlign, &C::SetAlign).Default(alNone);
+  p.Property("Color", &C::GetColor, &C::SetColor).Stored(&C::IsColorStored);
   p.Property("Enabled", &C::GetEnabled, &C::SetEnabled).Default(true);
   p.Property("Font", &C::GetFont, &C::SetFont).Stored(&C::IsFontStored);
+  p.Property("ParentColor", &C::GetParentColor, &C::SetParentColor).Default(true);
   p.Property("ParentFont", &C::GetParentFont, &C::SetParentFont).Default(true);
   p.Property("ParentShowHint", &C::GetParentShowHint, &C::SetParentShowHint).Default(true);
   p.Property("PopupMenu", &C::GetPopupMenu, &C::SetPopupMenu);

@@ -75,7 +75,7 @@ TEST(FrDraw, EachFrameStyleTakesItsInsetFromItsSidesOnly) {
     // Nothing inside the frame or past the two sides drawn.
     for (int y = 2 + insets[s]; y < 24; ++y)
       for (int x = 2 + insets[s]; x < 24; ++x)
-        if (!(y == 2 && x == 21)) ASSERT_EQ(Rgb(*part, x, y), kWhite) << name << " at " << x << "," << y;
+        ASSERT_EQ(Rgb(*part, x, y), kWhite) << name << " at " << x << "," << y;
     for (int i = 0; i < 24; ++i) {
       ASSERT_EQ(Rgb(*all, i, 0), kWhite) << name;
       ASSERT_EQ(Rgb(*all, 0, i), kWhite) << name;
@@ -375,13 +375,17 @@ TEST_F(FrMeterTest, PaintingKeepsNoGdiObject) {
   tiled->GetBitmap()->SetSize(4, 4);
   auto* led = Add<TFrMeter>(10, 90, 150, 30);
   led->SetMeterShape(TMeterShape::msTrapezoidal);
-  Paint();
+  for (int i = 0; i < 3; ++i) {  // what is made once, on first use
+    for (TFrMeter* m : {plain, tiled, led}) m->SetValue(40 * i);
+    Paint();
+  }
   int before = LiveGdiObjects();
   for (int i = 0; i < 300; ++i) {
     for (TFrMeter* m : {plain, tiled, led}) m->SetValue(i % 101);
     Paint();
   }
   EXPECT_LE(LiveGdiObjects(), before + 2);
+  SaveArtifact(picture, "controls-meters.bmp");
 }
 
 }  // namespace

@@ -73,6 +73,10 @@ int RegisterFindGlobalComponent(TFindGlobalComponent Finder);
 void UnregisterFindGlobalComponent(int Token);
 TComponent* FindGlobalComponent(const String& Name);
 
+// The names of the data an object defines for streaming (its DefineProperties entries),
+// whether or not it has any to write now.
+std::vector<String> DefinedPropertyNames(TPersistent* Instance);
+
 class TReader : public TFiler {
   HX_CLASS(TReader, TFiler)
  public:
@@ -121,6 +125,10 @@ class TReader : public TFiler {
   // Raw bytes: EReadError rather than reading past the end of the stream.
   void Read(void* Buffer, std::int64_t Count);
   std::int64_t Remaining() const { return FSize - FPosition; }
+  // Where the next byte is read from, and going back (or on) to a place read before: a
+  // filer that gives up on a value goes back to its start and skips it whole.
+  std::int64_t Position() const { return FPosition - (FPeeked >= 0 ? 1 : 0); }
+  void SetPosition(std::int64_t Value);
 
   void DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;
   void DefineBinaryProperty(const String& Name, TStreamProc ReadData, TStreamProc WriteData,

@@ -396,6 +396,7 @@ void TPropWriter::WritePath(TPersistent* Object, const std::vector<String>& Name
   }
   if (last) return WritePropValue(Object, prop, Prefix);
   const String& next = Names[Index + 1];
+  if (next.empty()) throw Exception("Property name is empty.");
   if (prop->Kind() != tkClass) throw Exception("Invalide property name: " + next);
   TObject* value = prop->GetObject(Object);
   if (IsMarker(next)) {

@@ -1128,6 +1128,10 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
   if (!Prop->IsWritable()) return;
   if (ancestor ? Prop->SameValue(Instance, ancestor) : Prop->IsDefaultValue(Instance)) return;
   WritePropName(Prop->Name());
+  WritePropertyValue(Instance, Prop);
+}
+
+void TWriter::WritePropertyValue(TPersistent* Instance, const TPropInfo* Prop) {
   switch (Prop->Kind()) {
     case tkInteger: {
       std::int64_t value = Prop->GetOrd(Instance);

@@ -146,9 +146,10 @@ class TReader : public TFiler {
   // Resolves the references; a missing local component raises EReadError.
   void DoFixupReferences();
 
-  // The last part of the property name being read, cleared by the DefineProperties entry
-  // that reads it.
+  // The last part of the property name being read, and whether the DefineProperties entry
+  // of that name has read it.
   String FPropName;
+  bool FPropHandled = false;
 
  private:
   struct TFixup {
@@ -171,7 +172,6 @@ class TReader : public TFiler {
   int FPeeked = -1;  // a value kind read ahead by NextValue
   int FNesting = 0;
   int FPropDepth = 0;
-  bool FPropHandled = false;
   TComponent* FOwner = nullptr;
   TComponent* FParent = nullptr;
   TComponent* FCurrent = nullptr;  // the component whose properties are being read
@@ -215,6 +215,9 @@ class TWriter : public TFiler {
   void WriteSet(std::uint64_t Members, const TEnumInfo& Elements);
   void WriteBinary(const void* Data, std::int64_t Count);
   void WriteCollection(TCollection* Collection);
+  // The value of a property of the simple kinds (integers, as their identifier where they
+  // have one, characters, enumerations, sets, floats, strings); EWriteError for others.
+  void WritePropertyValue(TPersistent* Instance, const TPropInfo* Prop);
   void Write(const void* Buffer, std::int64_t Count) { FStream->WriteBuffer(Buffer, Count); }
 
   void DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;

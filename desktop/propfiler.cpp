@@ -450,25 +450,7 @@ void TPropWriter::WritePropValue(TPersistent* Instance, const TPropInfo* Prop, c
       break;
   }
   WritePropName(Prop->Name());
-  switch (Prop->Kind()) {
-    case tkInteger: {
-      std::int64_t value = Prop->GetOrd(Instance);
-      String ident;
-      if (Prop->IdentMap() && Prop->IdentMap()->IntToIdent(value, ident)) WriteIdent(ident);
-      else WriteInteger(value);
-      break;
-    }
-    case tkInt64: WriteInteger(Prop->GetOrd(Instance)); break;
-    case tkChar: WriteChar(static_cast<char>(Prop->GetOrd(Instance))); break;
-    case tkEnumeration: WriteIdent(Prop->EnumInfo()->Name(static_cast<int>(Prop->GetOrd(Instance)))); break;
-    case tkSet: WriteSet(static_cast<std::uint64_t>(Prop->GetOrd(Instance)), *Prop->EnumInfo()); break;
-    case tkFloat:
-      if (Prop->IsSingle()) WriteSingle(static_cast<float>(Prop->GetFloat(Instance)));
-      else WriteFloat(Prop->GetFloat(Instance));
-      break;
-    case tkString: WriteString(Prop->GetStr(Instance)); break;
-    default: throw EWriteError("Property " + Prop->Name() + " cannot be written");
-  }
+  WritePropertyValue(Instance, Prop);
 }
 
 void TPropWriter::WriteWhole(TPersistent* Instance, const String& Prefix) {
@@ -482,19 +464,14 @@ void TPropWriter::WriteWhole(TPersistent* Instance, const String& Prefix) {
   Instance->DefineProperties(this);
 }
 
-void TPropWriter::DefineProperty(const String& Name, TReaderProc, TWriterProc WriteData, bool) {
+void TPropWriter::DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc WriteData, bool) {
   // A stored value is written also when it is empty: reading it back must empty the list.
-  if (!WriteData || (!FDefinedOnly.empty() && !SameText(Name, FDefinedOnly))) return;
-  WritePropName(Name);
-  WriteData(this);
+  if (FDefinedOnly.empty() || SameText(Name, FDefinedOnly)) TWriter::DefineProperty(Name, ReadData, WriteData, true);
 }
 
-void TPropWriter::DefineBinaryProperty(const String& Name, TStreamProc, TStreamProc WriteData, bool) {
-  if (!WriteData || (!FDefinedOnly.empty() && !SameText(Name, FDefinedOnly))) return;
-  TMemoryStream data;
-  WriteData(&data);
-  WritePropName(Name);
-  WriteBinary(data.Memory(), data.GetSize());
+void TPropWriter::DefineBinaryProperty(const String& Name, TStreamProc ReadData, TStreamProc WriteData, bool) {
+  if (FDefinedOnly.empty() || SameText(Name, FDefinedOnly))
+    TWriter::DefineBinaryProperty(Name, ReadData, WriteData, true);
 }
 
 // ---- TPropReader ----
@@ -602,10 +579,10 @@ void TPropReader::ApplyPath(TPersistent* Instance, const String& Path) {
     prop = object->ClassType()->FindProperty(name);
     if (last) {
       if (prop) return ReadPropValue(object, prop);
-      FDefinedName = name;
-      FDefinedHandled = false;
+      FPropName = name;
+      FPropHandled = false;
       object->DefineProperties(this);
-      if (!FDefinedHandled) throw Exception("Invalide property name: " + name);
+      if (!FPropHandled) throw Exception("Invalide property name: " + name);
       return;
     }
     TObject* value = prop && prop->Kind() == tkClass ? prop->GetObject(object) : nullptr;
@@ -636,19 +613,4 @@ TComponent* TPropReader::FindReference(const String& Name) {
   if (!c) c = FindGlobalComponent(names[0]);
   for (size_t i = 1; c && i < names.size(); ++i) c = c->FindComponent(names[i]);
   return c;
-}
-
-void TPropReader::DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc, bool) {
-  if (FDefinedHandled || !ReadData || !SameText(Name, FDefinedName)) return;
-  FDefinedHandled = true;
-  ReadData(this);
-}
-
-void TPropReader::DefineBinaryProperty(const String& Name, TStreamProc ReadData, TStreamProc, bool) {
-  if (FDefinedHandled || !ReadData || !SameText(Name, FDefinedName)) return;
-  FDefinedHandled = true;
-  TMemoryStream data;
-  ReadBinary(&data);
-  data.SetPosition(0);
-  ReadData(&data);
 }

@@ -153,10 +153,6 @@ class TPropReader : public TReader {
   // May read a property itself (with the value calls) and say so by Processed.
   std::function<void(TPropReader* Reader, const String& PropName, bool& Processed)> OnReadProp;
 
-  void DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;
-  void DefineBinaryProperty(const String& Name, TStreamProc ReadData, TStreamProc WriteData,
-                            bool HasData) override;
-
  protected:
   void ReadProperty(TPersistent* Instance) override;
   void ReadPropValue(TPersistent* Instance, const TPropInfo* Prop) override;
@@ -167,8 +163,6 @@ class TPropReader : public TReader {
   void ApplyInterceptors();
   TComponent* FindReference(const String& Name);
 
-  String FDefinedName;
-  bool FDefinedHandled = false;
   int FDepth = 0;
   std::vector<std::pair<TPersistent*, std::unique_ptr<TStoragePropertyInterceptor>>> FInterceptors;
   std::vector<String> FSkipped;

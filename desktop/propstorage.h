@@ -21,6 +21,8 @@
 // Stored data is outside input: what cannot be read is skipped value by value, and a load
 // never raises. Windows only.
 #include <functional>
+#include <memory>
+#include <vector>
 
 #include "classlib/forms.h"
 #include "desktop/propfiler.h"

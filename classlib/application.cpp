@@ -474,7 +474,14 @@ TScreen::~TScreen() {
 
 int TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
 int TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
-int TScreen::PixelsPerInch() const { return ScreenPixelsPerInch(); }
+int TScreenDpi::PixelsPerInch() { return ScreenPixelsPerInch(); }
+
+TScreenDpi& TScreenDpi::System() {
+  static TScreenDpi system;
+  return system;
+}
+
+int TScreen::PixelsPerInch() const { return TSeam<TScreenDpi>::Get().PixelsPerInch(); }
 
 TRect TScreen::WorkAreaRect() const {
   RECT r{};

@@ -24,6 +24,7 @@
 
 #include "classlib/clock.h"
 #include "classlib/forms.h"
+#include "classlib/seam.h"
 
 using TExceptionEvent = std::function<void(TObject* Sender, const std::exception& E)>;
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
@@ -186,6 +187,15 @@ class TApplication : public TComponent {
   TClockService* FHintClock = nullptr;
   TTimerId FHintTimer = 0;
   TTimerId FHintHideTimer = 0;
+};
+
+// The screen's logical pixels per inch, which Screen->PixelsPerInch() reports. Wine's is
+// fixed per prefix: tests install another through TSeamScope<TScreenDpi>.
+class TScreenDpi {
+ public:
+  virtual ~TScreenDpi() = default;
+  virtual int PixelsPerInch();
+  static TScreenDpi& System();
 };
 
 class TScreen : public TComponent {

@@ -118,6 +118,26 @@ TComponent* FindGlobalComponent(const String& Name) {
   return nullptr;
 }
 
+// ---- Defined property names ----
+
+namespace {
+
+class TDefinedNames : public TFiler {
+ public:
+  TDefinedNames() : TFiler(nullptr) {}
+  void DefineProperty(const String& Name, TReaderProc, TWriterProc, bool) override { Names.push_back(Name); }
+  void DefineBinaryProperty(const String& Name, TStreamProc, TStreamProc, bool) override { Names.push_back(Name); }
+  std::vector<String> Names;
+};
+
+}  // namespace
+
+std::vector<String> DefinedPropertyNames(TPersistent* Instance) {
+  TDefinedNames names;
+  Instance->DefineProperties(&names);
+  return std::move(names.Names);
+}
+
 // ---- TReader ----
 
 // Counts one level of nesting for as long as it lives.
@@ -163,6 +183,13 @@ void TReader::Read(void* Buffer, std::int64_t Count) {
   if (Count > Remaining()) throw EReadError("Stream read error: the form stream ends early");
   FStream->ReadBuffer(p, Count);
   FPosition += Count;
+}
+
+void TReader::SetPosition(std::int64_t Value) {
+  if (Value < 0 || Value > FSize) throw EReadError("Invalid position in the form stream");
+  FStream->SetPosition(Value);
+  FPosition = Value;
+  FPeeked = -1;
 }
 
 std::uint8_t TReader::ReadByte() {
@@ -1101,6 +1128,10 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
   if (!Prop->IsWritable()) return;
   if (ancestor ? Prop->SameValue(Instance, ancestor) : Prop->IsDefaultValue(Instance)) return;
   WritePropName(Prop->Name());
+  WritePropertyValue(Instance, Prop);
+}
+
+void TWriter::WritePropertyValue(TPersistent* Instance, const TPropInfo* Prop) {
   switch (Prop->Kind()) {
     case tkInteger: {
       std::int64_t value = Prop->GetOrd(Instance);

@@ -73,6 +73,10 @@ int RegisterFindGlobalComponent(TFindGlobalComponent Finder);
 void UnregisterFindGlobalComponent(int Token);
 TComponent* FindGlobalComponent(const String& Name);
 
+// The names of the data an object defines for streaming (its DefineProperties entries),
+// whether or not it has any to write now.
+std::vector<String> DefinedPropertyNames(TPersistent* Instance);
+
 class TReader : public TFiler {
   HX_CLASS(TReader, TFiler)
  public:
@@ -121,6 +125,10 @@ class TReader : public TFiler {
   // Raw bytes: EReadError rather than reading past the end of the stream.
   void Read(void* Buffer, std::int64_t Count);
   std::int64_t Remaining() const { return FSize - FPosition; }
+  // Where the next byte is read from, and going back (or on) to a place read before: a
+  // filer that gives up on a value goes back to its start and skips it whole.
+  std::int64_t Position() const { return FPosition - (FPeeked >= 0 ? 1 : 0); }
+  void SetPosition(std::int64_t Value);
 
   void DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;
   void DefineBinaryProperty(const String& Name, TStreamProc ReadData, TStreamProc WriteData,
@@ -138,9 +146,10 @@ class TReader : public TFiler {
   // Resolves the references; a missing local component raises EReadError.
   void DoFixupReferences();
 
-  // The last part of the property name being read, cleared by the DefineProperties entry
-  // that reads it.
+  // The last part of the property name being read, and whether the DefineProperties entry
+  // of that name has read it.
   String FPropName;
+  bool FPropHandled = false;
 
  private:
   struct TFixup {
@@ -163,7 +172,6 @@ class TReader : public TFiler {
   int FPeeked = -1;  // a value kind read ahead by NextValue
   int FNesting = 0;
   int FPropDepth = 0;
-  bool FPropHandled = false;
   TComponent* FOwner = nullptr;
   TComponent* FParent = nullptr;
   TComponent* FCurrent = nullptr;  // the component whose properties are being read
@@ -207,6 +215,9 @@ class TWriter : public TFiler {
   void WriteSet(std::uint64_t Members, const TEnumInfo& Elements);
   void WriteBinary(const void* Data, std::int64_t Count);
   void WriteCollection(TCollection* Collection);
+  // The value of a property of the simple kinds (integers, as their identifier where they
+  // have one, characters, enumerations, sets, floats, strings); EWriteError for others.
+  void WritePropertyValue(TPersistent* Instance, const TPropInfo* Prop);
   void Write(const void* Buffer, std::int64_t Count) { FStream->WriteBuffer(Buffer, Count); }
 
   void DefineProperty(const String& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;

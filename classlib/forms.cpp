@@ -7,27 +7,6 @@
 #include "classlib/resstream.h"
 #include "classlib/text.h"
 
-// ---- TNotifyEventList ----
-
-int TNotifyEventList::Add(TNotifyEvent Handler) {
-  FHandlers.emplace_back(FNext, std::move(Handler));
-  return FNext++;
-}
-
-void TNotifyEventList::Remove(int Token) {
-  std::erase_if(FHandlers, [Token](auto& h) { return h.first == Token; });
-}
-
-void TNotifyEventList::operator()(TObject* Sender) const {
-  // A handler may add or remove others: call the ones there were, unless removed meanwhile
-  // (its listener may be gone).
-  auto handlers = FHandlers;
-  for (auto& [token, handler] : handlers) {
-    bool listed = std::any_of(FHandlers.begin(), FHandlers.end(), [t = token](auto& h) { return h.first == t; });
-    if (listed && handler) handler(Sender);
-  }
-}
-
 HX_PUBLISH(TCustomForm, p) {}
 
 HX_PUBLISH(TForm, p) {
@@ -137,6 +116,11 @@ void TCustomForm::DoCreate() {
 }
 
 void TCustomForm::DoDestroy() {
+  try {
+    DestroyListeners(this);
+  } catch (...) {
+    Application->HandleException(this);
+  }
   if (!OnDestroy) return;
   try {
     OnDestroy(this);
@@ -317,6 +301,21 @@ TRect TCustomForm::NormalBounds() {
   return GetBoundsRect();
 }
 
+void TCustomForm::SetNormalBounds(const TRect& Bounds) {
+  if (HandleAllocated() && (IsIconic(GetHandle()) || IsZoomed(GetHandle()))) {
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof wp;
+    if (GetWindowPlacement(GetHandle(), &wp)) {
+      wp.rcNormalPosition = RECT{Bounds.Left, Bounds.Top, Bounds.Right, Bounds.Bottom};
+      wp.flags = 0;
+      wp.showCmd = IsIconic(GetHandle()) ? SW_SHOWMINNOACTIVE : SW_SHOWMAXIMIZED;
+      if (!IsWindowVisible(GetHandle())) wp.showCmd = SW_HIDE;
+      if (SetWindowPlacement(GetHandle(), &wp)) return;
+    }
+  }
+  SetBounds(Bounds.Left, Bounds.Top, Bounds.Width(), Bounds.Height());
+}
+
 void TCustomForm::ApplyPosition() {
   int x = GetLeft(), y = GetTop();
   TScreen* screen = GetScreen();
@@ -407,6 +406,7 @@ void TCustomForm::SetWindowVisibility() {
 }
 
 void TCustomForm::DoShow() {
+  ShowListeners(this);
   if (OnShow) OnShow(this);
 }
 
@@ -491,6 +491,7 @@ void TCustomForm::Deactivate() {
 bool TCustomForm::CloseQuery() {
   bool canClose = true;
   if (OnCloseQuery) OnCloseQuery(this, canClose);
+  CloseQueryListeners(this, canClose);
   return canClose;
 }
 

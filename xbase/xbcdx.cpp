@@ -189,7 +189,9 @@ XBobjCDXTag::TLeafLayout XBobjCDXTag::LeafLayout(const XBobjIndexKey& node) cons
   l.CountBits = CountBitsFor(FKeyLength);
   l.EntryBytes = 3;
   l.RecordBits = 24 - 2 * l.CountBits;
-  std::uint64_t largest = CDX().LargestRecord(IsDirectory());
+  // The entry width follows the largest record number the node holds, so a node rewritten
+  // for its links alone keeps its size.
+  std::uint64_t largest = 0;
   for (const TxbIndexEntry& e : node.Entries) largest = std::max<std::uint64_t>(largest, e.RecNo);
   while (Mask(l.RecordBits) < largest && l.EntryBytes < 8) {
     ++l.EntryBytes;
@@ -221,7 +223,7 @@ bool XBobjCDXTag::NodeFits(const XBobjIndexKey& node) const {
 }
 
 int XBobjCDXTag::SplitPoint(const XBobjIndexKey& node) const {
-  if (!node.Leaf) return node.Count() / 2;
+  if (!node.Leaf) return XBobjIndexTag::SplitPoint(node);
   TLeafLayout layout = LeafLayout(node);
   int total = LeafBytes(node, layout);
   std::string previous(static_cast<std::size_t>(FKeyLength), PadByte());
@@ -233,11 +235,11 @@ int XBobjCDXTag::SplitPoint(const XBobjIndexKey& node) const {
     std::size_t dup = 0;
     while (dup < used && full[dup] == previous[dup]) ++dup;
     int size = layout.EntryBytes + static_cast<int>(used - dup);
-    if ((sum + size) * 2 >= total) return (sum + size) * 2 - total < total - sum * 2 ? i + 1 : i;
+    if ((sum + size) * 2 >= total) return (sum + size) * 2 - total <= total - sum * 2 ? i + 1 : i;
     sum += size;
     previous.swap(full);
   }
-  return node.Count() / 2;
+  return XBobjIndexTag::SplitPoint(node);
 }
 
 bool XBobjCDXTag::DecodeNode(const std::uint8_t* p, XBobjIndexKey& node) const {
@@ -552,11 +554,6 @@ XBobjCDXFile::XBobjCDXFile(XBO_dBaseFld* table, std::string_view name, bool crea
 }
 
 XBobjCDXFile::~XBobjCDXFile() = default;
-
-std::uint32_t XBobjCDXFile::LargestRecord(bool directory) const {
-  if (directory) return static_cast<std::uint32_t>(std::min<std::int64_t>(std::max<std::int64_t>(FEnd, FFile->FileSize()), 0xFFFFFFFF));
-  return FTable ? static_cast<std::uint32_t>(std::max(FTable->RecordCount(), 0)) : 0;
-}
 
 void XBobjCDXFile::OpenTags() {
   FTags.clear();

@@ -105,9 +105,6 @@ class XBobjCDXFile : public XBobjIndexFile {
 
   XBobjCDXTag& Directory() { return *FDirectory; }
   std::uint32_t Version() const { return FVersion; }
-  // The largest record number leaves must hold: the table's count, the file's size for the
-  // directory.
-  std::uint32_t LargestRecord(bool directory) const;
   // Counts a change of the file once per locked update (the version counter).
   void NoteChange();
 

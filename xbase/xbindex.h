@@ -89,7 +89,9 @@ class XBobjIndexTag : public TObject {
   virtual bool EvaluateFor();
   // Whether a node's entries fit its page; where to cut one that does not (1..count-1).
   virtual bool NodeFits(const XBobjIndexKey& node) const = 0;
-  virtual int SplitPoint(const XBobjIndexKey& node) const { return node.Count() / 2; }
+  // The base keeps the larger half on the left: the new right part takes the next keys, so
+  // keys added in order still fill the tree (a nearly empty left part would deepen it).
+  virtual int SplitPoint(const XBobjIndexKey& node) const { return (node.Count() + 1) / 2; }
   virtual std::int64_t NewPage();
   // The byte a shorter key is read as padded with.
   virtual char PadByte() const { return ' '; }

@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -374,6 +377,99 @@ TEST(CdxForeign, TagsScanAsTheIndependentReaderListsThem) {
   EXPECT_FALSE(type.KeyError().empty());
   EXPECT_EQ(RaisedBy([&] { type.TagSeek(v); }), type.KeyError());
   EXPECT_EQ(RaisedBy([&] { other.KeyUpdateAll(1, false); }), type.KeyError());
+}
+
+// ---- Another program reads ours ----
+
+#ifndef _WIN32
+// The lines the Perl module's index_dump prints for one tag ("key recno"); nullopt when the
+// tool is not there.
+std::optional<std::vector<std::string>> PerlDump(const std::string& file, const std::string& tag, const char* type) {
+  if (std::system("command -v index_dump >/dev/null 2>&1") != 0) return std::nullopt;
+  std::string command = "index_dump --type=" + std::string(type) + " '" + file + "' " + tag + " 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return std::nullopt;
+  std::vector<std::string> lines;
+  char buffer[1024];
+  while (fgets(buffer, sizeof buffer, pipe)) {
+    std::string line(buffer);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    lines.push_back(line);
+  }
+  pclose(pipe);
+  return lines;
+}
+#endif
+
+double NumberKey(const std::string& stored) {
+  std::string k = stored;
+  k.resize(8, '\0');
+  std::uint64_t u = 0;
+  for (char c : k) u = (u << 8) | static_cast<std::uint8_t>(c);
+  u = (u & 0x8000000000000000ull) ? (u & ~0x8000000000000000ull) : ~u;
+  double d;
+  std::memcpy(&d, &u, 8);
+  return d;
+}
+
+TEST(CdxForeign, ThePerlReaderReadsOurs) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the Perl reader runs natively";
+#else
+  std::string dir = horavox::test::TempDir() + "/perl-cdx/";
+  std::filesystem::create_directories(dir);
+  CreateTable(dir + "BIG.DBF", 0x03, {{"NAME", 'C', 14}, {"NUM", 'N', 12, 3}, {"DAY", 'D', 8}, {"FLAG", 'L', 1}});
+  XBO_dBaseFld table(dir + "BIG.DBF", true, false);
+  std::mt19937 rng(10000);
+  auto fill = [&] {
+    std::string name;
+    for (int n = 1 + static_cast<int>(rng() % 6); n > 0; --n) name += static_cast<char>('A' + rng() % 6);
+    table.PutTextByName("NAME", name);
+    table.PutNumberByName("NUM", (static_cast<int>(rng() % 2000001) - 1000000) / 1000.0);
+    table.PutDateByName("DAY", rng() % 10 == 0 ? 0 : 2450000 + static_cast<std::int32_t>(rng() % 3000));
+    table.PutLogicalByName("FLAG", rng() % 3 != 0);
+  };
+  for (int i = 0; i < 10000; ++i) {
+    table.BlankRecord();
+    fill();
+    table.Append();
+  }
+  XBobjCDXFile index(&table, dir + "BIG.CDX", true, true, false);
+  index.AddTag("NAME", "NAME", "", false, false);
+  index.AddTag("NUM", "NUM", "", false, false);
+  index.AddTag("DAY", "DAY", "", false, false);
+  index.AddTag("FNAME", "NAME", "FLAG", false, false);
+  index.AddTag("UNAME", "NAME", "", true, false);
+  for (int i = 0; i < 300; ++i) {  // then some updates in place
+    auto r = static_cast<std::int32_t>(1 + rng() % 10000);
+    table.Go(r);
+    fill();
+    index.KeyUpdateAll(static_cast<std::uint32_t>(r), false);
+    table.PutRec(r);
+  }
+  struct Tag {
+    const char* name;
+    const char* type;
+  } tags[] = {{"NAME", "char"}, {"NUM", "num"}, {"DAY", "num"}, {"FNAME", "char"}, {"UNAME", "char"}};
+  for (auto& t : tags) {
+    auto lines = PerlDump(dir + "BIG.CDX", t.name, t.type);
+    if (!lines) GTEST_SKIP() << "index_dump (Perl's XBase) is not installed";
+    auto ours = Scan(*index.TagByName(t.name));
+    ASSERT_EQ(lines->size(), ours.size()) << t.name << ": " << (lines->empty() ? "" : lines->front());
+    for (std::size_t i = 0; i < ours.size(); ++i) {
+      const std::string& line = (*lines)[i];
+      std::size_t space = line.rfind(' ');
+      ASSERT_NE(space, std::string::npos) << line;
+      EXPECT_EQ(std::stoul(line.substr(space + 1)), ours[i].second) << t.name << " " << i;
+      std::string key = line.substr(0, space);
+      if (*t.type == 'c') {
+        EXPECT_EQ(key, ours[i].first) << t.name << " " << i;
+      } else {
+        EXPECT_DOUBLE_EQ(std::stod(key), NumberKey(ours[i].first)) << t.name << " " << i;
+      }
+    }
+  }
+#endif
 }
 
 }  // namespace

@@ -176,7 +176,9 @@ bool XBobjIndexTag::StepForward() {
     ++leaf.Current;
     return true;
   }
-  for (;;) {
+  // A damaged file can hold endless runs of empty leaves (one node reached by many paths).
+  for (int visits = 0;; ++visits) {
+    if (visits > MaxEmptyLeaves) Damaged();
     int level = static_cast<int>(FPath.size()) - 2;
     while (level >= 0 && FPath[level]->Current + 1 >= FPath[level]->Count()) --level;
     if (level < 0) {
@@ -197,7 +199,8 @@ bool XBobjIndexTag::StepBackward() {
     leaf.Current = c - 1;
     return true;
   }
-  for (;;) {
+  for (int visits = 0;; ++visits) {
+    if (visits > MaxEmptyLeaves) Damaged();
     int level = static_cast<int>(FPath.size()) - 2;
     while (level >= 0 && FPath[level]->Current <= 0) --level;
     if (level < 0) {

@@ -61,6 +61,7 @@ using TxbIndexNode = std::shared_ptr<XBobjIndexKey>;
 class XBobjIndexTag : public TObject {
  public:
   static constexpr int MaxDepth = 32;
+  static constexpr int MaxEmptyLeaves = 65536;  // passed over in one step before the file counts as damaged
 
   explicit XBobjIndexTag(XBobjIndexFile& owner);
   ~XBobjIndexTag() override;

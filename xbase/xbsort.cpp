@@ -113,22 +113,44 @@ void TxbSort::AddKey(const TxbVariant& value, std::uint32_t recno) {
     throw EXBaseError(SSortKeyTooLong);
   if (!FOffsets.empty() && FArena.size() + length + 6 > FBudget) SpillArena();
   std::size_t at = FArena.size();
-  FArena.resize(at + length + 6);
-  FArena[at] = tag;
-  FArena[at + 1] = static_cast<std::uint8_t>(length);
-  if (length) std::memcpy(&FArena[at + 2], bytes, length);
-  std::memcpy(&FArena[at + 2 + length], &recno, 4);
-  FOffsets.push_back(static_cast<std::uint32_t>(at));
+  std::uint8_t head[2] = {tag, static_cast<std::uint8_t>(length)};
+  FArena.insert(FArena.end(), head, head + 2);
+  FArena.insert(FArena.end(), bytes, bytes + length);
+  const auto* r = reinterpret_cast<const std::uint8_t*>(&recno);
+  FArena.insert(FArena.end(), r, r + 4);
+  FOffsets.push_back({PrefixOf(tag, bytes, length), static_cast<std::uint32_t>(at)});
   ++FCount;
 }
 
-void TxbSort::SpillArena() {
+std::uint64_t TxbSort::PrefixOf(std::uint8_t type, const std::uint8_t* key, std::size_t length) const {
+  // A text reads as padded with blanks, other keys with zeros (shorter first).
+  std::uint8_t pad = type == tagText ? (FCollation ? (*FCollation)[' '] : ' ') : 0;
+  std::uint64_t prefix = 0;
+  for (std::size_t i = 0; i < 8; ++i) {
+    std::uint8_t c = i < length ? key[i] : pad;
+    if (i < length && type == tagText && FCollation) c = (*FCollation)[c];
+    prefix = (prefix << 8) | c;
+  }
+  return prefix;
+}
+
+void TxbSort::SortArena() {
   const std::uint8_t* base = FArena.data();
-  std::sort(FOffsets.begin(), FOffsets.end(),
-            [&](std::uint32_t x, std::uint32_t y) { return Compare(base + x, base + y) < 0; });
+  std::sort(FOffsets.begin(), FOffsets.end(), [&](const TItem& x, const TItem& y) {
+    if (x.Prefix != y.Prefix && base[x.Offset] == base[y.Offset]) return (x.Prefix < y.Prefix) != FDescending;
+    return Compare(base + x.Offset, base + y.Offset) < 0;
+  });
+}
+
+void TxbSort::SpillArena() {
+  SortArena();
+  const std::uint8_t* base = FArena.data();
   TRun run;
   run.Bytes.reserve(FArena.size());
-  for (std::uint32_t o : FOffsets) run.Bytes.insert(run.Bytes.end(), base + o, base + o + base[o + 1] + 6);
+  for (const TItem& item : FOffsets) {
+    std::uint32_t o = item.Offset;
+    run.Bytes.insert(run.Bytes.end(), base + o, base + o + base[o + 1] + 6);
+  }
   FRuns.push_back(std::move(run));
   FArena.clear();
   FOffsets.clear();
@@ -169,16 +191,14 @@ bool TxbSort::NextKey(TxbVariant& value, std::uint32_t& recno) {
       for (std::size_t i = 0; i < FRuns.size(); ++i) FHeap.push_back(i);
       std::make_heap(FHeap.begin(), FHeap.end(), later);
     } else {
-      const std::uint8_t* base = FArena.data();
-      std::sort(FOffsets.begin(), FOffsets.end(),
-                [&](std::uint32_t x, std::uint32_t y) { return Compare(base + x, base + y) < 0; });
+      SortArena();
     }
   }
   for (;;) {
     const std::uint8_t* e;
     if (FRuns.empty()) {
       if (FNext >= FOffsets.size()) return false;
-      e = FArena.data() + FOffsets[FNext++];
+      e = FArena.data() + FOffsets[FNext++].Offset;
     } else {
       if (FHeap.empty()) return false;
       std::pop_heap(FHeap.begin(), FHeap.end(), later);

@@ -53,7 +53,15 @@ class TxbSort : public TObject {
   bool FAccepting = true;
   std::int64_t FCount = 0;
   std::vector<std::uint8_t> FArena;
-  std::vector<std::uint32_t> FOffsets;  // of the arena's entries
+  // The arena's entries, each with the first 8 bytes of its key as they compare (most
+  // comparisons end there).
+  struct TItem {
+    std::uint64_t Prefix;
+    std::uint32_t Offset;
+  };
+  std::vector<TItem> FOffsets;
+  void SortArena();
+  std::uint64_t PrefixOf(std::uint8_t type, const std::uint8_t* key, std::size_t length) const;
   struct TRun {
     std::vector<std::uint8_t> Bytes;  // entries in order
     std::size_t Position = 0;

@@ -355,6 +355,16 @@ bool XBobjIndexTag::SeekStored(std::string_view stored, bool partial) {
   return CompareKeys(CurrentStored(), stored, partial) == 0;
 }
 
+int XBobjIndexTag::NodeSearch(std::uint32_t recno, std::string_view key) {
+  TSearch mode = recno == 0xFFFFFFFFu ? srFirst : recno == 0x7FFFFFFFu ? srLast : srExact;
+  Descend(key, mode, recno);
+  if (!SettleForward()) return -1;
+  TakeCurrent();
+  const TxbIndexEntry& e = FPath.back()->Entries[FPath.back()->Current];
+  bool equal = CompareKeys(e.Key, key) == 0 && (mode != srExact || e.RecNo == recno);
+  return equal ? 0 : 1;
+}
+
 bool XBobjIndexTag::FindEntry(std::string_view stored, std::uint32_t recno) {
   if (RecordsOrdered()) {
     Descend(stored, srExact, recno);
@@ -547,13 +557,12 @@ bool XBobjIndexTag::DeleteKey(std::string_view stored, std::uint32_t recno) {
   return true;
 }
 
-void XBobjIndexTag::EvaluateOld(std::string& key, bool& forOk) {
+void XBobjIndexTag::EvaluateOld(std::string& key) {
   XBO_dBaseFld& table = *FOwner.Table();
   std::size_t n = static_cast<std::size_t>(table.RecordLength());
   std::string current(table.Record(), n);
   std::memcpy(table.Record(), table.OriginalRecord(), n);
   try {
-    forOk = !FHasFor || EvaluateFor();
     EvaluateKey(key);
   } catch (...) {
     std::memcpy(table.Record(), current.data(), n);
@@ -574,9 +583,8 @@ void XBobjIndexTag::TagKeyUpdate(std::uint32_t recno, bool isAppend) {
     if (newFor) InsertKey(newKey, recno);
   } else {
     std::string oldKey;
-    bool oldFor;
-    EvaluateOld(oldKey, oldFor);
-    (void)oldFor;  // a key that should not be there is removed all the same
+    EvaluateOld(oldKey);
+    // Whatever FOR said of the old image, a key of it that is there goes (unless kept).
     if (newFor && oldKey == newKey) {
       if (!FindEntry(oldKey, recno)) InsertKey(newKey, recno);
     } else {

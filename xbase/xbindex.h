@@ -106,6 +106,10 @@ class XBobjIndexTag : public TObject {
   // true when the key reached matches.
   bool TagSeek(const TxbVariant& value);
   bool SeekStored(std::string_view stored, bool partial = true);
+  // Positions on the first entry at or after (key, recno): recno 0xFFFFFFFF ignores record
+  // numbers (the first equal key), 0x7FFFFFFF lands after every equal key. 0 when the entry
+  // reached matches, 1 when it lies beyond, -1 when the tag ends first.
+  int NodeSearch(std::uint32_t recno, std::string_view key);
   // Positions on the entry (key, recno); true when it is there.
   bool FindEntry(std::string_view stored, std::uint32_t recno);
   // Keeps the tag current when record recno was appended or rewritten (the table's record
@@ -169,8 +173,8 @@ class XBobjIndexTag : public TObject {
   void SplitIfNeeded(int level);
   void UpdateSeparators();
   void FlushNodes();
-  // Evaluates with the table's original record in its buffer.
-  void EvaluateOld(std::string& key, bool& forOk);
+  // The key of the table's original record (the one last read).
+  void EvaluateOld(std::string& key);
 
   XBobjIndexFile& FOwner;
   const char* FSignature = "UNK";

@@ -285,6 +285,29 @@ TEST_F(Cdx, TagManagement) {
             "File not found - " + fs.FullName("NONE.CDX"));
 }
 
+// On a shared file, re-indexing takes the whole file: another holder's lock refuses it
+// (code 5) and the file stays as it was.
+TEST_F(Cdx, ReindexNeedsTheWholeFile) {
+  OpenTable("T.DBF", true);
+  cdx = std::make_unique<XBobjCDXFile>(table.get(), "T.CDX", true, true, true);
+  for (const char* n : {"B", "A"}) Append(cdx.get(), n);
+  AddTag("NAME", "NAME");
+  XBobjCDXFile other(table.get(), "T.CDX", false, true, true);
+  TxbLockRetryPolicy saved = LockRetryPolicy();
+  LockRetryPolicy() = {2, 1, [](int) {}};
+  std::string before = fs.FileBytes("T.CDX");
+  other.LockIndex();
+  EXPECT_EQ(RaisedBy([&] { cdx->Reindex(); }), "File access denied - " + cdx->FileName());
+  EXPECT_EQ(fs.FileBytes("T.CDX"), before);
+  other.UnlockIndex();
+  cdx->Reindex();
+  LockRetryPolicy() = saved;
+  EXPECT_EQ(Records(Scan(*other.TagByName("NAME"))), (std::vector<std::uint32_t>{2, 1}));
+  EXPECT_EQ(other.TagByName("NAME")->NodeSearch(0xFFFFFFFFu, "B"), 0);
+  EXPECT_EQ(other.TagByName("NAME")->CurrentKey().RecNo, 1u);
+  EXPECT_EQ(other.TagByName("NAME")->NodeSearch(0x7FFFFFFFu, "B"), -1);
+}
+
 TEST_F(Cdx, ProductionIndexNeedsTheSameName) {
   struct Case {
     const char* table;

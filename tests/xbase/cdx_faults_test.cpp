@@ -36,7 +36,7 @@ std::multiset<TEntry> Model(XBO_dBaseFld& table, XBobjIndexTag& tag) {
 std::multiset<TEntry> AsSet(const std::vector<TEntry>& scan) { return {scan.begin(), scan.end()}; }
 
 // The entries of `got` that differ from `want` concern one record at most.
-bool AtMostOneRecordDiffers(const std::multiset<TEntry>& got, const std::multiset<TEntry>& want) {
+[[maybe_unused]] bool AtMostOneRecordDiffers(const std::multiset<TEntry>& got, const std::multiset<TEntry>& want) {
   std::set<std::uint32_t> records;
   std::vector<TEntry> extra, missing;
   std::set_difference(got.begin(), got.end(), want.begin(), want.end(), std::back_inserter(extra));

@@ -424,7 +424,7 @@ std::optional<std::vector<std::string>> PerlDump(const std::string& file, const 
 }
 #endif
 
-double NumberKey(const std::string& stored) {
+[[maybe_unused]] double NumberKey(const std::string& stored) {
   std::string k = stored;
   k.resize(8, '\0');
   std::uint64_t u = 0;

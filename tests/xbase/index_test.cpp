@@ -132,7 +132,9 @@ TEST_P(IndexBase, ScansFollowTheModelThroughAppendsRewritesAndForFlips) {
         Rewrite(index.get(), r, now.Name, now.Num, now.Flag, std::to_string(step % 1000));
         if (owners == ownersBefore) {
           ASSERT_EQ(NodesWritten(), before) << "step " << step;
-          if (Cdx()) ASSERT_EQ(fs.FileBytes("T.CDX"), bytes) << "step " << step;
+          if (Cdx()) {
+            ASSERT_EQ(fs.FileBytes("T.CDX"), bytes) << "step " << step;
+          }
         }
         continue;
       }

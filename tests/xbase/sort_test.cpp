@@ -145,15 +145,23 @@ TEST_P(SorterAgainstStableSort, SameOrder) {
       v.SetDate(static_cast<std::int32_t>(p.Number));
     sort.AddKey(v, p.RecNo);
   }
-  if (budget < 100000) EXPECT_GE(sort.RunCount(), 3);
+  if (budget < 100000) {
+    EXPECT_GE(sort.RunCount(), 3);
+  }
   std::uint32_t r;
   std::size_t i = 0;
   while (sort.NextKey(v, r)) {
     ASSERT_LT(i, expected.size());
     EXPECT_EQ(r, expected[i].RecNo) << "at " << i;
-    if (kind == kText) EXPECT_EQ(keyOrder(TPair{v.AsString()}, expected[i]), 0) << "at " << i;
-    if (kind == kFloat) EXPECT_EQ(v.AsFloat(), expected[i].Number) << "at " << i;
-    if (kind == kDate) EXPECT_EQ(v.AsDate(), static_cast<std::int32_t>(expected[i].Number)) << "at " << i;
+    if (kind == kText) {
+      EXPECT_EQ(keyOrder(TPair{v.AsString()}, expected[i]), 0) << "at " << i;
+    }
+    if (kind == kFloat) {
+      EXPECT_EQ(v.AsFloat(), expected[i].Number) << "at " << i;
+    }
+    if (kind == kDate) {
+      EXPECT_EQ(v.AsDate(), static_cast<std::int32_t>(expected[i].Number)) << "at " << i;
+    }
     ++i;
   }
   EXPECT_EQ(i, expected.size());

@@ -243,22 +243,26 @@ int XBobjIndexTag::RangeTest(const std::string& key) const {
   return 0;
 }
 
+void XBobjIndexTag::DescendFromRoot(bool first) {
+  FPath.assign(1, LoadNode(RootPage()));
+  FPath[0]->Current = first ? 0 : FPath[0]->Count() - 1;
+  if (!FPath[0]->Leaf && FPath[0]->Count() == 0) Damaged();
+  DescendEdge(first);
+  FPathValid = true;
+}
+
 void XBobjIndexTag::Top() {
   FOwner.CheckChanges();
   bool ok;
   if (FHasLow) {
     Descend(FLow, srFirst, 0);
     ok = SettleForward();
-    while (ok && RangeTest(FPath.back()->Entries[FPath.back()->Current].Key) < 0) ok = StepForward();
+    while (ok && RangeTest(PathKey()) < 0) ok = StepForward();
   } else {
-    FPath.assign(1, LoadNode(RootPage()));
-    FPath[0]->Current = 0;
-    if (!FPath[0]->Leaf && FPath[0]->Count() == 0) Damaged();
-    DescendEdge(true);
-    FPathValid = true;
+    DescendFromRoot(true);
     ok = SettleForward();
   }
-  if (ok && RangeTest(FPath.back()->Entries[FPath.back()->Current].Key) == 0)
+  if (ok && RangeTest(PathKey()) == 0)
     TakeCurrent();
   else
     FEof = FBof = true;
@@ -270,19 +274,15 @@ void XBobjIndexTag::Bottom() {
   if (FHasHigh) {
     Descend(FHigh, srLast, 0);
     ok = SettleForward();
-    while (ok && RangeTest(FPath.back()->Entries[FPath.back()->Current].Key) <= 0) ok = StepForward();
+    while (ok && RangeTest(PathKey()) <= 0) ok = StepForward();
     ok = StepBackward();
-    while (ok && RangeTest(FPath.back()->Entries[FPath.back()->Current].Key) > 0) ok = StepBackward();
+    while (ok && RangeTest(PathKey()) > 0) ok = StepBackward();
   } else {
-    FPath.assign(1, LoadNode(RootPage()));
-    FPath[0]->Current = FPath[0]->Count() - 1;
-    if (!FPath[0]->Leaf && FPath[0]->Count() == 0) Damaged();
-    DescendEdge(false);
-    FPathValid = true;
+    DescendFromRoot(false);
     const XBobjIndexKey& leaf = *FPath.back();
     ok = leaf.Count() > 0 || StepBackward();
   }
-  if (ok && RangeTest(FPath.back()->Entries[FPath.back()->Current].Key) == 0)
+  if (ok && RangeTest(PathKey()) == 0)
     TakeCurrent();
   else
     FEof = FBof = true;
@@ -305,7 +305,7 @@ void XBobjIndexTag::TagMove(int code) {
       if (FEof) return;
       FOwner.CheckChanges();
       bool ok = EnsurePath() ? StepForward() : SettleForward();
-      if (ok && RangeTest(FPath.back()->Entries[FPath.back()->Current].Key) <= 0)
+      if (ok && RangeTest(PathKey()) <= 0)
         TakeCurrent();
       else
         FEof = true;
@@ -317,7 +317,7 @@ void XBobjIndexTag::TagMove(int code) {
       FOwner.CheckChanges();
       EnsurePath();
       bool ok = StepBackward();
-      if (ok && RangeTest(FPath.back()->Entries[FPath.back()->Current].Key) >= 0)
+      if (ok && RangeTest(PathKey()) >= 0)
         TakeCurrent();
       else
         FBof = true;
@@ -347,7 +347,7 @@ bool XBobjIndexTag::TagSeek(const TxbVariant& value) {
 bool XBobjIndexTag::SeekStored(std::string_view stored, bool partial) {
   FOwner.CheckChanges();
   Descend(stored, srFirst, 0);
-  if (!SettleForward() || RangeTest(FPath.back()->Entries[FPath.back()->Current].Key) != 0) {
+  if (!SettleForward() || RangeTest(PathKey()) != 0) {
     FEof = true;
     return false;
   }
@@ -523,7 +523,7 @@ void XBobjIndexTag::FlushNodes() {
 bool XBobjIndexTag::InsertKey(std::string_view stored, std::uint32_t recno) {
   if (FUnique) {
     Descend(stored, srFirst, 0);
-    if (SettleForward() && CompareKeys(FPath.back()->Entries[FPath.back()->Current].Key, stored) == 0) {
+    if (SettleForward() && CompareKeys(PathKey(), stored) == 0) {
       FPathValid = false;
       return false;
     }

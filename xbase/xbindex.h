@@ -159,6 +159,9 @@ class XBobjIndexTag : public TObject {
   bool StepForward();
   bool StepBackward();
   void DescendEdge(bool first);
+  // The first (last) leaf entry below the root.
+  void DescendFromRoot(bool first);
+  const std::string& PathKey() const { return FPath.back()->Entries[static_cast<std::size_t>(FPath.back()->Current)].Key; }
   // The path's entry (a past-the-end leaf position moved on), false at the end.
   bool SettleForward();
   void TakeCurrent();

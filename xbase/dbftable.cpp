@@ -175,6 +175,13 @@ void XBO_dBaseDBF::WriteHeader() {
   FHeaderDirty = false;
 }
 
+void XBO_dBaseDBF::SetProductionIndex() {
+  if ((FFlags & 1) || !ReadWrite()) return;
+  FFlags |= 1;
+  FHeaderDirty = true;
+  WriteHeader();
+}
+
 void XBO_dBaseDBF::WriteRecordAt(std::int32_t recno, bool withEndMark) {
   std::int64_t offset = FHeaderLength + static_cast<std::int64_t>(recno - 1) * FRecordLength;
   const char* data = FRecord.data();

@@ -79,6 +79,8 @@ class XBO_dBaseDBF : public XBO_DiskFile {
   // The header as last read again from the file; the changed-by-another-user flag.
   void RefreshHeader();
   void WriteHeader();
+  // Sets the header's production-index flag (written when the table is writable).
+  void SetProductionIndex();
 
   std::uint8_t Version() const { return FVersion; }
   std::int32_t RecordCount() const { return FRecordCount; }

@@ -32,6 +32,7 @@ enum : std::int32_t {
   xbeMemoFormat = 1005,
   xbeFormula = 1006,
   xbeNumberTooLarge = 1011,
+  xbeIndexDamaged = 2112,  // an index file whose header or nodes do not hold together
 };
 
 // Sub-codes: the operation that failed.

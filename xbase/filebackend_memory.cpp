@@ -12,6 +12,8 @@ struct TxbMemoryFileSystem::TFile {
   int Opened = 0;
   bool Exclusive = false;
   std::vector<TLock> Locks;
+  std::int64_t Writes = 0;      // writes and size changes so far
+  std::int64_t WritesLeft = -1;  // before they are dropped; -1: never
 };
 
 namespace {
@@ -47,6 +49,10 @@ class TxbMemoryFile : public TxbOsFile {
     if (!FReadWrite) return 5;
     if (offset < 0) return 87;
     if (offset + static_cast<std::int64_t>(count) > FFs.MaxFileSize) return 112;
+    if (Dropped()) {
+      done = count;
+      return 0;
+    }
     int error = 0;
     std::size_t n = count;
     if (FFs.FWriteBudget >= 0 && static_cast<std::int64_t>(n) > FFs.FWriteBudget) {
@@ -59,6 +65,14 @@ class TxbMemoryFile : public TxbOsFile {
     done = n;
     return error;
   }
+  // Counts a change; true when it is to be dropped (as by a writer killed after its k-th).
+  bool Dropped() {
+    ++FFile->Writes;
+    if (FFile->WritesLeft < 0) return false;
+    if (FFile->WritesLeft == 0) return true;
+    --FFile->WritesLeft;
+    return false;
+  }
   int Size(std::int64_t& size) override {
     std::lock_guard guard(FFs.FMutex);
     size = static_cast<std::int64_t>(FFile->Data.size());
@@ -69,6 +83,7 @@ class TxbMemoryFile : public TxbOsFile {
     std::lock_guard guard(FFs.FMutex);
     if (!FReadWrite) return 5;
     if (size < 0 || size > FFs.MaxFileSize) return 112;
+    if (Dropped()) return 0;
     FFile->Data.resize(static_cast<std::size_t>(size), '\0');
     return 0;
   }
@@ -173,6 +188,17 @@ bool TxbMemoryFileSystem::ReadOnly(std::string_view name) {
 void TxbMemoryFileSystem::SetReadOnly(std::string_view name, bool readOnly) {
   std::lock_guard guard(FMutex);
   if (auto f = Find(name)) f->ReadOnly = readOnly;
+}
+
+void TxbMemoryFileSystem::DropWritesAfter(std::string_view name, std::int64_t count) {
+  std::lock_guard guard(FMutex);
+  if (auto f = Find(name)) f->WritesLeft = count;
+}
+
+std::int64_t TxbMemoryFileSystem::WriteCount(std::string_view name) {
+  std::lock_guard guard(FMutex);
+  auto f = Find(name);
+  return f ? f->Writes : 0;
 }
 
 void TxbMemoryFileSystem::LimitWrites(std::int64_t bytes, int error) {

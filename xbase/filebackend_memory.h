@@ -27,6 +27,11 @@ class TxbMemoryFileSystem : public TxbFileSystem {
   // stops there and reports `error` (0: a short write with no error).
   void LimitWrites(std::int64_t bytes, int error);
   void UnlimitWrites() { FWriteBudget = -1; }
+  // The file's writes (and size changes) after the first `count` from now on are dropped
+  // silently, as when its writer is killed; -1 keeps them all again.
+  void DropWritesAfter(std::string_view name, std::int64_t count);
+  // Writes and size changes the file has had.
+  std::int64_t WriteCount(std::string_view name);
   // Files grow no larger than this: a write beyond fails as on a full disk (112).
   std::int64_t MaxFileSize = 64 << 20;
   // Every lock call from now on fails with 33.

@@ -139,6 +139,10 @@ void TxblDBFFieldVars::Evaluate(TxbExpValue& Result) {
       Result.Width = f.Length;
       return;
     case 'L': Result.SetBoolean(FTable.GetLogical(FField)); return;
+    case 'I':  // a binary integer counts as a number (index keys over it take their own form)
+      Result.SetNumber(FTable.GetNumber(FField));
+      Result.Width = 11;
+      return;
   }
   Result.Type = xbtFieldRef;
   Result.Table = &FTable;

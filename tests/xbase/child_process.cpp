@@ -1,3 +1,4 @@
+#include <csignal>
 #include "child_process.h"
 
 #include <chrono>
@@ -64,6 +65,15 @@ int TChildProcess::Wait() {
   if (waitpid(static_cast<pid_t>(FPid), &status, 0) == FPid && WIFEXITED(status)) FExitCode = WEXITSTATUS(status);
 #endif
   return FExitCode;
+}
+
+void TChildProcess::Kill() {
+  if (FWaited) return;
+#ifdef _WIN32
+  if (FHandle) TerminateProcess(FHandle, 9);
+#else
+  if (FPid >= 0) kill(static_cast<pid_t>(FPid), SIGKILL);
+#endif
 }
 
 bool WaitForFile(const std::string& name) {

@@ -17,6 +17,8 @@ class TChildProcess {
   TChildProcess& operator=(const TChildProcess&) = delete;
   // The exit code; -1 when it could not be started or waited for.
   int Wait();
+  // Ends it at once (SIGKILL; TerminateProcess under Windows).
+  void Kill();
 
  private:
   void* FHandle = nullptr;

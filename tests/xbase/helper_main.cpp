@@ -7,9 +7,13 @@
 //     encrypted one) and written.json, what it wrote, for other programs' readers;
 //   append <table> <count> <tag> <start flag>
 //     waits for the start flag, then appends count records to the shared table: tag in
-//     the first field, the number 1..count in the second.
+//     the first field, the number 1..count in the second;
+//   cdxwrite <table> <index> <seed> <ready flag>
+//     appends and rewrites records of the table, keeping its compound index, until it is
+//     killed (or after 100,000 changes); writes the ready flag after the first five.
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 
 #include "child_process.h"
@@ -20,6 +24,7 @@
 #include "classlib/exceptions.h"
 #include "xbase/dbftable.h"
 #include "xbase/diskfile.h"
+#include "xbase/xbcdx.h"
 
 namespace {
 
@@ -42,6 +47,32 @@ int AppendRecords(char** argv) {
     t.PutText(1, argv[4]);
     t.PutNumber(2, i);
     t.Append();
+  }
+  return 0;
+}
+
+int CdxWrite(char** argv) {
+  XBO_dBaseFld t(argv[2], true, false);
+  XBobjCDXFile index(&t, argv[3], false, true, false);
+  std::mt19937 rng(static_cast<unsigned>(std::atoi(argv[4])));
+  for (int i = 0; i < 100000; ++i) {
+    if (i == 5) xbtest::TouchFile(argv[5]);
+    std::string name(1 + rng() % 20, static_cast<char>('A' + rng() % 8));
+    double num = static_cast<double>(rng() % 100000) - 50000;
+    if (t.RecordCount() < 5 || rng() % 3 != 0) {
+      t.BlankRecord();
+      t.PutText(1, name);
+      t.PutNumber(2, num);
+      t.Append();
+      index.KeyUpdateAll(static_cast<std::uint32_t>(t.RecNo()), true);
+    } else {
+      auto r = static_cast<std::int32_t>(1 + rng() % static_cast<std::uint32_t>(t.RecordCount()));
+      t.Go(r);
+      t.PutText(1, name);
+      t.PutNumber(2, num);
+      index.KeyUpdateAll(static_cast<std::uint32_t>(r), false);
+      t.PutRec(r);
+    }
   }
   return 0;
 }
@@ -189,6 +220,7 @@ int main(int argc, char** argv) {
     if (command == "hold" && argc == 7) return Hold(argv);
     if (command == "append" && argc == 6) return AppendRecords(argv);
     if (command == "writeall" && argc == 3) return WriteAll(argv[2]);
+    if (command == "cdxwrite" && argc == 6) return CdxWrite(argv);
     std::fprintf(stderr, "usage: xbase_helper hold|append ...\n");
     return 1;
   } catch (const Exception& e) {

@@ -1,0 +1,732 @@
+#include "xbase/xbindex.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "classlib/format.h"
+#include "xbase/dbftable.h"
+#include "xbase/errors.h"
+#include "xbase/expression.h"
+#include "xbase/names.h"
+#include "xbase/tablelink.h"
+
+namespace {
+
+// Write order within an update: what gains entries before what loses them.
+enum : int { rankNew = 0, rankNeighbour = 1, rankParent = 2, rankGaining = 3, rankLosing = 5 };
+
+}  // namespace
+
+// ---- XBobjIndexTag ----
+
+XBobjIndexTag::XBobjIndexTag(XBobjIndexFile& owner) : FOwner(owner) {}
+XBobjIndexTag::~XBobjIndexTag() = default;
+
+void XBobjIndexTag::KeyToStored(const TxbVariant& value, std::string& stored, bool trim) {
+  stored.assign(value.Data(), value.Length());
+  if (trim && value.Type() == xvText)
+    while (!stored.empty() && stored.back() == ' ') stored.pop_back();
+}
+
+void XBobjIndexTag::InitTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique,
+                            bool descending) {
+  FName.assign(name);
+  FKeyExpr.assign(keyExpr);
+  FForExpr.assign(forExpr);
+  FUnique = unique;
+  FDescending = descending;
+  FHasFor = FForExpr.find_first_not_of(' ') != std::string::npos;
+  CompileKey();
+  if (FHasFor) CompileFor();
+}
+
+bool XBobjIndexTag::AddKey(const XBobjIndexKeyData& entry) {
+  std::string stored;
+  KeyToStored(entry, stored, true);
+  return InsertKey(stored, entry.RecNo);
+}
+
+void XBobjIndexTag::CompileKey() {
+  FKeyHandler.reset();
+  XBO_dBaseFld* table = FOwner.Table();
+  if (!table || FKeyExpr.empty()) return;
+  try {
+    FKeyHandler = std::make_unique<TxbExpHandler>(&table->ExpLink(), false, FKeyExpr);
+  } catch (const Exception& e) {
+    FKeyError = e.Message;
+  }
+}
+
+void XBobjIndexTag::CompileFor() {
+  FForHandler.reset();
+  XBO_dBaseFld* table = FOwner.Table();
+  if (!table || !FHasFor) return;
+  try {
+    FForHandler = std::make_unique<TxbExpHandler>(&table->ExpLink(), false, FForExpr);
+  } catch (const Exception& e) {
+    if (FKeyError.empty()) FKeyError = e.Message;
+  }
+}
+
+void XBobjIndexTag::CheckExpressions() const {
+  if (!FKeyError.empty()) XbExpressionError(FKeyError);
+}
+
+bool XBobjIndexTag::EvaluateKey(std::string& stored) {
+  CheckExpressions();
+  if (!FKeyHandler || !FKeyHandler->Evaluate(FWork)) return false;
+  KeyToStored(FWork, stored, true);
+  return true;
+}
+
+bool XBobjIndexTag::EvaluateFor() {
+  CheckExpressions();
+  if (!FForHandler) return false;
+  const TxbExpValue& v = FForHandler->Evaluate();
+  return v.Type == xbtBoolean && v.Logical;
+}
+
+std::int64_t XBobjIndexTag::NewPage() { return FOwner.NewPage(); }
+
+int XBobjIndexTag::CompareKeys(std::string_view a, std::string_view b, bool partial) const {
+  std::size_t n = std::min(a.size(), b.size());
+  if (n > 0) {
+    int c = std::memcmp(a.data(), b.data(), n);
+    if (c != 0) return c < 0 ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  if (partial && b.size() < a.size()) return 0;
+  auto pad = static_cast<std::uint8_t>(PadByte());
+  bool aLonger = a.size() > b.size();
+  std::string_view rest = aLonger ? a.substr(n) : b.substr(n);
+  for (char ch : rest) {
+    auto c = static_cast<std::uint8_t>(ch);
+    if (c != pad) return (c > pad) == aLonger ? 1 : -1;
+  }
+  return 0;
+}
+
+int XBobjIndexTag::Order(const TxbIndexEntry& e, std::string_view key, TSearch mode, std::uint32_t recno) const {
+  int c = CompareKeys(e.Key, key);
+  if (FDescending) c = -c;
+  if (c != 0) return c;
+  switch (mode) {
+    case srFirst: return 1;
+    case srLast: return -1;
+    default:
+      if (!RecordsOrdered() || e.RecNo == recno) return 0;
+      c = e.RecNo < recno ? -1 : 1;
+      return FDescending ? -c : c;
+  }
+}
+
+void XBobjIndexTag::Damaged() const { FOwner.RaiseDamaged(); }
+
+TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
+  auto node = std::make_shared<XBobjIndexKey>();
+  node->Page = page;
+  if (page < 0 || !ReadNode(*node)) Damaged();
+  return node;
+}
+
+void XBobjIndexTag::ClearCache() {
+  FPath.clear();
+  FPathValid = false;
+}
+
+void XBobjIndexTag::Descend(std::string_view key, TSearch mode, std::uint32_t recno) {
+  FPath.clear();
+  FPathValid = false;
+  std::int64_t page = RootPage();
+  for (int depth = 0;; ++depth) {
+    if (depth >= MaxDepth) Damaged();
+    TxbIndexNode node = LoadNode(page);
+    int lo = 0, hi = node->Count();
+    while (lo < hi) {
+      int mid = (lo + hi) / 2;
+      if (Order(node->Entries[mid], key, mode, recno) < 0)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    node->Current = lo;
+    FPath.push_back(node);
+    if (node->Leaf) break;
+    if (node->Count() == 0) Damaged();
+    if (lo == node->Count()) node->Current = lo - 1;
+    page = node->Entries[node->Current].Child;
+  }
+  FPathValid = true;
+}
+
+void XBobjIndexTag::DescendEdge(bool first) {
+  while (!FPath.back()->Leaf) {
+    if (static_cast<int>(FPath.size()) >= MaxDepth) Damaged();
+    const XBobjIndexKey& parent = *FPath.back();
+    TxbIndexNode node = LoadNode(parent.Entries[parent.Current].Child);
+    if (!node->Leaf && node->Count() == 0) Damaged();
+    node->Current = first ? 0 : node->Count() - 1;
+    FPath.push_back(node);
+  }
+}
+
+bool XBobjIndexTag::StepForward() {
+  XBobjIndexKey& leaf = *FPath.back();
+  if (leaf.Current + 1 < leaf.Count()) {
+    ++leaf.Current;
+    return true;
+  }
+  // A damaged file can hold endless runs of empty leaves (one node reached by many paths).
+  for (int visits = 0;; ++visits) {
+    if (visits > MaxEmptyLeaves) Damaged();
+    int level = static_cast<int>(FPath.size()) - 2;
+    while (level >= 0 && FPath[level]->Current + 1 >= FPath[level]->Count()) --level;
+    if (level < 0) {
+      FPath.back()->Current = FPath.back()->Count();
+      return false;
+    }
+    ++FPath[level]->Current;
+    FPath.resize(level + 1);
+    DescendEdge(true);
+    if (FPath.back()->Count() > 0) return true;  // empty leaves are passed over
+  }
+}
+
+bool XBobjIndexTag::StepBackward() {
+  XBobjIndexKey& leaf = *FPath.back();
+  int c = std::min(leaf.Current, leaf.Count());
+  if (c > 0) {
+    leaf.Current = c - 1;
+    return true;
+  }
+  for (int visits = 0;; ++visits) {
+    if (visits > MaxEmptyLeaves) Damaged();
+    int level = static_cast<int>(FPath.size()) - 2;
+    while (level >= 0 && FPath[level]->Current <= 0) --level;
+    if (level < 0) {
+      FPath.back()->Current = -1;
+      return false;
+    }
+    --FPath[level]->Current;
+    FPath.resize(level + 1);
+    DescendEdge(false);
+    if (FPath.back()->Count() > 0) return true;
+  }
+}
+
+bool XBobjIndexTag::SettleForward() {
+  const XBobjIndexKey& leaf = *FPath.back();
+  if (leaf.Current >= 0 && leaf.Current < leaf.Count()) return true;
+  return StepForward();
+}
+
+void XBobjIndexTag::TakeCurrent() {
+  const TxbIndexEntry& e = FPath.back()->Entries[FPath.back()->Current];
+  FCurrent.SetBinary(e.Key.data(), e.Key.size());
+  FCurrent.RecNo = e.RecNo;
+  FCurrent.TagValue = e.RecNo;
+  FHaveCurrent = true;
+  FEof = FBof = false;
+}
+
+int XBobjIndexTag::RangeTest(const std::string& key) const {
+  if (FHasLow) {
+    int c = CompareKeys(key, FLow);
+    if (FDescending) c = -c;
+    if (c < 0 || (c == 0 && !FLowInclusive)) return -1;
+  }
+  if (FHasHigh) {
+    int c = CompareKeys(key, FHigh, FPartial);
+    if (FDescending) c = -c;
+    if (c > 0 || (c == 0 && !FHighInclusive)) return 1;
+  }
+  return 0;
+}
+
+void XBobjIndexTag::DescendFromRoot(bool first) {
+  FPath.assign(1, LoadNode(RootPage()));
+  FPath[0]->Current = first ? 0 : FPath[0]->Count() - 1;
+  if (!FPath[0]->Leaf && FPath[0]->Count() == 0) Damaged();
+  DescendEdge(first);
+  FPathValid = true;
+}
+
+void XBobjIndexTag::Top() {
+  FOwner.CheckChanges();
+  bool ok;
+  if (FHasLow) {
+    Descend(FLow, srFirst, 0);
+    ok = SettleForward();
+    while (ok && RangeTest(PathKey()) < 0) ok = StepForward();
+  } else {
+    DescendFromRoot(true);
+    ok = SettleForward();
+  }
+  if (ok && RangeTest(PathKey()) == 0)
+    TakeCurrent();
+  else
+    FEof = FBof = true;
+}
+
+void XBobjIndexTag::Bottom() {
+  FOwner.CheckChanges();
+  bool ok;
+  if (FHasHigh) {
+    Descend(FHigh, srLast, 0);
+    ok = SettleForward();
+    while (ok && RangeTest(PathKey()) <= 0) ok = StepForward();
+    ok = StepBackward();
+    while (ok && RangeTest(PathKey()) > 0) ok = StepBackward();
+  } else {
+    DescendFromRoot(false);
+    const XBobjIndexKey& leaf = *FPath.back();
+    ok = leaf.Count() > 0 || StepBackward();
+  }
+  if (ok && RangeTest(PathKey()) == 0)
+    TakeCurrent();
+  else
+    FEof = FBof = true;
+}
+
+bool XBobjIndexTag::EnsurePath() {
+  if (FPathValid) return true;
+  Descend(CurrentStored(), srExact, FCurrent.RecNo);
+  const XBobjIndexKey& leaf = *FPath.back();
+  return leaf.Current < leaf.Count() && Order(leaf.Entries[leaf.Current], CurrentStored(), srExact, FCurrent.RecNo) == 0 &&
+         leaf.Entries[leaf.Current].RecNo == FCurrent.RecNo;
+}
+
+void XBobjIndexTag::TagMove(int code) {
+  switch (code) {
+    case -3: Top(); return;
+    case -4: Bottom(); return;
+    case -1: {
+      if (!FHaveCurrent) return Top();
+      if (FEof) return;
+      FOwner.CheckChanges();
+      bool ok = EnsurePath() ? StepForward() : SettleForward();
+      if (ok && RangeTest(PathKey()) <= 0)
+        TakeCurrent();
+      else
+        FEof = true;
+      return;
+    }
+    case -2: {
+      if (!FHaveCurrent || FEof) return Bottom();
+      if (FBof) return;
+      FOwner.CheckChanges();
+      EnsurePath();
+      bool ok = StepBackward();
+      if (ok && RangeTest(PathKey()) >= 0)
+        TakeCurrent();
+      else
+        FBof = true;
+      return;
+    }
+    case -5: {
+      if (!FHaveCurrent) return Top();
+      FOwner.CheckChanges();
+      FPathValid = false;
+      if (EnsurePath() && RangeTest(CurrentStored()) == 0)
+        TakeCurrent();
+      else
+        Top();
+      return;
+    }
+    default: return;
+  }
+}
+
+bool XBobjIndexTag::TagSeek(const TxbVariant& value) {
+  CheckExpressions();
+  std::string stored;
+  KeyToStored(value, stored, true);
+  return SeekStored(stored, true);
+}
+
+bool XBobjIndexTag::SeekStored(std::string_view stored, bool partial) {
+  FOwner.CheckChanges();
+  Descend(stored, srFirst, 0);
+  if (!SettleForward() || RangeTest(PathKey()) != 0) {
+    FEof = true;
+    return false;
+  }
+  TakeCurrent();
+  return CompareKeys(CurrentStored(), stored, partial) == 0;
+}
+
+int XBobjIndexTag::NodeSearch(std::uint32_t recno, std::string_view key) {
+  TSearch mode = recno == 0xFFFFFFFFu ? srFirst : recno == 0x7FFFFFFFu ? srLast : srExact;
+  Descend(key, mode, recno);
+  if (!SettleForward()) return -1;
+  TakeCurrent();
+  const TxbIndexEntry& e = FPath.back()->Entries[FPath.back()->Current];
+  bool equal = CompareKeys(e.Key, key) == 0 && (mode != srExact || e.RecNo == recno);
+  return equal ? 0 : 1;
+}
+
+bool XBobjIndexTag::FindEntry(std::string_view stored, std::uint32_t recno) {
+  if (RecordsOrdered()) {
+    Descend(stored, srExact, recno);
+    if (!SettleForward()) return false;
+    const TxbIndexEntry& e = FPath.back()->Entries[FPath.back()->Current];
+    return e.RecNo == recno && CompareKeys(e.Key, stored) == 0;
+  }
+  Descend(stored, srFirst, 0);
+  for (bool ok = SettleForward(); ok; ok = StepForward()) {
+    const TxbIndexEntry& e = FPath.back()->Entries[FPath.back()->Current];
+    if (CompareKeys(e.Key, stored) != 0) return false;
+    if (e.RecNo == recno) return true;
+  }
+  return false;
+}
+
+void XBobjIndexTag::TagSetRange(const TxbVariant* low, bool lowInclusive, bool partial, bool highInclusive,
+                                const TxbVariant* high) {
+  FHasLow = low && !low->IsEmpty();
+  FHasHigh = high && !high->IsEmpty();
+  if (FHasLow || FHasHigh) CheckExpressions();
+  if (FHasLow) KeyToStored(*low, FLow, true);
+  if (FHasHigh) KeyToStored(*high, FHigh, true);
+  FLowInclusive = lowInclusive;
+  FHighInclusive = highInclusive;
+  FPartial = partial;
+  Top();
+}
+
+void XBobjIndexTag::ClearRange() {
+  FHasLow = FHasHigh = false;
+  FLow.clear();
+  FHigh.clear();
+}
+
+// ---- Updates ----
+
+void XBobjIndexTag::MarkChanged(const TxbIndexNode& node, int rank) {
+  if (node->Rank < 0) FDirty.push_back(node);
+  node->Rank = std::max(node->Rank, rank);
+}
+
+void XBobjIndexTag::UpdateSeparators() {
+  for (int level = static_cast<int>(FPath.size()) - 2; level >= 0; --level) {
+    XBobjIndexKey& parent = *FPath[level];
+    const XBobjIndexKey& child = *FPath[level + 1];
+    if (child.Count() == 0) return;
+    const TxbIndexEntry& last = child.Entries.back();
+    TxbIndexEntry& e = parent.Entries[parent.Current];
+    if (e.Key == last.Key && e.RecNo == last.RecNo) return;
+    e.Key = last.Key;
+    e.RecNo = last.RecNo;
+    MarkChanged(FPath[level], rankParent);
+    if (parent.Current != parent.Count() - 1) return;
+  }
+}
+
+void XBobjIndexTag::SplitIfNeeded(int level) {
+  TxbIndexNode node = FPath[level];
+  if (NodeFits(*node)) return;
+  // Cut the entries into parts until each fits; the node keeps the last part.
+  std::vector<std::vector<TxbIndexEntry>> pieces;
+  pieces.push_back(std::move(node->Entries));
+  XBobjIndexKey probe;
+  probe.Leaf = node->Leaf;
+  probe.Page = node->Page;
+  for (std::size_t i = 0; i < pieces.size();) {
+    probe.Entries.swap(pieces[i]);
+    bool fits = probe.Count() <= 1 || NodeFits(probe);
+    int k = fits ? 0 : std::clamp(SplitPoint(probe), 1, probe.Count() - 1);
+    probe.Entries.swap(pieces[i]);
+    if (fits) {
+      ++i;
+      continue;
+    }
+    std::vector<TxbIndexEntry> right(std::make_move_iterator(pieces[i].begin() + k),
+                                     std::make_move_iterator(pieces[i].end()));
+    pieces[i].resize(k);
+    pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(right));
+  }
+  node->Entries = std::move(pieces.back());
+  std::vector<TxbIndexEntry> parentEntries;
+  TxbIndexNode previous;
+  for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+    auto fresh = std::make_shared<XBobjIndexKey>();
+    fresh->Leaf = node->Leaf;
+    fresh->Attributes = node->Attributes;
+    fresh->Entries = std::move(pieces[i]);
+    fresh->Page = NewPage();
+    fresh->Right = node->Page;
+    if (previous) {
+      fresh->Left = previous->Page;
+      previous->Right = fresh->Page;
+    } else {
+      fresh->Left = node->Left;
+      if (node->Left >= 0) {
+        TxbIndexNode neighbour = LoadNode(node->Left);
+        neighbour->Right = fresh->Page;
+        MarkChanged(neighbour, rankNeighbour);
+      }
+    }
+    MarkChanged(fresh, rankNew);
+    parentEntries.push_back({fresh->Entries.back().Key, fresh->Entries.back().RecNo, fresh->Page});
+    previous = fresh;
+  }
+  node->Left = previous->Page;
+  MarkChanged(node, rankLosing);
+  TxbIndexEntry own{node->Entries.back().Key, node->Entries.back().RecNo, node->Page};
+  if (level == 0) {
+    auto root = std::make_shared<XBobjIndexKey>();
+    root->Leaf = false;
+    root->Root = true;
+    node->Root = false;
+    root->Page = NewPage();
+    root->Entries = std::move(parentEntries);
+    root->Entries.push_back(std::move(own));
+    root->Current = root->Count() - 1;
+    FPath.insert(FPath.begin(), root);
+    FRoot = root->Page;
+    FHeaderChanged = true;
+    MarkChanged(root, rankParent);
+    SplitIfNeeded(0);
+  } else {
+    XBobjIndexKey& parent = *FPath[level - 1];
+    parent.Entries.insert(parent.Entries.begin() + parent.Current, std::make_move_iterator(parentEntries.begin()),
+                          std::make_move_iterator(parentEntries.end()));
+    parent.Current += static_cast<int>(parentEntries.size());
+    MarkChanged(FPath[level - 1], rankParent);
+    SplitIfNeeded(level - 1);
+  }
+}
+
+void XBobjIndexTag::FlushNodes() {
+  try {
+    std::stable_sort(FDirty.begin(), FDirty.end(), [](const TxbIndexNode& a, const TxbIndexNode& b) { return a->Rank < b->Rank; });
+    bool headerDone = !FHeaderChanged;
+    for (const TxbIndexNode& n : FDirty) {
+      if (!headerDone && n->Rank >= rankLosing) {
+        WriteHeader();
+        headerDone = true;
+      }
+      if (!WriteNode(*n)) Damaged();
+      ++FNodesWritten;
+      n->Rank = -1;
+    }
+    if (!headerDone) WriteHeader();
+  } catch (...) {
+    for (const TxbIndexNode& n : FDirty) n->Rank = -1;
+    FDirty.clear();
+    ClearCache();
+    throw;
+  }
+  FDirty.clear();
+}
+
+bool XBobjIndexTag::InsertKey(std::string_view stored, std::uint32_t recno) {
+  if (FUnique) {
+    Descend(stored, srFirst, 0);
+    if (SettleForward() && CompareKeys(PathKey(), stored) == 0) {
+      FPathValid = false;
+      return false;
+    }
+  }
+  Descend(stored, RecordsOrdered() ? srExact : srLast, recno);
+  FPathValid = false;
+  XBobjIndexKey& leaf = *FPath.back();
+  int at = std::min(leaf.Current, leaf.Count());
+  leaf.Entries.insert(leaf.Entries.begin() + at, TxbIndexEntry{std::string(stored), recno, -1});
+  leaf.Current = at;
+  MarkChanged(FPath.back(), rankGaining);
+  if (at == leaf.Count() - 1) UpdateSeparators();
+  SplitIfNeeded(static_cast<int>(FPath.size()) - 1);
+  FlushNodes();
+  FCurrent.SetBinary(stored.data(), stored.size());
+  FCurrent.RecNo = recno;
+  FCurrent.TagValue = recno;
+  FHaveCurrent = true;
+  FEof = FBof = false;
+  return true;
+}
+
+bool XBobjIndexTag::DeleteKey(std::string_view stored, std::uint32_t recno) {
+  bool found = FindEntry(stored, recno);
+  FPathValid = false;
+  if (!found) return false;
+  XBobjIndexKey& leaf = *FPath.back();
+  leaf.Entries.erase(leaf.Entries.begin() + leaf.Current);
+  MarkChanged(FPath.back(), rankLosing);
+  FlushNodes();
+  return true;
+}
+
+void XBobjIndexTag::EvaluateOld(std::string& key) {
+  XBO_dBaseFld& table = *FOwner.Table();
+  std::size_t n = static_cast<std::size_t>(table.RecordLength());
+  std::string current(table.Record(), n);
+  std::memcpy(table.Record(), table.OriginalRecord(), n);
+  try {
+    EvaluateKey(key);
+  } catch (...) {
+    std::memcpy(table.Record(), current.data(), n);
+    throw;
+  }
+  std::memcpy(table.Record(), current.data(), n);
+}
+
+void XBobjIndexTag::TagKeyUpdate(std::uint32_t recno, bool isAppend) {
+  XBO_dBaseFld* table = FOwner.Table();
+  if (!table || table->RecordLength() <= 0) return;
+  CheckExpressions();
+  bool hadPath = FPathValid;
+  bool newFor = !FHasFor || EvaluateFor();
+  std::string newKey;
+  if (!EvaluateKey(newKey)) return;
+  if (isAppend) {
+    if (newFor) InsertKey(newKey, recno);
+  } else {
+    std::string oldKey;
+    EvaluateOld(oldKey);
+    // Whatever FOR said of the old image, a key of it that is there goes (unless kept).
+    if (newFor && oldKey == newKey) {
+      if (!FindEntry(oldKey, recno)) InsertKey(newKey, recno);
+    } else {
+      // The new key first: a writer killed in between leaves a duplicate, never a loss.
+      if (newFor) InsertKey(newKey, recno);
+      DeleteKey(oldKey, recno);
+    }
+  }
+  if (!hadPath) ClearCache();
+  FPathValid = false;
+}
+
+// ---- XBobjIndexFile ----
+
+XBobjIndexFile::XBobjIndexFile(XBO_dBaseFld* table) : FTable(table) {
+  if (table) FProtocol = table->LockProtocol();
+}
+
+XBobjIndexFile::~XBobjIndexFile() = default;
+
+const std::string& XBobjIndexFile::FileName() const {
+  static const std::string none;
+  return FFile ? FFile->FileName() : none;
+}
+
+void XBobjIndexFile::RaiseDamaged() const { RaiseEngineError(xbeIndexDamaged, xbsNone, FileName()); }
+
+bool XBobjIndexFile::ReadPage(std::int64_t position, void* buffer, std::size_t length) {
+  return FFile && FFile->Read(position, buffer, length) == length;
+}
+
+void XBobjIndexFile::WritePage(std::int64_t position, const void* buffer, std::size_t length) {
+  FFile->Write(position, buffer, length);
+}
+
+void XBobjIndexFile::RenameIndex(std::string_view newTableName) {
+  if (!FFile) return;
+  std::string name(newTableName);
+  std::size_t cut = name.find_last_of("\\/:");
+  std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && (cut == std::string::npos || dot > cut)) name.resize(dot);
+  const std::string& old = FFile->FileName();
+  std::size_t oldDot = old.rfind('.');
+  std::size_t oldCut = old.find_last_of("\\/:");
+  if (oldDot != std::string::npos && (oldCut == std::string::npos || oldDot > oldCut)) name += old.substr(oldDot);
+  FFile->Rename(name);
+}
+
+void XBobjIndexFile::KeyUpdateAll(std::uint32_t recno, bool isAppend) {
+  for (const auto& tag : FTags) tag->CheckExpressions();  // before anything is written
+  LockIndex();
+  try {
+    for (const auto& tag : FTags) tag->TagKeyUpdate(recno, isAppend);
+  } catch (...) {
+    UnlockIndex();
+    throw;
+  }
+  UnlockIndex();
+  FCurrentTag = -1;
+}
+
+void XBobjIndexFile::SetLockProtocol(TxbLokProtocol p) { FProtocol = p; }
+
+void XBobjIndexFile::Resync() {
+  for (const auto& tag : FTags) {
+    tag->ClearCache();
+    tag->ReadHeader();
+  }
+}
+
+void XBobjIndexFile::OpenOrCreate(std::string_view name, std::string_view extension, bool create, bool readWrite,
+                                  bool shared) {
+  std::string n(name);
+  while (!n.empty() && n.back() == ' ') n.pop_back();
+  while (!n.empty() && n.front() == ' ') n.erase(0, 1);
+  n = xbase::DefaultExtension(n, extension);
+  if (n.find_first_of("\\/:") == std::string::npos && FTable) {
+    const std::string& t = FTable->FileName();
+    std::size_t cut = t.find_last_of("\\/");
+    if (cut != std::string::npos) n = t.substr(0, cut + 1) + n;
+  }
+  FFile = std::make_unique<XBO_DiskFile>(n, create || readWrite, shared);
+  if (create) {
+    FFile->CreateNew();
+  } else {
+    if (!FFile->Existed()) RaiseEngineError(xbeFileNotFound, xbsOpen, FFile->FileName());
+    FFile->Open();
+  }
+}
+
+void XBobjIndexFile::LockIndex() {
+  if (FLockDepth++ > 0) return;
+  OnLocked();
+  if (!FFile || !FFile->Shared() || FFile->HasExclusiveAccess()) return;
+  TxbLockOffsets o = LockOffsetsFor(FProtocol);
+  std::uint64_t offset = o.Header - 1, length = FProtocol == TxbLokProtocol::DB4Lock ? 2 : 1;
+  if (FProtocol == TxbLokProtocol::ClipLock) offset = o.TableBase, length = 1;
+  if (!RetryLock([&] { return FFile->LockRegion(offset, length); })) {
+    --FLockDepth;
+    throw EXBaseError(Format(SLockError, std::to_string(FFile->LastError()), FFile->FileName()));
+  }
+  FRegionLocked = true;
+  if (ChangedByOther()) Resync();
+}
+
+void XBobjIndexFile::UnlockIndex() {
+  if (FLockDepth == 0 || --FLockDepth > 0) return;
+  try {
+    FlushPending();
+  } catch (...) {
+    if (FRegionLocked) FFile->Unlock();
+    FRegionLocked = false;
+    throw;
+  }
+  if (FRegionLocked) FFile->Unlock();
+  FRegionLocked = false;
+}
+
+void XBobjIndexFile::CheckChanges() {
+  if (FLockDepth > 0 || !FFile || !FFile->Shared()) return;
+  if (ChangedByOther()) Resync();
+}
+
+XBobjIndexTag* XBobjIndexFile::TagByName(std::string_view name) const {
+  std::string n(name);
+  xbase::TrimText(n);
+  for (const auto& tag : FTags) {
+    std::string t = tag->Name();
+    xbase::TrimText(t);
+    if (xbase::CompareTextNoCase(t, n) == 0) return tag.get();
+  }
+  return nullptr;
+}
+
+XBobjIndexTag* XBobjIndexFile::TagByIndex(int i) const {
+  return i >= 0 && i < TagCount() ? FTags[static_cast<std::size_t>(i)].get() : nullptr;
+}
+
+bool XBobjIndexFile::SameFile(std::string_view name) const {
+  auto tail = [](std::string_view s) {
+    std::size_t cut = s.find_last_of("\\/:");
+    return cut == std::string_view::npos ? s : s.substr(cut + 1);
+  };
+  return xbase::CompareTextNoCase(tail(name), tail(FileName())) == 0;
+}

@@ -1,0 +1,266 @@
+#pragma once
+// The format-independent half of every index: a tag (one ordering of a table by a key
+// expression, optionally filtered by a FOR condition) held as a B-tree of nodes, the path of
+// nodes to the current key, movement in key order, search, key maintenance when a record is
+// written, key ranges, and the index file that owns the tags. A format supplies the byte
+// layouts through the virtual slots: node and header I/O, the stored form of keys, whether
+// a node fits, page allocation and tag builds.
+//
+// Keys are kept in their stored form (bytes). The order is the stored bytes (a shorter key
+// read as padded with the tag's pad byte), then the record number as an unsigned number; a
+// descending tag reverses both, and its tree holds the keys in that reversed order.
+//
+// Updates write their nodes at once, in an order that keeps a killed writer harmless: nodes
+// that gain entries (new nodes, neighbours, parents, then the header) before those that
+// lose entries, so a crash loses at most the key in flight or leaves a duplicate.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "xbase/diskfile.h"
+#include "xbase/tableshared.h"
+#include "xbase/variant.h"
+
+class XBO_dBaseFld;
+class TxbExpHandler;
+class XBobjIndexFile;
+
+// One entry of a node: the stored key, the record number and (interior nodes) the child.
+struct TxbIndexEntry {
+  std::string Key;
+  std::uint32_t RecNo = 0;
+  std::int64_t Child = -1;
+};
+
+// The current key of a tag: the stored key bytes (binary), its record number and its tag
+// value (the record number again for a leaf entry).
+class XBobjIndexKeyData : public TxbVariant {
+ public:
+  std::uint32_t RecNo = 0;
+  std::int64_t TagValue = 0;
+};
+
+// One node in memory.
+class XBobjIndexKey {
+ public:
+  std::vector<TxbIndexEntry> Entries;
+  std::int64_t Page = -1;
+  std::int64_t Left = -1, Right = -1;  // sibling pages, -1 when none
+  bool Leaf = true;
+  bool Root = false;
+  std::uint32_t Attributes = 0;  // the format's own bits, written back as read
+  int Current = -1;              // the entry on the path
+  int Rank = -1;                 // write order within an update (-1: unchanged)
+  int Count() const { return static_cast<int>(Entries.size()); }
+};
+using TxbIndexNode = std::shared_ptr<XBobjIndexKey>;
+
+class XBobjIndexTag : public TObject {
+ public:
+  static constexpr int MaxDepth = 32;
+  static constexpr int MaxEmptyLeaves = 65536;  // passed over in one step before the file counts as damaged
+
+  explicit XBobjIndexTag(XBobjIndexFile& owner);
+  ~XBobjIndexTag() override;
+
+  // ---- Format slots ----
+  // The stored form of a value (the base: its bytes). trim drops trailing blanks of texts.
+  virtual void KeyToStored(const TxbVariant& value, std::string& stored, bool trim);
+  // Keeps the texts and flags and compiles the expressions.
+  virtual void InitTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique,
+                       bool descending);
+  // Inserts the value's key for its record; false when a unique tag already has the key.
+  virtual bool AddKey(const XBobjIndexKeyData& entry);
+  virtual std::int64_t RootPage() const { return FRoot; }
+  // Reads the node at node.Page (false: it is damaged or unreadable); writes it.
+  virtual bool ReadNode(XBobjIndexKey&) { return false; }
+  virtual bool WriteNode(XBobjIndexKey&) { return false; }
+  virtual void ReadHeader() { FHeaderChanged = false; }
+  virtual void WriteHeader() { FHeaderChanged = false; }
+  // Compiling fails softly: the tag keeps the message and raises it at the first key it
+  // must evaluate (it can still be walked in its stored order).
+  virtual void CompileKey();
+  virtual void CompileFor();
+  // The stored key of the table's current record; false without a key expression.
+  virtual bool EvaluateKey(std::string& stored);
+  // True only when the FOR expression exists and yields true.
+  virtual bool EvaluateFor();
+  // Whether a node's entries fit its page; where to cut one that does not (1..count-1).
+  virtual bool NodeFits(const XBobjIndexKey& node) const = 0;
+  // The base keeps the larger half on the left: the new right part takes the next keys, so
+  // keys added in order still fill the tree (a nearly empty left part would deepen it).
+  virtual int SplitPoint(const XBobjIndexKey& node) const { return (node.Count() + 1) / 2; }
+  virtual std::int64_t NewPage();
+  // The byte a shorter key is read as padded with.
+  virtual char PadByte() const { return ' '; }
+  // Whether equal keys are kept in record-number order.
+  virtual bool RecordsOrdered() const { return true; }
+
+  // ---- Movement and search ----
+  // -1 next, -2 prior, -3 top, -4 bottom, -5 again on the current key (top when it is gone).
+  void TagMove(int code);
+  // The first key at or after value in tag order (a shorter text matches a longer key);
+  // true when the key reached matches.
+  bool TagSeek(const TxbVariant& value);
+  bool SeekStored(std::string_view stored, bool partial = true);
+  // Positions on the first entry at or after (key, recno): recno 0xFFFFFFFF ignores record
+  // numbers (the first equal key), 0x7FFFFFFF lands after every equal key. 0 when the entry
+  // reached matches, 1 when it lies beyond, -1 when the tag ends first.
+  int NodeSearch(std::uint32_t recno, std::string_view key);
+  // Positions on the entry (key, recno); true when it is there.
+  bool FindEntry(std::string_view stored, std::uint32_t recno);
+  // Keeps the tag current when record recno was appended or rewritten (the table's record
+  // buffer holds the new image, its original record the old one).
+  void TagKeyUpdate(std::uint32_t recno, bool isAppend);
+  // Null or empty ends leave that side open. Moves to the top.
+  void TagSetRange(const TxbVariant* low, bool lowInclusive, bool partial, bool highInclusive, const TxbVariant* high);
+  void ClearRange();
+  // Drops the nodes held in memory.
+  void ClearCache();
+
+  // Inserts or removes a stored key; both write the nodes they change.
+  bool InsertKey(std::string_view stored, std::uint32_t recno);
+  bool DeleteKey(std::string_view stored, std::uint32_t recno);
+
+  // Raises the expression's error when the key or FOR expression did not compile.
+  void CheckExpressions() const;
+  // <0, 0, >0: the order of two stored keys (no record numbers, descending not applied);
+  // with partial, a b that is a prefix of a counts as equal.
+  int CompareKeys(std::string_view a, std::string_view b, bool partial = false) const;
+
+  const std::string& Name() const { return FName; }
+  const std::string& KeyExpression() const { return FKeyExpr; }
+  const std::string& ForExpression() const { return FForExpr; }
+  bool Unique() const { return FUnique; }
+  bool Descending() const { return FDescending; }
+  bool HasFor() const { return FHasFor; }
+  const XBobjIndexKeyData& CurrentKey() const { return FCurrent; }
+  std::string CurrentStored() const { return std::string(FCurrent.Data(), FCurrent.Length()); }
+  bool Eof() const { return FEof; }
+  bool Bof() const { return FBof; }
+  const char* Signature() const { return FSignature; }
+  XBobjIndexFile& Owner() const { return FOwner; }
+  const std::string& KeyError() const { return FKeyError; }
+  // Nodes written since the tag was made (tests count them).
+  std::int64_t NodesWritten() const { return FNodesWritten; }
+
+ protected:
+  enum TSearch { srFirst, srLast, srExact };
+  // Reads a node through ReadNode; a bad one raises the damaged-index error.
+  TxbIndexNode LoadNode(std::int64_t page);
+  void Damaged() const;
+  // Positions the path on the first entry at or after the target (the leaf's Current may
+  // be its count); true when that entry matches the target.
+  void Descend(std::string_view key, TSearch mode, std::uint32_t recno);
+  int Order(const TxbIndexEntry& e, std::string_view key, TSearch mode, std::uint32_t recno) const;
+  bool StepForward();
+  bool StepBackward();
+  void DescendEdge(bool first);
+  // The first (last) leaf entry below the root.
+  void DescendFromRoot(bool first);
+  const std::string& PathKey() const { return FPath.back()->Entries[static_cast<std::size_t>(FPath.back()->Current)].Key; }
+  // The path's entry (a past-the-end leaf position moved on), false at the end.
+  bool SettleForward();
+  void TakeCurrent();
+  // -1 before the range, 0 inside, 1 beyond.
+  int RangeTest(const std::string& key) const;
+  void Top();
+  void Bottom();
+  // Makes sure the path stands on the current key; false when it had to land elsewhere.
+  bool EnsurePath();
+  void Refresh();
+  void MarkChanged(const TxbIndexNode& node, int rank);
+  void SplitIfNeeded(int level);
+  void UpdateSeparators();
+  void FlushNodes();
+  // The key of the table's original record (the one last read).
+  void EvaluateOld(std::string& key);
+
+  XBobjIndexFile& FOwner;
+  const char* FSignature = "UNK";
+  std::string FName, FKeyExpr, FForExpr;
+  bool FUnique = false, FDescending = false, FHasFor = false;
+  std::int64_t FRoot = -1;
+  bool FHeaderChanged = false;
+  std::unique_ptr<TxbExpHandler> FKeyHandler, FForHandler;
+  std::string FKeyError;
+  std::vector<TxbIndexNode> FPath;
+  bool FPathValid = false;
+  std::vector<TxbIndexNode> FDirty;
+  XBobjIndexKeyData FCurrent;
+  bool FHaveCurrent = false;
+  bool FEof = true, FBof = true;
+  // The range.
+  bool FHasLow = false, FHasHigh = false, FLowInclusive = true, FHighInclusive = true, FPartial = false;
+  std::string FLow, FHigh;
+  std::int64_t FNodesWritten = 0;
+  TxbVariant FWork;
+};
+
+class XBobjIndexFile : public TObject {
+ public:
+  // table may be null (a file without its table can be walked, not updated).
+  explicit XBobjIndexFile(XBO_dBaseFld* table);
+  ~XBobjIndexFile() override;
+
+  // ---- Format slots ----
+  virtual XBobjIndexTag* AddTag(std::string_view, std::string_view, std::string_view, bool, bool) { return nullptr; }
+  virtual bool DeleteTag(std::string_view) { return false; }
+  virtual void OpenTags() {}
+  virtual std::int64_t NewPage() { return -1; }
+  virtual std::int64_t FreePage(std::int64_t) { return -1; }
+  virtual bool ReadPage(std::int64_t position, void* buffer, std::size_t length);
+  virtual void WritePage(std::int64_t position, const void* buffer, std::size_t length);
+  virtual void RenameIndex(std::string_view newTableName);
+  // Every tag's TagKeyUpdate under the index lock; the current tag becomes none.
+  virtual void KeyUpdateAll(std::uint32_t recno, bool isAppend);
+  virtual void SetLockProtocol(TxbLokProtocol p);
+  virtual void Reindex() {}
+  // True when another writer changed the file since it was last read.
+  virtual bool ChangedByOther() { return false; }
+  // Called when another writer changed the file: drops every cache, re-reads the headers.
+  virtual void Resync();
+  // Writes what is pending (headers); called before the unlock and at close.
+  virtual void FlushPending() {}
+
+  // Opens the file (create: a new one). Without create a missing file raises code 2.
+  // Creation takes the table's share mode.
+  void OpenOrCreate(std::string_view name, std::string_view extension, bool create, bool readWrite, bool shared);
+  // Before every change of a shared file: the index lock (retried by the lock policy; on
+  // failure "Error N in Lock of NAME"), then a check for others' changes. Nested calls count.
+  void LockIndex();
+  void UnlockIndex();
+  // Before positioning on a shared file: others' changes drop the caches.
+  void CheckChanges();
+
+  int TagCount() const { return static_cast<int>(FTags.size()); }
+  XBobjIndexTag* TagByName(std::string_view name) const;  // folds only a..z
+  XBobjIndexTag* TagByIndex(int i) const;                  // nullptr out of range
+  bool SameFile(std::string_view name) const;
+  XBO_dBaseFld* Table() const { return FTable; }
+  XBO_DiskFile* File() const { return FFile.get(); }
+  const std::string& FileName() const;
+  int CurrentTag() const { return FCurrentTag; }
+  void SetCurrentTag(int i) { FCurrentTag = i; }
+  bool Production() const { return FProduction; }
+  bool Damaged() const { return FDamaged; }
+  TxbLokProtocol LockProtocol() const { return FProtocol; }
+  [[noreturn]] void RaiseDamaged() const;
+
+ protected:
+  // Called when the index lock was taken (the outermost LockIndex).
+  virtual void OnLocked() {}
+
+  XBO_dBaseFld* FTable;
+  std::unique_ptr<XBO_DiskFile> FFile;
+  std::vector<std::unique_ptr<XBobjIndexTag>> FTags;
+  int FCurrentTag = -1;
+  bool FProduction = false;
+  bool FDamaged = false;
+  TxbLokProtocol FProtocol = TxbLokProtocol::Default;
+  int FLockDepth = 0;
+  bool FRegionLocked = false;
+};

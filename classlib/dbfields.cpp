@@ -364,6 +364,10 @@ String TStringField::GetAsString() {
 }
 
 void TStringField::SetAsString(const String& Value) {
+  if (Value.empty()) {  // an empty text is no value, as tables keep it
+    Clear();
+    return;
+  }
   auto size = static_cast<size_t>(GetSize());
   std::string bytes = FTransliterate && GetDataSet() ? GetDataSet()->Translate(Value, true, size)
                                                     : std::string(Utf8Truncate(Value, size));

@@ -233,7 +233,8 @@ class TStringField : public TField {
   void SetTransliterate(bool Value) { FTransliterate = Value; }
   bool IsNull() override;
   String GetAsString() override;
-  void SetAsString(const String& Value) override;  // cut to Size stored bytes
+  // Cut to Size stored bytes; an empty text stores null.
+  void SetAsString(const String& Value) override;
   int GetAsInteger() override;
   void SetAsInteger(int Value) override;
   double GetAsFloat() override;

@@ -467,14 +467,6 @@ void TDataSet::CheckCanModify() {
   if (!GetCanModify()) DatabaseError(dbtext::DataSetReadOnly, this);
 }
 
-void TDataSet::CheckParentState() {
-  if (TDataSource* master = GetDataSource())
-    if (TDataSet* ds = master->GetDataSet(); ds && ds->State() != dsInactive) {
-      // A detail record needs a posted master record.
-      if (ds->State() == dsInsert) ds->Post();
-    }
-}
-
 // ---- Buffers ----
 
 TRecordBuffer TDataSet::ActiveBuffer() const {
@@ -764,7 +756,6 @@ void TDataSet::Edit() {
   CheckBrowseMode();
   CheckCanModify();
   DoBeforeEdit();
-  CheckParentState();
   CheckOperation([this] { InternalEdit(); }, OnEditError);
   GetCalcFields(ActiveBuffer());
   SetState(dsEdit);
@@ -782,7 +773,6 @@ void TDataSet::BeginInsertAppend() {
   CheckBrowseMode();
   CheckCanModify();
   DoBeforeInsert();
-  CheckParentState();
   DoBeforeScroll();
 }
 

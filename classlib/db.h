@@ -420,7 +420,6 @@ class TDataSet : public TComponent {
   void EndInsertAppend();
   void InitRecord(TRecordBuffer Buffer);
   void CheckCanModify();
-  void CheckParentState();
   void UpdateCalcFields();
   void CheckOperation(const std::function<void()>& Operation, const TDataSetErrorEvent& ErrorEvent);
   void SetFields(std::initializer_list<TVariant> Values);

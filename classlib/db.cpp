@@ -124,6 +124,13 @@ class TFinally {
   int FUncaught = std::uncaught_exceptions();
 };
 
+// The item whose display name (a definition's name) is Name, without regard to case; -1.
+int IndexOfDisplayName(const TCollection& Items, const String& Name) {
+  for (int i = 0; i < Items.Count(); ++i)
+    if (AnsiSameText(Items.GetItem(i)->GetDisplayName(), Name)) return i;
+  return -1;
+}
+
 }  // namespace
 
 // ---- TFields ----
@@ -203,11 +210,7 @@ TFieldDef* TFieldDefs::Add(const String& Name, TFieldType DataType, int Size, bo
   return def;
 }
 
-int TFieldDefs::IndexOf(const String& Name) const {
-  for (int i = 0; i < Count(); ++i)
-    if (AnsiSameText(Items(i)->GetName(), Name)) return i;
-  return -1;
-}
+int TFieldDefs::IndexOf(const String& Name) const { return IndexOfDisplayName(*this, Name); }
 
 TFieldDef* TFieldDefs::Find(const String& Name) const {
   int i = IndexOf(Name);
@@ -245,11 +248,7 @@ TIndexDef* TIndexDefs::Add(const String& Name, const String& Fields, TIndexOptio
   return def;
 }
 
-int TIndexDefs::IndexOf(const String& Name) const {
-  for (int i = 0; i < Count(); ++i)
-    if (AnsiSameText(Items(i)->GetName(), Name)) return i;
-  return -1;
-}
+int TIndexDefs::IndexOf(const String& Name) const { return IndexOfDisplayName(*this, Name); }
 
 TIndexDef* TIndexDefs::Find(const String& Name) const {
   int i = IndexOf(Name);
@@ -273,7 +272,9 @@ TIndexDef* TIndexDefs::GetIndexForFields(const String& Fields, bool CaseInsensit
   return nullptr;
 }
 
-void TIndexDefs::Update() {}
+void TIndexDefs::Update() {
+  if (FDataSet) FDataSet->UpdateIndexDefs();
+}
 
 // ---- TDataSet: life ----
 

@@ -349,6 +349,8 @@ class TDataSet : public TComponent {
   // Stores a native value (nullptr: null); sends deFieldChange where the state wants it.
   virtual void SetFieldData(TField* Field, const void* Buffer) = 0;
   virtual void ClearCalcFields(TRecordBuffer /*Buffer*/) {}
+  // Rebuilds IndexDefs (TIndexDefs::Update asks for it).
+  virtual void UpdateIndexDefs() {}
   virtual int GetRecordCount() { return -1; }
   virtual bool GetCanModify() { return true; }
   virtual void CheckActive();
@@ -405,6 +407,7 @@ class TDataSet : public TComponent {
   friend class TDataLink;
   friend class TField;
   friend class TFieldDefs;
+  friend class TIndexDefs;
 
   void OpenCursor();
   void CloseCursor();

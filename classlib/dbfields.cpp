@@ -56,7 +56,9 @@ HX_PUBLISH(TDateTimeField, p) {
 }
 HX_PUBLISH(TDateField, p) {}
 HX_PUBLISH(TBlobField, p) {}
-HX_PUBLISH(TMemoField, p) {}
+HX_PUBLISH(TMemoField, p) {
+  p.Property("Transliterate", &TMemoField::GetTransliterate, &TMemoField::SetTransliterate).Default(true);
+}
 
 void DatabaseError(const String& Message, TComponent* Component) {
   if (Component && !Component->GetName().empty()) throw EDatabaseError(Component->GetName() + ": " + Message);
@@ -722,7 +724,7 @@ void TDateTimeField::SetAsVariant(const TVariant& Value) {
 
 TBlobField::TBlobField(TComponent* AOwner) : TBlobField(AOwner, ftBlob) {}
 TBlobField::TBlobField(TComponent* AOwner, TFieldType Type) : TField(AOwner) { SetDataType(Type); }
-TMemoField::TMemoField(TComponent* AOwner) : TBlobField(AOwner, ftMemo) {}
+TMemoField::TMemoField(TComponent* AOwner) : TBlobField(AOwner, ftMemo) { SetTransliterate(true); }
 
 bool TBlobField::IsNull() {
   if (!FModified) return !GetData(nullptr);

@@ -415,6 +415,9 @@ class TBlobField : public TField {
  public:
   explicit TBlobField(TComponent* AOwner);
   int DataSize() const override { return 0; }
+  // Whether the dataset's blob streams convert the stored bytes as text (memos do).
+  bool GetTransliterate() const { return FTransliterate; }
+  void SetTransliterate(bool Value) { FTransliterate = Value; }
   // Set by a blob stream that changed the data (until the record is posted or cancelled).
   bool GetModified() const { return FModified; }
   void SetModified(bool Value) { FModified = Value; }
@@ -436,6 +439,7 @@ class TBlobField : public TField {
 
  private:
   bool FModified = false;
+  bool FTransliterate = false;
 };
 
 class TMemoField : public TBlobField {

@@ -364,19 +364,22 @@ TEST_F(DataSets, EventsComeInOrder) {
   Fill(3);
   std::vector<std::string> log;
   auto record = [&log](const char* Name) { return [&log, Name](TDataSet*) { log.push_back(Name); }; };
-  ds->BeforeEdit = record("BeforeEdit");
-  ds->AfterEdit = record("AfterEdit");
-  ds->BeforePost = record("BeforePost");
-  ds->AfterPost = record("AfterPost");
-  ds->BeforeInsert = record("BeforeInsert");
-  ds->AfterInsert = record("AfterInsert");
-  ds->OnNewRecord = record("OnNewRecord");
-  ds->BeforeCancel = record("BeforeCancel");
-  ds->AfterCancel = record("AfterCancel");
-  ds->BeforeDelete = record("BeforeDelete");
-  ds->AfterDelete = record("AfterDelete");
-  ds->BeforeScroll = record("BeforeScroll");
-  ds->AfterScroll = record("AfterScroll");
+  const std::pair<TDataSetNotifyEvent TDataSet::*, const char*> events[] = {
+      {&TDataSet::BeforeEdit, "BeforeEdit"},
+      {&TDataSet::AfterEdit, "AfterEdit"},
+      {&TDataSet::BeforePost, "BeforePost"},
+      {&TDataSet::AfterPost, "AfterPost"},
+      {&TDataSet::BeforeInsert, "BeforeInsert"},
+      {&TDataSet::AfterInsert, "AfterInsert"},
+      {&TDataSet::OnNewRecord, "OnNewRecord"},
+      {&TDataSet::BeforeCancel, "BeforeCancel"},
+      {&TDataSet::AfterCancel, "AfterCancel"},
+      {&TDataSet::BeforeDelete, "BeforeDelete"},
+      {&TDataSet::AfterDelete, "AfterDelete"},
+      {&TDataSet::BeforeScroll, "BeforeScroll"},
+      {&TDataSet::AfterScroll, "AfterScroll"},
+  };
+  for (const auto& [member, name] : events) ds->*member = record(name);
   source->OnStateChange = [&](TObject*) { log.push_back("state " + EnumName(ds->State())); };
   ds->HookLog.clear();
 

@@ -335,6 +335,10 @@ void TField::SetText(const String& Value) {
 void TField::CalcLookupValue() {
   if (!FLookupDataSet || !FLookupDataSet->GetActive()) return;
   TVariant keys = FDataSet->GetFieldValues(FKeyFields);
+  if (keys.IsNull()) {  // no key, nothing to look up
+    Clear();
+    return;
+  }
   TVariant value = FLookupDataSet->Lookup(FLookupKeyFields, keys, FLookupResultField);
   if (value.IsNull()) Clear();
   else SetAsVariant(value);

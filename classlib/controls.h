@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "classlib/alignment.h"
 #include "classlib/colors.h"
 #include "classlib/component.h"
 #include "classlib/geometry.h"
@@ -37,7 +38,6 @@ HX_ENUM(TControlStateFlag, csLButtonDown, csClicked, csPalette, csReadingState, 
 using TControlState = TSet<TControlStateFlag>;
 HX_ENUM(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin);
 using TBorderStyle = TFormBorderStyle;  // controls use bsNone and bsSingle
-HX_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);
 
 // Mouse cursors: the screen's cursor table (TScreen::Cursors) by number; streams as these
 // names, other numbers (the application's own cursors) as numbers.

@@ -560,3 +560,35 @@ TDateTime StrToDateTime(std::string_view s, const TFormatSettings& settings) {
   if (!TryStrToDateTime(s, v, settings)) throw EConvertError("'" + std::string(s) + "' is not a valid date and time");
   return v;
 }
+
+// ---- Time stamps ----
+
+TTimeStamp DateTimeToTimeStamp(TDateTime dt) {
+  std::int64_t ms = std::llround(dt * static_cast<double>(MSecsPerDay));
+  TTimeStamp ts;
+  ts.Date = static_cast<int>(DateDelta + ms / MSecsPerDay);
+  ts.Time = static_cast<int>((ms < 0 ? -ms : ms) % MSecsPerDay);
+  return ts;
+}
+
+TDateTime TimeStampToDateTime(const TTimeStamp& ts) {
+  double days = ts.Date - DateDelta;
+  double fraction = static_cast<double>(ts.Time) / static_cast<double>(MSecsPerDay);
+  return days < 0 ? days - fraction : days + fraction;
+}
+
+double TimeStampToMSecs(const TTimeStamp& ts) {
+  return static_cast<double>(ts.Date) * static_cast<double>(MSecsPerDay) + ts.Time;
+}
+
+TTimeStamp MSecsToTimeStamp(double msecs) {
+  TTimeStamp ts;
+  double days = std::floor(msecs / static_cast<double>(MSecsPerDay));
+  ts.Date = static_cast<int>(days);
+  ts.Time = static_cast<int>(std::llround(msecs - days * static_cast<double>(MSecsPerDay)));
+  if (ts.Time >= MSecsPerDay) {
+    ts.Time -= static_cast<int>(MSecsPerDay);
+    ++ts.Date;
+  }
+  return ts;
+}

@@ -52,6 +52,19 @@ std::int64_t DateTimeToUnix(TDateTime dt);  // whole seconds, rounded down
 TDateTime FileTimeToDateTime(std::uint64_t fileTime);
 std::uint64_t DateTimeToFileTime(TDateTime dt);  // 0 for a moment before 1601
 
+// A date and time as datasets keep them in record buffers: Date counts days with 1 January 1
+// as day 1, Time the milliseconds of the day. TimeStampToMSecs counts milliseconds from the
+// start of day 0 (the form of a date-and-time field).
+struct TTimeStamp {
+  int Time = 0;
+  int Date = 0;
+};
+constexpr int DateDelta = 693594;  // the Date of 30 December 1899
+TTimeStamp DateTimeToTimeStamp(TDateTime dt);
+TDateTime TimeStampToDateTime(const TTimeStamp& ts);
+double TimeStampToMSecs(const TTimeStamp& ts);
+TTimeStamp MSecsToTimeStamp(double msecs);
+
 // ---- Now, through the clock service (classlib/clock.h) ----
 
 TDateTime Now();

@@ -108,3 +108,16 @@ std::string Utf32ToUtf8(const std::u32string& s) {
   for (char32_t c : s) AppendUtf8(out, c);
   return out;
 }
+
+std::string_view Utf8Truncate(std::string_view s, size_t maxBytes) {
+  if (s.size() <= maxBytes) return s;
+  size_t end = 0;
+  size_t pos = 0;
+  while (pos < s.size()) {
+    bool valid;
+    NextUtf8Char(s, pos, valid);
+    if (pos > maxBytes) break;
+    end = pos;
+  }
+  return s.substr(0, end);
+}

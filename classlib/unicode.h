@@ -14,6 +14,8 @@ std::string Utf16ToUtf8(const std::u16string& s);
 // reads as one byte: `valid` is then false and the result is that byte's value.
 char32_t NextUtf8Char(std::string_view s, size_t& pos, bool& valid);
 void AppendUtf8(std::string& out, char32_t c);
+// The longest start of `s` within `maxBytes` bytes that ends at a character boundary.
+std::string_view Utf8Truncate(std::string_view s, size_t maxBytes);
 // Whole texts as code points (editing by character position).
 std::u32string Utf8ToUtf32(std::string_view s);
 std::string Utf32ToUtf8(const std::u32string& s);

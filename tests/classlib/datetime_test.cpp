@@ -33,6 +33,28 @@ TEST(DateEncoding, CountsDaysFromTheEndOf1899) {
   }
 }
 
+TEST(DateEncoding, TimeStampsCountDaysFromTheYearOne) {
+  struct Case {
+    TDateTime dt;
+    int date, time;
+  };
+  const Case cases[] = {
+      {At(1, 1, 1), 1, 0},
+      {0, DateDelta, 0},
+      {At(2024, 12, 31, 13, 45, 10, 250), 739251, 49510250},
+      {-1.25, DateDelta - 1, 21600000},  // 29 December 1899, 6:00
+  };
+  for (const Case& c : cases) {
+    TTimeStamp ts = DateTimeToTimeStamp(c.dt);
+    EXPECT_EQ(ts.Date, c.date) << c.dt;
+    EXPECT_EQ(ts.Time, c.time) << c.dt;
+    EXPECT_DOUBLE_EQ(TimeStampToDateTime(ts), c.dt);
+    TTimeStamp back = MSecsToTimeStamp(TimeStampToMSecs(ts));
+    EXPECT_EQ(back.Date, ts.Date);
+    EXPECT_EQ(back.Time, ts.Time);
+  }
+}
+
 TEST(DateEncoding, RejectsDaysThatDoNotExist) {
   struct Case {
     int y, m, d;

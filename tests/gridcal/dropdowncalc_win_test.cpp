@@ -9,7 +9,10 @@
 #include <string>
 
 #include "classlib/beep.h"
+#include "classlib/filer.h"
 #include "classlib/forms.h"
+#include "classlib/formtext.h"
+#include "classlib/streams.h"
 #include "tests/classlib/gui_test_util.h"
 #include "tests/support/caught_exceptions.h"
 
@@ -122,6 +125,7 @@ const KeyCase kKeyCases[] = {
     {"FirstDigitReplacesTheText", "12,5", "7", "7", csValid, 0},
     {"SelectedTextIsReplaced", "", "12a5", "5", csValid, 0},
     {"UnselectedTextGrows", "", "125", "125", csValid, 0},
+    {"ZeroIsReplaced", "", "1b05", "5", csValid, 0},
     {"NoDigitLimit", "", "12345678901234567890", "12345678901234567890", csValid, 0},
     {"HalfUpToTwoPlaces", "", "0,005+0=", "0,01", csFirst, 0},
     {"NegativeZeroIsZero", "", "0,001_", "0", csValid, 0},
@@ -239,6 +243,22 @@ TEST_F(DropDownCalcTest, KeepsItsSize) {
   EXPECT_EQ(r.right - r.left, 173);
   EXPECT_EQ(r.bottom - r.top, 116);
   EXPECT_EQ(calculator->GetWidth(), 173);
+}
+
+TEST(DropDownCalc, AnInnerBevelOfNoneIsStreamed) {
+  auto text = [](TDgCalculator& c) {
+    TMemoryStream binary;
+    TWriter(&binary).WriteRootComponent(&c);
+    binary.SetPosition(0);
+    TStringStream out;
+    ObjectBinaryToText(&binary, &out);
+    return out.DataString();
+  };
+  TDgCalculator calculator(nullptr);
+  EXPECT_EQ(text(calculator).find("BevelInner"), std::string::npos);
+  calculator.SetBevelInner(bvNone);
+  EXPECT_NE(text(calculator).find("BevelInner = bvNone"), std::string::npos);
+  EXPECT_EQ(calculator.Value(), 0);  // no edit box: an empty display
 }
 
 TEST(DropDownPosition, UnderTheAnchorWithinTheScreen) {

@@ -8,11 +8,8 @@
 #include <string>
 
 #include "classlib/clock.h"
-#include "classlib/filer.h"
 #include "classlib/forms.h"
-#include "classlib/formtext.h"
 #include "classlib/stdctrls.h"
-#include "classlib/streams.h"
 #include "classlib/unicode.h"
 #include "tests/classlib/gui_test_util.h"
 #include "tests/support/read_form.h"
@@ -194,14 +191,7 @@ TEST_F(CalendarTest, TheMonthMenuSetsTheMonth) {
 }
 
 TEST(Calendar, AnInnerBevelOfNoneIsStreamed) {
-  auto text = [](TDgCalendar& c) {
-    TMemoryStream binary;
-    TWriter(&binary).WriteRootComponent(&c);
-    binary.SetPosition(0);
-    TStringStream out;
-    ObjectBinaryToText(&binary, &out);
-    return out.DataString();
-  };
+  auto text = [](TDgCalendar& c) { return horavox::test::WriteToText(&c); };
   TDgCalendar calendar(nullptr);
   EXPECT_EQ(calendar.GetBevelInner(), bvLowered);
   EXPECT_EQ(text(calendar).find("BevelInner"), std::string::npos);

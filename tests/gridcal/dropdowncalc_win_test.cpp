@@ -9,12 +9,10 @@
 #include <string>
 
 #include "classlib/beep.h"
-#include "classlib/filer.h"
 #include "classlib/forms.h"
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
 #include "tests/classlib/gui_test_util.h"
 #include "tests/support/caught_exceptions.h"
+#include "tests/support/read_form.h"
 
 namespace {
 
@@ -246,14 +244,7 @@ TEST_F(DropDownCalcTest, KeepsItsSize) {
 }
 
 TEST(DropDownCalc, AnInnerBevelOfNoneIsStreamed) {
-  auto text = [](TDgCalculator& c) {
-    TMemoryStream binary;
-    TWriter(&binary).WriteRootComponent(&c);
-    binary.SetPosition(0);
-    TStringStream out;
-    ObjectBinaryToText(&binary, &out);
-    return out.DataString();
-  };
+  auto text = [](TDgCalculator& c) { return horavox::test::WriteToText(&c); };
   TDgCalculator calculator(nullptr);
   EXPECT_EQ(text(calculator).find("BevelInner"), std::string::npos);
   calculator.SetBevelInner(bvNone);

@@ -115,9 +115,12 @@ void TCalcEngine::ProcessKey(char Key) {
     }
     case kBackspace: {
       NewNumber();
+      // Whole characters: an edit box's text may hold more than digits.
       std::string text = Text();
-      if (text.size() <= 1 || (text.size() == 2 && text[0] == '-')) SetText("0");
-      else SetText(text.substr(0, text.size() - 1));
+      size_t last = text.empty() ? 0 : text.size() - 1;
+      while (last > 0 && (static_cast<unsigned char>(text[last]) & 0xC0) == 0x80) --last;
+      if (last == 0 || (last == 1 && text[0] == '-')) SetText("0");
+      else SetText(text.substr(0, last));
       return;
     }
     case '_':

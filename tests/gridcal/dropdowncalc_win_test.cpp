@@ -215,13 +215,7 @@ TEST_F(DropDownCalcTest, ItsButtonsLeaveTheFocusInTheEditBox) {
   for (TDgCalcButton which : {dcbDigit4, dcbDigit2}) {
     TGxSpeedButton* b = calculator->Button(which);
     TPoint at = calculator->ClientToScreen({b->GetLeft() + b->GetWidth() / 2, b->GetTop() + b->GetHeight() / 2});
-    SetCursorPos(at.X, at.Y);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, clicks, sizeof(INPUT));
-    guitest::PumpFor(200);
+    guitest::ClickScreen(at);
   }
   EXPECT_EQ(edit->GetText(), "42");
   guitest::SaveScreenshot(calculator->GetHandle(), "gridcal-dropdown-calculator.bmp");

@@ -1211,7 +1211,7 @@ void TWinControl::RecreateWnd() {
 }
 
 void TWinControl::UpdateShowing() {
-  bool showing = GetVisible() && (FParent ? FParent->FShowing : false);
+  bool showing = GetVisible() && (FParent ? FParent->FShowing : ShowsWithoutParent());
   if (showing && !FHandle) CreateHandle();
   if (showing != FShowing) {
     FShowing = showing;

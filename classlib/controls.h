@@ -430,6 +430,9 @@ class TWinControl : public TControl {
   void RequestAlign() override;
   // Showing follows Visible and the parent; a change shows or hides the window.
   virtual void UpdateShowing();
+  // A control without a parent shows by Visible alone when its window is a top-level one
+  // of its own (a drop-down); other controls need a showing parent.
+  virtual bool ShowsWithoutParent() const { return false; }
   virtual void ShowingChanged();
   // Applies FShowing to the window (ShowWindow); forms place themselves first.
   virtual void SetWindowVisibility();

@@ -129,6 +129,62 @@ std::string FloatToStrF(double value, TFloatFormat format, int precision, int di
   return negative && !AllZeros(s) ? "-" + s : s;
 }
 
+std::string FormatFloat(std::string_view pattern, double value, const TFormatSettings& settings) {
+  int minInt = 0, minDec = 0, decimals = 0;
+  bool point = false;
+  for (char c : pattern) {
+    if (c == '.' && !point) point = true;
+    else if (c == '0' && !point) ++minInt;
+    else if (c == '0') minDec = ++decimals;
+    else if (c == '#' && point) ++decimals;
+    else if (c != '#' || point) throw EConvertError("Invalid number format pattern '" + std::string(pattern) + "'");
+  }
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  // The shortest digits that read back as the value, and the power of ten of the first.
+  char buf[64];
+  auto end = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific).ptr;
+  std::string_view sci(buf, static_cast<size_t>(end - buf));
+  size_t e = sci.find('e');
+  std::string digits;
+  for (char c : sci.substr(0, e))
+    if (c != '.') digits.push_back(c);
+  int exponent = 0;
+  std::from_chars(sci.data() + e + (sci[e + 1] == '+' ? 2 : 1), sci.data() + sci.size(), exponent);
+  if (value == 0) exponent = 0;
+  // Keep the digits down to the last decimal, rounding the first one dropped.
+  int keep = exponent + 1 + decimals;
+  if (keep < 0) {
+    digits = "0";
+  } else if (keep < static_cast<int>(digits.size())) {
+    bool up = digits[static_cast<size_t>(keep)] >= '5';
+    digits.resize(static_cast<size_t>(keep));
+    for (int i = keep - 1; up && i >= 0; --i) {
+      char& d = digits[static_cast<size_t>(i)];
+      up = d == '9';
+      d = up ? '0' : static_cast<char>(d + 1);
+    }
+    if (up) {
+      digits.insert(digits.begin(), '1');
+      ++exponent;
+    }
+  }
+  // Integer and fraction digits around the point after exponent + 1 digits.
+  int intCount = exponent + 1;
+  std::string intPart, fraction;
+  for (int i = 0; i < intCount; ++i)
+    intPart += i < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(i)] : '0';
+  for (int i = 0; i < decimals; ++i) {
+    int at = intCount + i;
+    fraction += at >= 0 && at < static_cast<int>(digits.size()) ? digits[static_cast<size_t>(at)] : '0';
+  }
+  intPart.erase(0, std::min(intPart.find_first_not_of('0'), intPart.size()));
+  if (static_cast<int>(intPart.size()) < minInt) intPart.insert(0, static_cast<size_t>(minInt) - intPart.size(), '0');
+  while (static_cast<int>(fraction.size()) > minDec && fraction.back() == '0') fraction.pop_back();
+  std::string s = fraction.empty() ? intPart : intPart + settings.DecimalSeparator + fraction;
+  return std::signbit(value) && !AllZeros(s) ? "-" + s : s;
+}
+
 std::string FloatToStr(double value, const TFormatSettings& settings) {
   return FloatToStrF(value, ffGeneral, 15, 0, settings);
 }

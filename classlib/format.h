@@ -92,3 +92,12 @@ std::string FloatToStr(double value, const TFormatSettings& settings = DefaultFo
 double StrToFloat(std::string_view s, const TFormatSettings& settings = DefaultFormatSettings());
 bool TryStrToFloat(std::string_view s, double& value, const TFormatSettings& settings = DefaultFormatSettings());
 double StrToFloatDef(std::string_view s, double def, const TFormatSettings& settings = DefaultFormatSettings());
+
+// value written by a pattern of '0' (a digit always written), '#' (a digit written when it
+// is not a leading or trailing zero) and one '.' (the settings' decimal separator, written
+// only before fraction digits): "0.##" writes 2.5 as "2,5", 3 as "3", 0.005 as "0,01".
+// The value is rounded on its decimal digits, halves away from zero; no exponent is written
+// (1E20 is 21 digits), and a value that rounds to zero has no sign. Any other character
+// raises EConvertError "Invalid number format pattern 'x'".
+std::string FormatFloat(std::string_view pattern, double value,
+                        const TFormatSettings& settings = DefaultFormatSettings());

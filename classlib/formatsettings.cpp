@@ -8,6 +8,7 @@ const TFormatSettings& RussianFormatSettings() {
     s.DateSeparator = '.';
     s.TimeSeparator = ':';
     s.ListSeparator = ';';
+    s.FirstDayOfWeek = 0;
     s.CurrencyString = "₽";
     s.CurrencyFormat = 3;
     s.NegCurrFormat = 8;

@@ -30,6 +30,8 @@ struct TFormatSettings {
   std::array<std::string, 12> GenitiveMonthNames;
   std::array<std::string, 7> ShortDayNames;  // Sunday first
   std::array<std::string, 7> LongDayNames;
+  // The first day of a calendar's week, as Windows numbers it: 0 Monday … 6 Sunday.
+  int FirstDayOfWeek = 6;
   // Two-digit years read within this many years before now … after: 50 reads "49" as 2049
   // in 2026 and "77" as 1977.
   int TwoDigitYearCenturyWindow = 50;
@@ -39,3 +41,9 @@ struct TFormatSettings {
 const TFormatSettings& RussianFormatSettings();
 // English names, '.' decimal point, "MM/dd/yyyy", "HH:mm:ss": for values that are streamed.
 const TFormatSettings& DefaultFormatSettings();
+#ifdef _WIN32
+// The user's own settings (GetLocaleInfoW of the user's default locale) over
+// DefaultFormatSettings(): separators, date formats, AM/PM, month and day names, the first
+// day of the week. A separator that is not one byte keeps the default's. Windows only.
+TFormatSettings LocaleFormatSettings();
+#endif

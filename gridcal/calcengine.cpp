@@ -20,18 +20,23 @@ TCalcEngine::TCalcEngine(const TFormatSettings& Settings) : FSettings(Settings) 
 
 void TCalcEngine::SetPrecision(int Value) { FPrecision = std::clamp(Value, 2, 17); }
 
+void TCalcEngine::SetPlaces(int Value) { FPlaces = Value < 0 ? -1 : std::min(Value, 8); }
+
 int TCalcEngine::MaxLength() const { return FPrecision; }
 
 void TCalcEngine::SetText(const std::string& Value) {
-  if (Value == FText) return;
-  FText = Value;
+  if (Value == Text()) return;
+  if (WriteDisplay) WriteDisplay(Value);
+  else FText = Value;
   if (OnTextChange) OnTextChange(Sender);
 }
 
 double TCalcEngine::DisplayValue() {
   if (FStatus == csError) return 0;
   double value = 0;
-  if (!TryStrToFloat(Trim(FText), value, FSettings) || !std::isfinite(value)) {
+  std::string text = Trim(Text());
+  if (text.empty()) return 0;
+  if (!TryStrToFloat(text, value, FSettings) || !std::isfinite(value)) {
     Error();
     return 0;
   }
@@ -43,8 +48,9 @@ void TCalcEngine::SetDisplay(double Value) {
     Error();
     return;
   }
-  std::string s = FloatToStrF(Value, ffGeneral, FPrecision, 0, FSettings);
-  if (s == FText) return;
+  std::string s = FPlaces < 0 ? FloatToStrF(Value, ffGeneral, FPrecision, 0, FSettings)
+                              : FormatFloat("0." + std::string(static_cast<size_t>(FPlaces), '#'), Value, FSettings);
+  if (s == Text()) return;
   SetText(s);
   if (OnDisplayChange) OnDisplayChange(Sender);
 }
@@ -55,7 +61,7 @@ void TCalcEngine::Beep() {
 
 void TCalcEngine::Error() {
   FStatus = csError;
-  SetText(ErrorText);
+  if (!ErrorText.empty()) SetText(ErrorText);
   Beep();
   if (OnError) OnError(Sender);
 }
@@ -90,26 +96,33 @@ void TCalcEngine::ProcessKey(char Key) {
   if (Key == ',' || Key == '.' || Key == FSettings.DecimalSeparator) {
     NewNumber();
     // No separator after an exponent: "1E20," would be no number.
-    if (FText.find(FSettings.DecimalSeparator) == std::string::npos && FText.find('E') == std::string::npos)
-      SetText(FText + FSettings.DecimalSeparator);
+    std::string text = Text();
+    if (text.find(FSettings.DecimalSeparator) == std::string::npos && text.find('E') == std::string::npos)
+      SetText(text + FSettings.DecimalSeparator);
     return;
   }
   switch (Key) {
     case '0': case '1': case '2': case '3': case '4':
     case '5': case '6': case '7': case '8': case '9': {
       NewNumber();
-      std::string text = FText == "0" ? std::string() : FText;
+      std::string text = Text();
+      if (text == "0" || (WholeTextSelected && WholeTextSelected())) text.clear();
       if (text.find('E') != std::string::npos) return;
       int limit = MaxLength() + (!text.empty() && text[0] == '-' ? 1 : 0);
-      if (static_cast<int>(text.size()) < limit) SetText(text + Key);
+      if (!LimitDigits || static_cast<int>(text.size()) < limit) SetText(text + Key);
       else Beep();
       return;
     }
-    case kBackspace:
+    case kBackspace: {
       NewNumber();
-      if (FText.size() == 1 || (FText.size() == 2 && FText[0] == '-')) SetText("0");
-      else SetText(FText.substr(0, FText.size() - 1));
+      // Whole characters: an edit box's text may hold more than digits.
+      std::string text = Text();
+      size_t last = text.empty() ? 0 : text.size() - 1;
+      while (last > 0 && (static_cast<unsigned char>(text[last]) & 0xC0) == 0x80) --last;
+      if (last == 0 || (last == 1 && text[0] == '-')) SetText("0");
+      else SetText(text.substr(0, last));
       return;
+    }
     case '_':
       SetDisplay(-DisplayValue());
       return;
@@ -189,7 +202,7 @@ void TCalcEngine::MemoryRecall() {
   SetDisplay(FMemory);
 }
 
-void TCalcEngine::Copy() { Clipboard().SetAsText(FText); }
+void TCalcEngine::Copy() { Clipboard().SetAsText(Text()); }
 
 void TCalcEngine::Paste() {
   TClipboard& clipboard = Clipboard();

@@ -13,6 +13,12 @@
 // the length limit is refused with a beep. Only Paste raises: a clipboard text that is no
 // number (after the currency string is taken out) raises EConvertError, display unchanged.
 // Beeps go through Beeper() and the clipboard through Clipboard() (classlib seams).
+//
+// A drop-down calculator runs the same engine with other rules: its display text lives in
+// the edit box that owns it (ReadDisplay, WriteDisplay), numbers are written with a number
+// of decimal places (Places) instead of significant digits, digits have no length limit,
+// the error state keeps the text (an empty ErrorText), and a digit replaces a wholly
+// selected text (WholeTextSelected). An empty display reads 0.
 #include <functional>
 #include <string>
 
@@ -35,10 +41,21 @@ class TCalcEngine {
   void SetPrecision(int Value);
   bool GetBeepOnError() const { return FBeepOnError; }
   void SetBeepOnError(bool Value) { FBeepOnError = Value; }
-  // The error text shown in the error state.
+  // The error text shown in the error state; empty: the text stays.
   std::string ErrorText = "Error";
+  // Numbers are written with up to Places decimals (0..8, by the pattern "0.##…"); -1:
+  // in the general format with Precision significant digits.
+  int GetPlaces() const { return FPlaces; }
+  void SetPlaces(int Value);
+  // Digits typed are refused beyond Precision (plus a leading '-').
+  bool LimitDigits = true;
+  // Where the display text lives when not in the engine (both set, or neither).
+  std::function<std::string()> ReadDisplay;
+  std::function<void(const std::string&)> WriteDisplay;
+  // Whether the whole display text is selected (a digit then replaces it).
+  std::function<bool()> WholeTextSelected;
 
-  const std::string& Text() const { return FText; }
+  std::string Text() const { return ReadDisplay ? ReadDisplay() : FText; }
   TCalcState Status() const { return FStatus; }
   void SetStatus(TCalcState Value) { FStatus = Value; }
   char PendingOperator() const { return FOperator; }
@@ -98,5 +115,6 @@ class TCalcEngine {
   double FOperand = 0;
   double FMemory = 0;
   int FPrecision = 15;
+  int FPlaces = -1;
   bool FBeepOnError = true;
 };

@@ -563,8 +563,9 @@ TColor TGxSpeedButton::CaptionColor() const { return GetFont()->GetColor(); }
 void TGxSpeedButton::DrawCaptionAndMark(TCanvas* Canvas, const TRect& Client, TPoint Offset,
                                         TGxButtonState GlyphState) {
   String caption = GetCaption();
-  HDC dc = Canvas->GetHandle();
   Canvas->GetFont()->Assign(GetFont());
+  Canvas->TextExtent(String());  // selects the font into the context that DrawTextW uses
+  HDC dc = Canvas->GetHandle();
   bool mark = FDropDownMenu && FMarkDropDown;
   const int markRoom = mark ? 10 : 0;
   TPoint glyphSize = FGlyph->Size();

@@ -23,6 +23,16 @@ void PumpFor(DWORD Ms) {
   PumpUntil([&] { return GetTickCount64() > end; });
 }
 
+void ClickScreen(TPoint At) {
+  SetCursorPos(At.X, At.Y);
+  INPUT clicks[2] = {};
+  clicks[0].type = clicks[1].type = INPUT_MOUSE;
+  clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, clicks, sizeof(INPUT));
+  PumpFor(200);
+}
+
 bool BringToFront(HWND Window, DWORD DeadlineMs) {
   return PumpUntil(
       [&] {

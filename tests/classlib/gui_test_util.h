@@ -24,6 +24,10 @@ void PumpFor(DWORD Ms);
 // share one display, so a window another program shows may have taken the keyboard focus.
 bool BringToFront(HWND Window, DWORD DeadlineMs = 3000);
 
+// A left click of the mouse itself at a screen point (the cursor moves there), then the
+// messages it caused handled. Tests that use it run alone: the desktop's mouse is shared.
+void ClickScreen(TPoint At);
+
 std::wstring ClassOf(HWND Window);
 std::wstring TextOf(HWND Window);
 // A child window with this text (buttons) or of this class; nullptr when none.

@@ -86,6 +86,28 @@ TEST(FloatConversions, GeneralFormAndParsingFollowTheSettings) {
   EXPECT_THROW(StrToFloat("2.5", ru), EConvertError);
 }
 
+TEST(FloatConversions, FormatFloatWritesByDigitPatterns) {
+  const TFormatSettings& ru = RussianFormatSettings();
+  struct Case {
+    const char* pattern;
+    double value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"0.##", 10.0 / 3, "3,33"},  {"0.", 10.0 / 3, "3"},        {"0.##", 2.5, "2,5"},
+      {"0.##", 3, "3"},            {"0.##", 0.005, "0,01"},       {"0.##", -0.005, "-0,01"},
+      {"0.##", 2.675, "2,68"},     {"0.##", 0.004, "0"},          {"0.##", -0.001, "0"},
+      {"0.##", -0.0, "0"},         {"0.##", 9.999, "10"},         {"0.#", 0.95, "1"},
+      {"0.00", 1.5, "1,50"},       {"0.0#", 1, "1,0"},            {"000", 7, "007"},
+      {"#.##", 0.5, ",5"},         {"0.##", 1e20, "100000000000000000000"},
+      {"0.########", 1e-9, "0"},   {"0.########", 123456.125, "123456,125"},
+      {"0.##", -1234.5678, "-1234,57"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.pattern, c.value, ru), c.text) << c.pattern << " " << c.value;
+  EXPECT_EQ(FormatFloat("0.##", 2.5), "2.5");
+  for (const char* bad : {"0.0.0", "0,00", "x", "0.#e"}) EXPECT_THROW(FormatFloat(bad, 1), EConvertError) << bad;
+}
+
 TEST(IntegerConversions, ParseDecimalAndHexAndRejectTheRest) {
   struct Case {
     const char* text;

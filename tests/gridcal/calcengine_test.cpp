@@ -190,6 +190,27 @@ TEST_F(CalcEngineTest, NoBeepWhenBeepOnErrorIsOff) {
   EXPECT_EQ(beeper.Count(), 0);
 }
 
+TEST_F(CalcEngineTest, ADisplayElsewhereIsReadAndWrittenThere) {
+  // As a drop-down keeps its number in an edit box, which may hold any text.
+  std::string box = "12₽";
+  engine.ReadDisplay = [&] { return box; };
+  engine.WriteDisplay = [&](const std::string& Text) { box = Text; };
+  engine.SetStatus(csValid);
+  engine.ProcessKey(8);
+  EXPECT_EQ(box, "12");  // the whole last character
+  box = "-₽";
+  engine.ProcessKey(8);
+  EXPECT_EQ(box, "0");
+  box = "";
+  EXPECT_EQ(engine.DisplayValue(), 0);
+  EXPECT_EQ(engine.Status(), csValid);
+  engine.ErrorText.clear();
+  box = "12x";
+  Type("+");
+  EXPECT_EQ(engine.Status(), csError);
+  EXPECT_EQ(box, "12x");  // the error keeps the text
+}
+
 TEST_F(CalcEngineTest, PrecisionKeepsTwoToSeventeenDigits) {
   engine.SetPrecision(1);
   EXPECT_EQ(engine.GetPrecision(), 2);

@@ -13,10 +13,8 @@
 #include "classlib/application.h"
 #include "classlib/beep.h"
 #include "classlib/clipbrd.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
 #include "tests/classlib/gui_test_util.h"
+#include "tests/support/read_form.h"
 
 namespace {
 
@@ -235,14 +233,7 @@ TEST(CalculatorPanel, MemoryIndicator) {
 }
 
 TEST(GxCalculator, TitleIsStreamedOnlyWhenItIsNotCalculator) {
-  auto text = [](TGxCalculator& c) {
-    TMemoryStream binary;
-    TWriter(&binary).WriteRootComponent(&c);
-    binary.SetPosition(0);
-    TStringStream out;
-    ObjectBinaryToText(&binary, &out);
-    return out.DataString();
-  };
+  auto text = [](TGxCalculator& c) { return horavox::test::WriteToText(&c); };
   TGxCalculator calculator(nullptr);
   EXPECT_EQ(text(calculator).find("Title"), std::string::npos);
   calculator.SetTitle("Калькулятор");

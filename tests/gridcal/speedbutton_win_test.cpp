@@ -178,6 +178,29 @@ TEST_F(GxSpeedButtonTest, AGroupKeepsOneButtonDown) {
   EXPECT_FALSE(single->GetDown());
 }
 
+TEST_F(GxSpeedButtonTest, AWrappedCaptionIsDrawnInTheButtonsFont) {
+  // Two buttons alike but for WordWrap draw their caption with as many dark pixels.
+  TGxSpeedButton* plain = NewButton(10);
+  TGxSpeedButton* wrapped = NewButton(60);
+  for (TGxSpeedButton* b : {plain, wrapped}) {
+    b->SetCaption("W");
+    b->GetFont()->SetHeight(-20);
+    b->GetFont()->SetStyle(TFontStyles{fsBold});
+  }
+  wrapped->SetWordWrap(true);
+  guitest::PumpFor(100);
+  auto image = guitest::Capture(form->GetHandle(), false);
+  auto dark = [&](TGxSpeedButton* b) {
+    int n = 0;
+    for (int y = b->GetTop() + 3; y < b->GetTop() + b->GetHeight() - 3; ++y)
+      for (int x = b->GetLeft() + 3; x < b->GetLeft() + b->GetWidth() - 3; ++x)
+        if ((ColorToRGB(image->Canvas()->GetPixels(x, y)) & 0xFFFFFF) == 0) ++n;
+    return n;
+  };
+  EXPECT_GT(dark(plain), 0);
+  EXPECT_EQ(dark(wrapped), dark(plain));
+}
+
 TEST_F(GxSpeedButtonTest, HeldWithAllowTimerItRepeatsUntilLeftOrReleased) {
   TVirtualClock clock;
   TClockScope scope(clock);

@@ -138,12 +138,14 @@ TEST_F(TrayMenuTest, FirstItemInEachState) {
   gate.SetAnnouncing(false);
   EXPECT_TRUE(model->FirstEnabled());
 
+  options->AutoOffOn = false;
+  RunCountdownOut(1);
+  clock.Advance(500);
+  EXPECT_EQ(model->FirstCaption(), "Выключить сигнал таймера");
+  EXPECT_TRUE(model->FirstEnabled()) << "the countdown rings";
+
   alarm->RaiseAlarm();
   clock.Advance(500);
-  EXPECT_EQ(model->FirstCaption(), "Выключить сигнал будильника");
-  EXPECT_TRUE(model->FirstEnabled()) << "the alarm rings";
-
-  RunCountdownOut(1);
   EXPECT_EQ(model->FirstCaption(), "Выключить сигналы");
   EXPECT_TRUE(model->FirstEnabled()) << "both ring";
   model->ClickFirst();
@@ -152,13 +154,13 @@ TEST_F(TrayMenuTest, FirstItemInEachState) {
   EXPECT_EQ(model->FirstCaption(), "Сказать время");
   EXPECT_TRUE(model->FirstEnabled());
 
-  RunCountdownOut(1);
+  alarm->RaiseAlarm();
   clock.Advance(500);
-  EXPECT_EQ(model->FirstCaption(), "Выключить сигнал таймера");
-  EXPECT_TRUE(model->FirstEnabled()) << "the countdown rings";
+  EXPECT_EQ(model->FirstCaption(), "Выключить сигнал будильника");
+  EXPECT_TRUE(model->FirstEnabled()) << "the alarm rings";
   model->ClickFirst();
-  EXPECT_FALSE(signals->Ringing(TSignalKind::Countdown));
-  EXPECT_FALSE(buttons->CountdownOff);
+  EXPECT_FALSE(signals->Ringing(TSignalKind::Alarm));
+  EXPECT_FALSE(buttons->AlarmOff);
   EXPECT_EQ(Times("SayTime").size(), 1u) << "a switch-off said the time";
 }
 

@@ -88,13 +88,15 @@ bool InShield(double x, double y) {
   return !inEllipse(x, y, 0, 0, w / 2, cut) && !inEllipse(x, y, w, 0, w / 2, cut);
 }
 
-// 0 outside, 1 the shield, 2 its shadow (the shield moved by 6, 6) alone; -1 within 3
-// pixels of an outline.
-int Place(int x, int y) {
+// 0 outside, 1 the shield, 2 its shadow (the shield moved by 6, 6) alone; -1 within
+// Margin pixels of an outline, or near the top point, where the shoulders' arcs meet so closely
+// that a pixel's rounding of the system's ellipses moves the outline by many.
+int Place(int x, int y, int Margin) {
+  if (y < 40 && x > 250 && x < 316) return -1;
   auto at = [](double x, double y) { return InShield(x, y) ? 1 : InShield(x - 6, y - 6) ? 2 : 0; };
   int place = at(x + 0.5, y + 0.5);
-  for (int dy = -3; dy <= 3; ++dy)
-    for (int dx = -3; dx <= 3; ++dx)
+  for (int dy = -Margin; dy <= Margin; ++dy)
+    for (int dx = -Margin; dx <= Margin; ++dx)
       if (at(x + dx + 0.5, y + dy + 0.5) != place) return -1;
   return place;
 }
@@ -149,7 +151,9 @@ TEST(MainWindow, TheShieldOverTheDesktopWithItsLedClock) {
   int counts[3] = {};
   for (int y = 0; y < 463; y += 3)
     for (int x = 0; x < 564; x += 3) {
-      int place = Place(x, y);
+      // The shadow is 6 pixels wide: it is looked at 1 pixel from its outlines.
+      int place = Place(x, y, 3);
+      if (place < 0 && Place(x, y, 1) == 2) place = 2;
       if (place < 0) continue;
       ++counts[place];
       unsigned c = pixel(x, y);

@@ -26,14 +26,16 @@
 //   winctl tray-icons                         prints the number of icons in the
 //                                             notification area
 //   winctl tray-click <left|right>            clicks the first tray icon through SendInput
-//   winctl menu-keys <key>...                 waits for an open menu, then types keys:
-//                                             down, up, left, right, enter, escape
+//   winctl menu-click <count> <index>...      waits for an open menu of count items and
+//                                             clicks item index; each further pair does
+//                                             the same in the submenu that opens
 //   winctl front <class>                      prints 1 when the window is at the point
 //                                             its centre shows, else 0
 // Exit code 0 on success; a message on stderr otherwise.
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -240,12 +242,30 @@ int TrayClick(const std::wstring& button) {
   return 0;
 }
 
-HWND WaitMenu(DWORD timeout) {
-  for (DWORD start = GetTickCount(); GetTickCount() - start < timeout; Sleep(50)) {
-    HWND menu = FindWindowW(L"#32768", nullptr);
-    if (menu && IsWindowVisible(menu)) return menu;
-  }
+// A visible menu window other than those already used.
+HWND WaitMenu(const std::vector<HWND>& Used, DWORD timeout) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeout; Sleep(50))
+    for (HWND menu = nullptr; (menu = FindWindowExW(nullptr, menu, L"#32768", nullptr));)
+      if (IsWindowVisible(menu) && std::find(Used.begin(), Used.end(), menu) == Used.end()) return menu;
   return nullptr;
+}
+
+// Items of equal height fill the menu's client area (no separators).
+int MenuClick(int count, wchar_t** args) {
+  std::vector<HWND> used;
+  for (int i = 0; i + 1 < count; i += 2) {
+    HWND menu = WaitMenu(used, 5000);
+    if (!menu) return Fail(L"no menu opened");
+    used.push_back(menu);
+    int items = _wtoi(args[i]), index = _wtoi(args[i + 1]);
+    RECT r;
+    GetClientRect(menu, &r);
+    POINT at{r.right / 2, (2 * index + 1) * r.bottom / (2 * items)};
+    ClientToScreen(menu, &at);
+    Sleep(200);
+    Click(at, false);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -313,15 +333,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"led") return Led(argv[2]);
   if (cmd == L"keys") return Chord(argc - 2, argv + 2);
   if (cmd == L"tray-click") return TrayClick(argv[2]);
-  if (cmd == L"menu-keys") {
-    if (!WaitMenu(5000)) return Fail(L"no menu opened");
-    for (int i = 2; i < argc; ++i) {
-      wchar_t* key[] = {argv[i]};
-      if (int rc = Chord(1, key)) return rc;
-      Sleep(300);
-    }
-    return 0;
-  }
+  if (cmd == L"menu-click") return MenuClick(argc - 2, argv + 2);
   if (cmd == L"rect" || cmd == L"visible" || cmd == L"front") {
     HWND w = FindWindowW(argv[2], nullptr);
     if (!w) return Fail(std::wstring(L"no window ") + argv[2]);

@@ -149,4 +149,5 @@ function(horavox_assistant_resources target)
   set_source_files_properties(${CMAKE_SOURCE_DIR}/assistant/bulbglyphs.rc ${CMAKE_SOURCE_DIR}/assistant/balloonglyphs.rc
     PROPERTIES OBJECT_DEPENDS "${HORAVOX_BULB_DIR}/BulbGlyphs256.bmp;${HORAVOX_BULB_DIR}/BalloonTips.bmp")
   add_dependencies(${target} bulb_glyphs)
+  horavox_form_resources(${target} ${CMAKE_SOURCE_DIR}/resources/AssistantBalloon.form)
 endfunction()

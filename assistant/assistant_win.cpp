@@ -279,6 +279,7 @@ void TAssistant::HoldBalloon(bool On) {
 }
 
 void TAssistant::UpdateBulb() {
+  if (!FBalloon->IsModal()) FStage->Bulb()->SetEnabled(static_cast<bool>(OnHintBulbClick));
   const int mode = FBalloon->GetMode();
   const bool balloonTakesIt =
       FBalloon->IsShown() && (mode == TAssistantBalloon::bmTips || mode == TAssistantBalloon::bmHint);
@@ -527,7 +528,7 @@ bool TAssistant::MoveStart() {
     FMoveRequest = FDirector->PlayCategory(FMoveCategory);
     FDirector->WaitFor(FMoveRequest);  // ends once it is current and loops
     FDirector->Lock();
-    if (OnMoveStart) OnMoveStart(this);
+    if (OnMoveStart && !IsDestroying()) OnMoveStart(this);
     return true;
   }
   TPoint target;
@@ -562,7 +563,7 @@ bool TAssistant::MoveStep(int StepX, int StepY) {
   }
   if (more) {
     if (FStage->HandleAllocated()) SetWindowPos(FStage->GetHandle(), HWND_TOP, next.X, next.Y, 0, 0, StepFlags);
-    if (OnMoving) OnMoving(this);
+    if (OnMoving && !IsDestroying()) OnMoving(this);
   } else if (!FStopping || FHidingNow) {
     if (FStage->HandleAllocated()) SetWindowPos(FStage->GetHandle(), HWND_TOP, next.X, next.Y, 0, 0, StepFlags);
   }
@@ -577,7 +578,7 @@ void TAssistant::MoveStop() {
   else if (!FDirector->IsBusy()) FDirector->PlayCategory(CategoryRestPose);
   FMoveRequest = 0;
   FStage->SetMouseInput(true);
-  if (OnMoveStop) OnMoveStop(this);
+  if (OnMoveStop && !IsDestroying()) OnMoveStop(this);
   --FMoveCount;
   if (IsMainThread()) Posted(poMoveStopped);
   else FStage->PostToMainThread(poMoveStopped);

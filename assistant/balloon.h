@@ -155,6 +155,7 @@ class TAssistantBalloon : public TForm {
   void FreeButtons(std::vector<TOffice97Button*>& Buttons);
   int TextBlock(int TextWidthValue, TGraphic* IconPicture, const String& TitleText, const String& Text);
   void HidePanelControls();
+  void EnterMode(int Mode);
   void LayoutPlain();
   void LayoutMessage();
   void LayoutTips();

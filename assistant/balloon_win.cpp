@@ -1165,8 +1165,7 @@ TModalResult TAssistantBalloon::RunModal() {
 
 void TAssistantBalloon::ShowText(const String& Text, int TimeoutMs) {
   FText = Text;
-  FMode = -1;
-  SetMode(bmPlain);
+  EnterMode(bmPlain);
   ShowBalloon();
   SetCloseTimeout(TimeoutMs);
   if (TimeoutMs >= 1 && !FZooming && HandleAllocated()) SetTimer(GetHandle(), CloseTimer, static_cast<UINT>(TimeoutMs), nullptr);
@@ -1177,64 +1176,60 @@ TModalResult TAssistantBalloon::MessageDlg(const String& Text, TMsgDlgButtons Bu
   FMsgButtons = Buttons;
   FMsgDefault = Default;
   FHelpContext = HelpContext;
-  FMode = -1;
-  SetMode(bmMessage);
+  EnterMode(bmMessage);
   return RunModal();
 }
 
 void TAssistantBalloon::ShowTips() {
   if (FShown) CloseBalloon();
   FThought = false;
-  FMode = -1;
-  SetMode(bmTips);
+  EnterMode(bmTips);
   ShowBalloon();
 }
 
+void TAssistantBalloon::EnterMode(int Mode) {
+  FMode = -1;  // laid out afresh, also when it is the mode already
+  SetMode(Mode);
+}
+
 void TAssistantBalloon::ShowHintDlg() {
-  FMode = -1;
-  SetMode(bmHint);
+  EnterMode(bmHint);
   ShowBalloon();
 }
 
 TModalResult TAssistantBalloon::ShowHintDlgModal() {
-  FMode = -1;
-  SetMode(bmHint);
+  EnterMode(bmHint);
   return RunModal();
 }
 
 void TAssistantBalloon::ShowGuide() {
-  FMode = -1;
-  SetMode(bmGuide);
+  EnterMode(bmGuide);
   ShowBalloon();
 }
 
 TModalResult TAssistantBalloon::ShowGuideModal() {
-  FMode = -1;
-  SetMode(bmGuide);
+  EnterMode(bmGuide);
   return RunModal();
 }
 
 bool TAssistantBalloon::InputQuery(const String& Prompt, String& Value) {
   FText = Prompt;
-  FMode = -1;
   InputBox->OnChange = nullptr;
   InputBox->SetText(Value);
   InputBox->OnChange = [this](TObject* s) { InputBoxChange(s); };
-  SetMode(bmInput);
+  EnterMode(bmInput);
   if (RunModal() != mrOk) return false;
   Value = InputBox->GetText();
   return true;
 }
 
 void TAssistantBalloon::ShowUserPanel() {
-  FMode = -1;
-  SetMode(bmUserPanel);
+  EnterMode(bmUserPanel);
   ShowBalloon();
 }
 
 TModalResult TAssistantBalloon::ShowUserPanelModal() {
-  FMode = -1;
-  SetMode(bmUserPanel);
+  EnterMode(bmUserPanel);
   return RunModal();
 }
 
@@ -1276,6 +1271,12 @@ void TAssistantBalloon::Dispatch(TMessage& Message) {
     case CM_DIALOGKEY:
       if (Message.WParam == VK_ESCAPE) {
         EscapePressed();
+        Message.Result = 1;
+        return;
+      }
+      if (Message.WParam == VK_RETURN && InputBox->GetVisible() && InputBox->Focused()) {
+        wchar_t key = L'\r';  // Enter in the input line accepts, in the request line searches
+        InputBoxKeyPress(InputBox, key);
         Message.Result = 1;
         return;
       }

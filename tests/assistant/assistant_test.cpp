@@ -2,13 +2,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
 #include "assistant/assistant.h"
 #include "classlib/application.h"
 #include "classlib/exceptions.h"
+#include "classlib/unicode.h"
 #include "player_util.h"
+#include "read_form.h"
 
 #include <tlhelp32.h>  // after windows.h
 
@@ -301,6 +304,104 @@ TEST(Assistant, DestructionMidMoveAndMidLoopEndsEveryThread) {
   }
   PumpMessagesUntil([&] { return ThreadCount() <= before; }, 3000);
   EXPECT_LE(ThreadCount(), before);
+}
+
+
+TEST(Assistant, ReadFromAForm) {
+  const std::string tiny = TestActorPath("Tiny");
+  std::unique_ptr<TComponent> read = ReadFromText(
+      "object Assistant1: TAssistant\n"
+      "  ActorLibrary = '" + tiny + "'\n"
+      "  FastShowHide = True\n"
+      "  Mute = True\n"
+      "  Visible = True\n"
+      "  Balloon.Color = clWhite\n"
+      "  GuideDlg.Title = 'Guide'\n"
+      "  GuideDlg.Topics.Strings = (\n    'One'\n    'Two'\n    'Three')\n"
+      // Two topics' options for three lines: the third keeps (-1, 0).
+      "  GuideDlg.Topics.Options = {0500000000FFFFFFFF03}\n"
+      // Ten bytes for one line: the rest is ignored.
+      "  HintDlg.Topics.Strings = (\n    'Only')\n"
+      "  HintDlg.Topics.Options = {07000000010900000001}\n"
+      "end\n");
+  auto* a = dynamic_cast<TAssistant*>(read.get());
+  ASSERT_NE(a, nullptr);
+  EXPECT_TRUE(a->IsShown());  // shown once loaded
+  EXPECT_EQ(a->GetBalloon()->GetColor(), clWhite);
+  EXPECT_EQ(a->GetGuideDlg()->GetTitle(), "Guide");
+  TTopicsList* topics = a->GetGuideDlg()->GetTopics();
+  ASSERT_EQ(topics->Count(), 3);
+  EXPECT_EQ(topics->Topic(0)->Value, 5);
+  EXPECT_EQ(topics->Topic(0)->Flag, 0);
+  EXPECT_EQ(topics->Topic(1)->Value, -1);
+  EXPECT_EQ(topics->Topic(1)->Flag, 3);
+  EXPECT_EQ(topics->Topic(2)->Value, -1);
+  EXPECT_EQ(topics->Topic(2)->Flag, 0);
+  TTopicsList* hint = a->GetHintDlg()->GetTopics();
+  ASSERT_EQ(hint->Count(), 1);
+  EXPECT_EQ(hint->Topic(0)->Value, 7);
+  EXPECT_EQ(hint->Topic(0)->Flag, 1);
+
+  // An unusable stored path leaves the character without an actor, without an error.
+  std::unique_ptr<TComponent> bad;
+  EXPECT_NO_THROW(bad = ReadFromText("object Assistant2: TAssistant\n  ActorLibrary = '" +
+                                     TestActorPath("NotALibrary") + "'\n  Visible = True\nend\n"));
+  auto* b = dynamic_cast<TAssistant*>(bad.get());
+  ASSERT_NE(b, nullptr);
+  EXPECT_TRUE(b->Director()->Actor()->IsClosed());
+  EXPECT_FALSE(b->IsShown());
+}
+
+// The screen around a rectangle, saved among the test artifacts.
+void SaveScreen(const TRect& r, const std::string& name) {
+  TBitmap shot;
+  shot.SetPixelFormat(pf32bit);
+  shot.SetSize(r.Width(), r.Height());
+  HDC screen = GetDC(nullptr);
+  BitBlt(shot.Canvas()->GetHandle(), 0, 0, r.Width(), r.Height(), screen, r.Left, r.Top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  std::filesystem::create_directories(Utf8ToWide(HORAVOX_ARTIFACT_DIR));
+  shot.SaveToFile(std::string(HORAVOX_ARTIFACT_DIR) + "/" + name);
+}
+
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+TEST(Assistant, ShowsAngelWithABalloonAndWalks) {
+  TAssistant* a = new TAssistant(nullptr);
+  a->SetMute(true);
+  a->SetAutoIdle(false);
+  a->SetFastShowHide(true);
+  a->SetActorLibrary(CharacterPath("Angel"));
+  a->SetStagePos(300, 400);
+  a->SetVisible(true);
+  TAssistantBalloon* balloon = a->BalloonForm();
+  balloon->ShowText("Который час? Пора вставать!");
+  ASSERT_TRUE(PumpMessagesUntil([&] { return balloon->IsShown() && balloon->ClientPanel->GetVisible(); }));
+  PumpMessagesUntil([] { return false; }, 300);
+  RECT before{};
+  GetWindowRect(balloon->GetHandle(), &before);
+  SaveScreen({200, 150, 800, 700}, "assistant-angel-balloon.bmp");
+  // The balloon's body shows its colour on the screen, above the character.
+  TPoint centre = balloon->ClientPanel->ClientToScreen({balloon->ClientPanel->GetWidth() - 4, 2});
+  EXPECT_EQ(ScreenPixel(centre.X, centre.Y), ColorToRGB(balloon->BalloonOptions()->GetColor()));
+  EXPECT_EQ(balloon->Side(), 1);
+
+  a->SetMoveStep(6);
+  a->MoveStageTo(450, 400);
+  ASSERT_TRUE(PumpMessagesUntil([&] { return !a->IsMoving(); }));
+  PumpMessagesUntil([] { return false; }, 300);
+  EXPECT_EQ(a->GetStageLeft(), 450);
+  RECT after{};
+  GetWindowRect(balloon->GetHandle(), &after);
+  EXPECT_EQ(after.left - before.left, 150);  // it followed the character
+  EXPECT_TRUE(IsWindowVisible(balloon->GetHandle()));
+  SaveScreen({200, 150, 800, 700}, "assistant-angel-walked.bmp");
+  delete a;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -252,9 +253,18 @@ TEST(Balloon, TheInputBox) {
 
 TEST(Balloon, AQuitEndsAModalRunAndStaysForTheLoop) {
   TBalloonRig rig;
-  rig.A->OnBalloonShow = [](TObject*) { PostQuitMessage(0); };
+  auto other = std::make_unique<TForm>(nullptr, CreateNew);
+  other->SetBounds(50, 50, 100, 100);
+  other->Show();
+  bool disabledMeanwhile = false;
+  rig.A->OnBalloonShow = [&](TObject*) {
+    disabledMeanwhile = !IsWindowEnabled(other->GetHandle());  // the program's other windows wait
+    PostQuitMessage(0);
+  };
   EXPECT_EQ(rig.B->MessageDlg("?", TMsgDlgButtons{mbOK}), mrCancel);
   rig.A->OnBalloonShow = nullptr;
+  EXPECT_TRUE(disabledMeanwhile);
+  EXPECT_TRUE(IsWindowEnabled(other->GetHandle()));
   MSG msg;
   EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_FALSE(rig.B->IsShown());

@@ -43,21 +43,6 @@ const char* const InputCaptions[] = {"&OK", "Отмена"};
 
 HRGN EmptyRegion() { return CreateRectRgn(0, 0, 0, 0); }
 
-// The thread's enabled, visible top-level windows but the balloon, disabled for a modal run.
-struct TTaskWindows {
-  HWND Keep;
-  std::vector<HWND> Disabled;
-};
-
-BOOL CALLBACK DisableTaskWindow(HWND Window, LPARAM Param) {
-  auto* list = reinterpret_cast<TTaskWindows*>(Param);
-  if (Window != list->Keep && IsWindowVisible(Window) && IsWindowEnabled(Window)) {
-    list->Disabled.push_back(Window);
-    EnableWindow(Window, FALSE);
-  }
-  return TRUE;
-}
-
 }  // namespace
 
 TAssistantBalloon::TAssistantBalloon(TComponent* AOwner)
@@ -1146,8 +1131,7 @@ TModalResult TAssistantBalloon::RunModal() {
   FModal = true;
   TApplication* app = GetApplication();
   ShowBalloon();
-  TTaskWindows tasks{GetHandle(), {}};
-  EnumThreadWindows(GetCurrentThreadId(), DisableTaskWindow, reinterpret_cast<LPARAM>(&tasks));
+  const std::vector<HWND> tasks = DisableTaskWindows(GetHandle());
   if (HandleAllocated()) SetForegroundWindow(GetHandle());
   TModalResult result = mrNone;
   for (;;) {
@@ -1170,8 +1154,7 @@ TModalResult TAssistantBalloon::RunModal() {
       app->HandleException(this);
     }
   }
-  for (HWND w : tasks.Disabled)
-    if (IsWindow(w)) EnableWindow(w, TRUE);
+  EnableTaskWindows(tasks);
   CloseBalloon();
   FModal = false;
   ::SetCursor(cursor);

@@ -13,21 +13,8 @@
 #include "player_util.h"
 #include "read_form.h"
 
-#include <tlhelp32.h>  // after windows.h
-
 namespace horavox::test {
 namespace {
-
-int ThreadCount() {
-  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  THREADENTRY32 e{};
-  e.dwSize = sizeof e;
-  int n = 0;
-  for (BOOL ok = Thread32First(snap, &e); ok; ok = Thread32Next(snap, &e))
-    if (e.th32OwnerProcessID == GetCurrentProcessId()) ++n;
-  CloseHandle(snap);
-  return n;
-}
 
 // Walker's records: 1 show, 2 hide, 3 rest, 4 idle, 5..12 the walks (endless loops).
 constexpr int Show = 1, Hide = 2, Rest = 3, Idle = 4;

@@ -240,8 +240,10 @@ bool TAssistantDirector::IsPending(std::uint32_t Id) const {
 bool TAssistantDirector::WaitFor(std::uint32_t Id) {
   while (IsPending(Id)) {
     if (Id == FCurrentRequest && FEngine->HasEndlessLoop()) return false;
-    // Wakes when something is done or a request is taken off the queue.
-    TWaitResult r = WaitPumping(FDoneEvent, FQueue->Contains(Id) ? 10 : INFINITE);
+    // Wakes when something is done, and looks again every 10 ms: a request taken off the
+    // queue becomes current before its animation is loaded, so whether it loops endlessly
+    // is known only a moment later.
+    TWaitResult r = WaitPumping(FDoneEvent, 10);
     if (r == wrQuit || r == wrError) return false;
   }
   return true;

@@ -77,6 +77,13 @@ class TAssistantStage : public TCustomForm {
   void SetDraggable(bool Value) { FDraggable = Value; }
   bool Dragging() const { return FDragging; }
   THintBulb* Bulb() const { return FBulb; }
+  // Mouse input during a move (the hit test reads it; any thread may set it).
+  bool GetMouseInput() const { return FMouseInput; }
+  void SetMouseInput(bool Value) { FMouseInput = Value; }
+  // Runs OnPosted (Code) on the main thread later: a worker's work on the main thread's
+  // objects. Nothing happens without a window.
+  void PostToMainThread(WPARAM Code);
+  std::function<void(WPARAM Code)> OnPosted;
   TAssistantDirector* Director() const { return FDirector; }
 
   TNotifyEvent OnDragStart;
@@ -107,6 +114,7 @@ class TAssistantStage : public TCustomForm {
   std::atomic<bool> FStageShowing{false};
   bool FApplicationActive = false;
   std::atomic<bool> FAlwaysOnTop{true};
+  std::atomic<bool> FMouseInput{true};
   bool FDraggable = true;
   bool FDragging = false;
   HWND FParentWindow = nullptr;

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "classlib/application.h"
+#include "classlib/menus.h"
 #include "classlib/messages.h"
 
 HX_PUBLISH(THintBulb, p) {}
@@ -12,6 +13,8 @@ namespace {
 
 // Posted by ShowStage on a worker: the form's visibility follows on the main thread.
 constexpr UINT WM_STAGESHOWN = WM_APP + 0x51;
+// Posted by PostToMainThread.
+constexpr UINT WM_STAGEPOSTED = WM_APP + 0x52;
 constexpr UINT StageZOrderFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER |
                                   SWP_NOSENDCHANGING;  // 0x653
 constexpr UINT TopmostFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOSENDCHANGING;  // 0x413
@@ -207,6 +210,10 @@ void TAssistantStage::ShowStage(bool Value) {
   }
 }
 
+void TAssistantStage::PostToMainThread(WPARAM Code) {
+  if (HWND window = FWindow) PostMessageW(window, WM_STAGEPOSTED, Code, 0);
+}
+
 void TAssistantStage::UpdateZOrder() {
   HWND window = FWindow;
   if (FStageShowing && window) SetWindowPos(window, TopLevel() ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, StageZOrderFlags);
@@ -284,7 +291,14 @@ void TAssistantStage::Dispatch(TMessage& Message) {
       return;
     }
     case WM_NCHITTEST:
-      Message.Result = GetEnabled() ? HTCLIENT : HTNOWHERE;
+      Message.Result = GetEnabled() && FMouseInput ? HTCLIENT : HTNOWHERE;
+      return;
+    case WM_STAGEPOSTED:
+      if (OnPosted) OnPosted(Message.WParam);
+      return;
+    case CM_BIDIMODECHANGED:
+      TCustomForm::Dispatch(Message);
+      if (auto* menu = dynamic_cast<TPopupMenu*>(GetPopupMenu())) menu->SetBiDiMode(GetBiDiMode());
       return;
     case WM_MOUSEMOVE:
       if (Message.WParam == MK_LBUTTON && FDraggable) {

@@ -399,6 +399,19 @@ void TControl::SetParentShowHint(bool Value) {
 
 TControl* TControl::HintControl() { return FShowHint ? this : nullptr; }
 
+void TControl::SetBiDiMode(TBiDiMode Value) {
+  FParentBiDiMode = false;
+  if (Value == FBiDiMode) return;
+  FBiDiMode = Value;
+  Perform(CM_BIDIMODECHANGED);
+}
+
+void TControl::SetParentBiDiMode(bool Value) {
+  if (Value == FParentBiDiMode) return;
+  FParentBiDiMode = Value;
+  if (Value && FParent) Perform(CM_PARENTBIDIMODECHANGED);
+}
+
 void TControl::SetCursor(TCursor Value) {
   if (Value == FCursor) return;
   FCursor = Value;
@@ -603,6 +616,12 @@ void TControl::Dispatch(TMessage& Message) {
         Perform(CM_SHOWHINTCHANGED);
       }
       return;
+    case CM_PARENTBIDIMODECHANGED:
+      if (FParentBiDiMode && FParent && FBiDiMode != FParent->GetBiDiMode()) {
+        FBiDiMode = FParent->GetBiDiMode();
+        Perform(CM_BIDIMODECHANGED);
+      }
+      return;
     case CM_HITTEST:
       Message.Result = HTCLIENT;
       return;
@@ -730,6 +749,7 @@ void TWinControl::InsertControl(TControl* AControl) {
   AControl->Perform(CM_PARENTCOLORCHANGED);
   AControl->Perform(CM_PARENTFONTCHANGED);
   AControl->Perform(CM_PARENTSHOWHINTCHANGED);
+  AControl->Perform(CM_PARENTBIDIMODECHANGED);
   if (win) {
     if (FHandle) win->HandleNeeded();
     win->UpdateShowing();
@@ -861,6 +881,14 @@ void TWinControl::Broadcast(TMessage& Message) {
 void TWinControl::NotifyControls(UINT Msg) {
   TMessage message{Msg, 0, 0, 0};
   for (TControl* c : std::vector<TControl*>(FControls)) c->WindowProc(message);
+}
+
+void TWinControl::FlipChildren() {
+  const int width = GetClientWidth();
+  DisableAlign();
+  for (TControl* c : std::vector<TControl*>(FControls))
+    c->SetBounds(width - c->GetLeft() - c->GetWidth(), c->GetTop(), c->GetWidth(), c->GetHeight());
+  EnableAlign();
 }
 
 void TWinControl::SetTabStop(bool Value) {
@@ -1464,6 +1492,10 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     case CM_SHOWHINTCHANGED:
       NotifyControls(CM_PARENTSHOWHINTCHANGED);
+      return;
+    case CM_BIDIMODECHANGED:
+      NotifyControls(CM_PARENTBIDIMODECHANGED);
+      Invalidate();
       return;
     case CM_ENABLEDCHANGED:
       if (FHandle) EnableWindow(FHandle, GetEnabled());

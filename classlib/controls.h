@@ -38,6 +38,8 @@ HX_ENUM(TControlStateFlag, csLButtonDown, csClicked, csPalette, csReadingState, 
 using TControlState = TSet<TControlStateFlag>;
 HX_ENUM(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin);
 using TBorderStyle = TFormBorderStyle;  // controls use bsNone and bsSingle
+// Reading order and alignment: right-to-left modes mirror what a control lays out.
+HX_ENUM(TBiDiMode, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly);
 
 // Mouse cursors: the screen's cursor table (TScreen::Cursors) by number; streams as these
 // names, other numbers (the application's own cursors) as numbers.
@@ -170,6 +172,15 @@ class TControl : public TComponent {
   void SetParentShowHint(bool Value);
   TCursor GetCursor() const { return FCursor; }
   void SetCursor(TCursor Value);
+  // The bidirectional mode; with ParentBiDiMode it follows the parent's. A change tells the
+  // control (CM_BIDIMODECHANGED) and the children that follow it.
+  TBiDiMode GetBiDiMode() const { return FBiDiMode; }
+  void SetBiDiMode(TBiDiMode Value);
+  bool GetParentBiDiMode() const { return FParentBiDiMode; }
+  void SetParentBiDiMode(bool Value);
+  bool IsBiDiModeStored() const { return !FParentBiDiMode; }
+  // Right-to-left with mirrored alignment (bdRightToLeft).
+  bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
   // A component that opens on a right click (see TPopupMenuHook); the parent's when none.
   TComponent* GetPopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TComponent* Value);
@@ -273,6 +284,8 @@ class TControl : public TComponent {
   bool FShowHint = false;
   bool FParentShowHint = true;
   TCursor FCursor = crDefault;
+  TBiDiMode FBiDiMode = bdLeftToRight;
+  bool FParentBiDiMode = true;
   TComponent* FPopupMenu = nullptr;
   TControlStyle FControlStyle;
   TControlState FControlState;
@@ -335,6 +348,8 @@ class TWinControl : public TControl {
   // Sends the message to every child control.
   void Broadcast(TMessage& Message);
   void NotifyControls(UINT Msg);
+  // Mirrors the children's places across the client area (left becomes right).
+  void FlipChildren();
 
   bool GetTabStop() const { return FTabStop; }
   void SetTabStop(bool Value);

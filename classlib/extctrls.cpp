@@ -168,6 +168,67 @@ void TCustomPanel::Dispatch(TMessage& Message) {
   TCustomControl::Dispatch(Message);
 }
 
+// ---- TShape ----
+
+HX_PUBLISH(TShape, p) {
+  p.Property("Align", &TShape::GetAlign, &TShape::SetAlign).Default(alNone);
+  p.Property("Brush", &TShape::GetBrush);
+  p.Property("Enabled", &TShape::GetEnabled, &TShape::SetEnabled).Default(true);
+  p.Property("Pen", &TShape::GetPen);
+  p.Property("Shape", &TShape::GetShape, &TShape::SetShape).Default(stRectangle);
+  p.Property("Visible", &TShape::GetVisible, &TShape::SetVisible).Default(true);
+}
+
+TShape::TShape(TComponent* AOwner)
+    : TGraphicControl(AOwner), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>()) {
+  SetControlStyle({csReplicatable});
+  SetBounds(0, 0, 65, 65);
+  FPen->OnChange = [this](TObject*) { Invalidate(); };
+  FBrush->OnChange = [this](TObject*) { Invalidate(); };
+}
+
+TShape::~TShape() {
+  FPen->OnChange = nullptr;
+  FBrush->OnChange = nullptr;
+}
+
+void TShape::SetShape(TShapeType Value) {
+  if (Value == FShape) return;
+  FShape = Value;
+  Invalidate();
+}
+
+void TShape::Paint() {
+  TCanvas* canvas = Canvas();
+  canvas->SetPen(FPen.get());
+  canvas->SetBrush(FBrush.get());
+  const int pw = FPen->GetWidth();
+  int x = pw / 2, y = pw / 2, w = GetWidth() - pw + 1, h = GetHeight() - pw + 1;
+  if (pw == 0) {
+    --w;
+    --h;
+  }
+  if (w < h && (FShape == stSquare || FShape == stRoundSquare || FShape == stCircle)) {
+    y += (h - w) / 2;
+    h = w;
+  } else if (h < w && (FShape == stSquare || FShape == stRoundSquare || FShape == stCircle)) {
+    x += (w - h) / 2;
+    w = h;
+  }
+  switch (FShape) {
+    case stRectangle:
+    case stSquare: canvas->Rectangle(x, y, x + w, y + h); break;
+    case stRoundRect:
+    case stRoundSquare: {
+      const int r = (w < h ? w : h) / 4;
+      canvas->RoundRect(x, y, x + w, y + h, r, r);
+      break;
+    }
+    case stEllipse:
+    case stCircle: canvas->Ellipse(x, y, x + w, y + h); break;
+  }
+}
+
 // ---- TBevel ----
 
 HX_PUBLISH(TBevel, p) {

@@ -79,6 +79,32 @@ class TBevel : public TGraphicControl {
   TBevelStyle FStyle = bsLowered;
 };
 
+HX_ENUM(TShapeType, stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle);
+
+// A figure drawn with a pen and filled with a brush (the square and circle kinds are the
+// largest that fit, centred).
+class TShape : public TGraphicControl {
+  HX_CLASS(TShape, TGraphicControl)
+ public:
+  explicit TShape(TComponent* AOwner);
+  ~TShape() override;
+
+  TShapeType GetShape() const { return FShape; }
+  void SetShape(TShapeType Value);
+  TPen* GetPen() const { return FPen.get(); }
+  void SetPen(TPen* Value) { FPen->Assign(Value); }
+  TBrush* GetBrush() const { return FBrush.get(); }
+  void SetBrush(TBrush* Value) { FBrush->Assign(Value); }
+
+ protected:
+  void Paint() override;
+
+ private:
+  TShapeType FShape = stRectangle;
+  std::unique_ptr<TPen> FPen;
+  std::unique_ptr<TBrush> FBrush;
+};
+
 // A picture on the form: drawn at its size from the top-left (or centred), or stretched
 // to the control (keeping its proportions with Proportional). AutoSize takes the picture's
 // size.

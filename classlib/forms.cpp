@@ -519,7 +519,6 @@ void TCustomForm::Release() { PostMessageW(GetHandle(), CM_RELEASE, 0, 0); }
 
 namespace {
 
-// The other top-level windows of this thread that a modal form disables while it runs.
 struct TDisabledWindows {
   HWND Except;
   std::vector<HWND> Windows;
@@ -536,6 +535,17 @@ BOOL CALLBACK DisableWindow(HWND Window, LPARAM Param) {
 
 }  // namespace
 
+std::vector<HWND> DisableTaskWindows(HWND Except) {
+  TDisabledWindows disabled{Except, {}};
+  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
+  return disabled.Windows;
+}
+
+void EnableTaskWindows(const std::vector<HWND>& Windows) {
+  for (HWND w : Windows)
+    if (IsWindow(w)) EnableWindow(w, TRUE);
+}
+
 TModalResult TCustomForm::ShowModal() {
   if (GetVisible() || !GetEnabled() || FFormState.Contains(fsModal) || FFormStyle == fsMDIChild)
     throw EInvalidOperation("Cannot make a visible window modal");
@@ -544,11 +554,9 @@ TModalResult TCustomForm::ShowModal() {
   GetApplication()->CancelHint();
   FFormState.Include(fsModal);
   HWND activeWindow = GetActiveWindow();
-  TDisabledWindows disabled{GetHandle(), {}};
-  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
+  const std::vector<HWND> disabled = DisableTaskWindows(GetHandle());
   auto restore = [&] {
-    for (HWND w : disabled.Windows)
-      if (IsWindow(w)) EnableWindow(w, TRUE);
+    EnableTaskWindows(disabled);
     if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
     FFormState.Exclude(fsModal);
   };

@@ -223,6 +223,11 @@ class TForm : public TCustomForm {
   using TCustomForm::TCustomForm;
 };
 
+// The other visible, enabled top-level windows of this thread, disabled while a modal window
+// runs; EnableTaskWindows enables them again (those that still exist).
+std::vector<HWND> DisableTaskWindows(HWND Except);
+void EnableTaskWindows(const std::vector<HWND>& Windows);
+
 // A new form of class T owned by Owner: constructed, then its resource read (see above).
 template <class T>
 T* NewForm(TComponent* Owner) {

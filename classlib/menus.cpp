@@ -403,7 +403,8 @@ void TPopupMenu::Popup(int X, int Y) {
   HMENU menu = GetHandle();
   // The application's window owns the menu; the chosen command comes back here.
   FTracking = true;
-  UINT command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN, X, Y, 0,
+  const UINT align = FBiDiMode == bdRightToLeft ? TPM_RIGHTALIGN | TPM_LAYOUTRTL : TPM_LEFTALIGN;
+  UINT command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | align | TPM_TOPALIGN, X, Y, 0,
                                 Application->Handle(), nullptr);
   FTracking = false;
   if (command) DispatchCommand(command);

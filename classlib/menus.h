@@ -163,6 +163,9 @@ class TPopupMenu : public TMenu, public TPopupMenuHook {
   TComponent* PopupComponent() const { return FPopupComponent; }
   void SetPopupComponent(TComponent* Value) { FPopupComponent = Value; }
   bool PopupFor(TControl* Control, TPoint ScreenPos) override;
+  // Right to left (bdRightToLeft): the menu opens mirrored, extending left of the point.
+  TBiDiMode GetBiDiMode() const { return FBiDiMode; }
+  void SetBiDiMode(TBiDiMode Value) { FBiDiMode = Value; }
 
   TNotifyEvent OnPopup;
 
@@ -173,4 +176,5 @@ class TPopupMenu : public TMenu, public TPopupMenuHook {
  private:
   bool FAutoPopup = true;
   TComponent* FPopupComponent = nullptr;
+  TBiDiMode FBiDiMode = bdLeftToRight;
 };

@@ -76,6 +76,8 @@ constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;
 constexpr UINT CM_CHANGED = CM_BASE + 55;
 constexpr UINT CM_BORDERCHANGED = CM_BASE + 59;
 constexpr UINT CM_MOUSEWHEEL = CM_BASE + 67;
+constexpr UINT CM_BIDIMODECHANGED = CM_BASE + 60;
+constexpr UINT CM_PARENTBIDIMODECHANGED = CM_BASE + 61;
 // CM_BASE + 205 to + 209 belong to the control kit.
 
 constexpr UINT CN_BASE = 0xBC00;

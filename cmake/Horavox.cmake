@@ -136,3 +136,18 @@ function(horavox_benchmark name)
   endif()
   add_dependencies(benchmarks bench_${name})
 endfunction()
+
+# horavox_assistant_resources(<target>): what a program that shows the assistant character
+# carries: the hint bulb's glyphs, the flat button's glyphs and the balloon's tips icon
+# (drawn at build time by actorgen) and the speech balloon's form TASSISTANTBALLOON.
+function(horavox_assistant_resources target)
+  if(NOT HORAVOX_WINDOWS)
+    return()
+  endif()
+  target_sources(${target} PRIVATE ${CMAKE_SOURCE_DIR}/assistant/bulbglyphs.rc ${CMAKE_SOURCE_DIR}/assistant/balloonglyphs.rc)
+  target_include_directories(${target} PRIVATE ${HORAVOX_BULB_DIR})
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/assistant/bulbglyphs.rc ${CMAKE_SOURCE_DIR}/assistant/balloonglyphs.rc
+    PROPERTIES OBJECT_DEPENDS "${HORAVOX_BULB_DIR}/BulbGlyphs256.bmp;${HORAVOX_BULB_DIR}/BalloonTips.bmp")
+  add_dependencies(${target} bulb_glyphs)
+  horavox_form_resources(${target} ${CMAKE_SOURCE_DIR}/resources/AssistantBalloon.form)
+endfunction()

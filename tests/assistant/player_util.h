@@ -11,6 +11,8 @@
 #include "classlib/threads.h"
 #include "message_pump.h"
 
+#include <tlhelp32.h>  // after windows.h
+
 namespace horavox::test {
 
 inline std::string CharacterPath(const std::string& name) {
@@ -18,6 +20,18 @@ inline std::string CharacterPath(const std::string& name) {
 }
 inline std::string TestActorPath(const std::string& name) {
   return std::string(HORAVOX_TEST_ACTOR_DIR) + "/" + name + ".aal";
+}
+
+// The threads of this process.
+inline int ThreadCount() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 e{};
+  e.dwSize = sizeof e;
+  int n = 0;
+  for (BOOL ok = Thread32First(snap, &e); ok; ok = Thread32Next(snap, &e))
+    if (e.th32OwnerProcessID == GetCurrentProcessId()) ++n;
+  CloseHandle(snap);
+  return n;
 }
 
 // The frames an engine draws, as (animation, frame) with the time, recorded on its thread.

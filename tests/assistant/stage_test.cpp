@@ -10,22 +10,8 @@
 #include "classlib/unicode.h"
 #include "player_util.h"
 
-#include <tlhelp32.h>  // after windows.h
-
 namespace horavox::test {
 namespace {
-
-// The threads of this process.
-int ThreadCount() {
-  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  THREADENTRY32 e{};
-  e.dwSize = sizeof e;
-  int n = 0;
-  for (BOOL ok = Thread32First(snap, &e); ok; ok = Thread32Next(snap, &e))
-    if (e.th32OwnerProcessID == GetCurrentProcessId()) ++n;
-  CloseHandle(snap);
-  return n;
-}
 
 bool Topmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 

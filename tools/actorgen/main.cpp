@@ -1,14 +1,16 @@
 // actorgen: draws the characters and writes the pieces of their actor libraries.
 //   actorgen characters <out folder>   Angel, Ann and Dolly, with a contact sheet (BMP) each
 //   actorgen test-actors <out folder>  the small valid and malformed actors of the tests
-//   actorgen bulb <out folder>         the hint bulb's glyph strip, BulbGlyphs256.bmp
+//   actorgen bulb <out folder>         the hint bulb's glyph strip, BulbGlyphs256.bmp, the flat
+//                                      button's glyphs Office1..24.bmp and the tips icon
 #include <cstdio>
 #include <exception>
 #include <string>
 
 #include "rig.h"
 
-void WriteBulbGlyphs(const std::string& path);  // bulbglyphs.cpp
+void WriteBulbGlyphs(const std::string& path);     // bulbglyphs.cpp
+void WriteOfficeGlyphs(const std::string& folder);  // officeglyphs.cpp
 
 int main(int argc, char** argv) {
   if (argc != 3) {
@@ -32,6 +34,7 @@ int main(int argc, char** argv) {
       for (const TActor& actor : TestActors()) WriteActorSources(actor, out);
     } else if (what == "bulb") {
       WriteBulbGlyphs(out + "/BulbGlyphs256.bmp");
+      WriteOfficeGlyphs(out);
     } else {
       std::fprintf(stderr, "actorgen: unknown job %s\n", what.c_str());
       return 2;

@@ -139,6 +139,26 @@ std::vector<TActor> TestActors() {
   tiny.Sounds = {{1, "bell.wav"}, {2, "bleat.wav"}};
 
   std::vector<TActor> all = {tiny};
+  // Walker: shows, hides, rests, idles and walks in all eight directions; each walk loops
+  // endlessly and leaves through its last frame.
+  TActor w = Base("Walker");
+  w.Animations.push_back(Simple("Show", {CategoryShow}, 2));     // 1
+  w.Animations.push_back(Simple("Hide", {CategoryHide}, 2));     // 2
+  w.Animations.push_back(Simple("Rest", {CategoryRestPose}, 1)); // 3
+  w.Animations.push_back(Simple("Idle", {CategoryIdle1, CategoryIdle1 + 1, CategoryIdle3}, 2));  // 4
+  for (int c = CategoryMoveFirst; c < CategoryMoveFirst + 8; ++c) {  // 5..12
+    TAnimation m = Simple("Move" + std::to_string(c), {c}, 4);
+    m.Kind = KindExits;
+    m.Frames[2].Branches[0] = {100, 0};
+    for (int k = 0; k < 3; ++k) m.Frames[static_cast<std::size_t>(k)].Exit = {1, 3};
+    w.Animations.push_back(m);
+  }
+  all.push_back(w);
+  // NoShow: no show animation; rest and hide only.
+  TActor ns = Base("NoShow");
+  ns.Animations.push_back(Simple("Rest", {CategoryRestPose}, 1));  // 1
+  ns.Animations.push_back(Simple("Hide", {CategoryHide}, 2));      // 2
+  all.push_back(ns);
   TActor v = Base("BadVersion");
   v.Version = 199;
   v.Animations.push_back(Simple("Rest", {CategoryRestPose}, 1));

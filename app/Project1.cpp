@@ -27,6 +27,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       Application->CreateForm(Form7);
       Application->CreateForm(AboutBox);
       Application->CreateForm(Form2);
+      Form2->AttachTo(Form1->Parts(), Form1->DskStoreData1);
       Application->CreateForm(Form3);
       Application->CreateForm(Form4);
       Application->CreateForm(Form5);

@@ -257,9 +257,6 @@ void TForm1::FormCreate(TObject*) {
   FAlarm->Load(DskStoreData1->StoreReadString("Trigger", "06:00"),
                DskStoreData1->StoreReadInteger("TriggerEnabled", 0) != 0);
   FCountdown->BarChange();
-  // The micro clock's place, kept until the micro clock reads it itself.
-  FParts.MicroClock->SetPlace(DskStoreData1->StoreReadInteger("Form2State1", 0),
-                              DskStoreData1->StoreReadInteger("Form2State2", 0));
 
   // Until the settings window applies them, the options the main window and its menu
   // share: talking, the micro clock's kind and place on top, autostart, the hotkey's key

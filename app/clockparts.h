@@ -3,7 +3,7 @@
 // interface: the LED clock, the date caption, the talk-interval bar, the alarm setting, the
 // countdown's controls and LED, the signals' switch-off buttons, the tray menu, the global
 // hotkey, the character, the micro clock with its countdown meter, the reminder calendar,
-// the pop-up notices, the reminder input dialog, the settings window's options, and the
+// the audio player, the pop-up notices, the reminder input dialog, the settings window's options, and the
 // system's tone generator, program start and shutdown.
 //
 // Each base class is also the part's empty implementation: it does nothing, and what it
@@ -192,6 +192,17 @@ class TMicroClock {
   }
   virtual void Show() {}
   virtual void SetStayOnTop(bool) {}
+  // What it shows: 0 the time and date as text, 1 LED digits, 2 a dial (another value
+  // changes nothing); the seconds and the date of the text; where it sticks (0..11,
+  // microplace.h); its background, time and date colours as indices of the colour list;
+  // the dial's width and height; the text's font (kept for the next start).
+  virtual void SetKind(int) {}
+  virtual void SetShowSeconds(bool) {}
+  virtual void SetShowDate(bool) {}
+  virtual void SetPlacement(int) {}
+  virtual void SetColors(int /*Back*/, int /*Time*/, int /*Date*/) {}
+  virtual void SetDialSize(int) {}
+  virtual void SetTextFont(const String& /*Name*/, int /*Size*/) {}
   // Puts the countdown meter under whichever clock face is visible.
   virtual void PlaceMeterUnderFace() {}
   // The countdown meter (Gauge1): its maximum and value (kept within 0..Max) and whether
@@ -209,6 +220,14 @@ class TMicroClock {
   int FLeft = 0, FTop = 0;
   int FMeterMax = 100, FMeterValue = 0;
   bool FMeterVisible = false;
+};
+
+// The audio player window (TForm5): plays a file given to it (a file dropped on the micro
+// clock). Empty until the player plays.
+class TAudioPlayer {
+ public:
+  virtual ~TAudioPlayer() = default;
+  virtual void PlayFile(const String&) {}
 };
 
 // The reminder calendar window (TForm4) with its table.
@@ -283,6 +302,9 @@ class TClockOptions {
   virtual bool LittleClockTop() { return true; }    // the micro clock stays on top
   virtual int DigitalMiniClock() { return 0; }      // the micro clock's kind: 0 small, 1 digital, 2 analogue
   virtual void SetDigitalMiniClock(int) {}
+  virtual bool ShowSmallSeconds() { return true; }  // the micro clock shows seconds
+  virtual bool ShowSmallDate() { return true; }     // the micro clock shows the date
+  virtual int SmallClockState() { return 0; }       // where the micro clock sticks (microplace.h)
   virtual bool AutoRun() { return true; }           // the clock starts with Windows
   // Quiet hours: off, or on from From to To ("hh:mm" texts as typed).
   virtual bool QuietHours(String& /*From*/, String& /*To*/) { return false; }
@@ -320,6 +342,7 @@ struct TClockParts {
   std::unique_ptr<TSayTimeHotKey> HotKey = std::make_unique<TSayTimeHotKey>();
   std::unique_ptr<TCharacter> Character = std::make_unique<TCharacter>();
   std::unique_ptr<TMicroClock> MicroClock = std::make_unique<TMicroClock>();
+  std::unique_ptr<TAudioPlayer> Player = std::make_unique<TAudioPlayer>();
   std::unique_ptr<TReminderCalendar> Calendar = std::make_unique<TReminderCalendar>();
   std::unique_ptr<TPopupNotice> AlarmNotice = std::make_unique<TPopupNotice>();
   std::unique_ptr<TPopupNotice> CountdownNotice = std::make_unique<TPopupNotice>();

@@ -112,6 +112,9 @@ TStoredOptions::TStoredOptions(TDskStoreData* Store)
       FShowTimerProcess(Store->StoreReadInteger("ShowTimerProcess", 1) != 0),
       FLittleClockTop(Store->StoreReadInteger("LittleClockTop", 1) == 1),
       FDigitalMiniClock(Store->StoreReadInteger("DigitalMiniClock", 0)),
+      FShowSmallSeconds(Store->StoreReadInteger("ShowSmallSeconds", 1) != 0),
+      FShowSmallDate(Store->StoreReadInteger("ShowSmallDate", 1) != 0),
+      FSmallClockState(Store->StoreReadInteger("SmallClockState", 0)),
       FAutoRun(Store->StoreReadInteger("AutoRun", 1) != 0) {}
 
 void TStoredOptions::SetTalkTime(bool Value) {

@@ -188,6 +188,9 @@ class TStoredOptions : public TClockOptions {
   bool ShowTimerProcess() override { return FShowTimerProcess; }
   bool LittleClockTop() override { return FLittleClockTop; }
   int DigitalMiniClock() override { return FDigitalMiniClock; }
+  bool ShowSmallSeconds() override { return FShowSmallSeconds; }
+  bool ShowSmallDate() override { return FShowSmallDate; }
+  int SmallClockState() override { return FSmallClockState; }
   bool AutoRun() override { return FAutoRun; }
   void SetTalkTime(bool Value) override;
   void SetLittleClockTop(bool Value) override;
@@ -200,5 +203,7 @@ class TStoredOptions : public TClockOptions {
   bool FActorMoveForTimer, FShowTimerHint, FShowTimerProcess;
   bool FLittleClockTop;
   int FDigitalMiniClock;
+  bool FShowSmallSeconds, FShowSmallDate;
+  int FSmallClockState;
   bool FAutoRun;
 };

@@ -81,6 +81,7 @@ void TTrayModel::OnTopToggle() {
 void TTrayModel::SetMiniClockKind(int Kind) {
   if (Kind < 0 || Kind > 2) return;
   FParts.Options->SetDigitalMiniClock(Kind);
+  FParts.MicroClock->SetKind(Kind);
   FKind = Kind;
   Apply();
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 namespace horavox::e2e {
 namespace fs = std::filesystem;
@@ -52,6 +54,38 @@ bool Minimised(WineSession& wine) {
   RunResult iconic = wine.Ctl({"iconic", "TApplication"});
   EXPECT_EQ(iconic.exit_code, 0);
   return iconic.out.starts_with("1");
+}
+
+void AddSetting(WineSession& wine, const std::string& name, const std::string& value) {
+  ASSERT_EQ(wine.Reg({"add", std::string(kSettingsKey) + "\\Horavox", "/v", name, "/d", value, "/f"}).exit_code, 0);
+}
+
+Rect CtlRect(WineSession& wine, const std::string& command, const std::string& cls) {
+  RunResult r = wine.Ctl({command, cls});
+  EXPECT_EQ(r.exit_code, 0) << command << " " << cls;
+  Rect rect;
+  std::istringstream(r.out) >> rect.left >> rect.top >> rect.right >> rect.bottom;
+  return rect;
+}
+
+Picture ReadPicture(WineSession& wine, const std::string& png) {
+  RunResult ppm = wine.Host({"convert", png, "-depth", "8", "ppm:-"});
+  Picture picture;
+  std::istringstream in(ppm.out);
+  std::string magic;
+  int maxval = 0;
+  in >> magic >> picture.width >> picture.height >> maxval;
+  in.get();
+  EXPECT_EQ(magic, "P6");
+  picture.rgb.resize(static_cast<size_t>(picture.width) * picture.height * 3);
+  in.read(reinterpret_cast<char*>(picture.rgb.data()), static_cast<std::streamsize>(picture.rgb.size()));
+  return picture;
+}
+
+std::string Hex(unsigned colour) {
+  char text[8];
+  snprintf(text, sizeof text, "%06x", colour & 0xFFFFFF);
+  return text;
 }
 
 }  // namespace horavox::e2e

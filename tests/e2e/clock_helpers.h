@@ -24,4 +24,29 @@ Bytes Audible(const Bytes& samples);
 // Whether the clock's application window is minimised, as the task bar sees it.
 bool Minimised(WineSession& wine);
 
+// The clock's settings key (reg.exe's form); a value written into its section.
+inline constexpr char kSettingsKey[] = "HKCU\\Software\\Fernwick\\Horavox";
+void AddSetting(WineSession& wine, const std::string& name, const std::string& value);
+
+struct Rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+// A rectangle as winctl prints it (rect, workarea) for a window class.
+Rect CtlRect(WineSession& wine, const std::string& command, const std::string& cls);
+inline Rect WindowRect(WineSession& wine, const std::string& cls) { return CtlRect(wine, "rect", cls); }
+
+// A screenshot's pixels, 0xRRGGBB.
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<unsigned char> rgb;
+  unsigned At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFF;
+    const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+    return p[0] << 16 | p[1] << 8 | p[2];
+  }
+};
+Picture ReadPicture(WineSession& wine, const std::string& png);
+// "rrggbb"
+std::string Hex(unsigned colour);
+
 }  // namespace horavox::e2e

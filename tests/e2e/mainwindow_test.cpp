@@ -20,58 +20,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-const char kSettingsKey[] = "HKCU\\Software\\Fernwick\\Horavox";
 const char kRunKey[] = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 std::string RunValue(WineSession& wine) {
   return Setting(wine.Reg({"query", kRunKey, "/v", "Hora Vox"}).out, "Hora Vox");
 }
 
-void AddSetting(WineSession& wine, const std::string& name, const std::string& value) {
-  ASSERT_EQ(wine.Reg({"add", std::string(kSettingsKey) + "\\Horavox", "/v", name, "/d", value, "/f"}).exit_code, 0);
-}
-
 // A fresh start: no settings, no autostart value.
 void Clean(WineSession& wine) {
   wine.Reg({"delete", kSettingsKey, "/f"});
   wine.Reg({"delete", kRunKey, "/v", "Hora Vox", "/f"});
-}
-
-struct Rect {
-  int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-Rect WindowRect(WineSession& wine, const std::string& cls) {
-  RunResult r = wine.Ctl({"rect", cls});
-  EXPECT_EQ(r.exit_code, 0) << cls;
-  Rect rect;
-  std::istringstream(r.out) >> rect.left >> rect.top >> rect.right >> rect.bottom;
-  return rect;
-}
-
-// A screenshot's pixels, 0xRRGGBB.
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<unsigned char> rgb;
-  unsigned At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFF;
-    const unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-    return p[0] << 16 | p[1] << 8 | p[2];
-  }
-};
-
-Picture ReadPicture(WineSession& wine, const std::string& png) {
-  RunResult ppm = wine.Host({"convert", png, "-depth", "8", "ppm:-"});
-  Picture picture;
-  std::istringstream in(ppm.out);
-  std::string magic;
-  int maxval = 0;
-  in >> magic >> picture.width >> picture.height >> maxval;
-  in.get();
-  EXPECT_EQ(magic, "P6");
-  picture.rgb.resize(static_cast<size_t>(picture.width) * picture.height * 3);
-  in.read(reinterpret_cast<char*>(picture.rgb.data()), static_cast<std::streamsize>(picture.rgb.size()));
-  return picture;
 }
 
 // The main window's shield in its client area (560 × 459 at the origin: two ellipses
@@ -99,12 +57,6 @@ int Place(int x, int y, int Margin) {
     for (int dx = -Margin; dx <= Margin; ++dx)
       if (at(x + dx + 0.5, y + dy + 0.5) != place) return -1;
   return place;
-}
-
-std::string Hex(unsigned colour) {
-  char text[8];
-  snprintf(text, sizeof text, "%06x", colour & 0xFFFFFF);
-  return text;
 }
 
 // The LED cells' picture of a text, as the control kit draws it.

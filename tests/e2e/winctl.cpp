@@ -16,6 +16,10 @@
 //   winctl backdrop <rrggbb> <ms>             covers the screen with a window of that
 //                                             colour (not on top) for that long
 //   winctl rect <class>                       prints its window's left top right bottom
+//   winctl workarea <class>                   prints the work area (left top right bottom)
+//                                             of the monitor nearest its window
+//   winctl styles <class>                     prints "caption" or "captionless", then
+//                                             "topmost" or "normal"
 //   winctl visible <class>                    prints 1 when it is visible, else 0
 //   winctl led <text>                         draws the text as the kit's LED cells (19 x
 //                                             28, black on lime) and prints the picture:
@@ -334,6 +338,23 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"keys") return Chord(argc - 2, argv + 2);
   if (cmd == L"tray-click") return TrayClick(argv[2]);
   if (cmd == L"menu-click") return MenuClick(argc - 2, argv + 2);
+  if (cmd == L"workarea" || cmd == L"styles") {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    if (cmd == L"styles") {
+      LONG style = GetWindowLongW(w, GWL_STYLE), ex = GetWindowLongW(w, GWL_EXSTYLE);
+      Out(std::wstring((style & WS_CAPTION) == WS_CAPTION ? L"caption" : L"captionless") +
+          (ex & WS_EX_TOPMOST ? L" topmost" : L" normal"));
+      return 0;
+    }
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST), &info)) return Fail(L"no monitor");
+    const RECT& r = info.rcWork;
+    Out(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
+        std::to_wstring(r.bottom));
+    return 0;
+  }
   if (cmd == L"rect" || cmd == L"visible" || cmd == L"front") {
     HWND w = FindWindowW(argv[2], nullptr);
     if (!w) return Fail(std::wstring(L"no window ") + argv[2]);

@@ -451,33 +451,26 @@ void TDgColumn::SetValueUnChecked(const String& Value) {
   if (FButtonStyle == cbsCheck) ColumnChanged();
 }
 
-TStrings* TDgColumn::GetPickList() {
-  if (!FPickList) FPickList = new TStringList;
-  return FPickList;
+namespace {
+
+// A list made when first asked for; nullptr frees it.
+TStrings* MadeList(TStringList*& List) {
+  if (!List) List = new TStringList;
+  return List;
 }
 
-void TDgColumn::SetPickList(TStrings* Value) {
-  if (!Value) {
-    delete FPickList;
-    FPickList = nullptr;
-    return;
-  }
-  GetPickList()->Assign(Value);
+void SetList(TStringList*& List, TStrings* Value) {
+  if (Value) return MadeList(List)->Assign(Value);
+  delete List;
+  List = nullptr;
 }
 
-TStrings* TDgColumn::GetPickValues() {
-  if (!FPickValues) FPickValues = new TStringList;
-  return FPickValues;
-}
+}  // namespace
 
-void TDgColumn::SetPickValues(TStrings* Value) {
-  if (!Value) {
-    delete FPickValues;
-    FPickValues = nullptr;
-    return;
-  }
-  GetPickValues()->Assign(Value);
-}
+TStrings* TDgColumn::GetPickList() { return MadeList(FPickList); }
+void TDgColumn::SetPickList(TStrings* Value) { SetList(FPickList, Value); }
+TStrings* TDgColumn::GetPickValues() { return MadeList(FPickValues); }
+void TDgColumn::SetPickValues(TStrings* Value) { SetList(FPickValues, Value); }
 
 bool TDgColumn::IsPickListStored() const { return FPickList && FPickList->GetCount() > 0; }
 bool TDgColumn::IsPickValuesStored() const { return FPickValues && FPickValues->GetCount() > 0; }

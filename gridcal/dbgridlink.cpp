@@ -46,7 +46,7 @@ int TGridDataLink::GetMappedIndex(int ColIndex) const {
   return field ? field->GetIndex() : -1;
 }
 
-bool TGridDataLink::DefaultFields() const {
+bool TGridDataLink::GetDefaultFields() const {
   TDataSet* dataSet = DataSet();
   if (!dataSet || !dataSet->DefaultFields()) return false;
   return std::find(FFieldMap.begin(), FFieldMap.end(), nullptr) == FFieldMap.end();

@@ -27,7 +27,7 @@ class TGridDataLink : public TDataLink {
   int GetMappedIndex(int ColIndex) const;
   TField* MappedField(int ColIndex) const;
   // The dataset makes its fields itself and every column has its field.
-  bool DefaultFields() const;
+  bool GetDefaultFields() const;
 
   // The editor's text was changed; Reset undoes that (or the dataset's change when the
   // editor is unchanged).

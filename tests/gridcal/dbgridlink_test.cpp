@@ -145,11 +145,11 @@ TEST_F(GridLink, TheFieldMapHasAnEntryPerColumn) {
   for (int i = 0; i < 20; ++i) EXPECT_EQ(grid.Link.GetMappedIndex(i), i % 4 == 3 ? -1 : i % 4) << i;
   EXPECT_EQ(grid.Link.GetMappedIndex(20), -1);
   EXPECT_EQ(grid.Link.MappedField(1), ds->FieldByName("NAME"));
-  EXPECT_FALSE(grid.Link.DefaultFields());  // a column without its field
+  EXPECT_FALSE(grid.Link.GetDefaultFields());  // a column without its field
   grid.Link.ClearMapping();
   grid.Link.AddMapping("NAME");
   grid.Link.AddMapping("ID");
-  EXPECT_TRUE(grid.Link.DefaultFields());
+  EXPECT_TRUE(grid.Link.GetDefaultFields());
   // Closing frees the dataset's own fields: the map lets go of them.
   ds->Close();
   EXPECT_EQ(grid.Link.MappedField(0), nullptr);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <functional>
 
 #include "xbase/dbftable.h"
 #include "xbase/errors.h"
@@ -143,12 +142,7 @@ void XBobjCDXTag::KeyToStored(const TxbVariant& value, std::string& stored, bool
     PutBE32(stored.data(), u);
   } else {
     double d = value.Type() == xvDate ? static_cast<double>(value.AsDate()) : value.AsFloat();
-    if (d == 0) d = 0.0;  // -0.0 is 0
-    std::uint64_t u;
-    std::memcpy(&u, &d, 8);
-    u = (u & 0x8000000000000000ull) ? ~u : (u | 0x8000000000000000ull);
-    stored.resize(8);
-    for (int i = 7; i >= 0; --i, u >>= 8) stored[static_cast<std::size_t>(i)] = static_cast<char>(u & 0xFF);
+    stored = XbSortableDouble(d);
   }
   if (stored.size() > static_cast<std::size_t>(FKeyLength)) stored.resize(static_cast<std::size_t>(FKeyLength));
   // The pad byte restores what is cut: trailing zeros of numbers (both signs), blanks of texts.
@@ -468,71 +462,7 @@ void XBobjCDXTag::WriteHeader() {
   FHeaderChanged = false;
 }
 
-void XBobjCDXTag::Build() {
-  XBO_dBaseFld& table = *FOwner.Table();
-  TxbSort sorter(TxbSort::MaxKeyLength, nullptr, FUnique, FDescending);
-  table.RefreshHeader();
-  std::int32_t count = table.RecordCount(), saved = table.RecNo();
-  std::string stored;
-  TxbVariant key;
-  for (std::int32_t r = 1; r <= count; ++r) {
-    table.Go(r);  // every record by number, deleted ones too
-    if (FHasFor && !EvaluateFor()) continue;
-    if (!EvaluateKey(stored)) continue;
-    if (FKeyType == 'C')
-      key.SetString(stored);
-    else
-      key.SetBinary(stored.data(), stored.size());
-    sorter.AddKey(key, static_cast<std::uint32_t>(r));
-  }
-  if (saved >= 1 && saved <= count) table.Go(saved);
-
-  // Bottom-up: one open node per level; a full one is written and posts its last key up.
-  std::vector<TxbIndexNode> levels;
-  auto open = [&](std::size_t level, std::int64_t page, std::int64_t left) {
-    auto node = std::make_shared<XBobjIndexKey>();
-    node->Leaf = level == 0;
-    node->Page = page;
-    node->Left = left;
-    if (level == levels.size())
-      levels.push_back(node);
-    else
-      levels[level] = node;
-  };
-  std::function<void(std::size_t, TxbIndexEntry)> post = [&](std::size_t level, TxbIndexEntry entry) {
-    if (level >= static_cast<std::size_t>(MaxDepth)) Damaged();
-    if (level == levels.size()) open(level, NewPage(), -1);
-    XBobjIndexKey* node = levels[level].get();
-    node->Entries.push_back(std::move(entry));
-    if (node->Count() > 1 && !NodeFits(*node)) {
-      TxbIndexEntry moved = std::move(node->Entries.back());
-      node->Entries.pop_back();
-      std::int64_t next = NewPage();
-      node->Right = next;
-      WriteNode(*node);
-      post(level + 1, TxbIndexEntry{node->Entries.back().Key, node->Entries.back().RecNo, node->Page});
-      open(level, next, node->Page);
-      levels[level]->Entries.push_back(std::move(moved));
-    }
-  };
-  open(0, NewPage(), -1);
-  std::uint32_t recno;
-  while (sorter.NextKey(key, recno)) post(0, TxbIndexEntry{std::string(key.Data(), key.Length()), recno, -1});
-  for (std::size_t level = 0; level < levels.size(); ++level) {
-    XBobjIndexKey& node = *levels[level];
-    node.Right = -1;
-    if (level + 1 == levels.size()) {
-      node.Root = true;
-      WriteNode(node);
-      FRoot = node.Page;
-      break;
-    }
-    WriteNode(node);
-    post(level + 1, TxbIndexEntry{node.Entries.back().Key, node.Entries.back().RecNo, node.Page});
-  }
-  WriteHeader();
-  ClearCache();
-}
+void XBobjCDXTag::Build() { BuildTree(FKeyType == 'C'); }
 
 // ---- XBobjCDXFile ----
 
@@ -575,18 +505,6 @@ void XBobjCDXFile::OpenTags() {
   } catch (const EXBaseError&) {
     FDamaged = true;
   }
-}
-
-void XBobjCDXFile::TakeWholeFile() {
-  if (!FFile->Shared() || FFile->HasExclusiveAccess()) return;
-  if (!RetryLock([&] { return FFile->LockFile(); })) RaiseEngineError(xbeAccessDenied, xbsTruncate, FFile->FileName());
-  FWholeFile = true;
-}
-
-void XBobjCDXFile::ReleaseWholeFile() {
-  if (!FWholeFile) return;
-  FWholeFile = false;
-  FFile->Unlock();
 }
 
 void XBobjCDXFile::InitEmpty() {

@@ -33,6 +33,9 @@ struct TxbIndexEntry {
   std::string Key;
   std::uint32_t RecNo = 0;
   std::int64_t Child = -1;
+  // The bound of an interior node's key-less last child (formats that store none): it
+  // compares beyond every key, so it never has to be spelled as bytes.
+  bool Beyond = false;
 };
 
 // The current key of a tag: the stored key bytes (binary), its record number and its tag
@@ -176,6 +179,9 @@ class XBobjIndexTag : public TObject {
   void SplitIfNeeded(int level);
   void UpdateSeparators();
   void FlushNodes();
+  // Builds the tree bottom-up from every record of the table (FOR applied): nodes filled
+  // while they fit, the root and the header written. textKeys sorts keys as texts.
+  void BuildTree(bool textKeys);
   // The key of the table's original record (the one last read).
   void EvaluateOld(std::string& key);
 
@@ -253,6 +259,9 @@ class XBobjIndexFile : public TObject {
  protected:
   // Called when the index lock was taken (the outermost LockIndex).
   virtual void OnLocked() {}
+  // The whole file for emptying and re-indexing a shared file (others are kept out).
+  void TakeWholeFile();
+  void ReleaseWholeFile();
 
   XBO_dBaseFld* FTable;
   std::unique_ptr<XBO_DiskFile> FFile;
@@ -263,4 +272,10 @@ class XBobjIndexFile : public TObject {
   TxbLokProtocol FProtocol = TxbLokProtocol::Default;
   int FLockDepth = 0;
   bool FRegionLocked = false;
+  bool FWholeFile = false;
 };
+
+// Numbers as bytes whose order is the numbers' order: the double's big-endian bytes, the
+// sign bit set (a negative value: every bit inverted); -0 counts as 0.
+std::string XbSortableDouble(double value);
+double XbDoubleFromSortable(std::string_view bytes);  // missing trailing bytes read as 0

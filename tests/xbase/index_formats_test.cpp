@@ -5,6 +5,8 @@
 #include "raised.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -12,6 +14,7 @@
 #include <set>
 
 #include "xbase/errors.h"
+#include "xbase/xbmdx.h"
 #include "xbase/xbndx.h"
 
 namespace {
@@ -30,6 +33,10 @@ const TFormat kFormats[] = {
     {"Ndx", ".NDX", false, false, false,
      [](XBO_dBaseFld* t, const std::string& n, bool create, bool shared) {
        return std::make_unique<XBobjNDXFile>(t, n, create, true, shared);
+     }},
+    {"Mdx", ".MDX", true, true, true,
+     [](XBO_dBaseFld* t, const std::string& n, bool create, bool shared) {
+       return std::make_unique<XBobjMDXFile>(t, n, create, true, shared);
      }},
 };
 
@@ -384,6 +391,198 @@ TEST_F(Ndx, ADamagedHeaderOpensDamaged) {
   fs.SetFile("H.NDX", crowded);
   XBobjNDXFile index(table.get(), "H", false, true, false);
   EXPECT_EQ(RaisedBy([&] { Scan(*index.Tag()); }), EngineErrorMessage(xbeIndexDamaged, xbsNone, index.FileName().c_str()));
+}
+
+// ---- The multiple index file ----
+
+class Mdx : public IndexTable {};
+
+std::string Hex(const std::string& bytes) {
+  std::string out;
+  char b[4];
+  for (char c : bytes) {
+    std::snprintf(b, sizeof b, "%02X ", static_cast<unsigned>(static_cast<std::uint8_t>(c)));
+    out += b;
+  }
+  if (!out.empty()) out.pop_back();
+  return out;
+}
+
+TEST(MdxNumbers, PackedAndComparisonForms) {
+  struct Case {
+    double value;
+    const char *disk, *memory;
+  } cases[] = {
+      {123, "37 11 12 30 00 00 00 00 00 00 00 00", "02 37 12 30 00 00 00 00 00 00 00 00"},
+      {-123, "37 91 12 30 00 00 00 00 00 00 00 00", "01 C8 ED CF FF FF FF FF FF FF FF FF"},
+      {0, "34 01 00 00 00 00 00 00 00 00 00 00", "02 00 00 00 00 00 00 00 00 00 00 00"},
+      {0.05, "33 09 50 00 00 00 00 00 00 00 00 00", "02 33 50 00 00 00 00 00 00 00 00 00"},
+      {1e-60, "34 01 00 00 00 00 00 00 00 00 00 00", "02 00 00 00 00 00 00 00 00 00 00 00"},
+  };
+  for (const Case& c : cases) {
+    std::string disk = MdxPackedNumber(c.value);
+    EXPECT_EQ(Hex(disk), c.disk) << c.value;
+    EXPECT_EQ(Hex(MdxCompareForm(disk)), c.memory) << c.value;
+    EXPECT_EQ(MdxPackedFromCompare(MdxCompareForm(disk)), disk) << c.value;
+  }
+  EXPECT_EQ(RaisedBy([] { MdxPackedNumber(1e210); }), EngineErrorMessage(xbeNumberTooLarge, xbsNone, "1E210"));
+  EXPECT_EQ(RaisedBy([] { MdxPackedNumber(-1e203); }).substr(0, 10),
+            EngineErrorMessage(xbeNumberTooLarge, xbsNone, "").substr(0, 10));
+}
+
+TEST(MdxNumbers, ComparisonOrderIsNumericOrderAndDecodingIsExact) {
+  std::mt19937_64 rng(131);
+  std::vector<double> values = {0, 0.05, -0.05, 1e-40, -1e-40, 1e200, -1e200, 1, -1, 123, -123, 0.5, 9.99e202};
+  for (int i = 0; i < 3000; ++i) {
+    double mantissa = static_cast<double>(rng() % 1000000000000000ull) / 1e15;
+    int exponent = static_cast<int>(rng() % 200) - 100;
+    values.push_back((rng() % 2 ? 1 : -1) * mantissa * std::pow(10.0, exponent));
+  }
+  std::vector<std::pair<std::string, double>> forms;
+  for (double v : values) {
+    std::string disk = MdxPackedNumber(v);
+    double back = MdxNumberOf(disk);
+    if (std::fabs(v) < 1e-53) {
+      EXPECT_EQ(back, 0) << v;
+    } else {
+      EXPECT_NEAR(back / v, 1.0, 1e-14) << v;
+    }
+    forms.emplace_back(MdxCompareForm(disk), v);
+  }
+  std::sort(forms.begin(), forms.end());
+  for (std::size_t i = 1; i < forms.size(); ++i)
+    ASSERT_LE(forms[i - 1].second, forms[i].second) << Hex(forms[i - 1].first) << " / " << Hex(forms[i].first);
+}
+
+TEST_F(Mdx, GeometryTagTableAndLimits) {
+  OpenTable();
+  {
+    XBobjMDXFile index(table.get(), "T", true, true, false);
+    EXPECT_TRUE(index.Production());
+    // Added in reverse name order, kept in name order.
+    index.AddTag("ZNAME", "SUBSTR(NAME,1,10)", "", false, false);
+    index.AddTag("NUM", "NUM", "", false, true);
+    index.AddTag("DAY", "DAY", "FLAG", true, false);
+    auto& name = static_cast<XBobjMDXTag&>(*index.TagByName("ZNAME"));
+    EXPECT_EQ(name.ItemLength(), 16);
+    EXPECT_EQ(name.MaxKeys(), 62);
+    EXPECT_EQ(static_cast<XBobjMDXTag&>(*index.TagByName("DAY")).MaxKeys(), 83);
+    EXPECT_EQ(index.TagByIndex(0)->Name(), "DAY");
+    EXPECT_EQ(index.TagByIndex(2)->Name(), "ZNAME");
+    // Expressions too long for the tag header are refused before anything is written.
+    std::string before = fs.FileBytes("T.MDX");
+    std::string longKey = "NAME" + std::string(217, ' ');
+    EXPECT_NE(RaisedBy([&] { index.AddTag("LONG", longKey, "", false, false); }), "(nothing raised)");
+    EXPECT_NE(RaisedBy([&] { index.AddTag("LONGFOR", "NAME", "FLAG" + std::string(258, ' '), false, false); }),
+              "(nothing raised)");
+    EXPECT_EQ(fs.FileBytes("T.MDX"), before);
+  }
+  std::string h = fs.FileBytes("T.MDX");
+  EXPECT_EQ(h[0], 2);
+  EXPECT_EQ(h.substr(4, 2), std::string("T\0", 2));
+  EXPECT_EQ(GetLE16(h.data() + 20), 2);
+  EXPECT_EQ(GetLE16(h.data() + 22), 1024);
+  EXPECT_EQ(h[25], 48);
+  EXPECT_EQ(GetLE16(h.data() + 28), 3);
+  const char* names[] = {"DAY", "NUM", "ZNAME"};
+  EXPECT_EQ(h[512 + 17], 1);
+  for (int i = 1; i <= 3; ++i) {
+    const char* e = h.data() + 512 + 32 * i;
+    EXPECT_STREQ(e + 4, names[i - 1]);
+    EXPECT_EQ(e[17], i < 3 ? i + 1 : 0);
+    EXPECT_EQ(e[19], 2);
+    EXPECT_EQ(e[20], "DNC"[i - 1]);
+  }
+  // Re-opened: the same tags; a 48th does not fit.
+  XBobjMDXFile index(table.get(), "T", false, true, false);
+  ASSERT_FALSE(index.Damaged());
+  ASSERT_EQ(index.TagCount(), 3);
+  EXPECT_TRUE(index.TagByName("NUM")->Descending());
+  EXPECT_TRUE(index.TagByName("DAY")->Unique());
+  EXPECT_EQ(index.TagByName("DAY")->ForExpression(), "FLAG");
+  for (int i = 3; i < 47; ++i) index.AddTag("T" + std::to_string(i), "NAME", "", false, false);
+  EXPECT_EQ(index.TagCount(), 47);
+  EXPECT_NE(RaisedBy([&] { index.AddTag("ONEMORE", "NAME", "", false, false); }), "(nothing raised)");
+  EXPECT_EQ(index.TagCount(), 47);
+  EXPECT_TRUE(index.DeleteTag("num"));
+  EXPECT_FALSE(index.DeleteTag("NUM"));
+  XBobjMDXFile again(table.get(), "T", false, true, false);
+  EXPECT_EQ(again.TagCount(), 46);
+  EXPECT_EQ(again.TagByName("NUM"), nullptr);
+}
+
+TEST_F(Mdx, NumbersAndDatesKeepTheirOrderOnDisk) {
+  OpenTable();
+  XBobjMDXFile index(table.get(), "K", true, true, false);
+  index.AddTag("NUM", "NUM", "", false, false);
+  index.AddTag("DNUM", "NUM", "", false, true);
+  index.AddTag("DAY", "DAY", "", false, false);
+  std::mt19937 rng(7);
+  std::vector<double> nums;
+  std::vector<std::int32_t> days;
+  for (int i = 0; i < 400; ++i) {
+    double v = static_cast<double>(static_cast<int>(rng() % 200001) - 100000) / 1000;
+    std::int32_t d = rng() % 5 == 0 ? 0 : 2400000 + static_cast<std::int32_t>(rng() % 100000);
+    nums.push_back(v);
+    days.push_back(d);
+    table->BlankRecord();
+    table->PutNumberByName("NUM", v);
+    if (d) table->PutDateByName("DAY", d);
+    table->Append();
+    index.KeyUpdateAll(static_cast<std::uint32_t>(table->RecNo()), true);
+  }
+  XBobjMDXFile reopened(table.get(), "K", false, true, false);
+  auto values = [&](const char* tag) {
+    std::vector<double> out;
+    for (std::uint32_t r : Records(Scan(*reopened.TagByName(tag))))
+      out.push_back(std::string(tag) == "DAY" ? (days[r - 1] ? days[r - 1] : 1e100) : nums[r - 1]);
+    return out;
+  };
+  auto up = values("NUM"), down = values("DNUM"), day = values("DAY");
+  EXPECT_EQ(up.size(), 400u);
+  EXPECT_TRUE(std::is_sorted(up.begin(), up.end()));
+  EXPECT_TRUE(std::is_sorted(down.rbegin(), down.rend()));
+  EXPECT_TRUE(std::is_sorted(day.begin(), day.end()));  // empty dates last
+  TxbVariant v;
+  v.SetFloat(nums[10]);
+  EXPECT_TRUE(reopened.TagByName("NUM")->TagSeek(v));
+  EXPECT_EQ(nums[reopened.TagByName("NUM")->CurrentKey().RecNo - 1], nums[10]);
+}
+
+TEST_F(Mdx, ADamagedHeaderOpensDamaged) {
+  OpenTable();
+  {
+    XBobjMDXFile index(table.get(), "H", true, true, false);
+    index.AddTag("NAME", "NAME", "", false, false);
+    for (int i = 0; i < 100; ++i) Append(&index, "K" + std::to_string(i));
+  }
+  const std::string good = fs.FileBytes("H.MDX");
+  const int tagHeader = static_cast<int>(GetLE32(good.data() + 512 + 32)) * 512;
+  struct Case {
+    const char* what;
+    int offset, size;
+    std::uint32_t value;
+  } cases[] = {
+      {"block size", 22, 2, 512},         {"entry length", 26, 2, 16},
+      {"48 tags", 28, 2, 48},             {"tag header beyond the file", 512 + 32, 4, 9999},
+      {"item too short", tagHeader + 18, 2, 12},  {"too many keys", tagHeader + 14, 2, 100},
+      {"key type", tagHeader + 9, 1, 'X'},        {"root beyond", tagHeader, 4, 9999},
+  };
+  for (const Case& c : cases) {
+    std::string bad = good;
+    for (int i = 0; i < c.size; ++i) bad[static_cast<std::size_t>(c.offset + i)] = static_cast<char>(c.value >> (8 * i));
+    fs.SetFile("H.MDX", bad);
+    XBobjMDXFile index(table.get(), "H", false, true, false);
+    EXPECT_TRUE(index.Damaged()) << c.what;
+  }
+  // Other programs: no chain in byte 17, a year counted from 1900.
+  std::string foreign = good;
+  foreign[512 + 32 + 17] = 0;
+  foreign[1] = 126;
+  fs.SetFile("H.MDX", foreign);
+  XBobjMDXFile index(table.get(), "H", false, true, false);
+  ASSERT_FALSE(index.Damaged());
+  EXPECT_EQ(Scan(*index.TagByName("NAME")).size(), 100u);
 }
 
 }  // namespace

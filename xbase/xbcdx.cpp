@@ -55,15 +55,6 @@ std::int64_t Offset32(std::uint32_t v) { return v == 0xFFFFFFFFu ? -1 : static_c
 
 bool ValidLink(std::int64_t v) { return v == -1 || (v >= 0 && v % XBobjCDXTag::NodeSize == 0); }
 
-// Whether the expression is one I field (its keys take the 4-byte integer form).
-bool SingleIntegerField(const TxbExpHandler& handler, XBO_dBaseFld& table) {
-  const TxbExpBaseObject* node = handler.Root();
-  while (node && node->Kind == TxbExpNodeKind::Container) node = static_cast<const TxbExpContainer*>(node)->Inner.get();
-  if (!node || node->Kind != TxbExpNodeKind::Fieldvar) return false;
-  auto* var = dynamic_cast<const TxblDBFFieldVars*>(static_cast<const TxbExpFieldvar*>(node)->Var);
-  return var && table.Field(var->FieldNo()) && table.Field(var->FieldNo())->Type == 'I';
-}
-
 std::string UpperName(std::string_view name) {
   std::string n(name);
   xbase::TrimText(n);
@@ -415,7 +406,7 @@ bool XBobjCDXTag::Load() {
       if (v.Type == xbtDate)
         FKeyType = 'D';
       else if (XbIsNumeric(v.Type))
-        FKeyType = keyLength == 4 && SingleIntegerField(*FKeyHandler, *table) ? 'I' : 'N';
+        FKeyType = keyLength == 4 && XbIsFieldOfType(*FKeyHandler, *table, 'I') ? 'I' : 'N';
       else if (v.Type != xbtText && v.Type != xbtBoolean)
         FKeyError = SCannotEvaluate;
     } catch (const Exception& e) {
@@ -580,7 +571,7 @@ void XBobjCDXFile::CheckDefinition(const TTagDef& def, char& keyType, int& keyLe
   if (v.Type == xbtDate) {
     keyType = 'D', keyLength = 8;
   } else if (XbIsNumeric(v.Type)) {
-    bool integer = SingleIntegerField(key, *FTable);
+    bool integer = XbIsFieldOfType(key, *FTable, 'I');
     keyType = integer ? 'I' : 'N';
     keyLength = integer ? 4 : 8;
   } else if (v.Type == xbtText || v.Type == xbtBoolean) {

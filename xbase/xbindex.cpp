@@ -833,3 +833,11 @@ double XbDoubleFromSortable(std::string_view bytes) {
   std::memcpy(&d, &u, 8);
   return d;
 }
+
+const TxbFieldDesc* XbSingleField(const TxbExpHandler& handler, XBO_dBaseFld& table) {
+  const TxbExpBaseObject* node = handler.Root();
+  while (node && node->Kind == TxbExpNodeKind::Container) node = static_cast<const TxbExpContainer*>(node)->Inner.get();
+  if (!node || node->Kind != TxbExpNodeKind::Fieldvar) return nullptr;
+  auto* var = dynamic_cast<const TxblDBFFieldVars*>(static_cast<const TxbExpFieldvar*>(node)->Var);
+  return var ? table.Field(var->FieldNo()) : nullptr;
+}

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xbase/dbftable.h"
 #include "xbase/diskfile.h"
 #include "xbase/tableshared.h"
 #include "xbase/variant.h"
@@ -278,4 +279,10 @@ class XBobjIndexFile : public TObject {
 // Numbers as bytes whose order is the numbers' order: the double's big-endian bytes, the
 // sign bit set (a negative value: every bit inverted); -0 counts as 0.
 std::string XbSortableDouble(double value);
+// The field an expression consists of (brackets aside), or nullptr.
+const TxbFieldDesc* XbSingleField(const TxbExpHandler& handler, XBO_dBaseFld& table);
+inline bool XbIsFieldOfType(const TxbExpHandler& handler, XBO_dBaseFld& table, char type) {
+  const TxbFieldDesc* f = XbSingleField(handler, table);
+  return f && f->Type == type;
+}
 double XbDoubleFromSortable(std::string_view bytes);  // missing trailing bytes read as 0

@@ -16,6 +16,7 @@
 #include "xbase/errors.h"
 #include "xbase/xbmdx.h"
 #include "xbase/xbndx.h"
+#include "xbase/xbntx.h"
 
 namespace {
 
@@ -37,6 +38,10 @@ const TFormat kFormats[] = {
     {"Mdx", ".MDX", true, true, true,
      [](XBO_dBaseFld* t, const std::string& n, bool create, bool shared) {
        return std::make_unique<XBobjMDXFile>(t, n, create, true, shared);
+     }},
+    {"Ntx", ".NTX", false, true, true,
+     [](XBO_dBaseFld* t, const std::string& n, bool create, bool shared) {
+       return std::make_unique<XBobjNTXFile>(t, n, create, true, shared);
      }},
 };
 
@@ -583,6 +588,135 @@ TEST_F(Mdx, ADamagedHeaderOpensDamaged) {
   XBobjMDXFile index(table.get(), "H", false, true, false);
   ASSERT_FALSE(index.Damaged());
   EXPECT_EQ(Scan(*index.TagByName("NAME")).size(), 100u);
+}
+
+// ---- The text-key index ----
+
+class Ntx : public IndexTable {};
+
+TEST(NtxKeys, NumbersAsSortableText) {
+  struct Case {
+    double value;
+    const char* hex;
+  } cases[] = {
+      {12.5, "30 31 32 2E 35 30"}, {-12.5, "2C 2B 2A 2E 27 2C"}, {-0.001, "30 30 30 2E 30 30"}, {0, "30 30 30 2E 30 30"},
+      {999.99, "39 39 39 2E 39 39"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Hex(NtxNumberKey(c.value, 6, 2)), c.hex) << c.value;
+  EXPECT_EQ(RaisedBy([] { NtxNumberKey(1234.5, 6, 2); }), EngineErrorMessage(xbeNumberTooLarge, xbsNone, "1234.5"));
+  std::mt19937 rng(133);
+  std::vector<std::pair<std::string, double>> keys;
+  for (int i = 0; i < 2000; ++i) {
+    double v = static_cast<double>(static_cast<int>(rng() % 199999) - 99999) / 100;
+    keys.emplace_back(NtxNumberKey(v, 7, 2), v);
+  }
+  std::sort(keys.begin(), keys.end());
+  for (std::size_t i = 1; i < keys.size(); ++i) ASSERT_LE(keys[i - 1].second, keys[i].second) << keys[i].first;
+}
+
+TEST_F(Ntx, GeometryDatesAndRefusals) {
+  OpenTable();
+  {
+    XBobjNTXFile index(table.get(), "G", true, true, false);
+    auto& tag = static_cast<XBobjNTXTag&>(*index.AddTag("G", "SUBSTR(NAME,1,10)", "", false, false));
+    EXPECT_EQ(tag.ItemSize(), 18);
+    EXPECT_EQ(tag.MaxItems(), 50);
+    Append(&index, "ABC");
+    std::string bytes = fs.FileBytes("G.NTX");
+    ASSERT_EQ(bytes.size(), 2048u);
+    EXPECT_EQ(GetLE16(bytes.data()), 6);
+    EXPECT_EQ(GetLE16(bytes.data() + 12), 18);
+    EXPECT_EQ(GetLE16(bytes.data() + 18), 50);
+    EXPECT_EQ(GetLE16(bytes.data() + 20), 25);
+    EXPECT_EQ(GetLE16(bytes.data() + 1024 + 2), 104);  // the first item after the offset table
+    EXPECT_EQ(bytes.substr(1024 + 104 + 8, 10), "ABC       ");
+  }
+  {
+    XBobjNTXFile index(table.get(), "N", true, true, false);
+    auto& tag = static_cast<XBobjNTXTag&>(*index.AddTag("N", "NUM", "FLAG", false, true));
+    EXPECT_EQ(tag.KeySize(), 12);
+    EXPECT_EQ(tag.Decimals(), 3);
+    EXPECT_EQ(GetLE16(fs.FileBytes("N.NTX").data()), 7);
+  }
+  {
+    XBobjNTXFile computed(table.get(), "C", true, true, false);
+    computed.AddTag("C", "NUM * 2", "", false, false);
+  }
+  XBobjNTXFile computed(table.get(), "C", false, true, false);
+  EXPECT_EQ(computed.Tag()->KeySize(), 10);
+  EXPECT_EQ(computed.Tag()->Decimals(), 0);
+  // Dates: the empty one first.
+  XBobjNTXFile day(table.get(), "D", true, true, false);
+  day.AddTag("D", "DAY", "", false, false);
+  for (std::int32_t d : {2451545, 0, 2440588}) {
+    table->BlankRecord();
+    if (d) table->PutDateByName("DAY", d);
+    table->Append();
+    day.KeyUpdateAll(static_cast<std::uint32_t>(table->RecNo()), true);
+  }
+  auto scan = Scan(*day.Tag());
+  ASSERT_EQ(scan.size(), 4u);  // with the record appended above
+  EXPECT_EQ(scan[0].first, "00000000");
+  EXPECT_EQ(scan[2].first, "19700101");
+  EXPECT_EQ(scan[3].first, "20000101");
+  // A key too large for two items a page is refused.
+  EXPECT_EQ(XBobjNTXTag::MaxItemsFor(240), 2);
+  EXPECT_EQ(XBobjNTXTag::MaxItemsFor(331), 0);
+  CreateTable("W.DBF", 0x03, {{"WIDE", 'C', 250}});
+  XBO_dBaseFld wide("W.DBF", true, false);
+  XBobjNTXFile big(&wide, "W", true, true, false);
+  EXPECT_NE(RaisedBy([&] { big.AddTag("W", "WIDE", "", false, false); }), "(nothing raised)");
+}
+
+TEST_F(Ntx, TheVersionCounterWrapsAndASecondTableSeesTheChange) {
+  OpenTable("T.DBF", true);
+  XBobjNTXFile a(table.get(), "V", true, true, true);
+  a.AddTag("V", "NAME", "", false, false);
+  EXPECT_EQ(a.Version(), 1);
+  Append(&a, "FIRST");
+  XBO_dBaseFld other("T.DBF", true, true);
+  XBobjNTXFile b(&other, "V", false, true, true);
+  EXPECT_EQ(Scan(*b.Tag()).size(), 1u);
+  for (int i = 0; i < 32766; ++i) a.KeyUpdateAll(1, false);  // rewrites that change nothing
+  EXPECT_EQ(a.Version(), 1);
+  EXPECT_EQ(GetLE16(fs.FileBytes("V.NTX").data() + 2), 1);
+  Append(&a, "SECOND");
+  EXPECT_EQ(Scan(*b.Tag()).size(), 2u);  // b reloads
+  a.Empty();
+  EXPECT_EQ(fs.FileBytes("V.NTX").size(), 2048u);
+  EXPECT_TRUE(Scan(*b.Tag()).empty());
+  a.Reindex();
+  EXPECT_EQ(Scan(*b.Tag()).size(), 2u);
+}
+
+TEST_F(Ntx, ADamagedFileOpensDamaged) {
+  OpenTable();
+  {
+    XBobjNTXFile index(table.get(), "H", true, true, false);
+    index.AddTag("H", "NAME", "", false, false);
+    for (int i = 0; i < 100; ++i) Append(&index, "K" + std::to_string(i));
+  }
+  const std::string good = fs.FileBytes("H.NTX");
+  struct Case {
+    const char* what;
+    int offset, size;
+    std::uint32_t value;
+  } cases[] = {
+      {"signature", 0, 2, 5}, {"item size", 12, 2, 30}, {"too many items", 18, 2, 60}, {"root off a page", 4, 4, 1000},
+      {"root beyond", 4, 4, 1u << 20},
+  };
+  for (const Case& c : cases) {
+    std::string bad = good;
+    for (int i = 0; i < c.size; ++i) bad[static_cast<std::size_t>(c.offset + i)] = static_cast<char>(c.value >> (8 * i));
+    fs.SetFile("H.NTX", bad);
+    XBobjNTXFile index(table.get(), "H", false, true, false);
+    EXPECT_TRUE(index.Damaged()) << c.what;
+  }
+  std::string crowded = good;
+  PutLE16(crowded.data() + 1024 + 2, 1020);  // item 0 runs past the page
+  fs.SetFile("H.NTX", crowded);
+  XBobjNTXFile index(table.get(), "H", false, true, false);
+  EXPECT_EQ(RaisedBy([&] { Scan(*index.Tag()); }), EngineErrorMessage(xbeIndexDamaged, xbsNone, index.FileName().c_str()));
 }
 
 }  // namespace

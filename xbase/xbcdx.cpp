@@ -55,15 +55,6 @@ std::int64_t Offset32(std::uint32_t v) { return v == 0xFFFFFFFFu ? -1 : static_c
 
 bool ValidLink(std::int64_t v) { return v == -1 || (v >= 0 && v % XBobjCDXTag::NodeSize == 0); }
 
-std::string UpperName(std::string_view name) {
-  std::string n(name);
-  xbase::TrimText(n);
-  while (!n.empty() && n.front() == ' ') n.erase(0, 1);
-  for (char& c : n)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return n;
-}
-
 std::string WithoutExtension(const std::string& name) {
   std::size_t cut = name.find_last_of("\\/:");
   std::size_t dot = name.rfind('.');
@@ -488,7 +479,7 @@ void XBobjCDXFile::OpenTags() {
     for (FDirectory->TagMove(-3); !FDirectory->Eof(); FDirectory->TagMove(-1)) {
       if (++guard > 65536) RaiseDamaged();
       auto tag = std::make_unique<XBobjCDXTag>(*this, FDirectory->CurrentKey().RecNo);
-      tag->SetName(UpperName(FDirectory->CurrentStored()));
+      tag->SetName(XbTagName(FDirectory->CurrentStored()));
       if (tag->HeaderOffset() < XBobjCDXTag::NodeSize || tag->HeaderOffset() % XBobjCDXTag::NodeSize != 0 || !tag->Load())
         FDamaged = true;
       FTags.push_back(std::move(tag));
@@ -607,7 +598,7 @@ XBobjIndexTag* XBobjCDXFile::AddTag(std::string_view name, std::string_view keyE
 XBobjIndexTag* XBobjCDXFile::AddTagCollated(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
                                             bool unique, bool descending, bool general) {
   if (FDamaged) RaiseDamaged();
-  TTagDef def{UpperName(name), std::string(keyExpr), std::string(forExpr), unique, descending, general};
+  TTagDef def{XbTagName(name), std::string(keyExpr), std::string(forExpr), unique, descending, general};
   char keyType;
   int keyLength;
   CheckDefinition(def, keyType, keyLength);  // refused before the file changes
@@ -633,7 +624,7 @@ XBobjIndexTag* XBobjCDXFile::AddTagCollated(std::string_view name, std::string_v
 
 bool XBobjCDXFile::DeleteTag(std::string_view name) {
   if (FDamaged) RaiseDamaged();
-  std::string n = UpperName(name);
+  std::string n = XbTagName(name);
   auto it = std::find_if(FTags.begin(), FTags.end(), [&](const auto& t) { return t->Name() == n; });
   if (it == FTags.end()) return false;
   FCurrentTag = -1;

@@ -841,3 +841,20 @@ const TxbFieldDesc* XbSingleField(const TxbExpHandler& handler, XBO_dBaseFld& ta
   auto* var = dynamic_cast<const TxblDBFFieldVars*>(static_cast<const TxbExpFieldvar*>(node)->Var);
   return var ? table.Field(var->FieldNo()) : nullptr;
 }
+
+std::string XbTagName(std::string_view name) {
+  std::string n(name);
+  xbase::TrimText(n);
+  while (!n.empty() && n.front() == ' ') n.erase(0, 1);
+  for (char& ch : n)
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  return n;
+}
+
+std::string XbIndexBaseName(std::string_view path) {
+  std::size_t cut = path.find_last_of("\\/:");
+  std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+  std::size_t dot = name.rfind('.');
+  if (dot != std::string_view::npos) name = name.substr(0, dot);
+  return XbTagName(name);
+}

@@ -279,6 +279,10 @@ class XBobjIndexFile : public TObject {
 // Numbers as bytes whose order is the numbers' order: the double's big-endian bytes, the
 // sign bit set (a negative value: every bit inverted); -0 counts as 0.
 std::string XbSortableDouble(double value);
+// A tag name as kept: blanks around removed, a..z upper-cased.
+std::string XbTagName(std::string_view name);
+// A file's name without folder and extension, upper-cased (the tag name of a single-tag file).
+std::string XbIndexBaseName(std::string_view path);
 // The field an expression consists of (brackets aside), or nullptr.
 const TxbFieldDesc* XbSingleField(const TxbExpHandler& handler, XBO_dBaseFld& table);
 inline bool XbIsFieldOfType(const TxbExpHandler& handler, XBO_dBaseFld& table, char type) {

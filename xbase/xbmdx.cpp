@@ -18,23 +18,6 @@ namespace {
 constexpr int kUnit = XBobjMDXFile::Unit;
 constexpr int kPacked = 12;
 
-std::string UpperName(std::string_view name) {
-  std::string n(name);
-  xbase::TrimText(n);
-  while (!n.empty() && n.front() == ' ') n.erase(0, 1);
-  for (char& c : n)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return n;
-}
-
-std::string BaseOf(const std::string& path) {
-  std::size_t cut = path.find_last_of("\\/:");
-  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.resize(dot);
-  return UpperName(name);
-}
-
 void PutDate(std::uint8_t* h) {
   int y, m, d;
   DecodeDate(Now(), y, m, d);
@@ -356,7 +339,7 @@ XBobjMDXFile::XBobjMDXFile(XBO_dBaseFld* table, std::string_view name, bool crea
   } else if (!LoadHeader()) {
     FDamaged = true;
   }
-  if (FTable && !FDamaged && xbase::CompareTextNoCase(BaseOf(FFile->FileName()), BaseOf(FTable->FileName())) == 0) {
+  if (FTable && !FDamaged && xbase::CompareTextNoCase(XbIndexBaseName(FFile->FileName()), XbIndexBaseName(FTable->FileName())) == 0) {
     FProduction = true;
     FTable->SetProductionIndex();
   }
@@ -377,7 +360,7 @@ void XBobjMDXFile::InitHeader() {
   FHeader.fill(0);
   FHeader[0] = 2;
   PutDate(FHeader.data());
-  std::string base = FTable ? BaseOf(FTable->FileName()) : BaseOf(FFile->FileName());
+  std::string base = FTable ? XbIndexBaseName(FTable->FileName()) : XbIndexBaseName(FFile->FileName());
   std::memcpy(FHeader.data() + 4, base.data(), std::min<std::size_t>(base.size(), 8));
   PutLE16(FHeader.data() + 20, 2);
   PutLE16(FHeader.data() + 22, 1024);
@@ -405,7 +388,7 @@ bool XBobjMDXFile::LoadHeader() {
     std::int64_t unit = GetLE32(e);
     if (!end || end == name || unit < HeaderSize / Unit || unit + units > fileUnits) return false;
     auto tag = std::make_unique<XBobjMDXTag>(*this, unit);
-    bool ok = tag->Load(UpperName(std::string(name, end)));
+    bool ok = tag->Load(XbTagName(std::string(name, end)));
     FTags.push_back(std::move(tag));
     if (!ok) return false;
   }
@@ -498,7 +481,7 @@ void XBobjMDXFile::CreateTag(const TTagDef& def) {
 XBobjIndexTag* XBobjMDXFile::AddTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
                                     bool unique, bool descending) {
   if (FDamaged) RaiseDamaged();
-  TTagDef def{UpperName(name), std::string(keyExpr), std::string(forExpr), unique, descending, 'C', 0};
+  TTagDef def{XbTagName(name), std::string(keyExpr), std::string(forExpr), unique, descending, 'C', 0};
   CheckDefinition(def);  // refused before the file changes
   LockIndex();
   try {
@@ -517,7 +500,7 @@ XBobjIndexTag* XBobjMDXFile::AddTag(std::string_view name, std::string_view keyE
 
 bool XBobjMDXFile::DeleteTag(std::string_view name) {
   if (FDamaged) RaiseDamaged();
-  std::string n = UpperName(name);
+  std::string n = XbTagName(name);
   auto it = std::find_if(FTags.begin(), FTags.end(), [&](const auto& t) { return t->Name() == n; });
   if (it == FTags.end()) return false;
   FCurrentTag = -1;
@@ -566,7 +549,7 @@ void XBobjMDXFile::Reindex() {
 void XBobjMDXFile::RenameIndex(std::string_view newTableName) {
   XBobjIndexFile::RenameIndex(newTableName);
   if (!FFile || FDamaged) return;
-  std::string base = BaseOf(FFile->FileName());
+  std::string base = XbIndexBaseName(FFile->FileName());
   std::memset(FHeader.data() + 4, 0, 9);
   std::memcpy(FHeader.data() + 4, base.data(), std::min<std::size_t>(base.size(), 8));
   WritePage(0, FHeader.data(), 512);

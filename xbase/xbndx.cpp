@@ -14,16 +14,6 @@ namespace {
 
 constexpr int kBlock = XBobjNDXTag::BlockSize;
 
-std::string BaseOf(const std::string& path) {
-  std::size_t cut = path.find_last_of("\\/:");
-  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.resize(dot);
-  for (char& c : name)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return name;
-}
-
 }  // namespace
 
 // ---- XBobjNDXTag ----
@@ -210,7 +200,7 @@ XBobjNDXFile::XBobjNDXFile(XBO_dBaseFld* table, std::string_view name, bool crea
 
 XBobjNDXFile::~XBobjNDXFile() = default;
 
-std::string XBobjNDXFile::BaseName() const { return BaseOf(FileName()); }
+std::string XBobjNDXFile::BaseName() const { return XbIndexBaseName(FileName()); }
 
 std::int64_t XBobjNDXFile::NewPageFrontier() {
   if (FNext < 0) {

@@ -17,16 +17,6 @@ namespace {
 
 constexpr int kPage = XBobjNTXTag::PageSize;
 
-std::string BaseOf(const std::string& path) {
-  std::size_t cut = path.find_last_of("\\/:");
-  std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
-  std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.resize(dot);
-  for (char& c : name)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return name;
-}
-
 }  // namespace
 
 std::string NtxNumberKey(double value, int width, int decimals) {
@@ -230,7 +220,7 @@ XBobjNTXFile::XBobjNTXFile(XBO_dBaseFld* table, std::string_view name, bool crea
   OpenOrCreate(name, ".NTX", create, readWrite, shared);
   if (create) return;  // the tag comes with AddTag
   auto tag = std::make_unique<XBobjNTXTag>(*this);
-  if (!tag->Load(BaseOf(FileName()))) FDamaged = true;
+  if (!tag->Load(XbIndexBaseName(FileName()))) FDamaged = true;
   FTags.push_back(std::move(tag));
 }
 
@@ -304,7 +294,7 @@ XBobjIndexTag* XBobjNTXFile::AddTag(std::string_view, std::string_view keyExpr, 
     if (size == 0) RaiseEngineError(xbeFormula, xbsNone, key);
   }
   auto tag = std::make_unique<XBobjNTXTag>(*this);
-  if (!tag->Define(BaseOf(FileName()), key, condition, unique, descending, type, size, decimals))
+  if (!tag->Define(XbIndexBaseName(FileName()), key, condition, unique, descending, type, size, decimals))
     throw EXBaseError(SSortKeyTooLong);
   FTags.clear();
   FTags.push_back(std::move(tag));

@@ -1,5 +1,6 @@
 #include "xbase/numbers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -75,7 +76,8 @@ std::string FormatNumber(double value, int decimals) {
   RoundDigits(d, d.Exponent + 1 + decimals);
   bool zero = d.Digits == "0";
   std::string intPart, fraction;
-  for (int pos = d.Exponent; pos >= -decimals; --pos) {
+  // From the units digit at least: a value below 0.1 has zeros after the point too.
+  for (int pos = std::max(d.Exponent, 0); pos >= -decimals; --pos) {
     // Digit at decimal position pos (10^pos); index into Digits is Exponent - pos.
     int index = d.Exponent - pos;
     char c = (!zero && index >= 0 && index < static_cast<int>(d.Digits.size())) ? d.Digits[index] : '0';

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <functional>
 
 #include "xbase/dbftable.h"
 #include "xbase/errors.h"
@@ -55,24 +54,6 @@ std::uint64_t Mask(int bits) { return bits >= 64 ? ~0ull : (1ull << bits) - 1; }
 std::int64_t Offset32(std::uint32_t v) { return v == 0xFFFFFFFFu ? -1 : static_cast<std::int64_t>(v); }
 
 bool ValidLink(std::int64_t v) { return v == -1 || (v >= 0 && v % XBobjCDXTag::NodeSize == 0); }
-
-// Whether the expression is one I field (its keys take the 4-byte integer form).
-bool SingleIntegerField(const TxbExpHandler& handler, XBO_dBaseFld& table) {
-  const TxbExpBaseObject* node = handler.Root();
-  while (node && node->Kind == TxbExpNodeKind::Container) node = static_cast<const TxbExpContainer*>(node)->Inner.get();
-  if (!node || node->Kind != TxbExpNodeKind::Fieldvar) return false;
-  auto* var = dynamic_cast<const TxblDBFFieldVars*>(static_cast<const TxbExpFieldvar*>(node)->Var);
-  return var && table.Field(var->FieldNo()) && table.Field(var->FieldNo())->Type == 'I';
-}
-
-std::string UpperName(std::string_view name) {
-  std::string n(name);
-  xbase::TrimText(n);
-  while (!n.empty() && n.front() == ' ') n.erase(0, 1);
-  for (char& c : n)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return n;
-}
 
 std::string WithoutExtension(const std::string& name) {
   std::size_t cut = name.find_last_of("\\/:");
@@ -143,12 +124,7 @@ void XBobjCDXTag::KeyToStored(const TxbVariant& value, std::string& stored, bool
     PutBE32(stored.data(), u);
   } else {
     double d = value.Type() == xvDate ? static_cast<double>(value.AsDate()) : value.AsFloat();
-    if (d == 0) d = 0.0;  // -0.0 is 0
-    std::uint64_t u;
-    std::memcpy(&u, &d, 8);
-    u = (u & 0x8000000000000000ull) ? ~u : (u | 0x8000000000000000ull);
-    stored.resize(8);
-    for (int i = 7; i >= 0; --i, u >>= 8) stored[static_cast<std::size_t>(i)] = static_cast<char>(u & 0xFF);
+    stored = XbSortableDouble(d);
   }
   if (stored.size() > static_cast<std::size_t>(FKeyLength)) stored.resize(static_cast<std::size_t>(FKeyLength));
   // The pad byte restores what is cut: trailing zeros of numbers (both signs), blanks of texts.
@@ -421,7 +397,7 @@ bool XBobjCDXTag::Load() {
       if (v.Type == xbtDate)
         FKeyType = 'D';
       else if (XbIsNumeric(v.Type))
-        FKeyType = keyLength == 4 && SingleIntegerField(*FKeyHandler, *table) ? 'I' : 'N';
+        FKeyType = keyLength == 4 && XbIsFieldOfType(*FKeyHandler, *table, 'I') ? 'I' : 'N';
       else if (v.Type != xbtText && v.Type != xbtBoolean)
         FKeyError = SCannotEvaluate;
     } catch (const Exception& e) {
@@ -468,71 +444,7 @@ void XBobjCDXTag::WriteHeader() {
   FHeaderChanged = false;
 }
 
-void XBobjCDXTag::Build() {
-  XBO_dBaseFld& table = *FOwner.Table();
-  TxbSort sorter(TxbSort::MaxKeyLength, nullptr, FUnique, FDescending);
-  table.RefreshHeader();
-  std::int32_t count = table.RecordCount(), saved = table.RecNo();
-  std::string stored;
-  TxbVariant key;
-  for (std::int32_t r = 1; r <= count; ++r) {
-    table.Go(r);  // every record by number, deleted ones too
-    if (FHasFor && !EvaluateFor()) continue;
-    if (!EvaluateKey(stored)) continue;
-    if (FKeyType == 'C')
-      key.SetString(stored);
-    else
-      key.SetBinary(stored.data(), stored.size());
-    sorter.AddKey(key, static_cast<std::uint32_t>(r));
-  }
-  if (saved >= 1 && saved <= count) table.Go(saved);
-
-  // Bottom-up: one open node per level; a full one is written and posts its last key up.
-  std::vector<TxbIndexNode> levels;
-  auto open = [&](std::size_t level, std::int64_t page, std::int64_t left) {
-    auto node = std::make_shared<XBobjIndexKey>();
-    node->Leaf = level == 0;
-    node->Page = page;
-    node->Left = left;
-    if (level == levels.size())
-      levels.push_back(node);
-    else
-      levels[level] = node;
-  };
-  std::function<void(std::size_t, TxbIndexEntry)> post = [&](std::size_t level, TxbIndexEntry entry) {
-    if (level >= static_cast<std::size_t>(MaxDepth)) Damaged();
-    if (level == levels.size()) open(level, NewPage(), -1);
-    XBobjIndexKey* node = levels[level].get();
-    node->Entries.push_back(std::move(entry));
-    if (node->Count() > 1 && !NodeFits(*node)) {
-      TxbIndexEntry moved = std::move(node->Entries.back());
-      node->Entries.pop_back();
-      std::int64_t next = NewPage();
-      node->Right = next;
-      WriteNode(*node);
-      post(level + 1, TxbIndexEntry{node->Entries.back().Key, node->Entries.back().RecNo, node->Page});
-      open(level, next, node->Page);
-      levels[level]->Entries.push_back(std::move(moved));
-    }
-  };
-  open(0, NewPage(), -1);
-  std::uint32_t recno;
-  while (sorter.NextKey(key, recno)) post(0, TxbIndexEntry{std::string(key.Data(), key.Length()), recno, -1});
-  for (std::size_t level = 0; level < levels.size(); ++level) {
-    XBobjIndexKey& node = *levels[level];
-    node.Right = -1;
-    if (level + 1 == levels.size()) {
-      node.Root = true;
-      WriteNode(node);
-      FRoot = node.Page;
-      break;
-    }
-    WriteNode(node);
-    post(level + 1, TxbIndexEntry{node.Entries.back().Key, node.Entries.back().RecNo, node.Page});
-  }
-  WriteHeader();
-  ClearCache();
-}
+void XBobjCDXTag::Build() { BuildTree(FKeyType == 'C'); }
 
 // ---- XBobjCDXFile ----
 
@@ -567,7 +479,7 @@ void XBobjCDXFile::OpenTags() {
     for (FDirectory->TagMove(-3); !FDirectory->Eof(); FDirectory->TagMove(-1)) {
       if (++guard > 65536) RaiseDamaged();
       auto tag = std::make_unique<XBobjCDXTag>(*this, FDirectory->CurrentKey().RecNo);
-      tag->SetName(UpperName(FDirectory->CurrentStored()));
+      tag->SetName(XbTagName(FDirectory->CurrentStored()));
       if (tag->HeaderOffset() < XBobjCDXTag::NodeSize || tag->HeaderOffset() % XBobjCDXTag::NodeSize != 0 || !tag->Load())
         FDamaged = true;
       FTags.push_back(std::move(tag));
@@ -575,18 +487,6 @@ void XBobjCDXFile::OpenTags() {
   } catch (const EXBaseError&) {
     FDamaged = true;
   }
-}
-
-void XBobjCDXFile::TakeWholeFile() {
-  if (!FFile->Shared() || FFile->HasExclusiveAccess()) return;
-  if (!RetryLock([&] { return FFile->LockFile(); })) RaiseEngineError(xbeAccessDenied, xbsTruncate, FFile->FileName());
-  FWholeFile = true;
-}
-
-void XBobjCDXFile::ReleaseWholeFile() {
-  if (!FWholeFile) return;
-  FWholeFile = false;
-  FFile->Unlock();
 }
 
 void XBobjCDXFile::InitEmpty() {
@@ -662,7 +562,7 @@ void XBobjCDXFile::CheckDefinition(const TTagDef& def, char& keyType, int& keyLe
   if (v.Type == xbtDate) {
     keyType = 'D', keyLength = 8;
   } else if (XbIsNumeric(v.Type)) {
-    bool integer = SingleIntegerField(key, *FTable);
+    bool integer = XbIsFieldOfType(key, *FTable, 'I');
     keyType = integer ? 'I' : 'N';
     keyLength = integer ? 4 : 8;
   } else if (v.Type == xbtText || v.Type == xbtBoolean) {
@@ -698,7 +598,7 @@ XBobjIndexTag* XBobjCDXFile::AddTag(std::string_view name, std::string_view keyE
 XBobjIndexTag* XBobjCDXFile::AddTagCollated(std::string_view name, std::string_view keyExpr, std::string_view forExpr,
                                             bool unique, bool descending, bool general) {
   if (FDamaged) RaiseDamaged();
-  TTagDef def{UpperName(name), std::string(keyExpr), std::string(forExpr), unique, descending, general};
+  TTagDef def{XbTagName(name), std::string(keyExpr), std::string(forExpr), unique, descending, general};
   char keyType;
   int keyLength;
   CheckDefinition(def, keyType, keyLength);  // refused before the file changes
@@ -724,7 +624,7 @@ XBobjIndexTag* XBobjCDXFile::AddTagCollated(std::string_view name, std::string_v
 
 bool XBobjCDXFile::DeleteTag(std::string_view name) {
   if (FDamaged) RaiseDamaged();
-  std::string n = UpperName(name);
+  std::string n = XbTagName(name);
   auto it = std::find_if(FTags.begin(), FTags.end(), [&](const auto& t) { return t->Name() == n; });
   if (it == FTags.end()) return false;
   FCurrentTag = -1;

@@ -119,8 +119,6 @@ class XBobjCDXFile : public XBobjIndexFile {
   void CheckDefinition(const TTagDef& def, char& keyType, int& keyLength);
   XBobjCDXTag* CreateTag(const TTagDef& def, char keyType, int keyLength);
   void InitEmpty();
-  void TakeWholeFile();
-  void ReleaseWholeFile();
   void Rebuild(const std::vector<TTagDef>& defs);
   TTagDef DefOf(const XBobjCDXTag& tag) const;
 
@@ -128,7 +126,6 @@ class XBobjCDXFile : public XBobjIndexFile {
   std::int64_t FEnd = -1;  // the next node offset, -1 unknown
   std::uint32_t FVersion = 0;
   bool FCounted = false;
-  bool FWholeFile = false;
 };
 
 // The GENERAL collation's stored form of a text.

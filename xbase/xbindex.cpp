@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "classlib/format.h"
 #include "xbase/dbftable.h"
@@ -9,6 +10,7 @@
 #include "xbase/expression.h"
 #include "xbase/names.h"
 #include "xbase/tablelink.h"
+#include "xbase/xbsort.h"
 
 namespace {
 
@@ -107,6 +109,7 @@ int XBobjIndexTag::CompareKeys(std::string_view a, std::string_view b, bool part
 }
 
 int XBobjIndexTag::Order(const TxbIndexEntry& e, std::string_view key, TSearch mode, std::uint32_t recno) const {
+  if (e.Beyond) return 1;
   int c = CompareKeys(e.Key, key);
   if (FDescending) c = -c;
   if (c != 0) return c;
@@ -290,6 +293,7 @@ void XBobjIndexTag::Bottom() {
 
 bool XBobjIndexTag::EnsurePath() {
   if (FPathValid) return true;
+  if (!RecordsOrdered()) return FindEntry(CurrentStored(), FCurrent.RecNo);  // equal keys in any record order
   Descend(CurrentStored(), srExact, FCurrent.RecNo);
   const XBobjIndexKey& leaf = *FPath.back();
   return leaf.Current < leaf.Count() && Order(leaf.Entries[leaf.Current], CurrentStored(), srExact, FCurrent.RecNo) == 0 &&
@@ -414,6 +418,7 @@ void XBobjIndexTag::UpdateSeparators() {
     if (child.Count() == 0) return;
     const TxbIndexEntry& last = child.Entries.back();
     TxbIndexEntry& e = parent.Entries[parent.Current];
+    if (e.Beyond) return;  // bounds whatever lies below
     if (e.Key == last.Key && e.RecNo == last.RecNo) return;
     e.Key = last.Key;
     e.RecNo = last.RecNo;
@@ -472,7 +477,8 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
   }
   node->Left = previous->Page;
   MarkChanged(node, rankLosing);
-  TxbIndexEntry own{node->Entries.back().Key, node->Entries.back().RecNo, node->Page};
+  TxbIndexEntry own = node->Entries.back();
+  own.Child = node->Page;
   if (level == 0) {
     auto root = std::make_shared<XBobjIndexKey>();
     root->Leaf = false;
@@ -597,6 +603,72 @@ void XBobjIndexTag::TagKeyUpdate(std::uint32_t recno, bool isAppend) {
   FPathValid = false;
 }
 
+void XBobjIndexTag::BuildTree(bool textKeys) {
+  XBO_dBaseFld& table = *FOwner.Table();
+  TxbSort sorter(TxbSort::MaxKeyLength, nullptr, FUnique, FDescending);
+  table.RefreshHeader();
+  std::int32_t count = table.RecordCount(), saved = table.RecNo();
+  std::string stored;
+  TxbVariant key;
+  for (std::int32_t r = 1; r <= count; ++r) {
+    table.Go(r);  // every record by number, deleted ones too
+    if (FHasFor && !EvaluateFor()) continue;
+    if (!EvaluateKey(stored)) continue;
+    if (textKeys)
+      key.SetString(stored);
+    else
+      key.SetBinary(stored.data(), stored.size());
+    sorter.AddKey(key, static_cast<std::uint32_t>(r));
+  }
+  if (saved >= 1 && saved <= count) table.Go(saved);
+
+  // Bottom-up: one open node per level; a full one is written and posts its last key up.
+  std::vector<TxbIndexNode> levels;
+  auto open = [&](std::size_t level, std::int64_t page, std::int64_t left) {
+    auto node = std::make_shared<XBobjIndexKey>();
+    node->Leaf = level == 0;
+    node->Page = page;
+    node->Left = left;
+    if (level == levels.size())
+      levels.push_back(node);
+    else
+      levels[level] = node;
+  };
+  std::function<void(std::size_t, TxbIndexEntry)> post = [&](std::size_t level, TxbIndexEntry entry) {
+    if (level >= static_cast<std::size_t>(MaxDepth)) Damaged();
+    if (level == levels.size()) open(level, NewPage(), -1);
+    XBobjIndexKey* node = levels[level].get();
+    node->Entries.push_back(std::move(entry));
+    if (node->Count() > 1 && !NodeFits(*node)) {
+      TxbIndexEntry moved = std::move(node->Entries.back());
+      node->Entries.pop_back();
+      std::int64_t next = NewPage();
+      node->Right = next;
+      WriteNode(*node);
+      post(level + 1, TxbIndexEntry{node->Entries.back().Key, node->Entries.back().RecNo, node->Page});
+      open(level, next, node->Page);
+      levels[level]->Entries.push_back(std::move(moved));
+    }
+  };
+  open(0, NewPage(), -1);
+  std::uint32_t recno;
+  while (sorter.NextKey(key, recno)) post(0, TxbIndexEntry{std::string(key.Data(), key.Length()), recno, -1});
+  for (std::size_t level = 0; level < levels.size(); ++level) {
+    XBobjIndexKey& node = *levels[level];
+    node.Right = -1;
+    if (level + 1 == levels.size()) {
+      node.Root = true;
+      WriteNode(node);
+      FRoot = node.Page;
+      break;
+    }
+    WriteNode(node);
+    post(level + 1, TxbIndexEntry{node.Entries.back().Key, node.Entries.back().RecNo, node.Page});
+  }
+  WriteHeader();
+  ClearCache();
+}
+
 // ---- XBobjIndexFile ----
 
 XBobjIndexFile::XBobjIndexFile(XBO_dBaseFld* table) : FTable(table) {
@@ -675,6 +747,18 @@ void XBobjIndexFile::OpenOrCreate(std::string_view name, std::string_view extens
   }
 }
 
+void XBobjIndexFile::TakeWholeFile() {
+  if (!FFile->Shared() || FFile->HasExclusiveAccess()) return;
+  if (!RetryLock([&] { return FFile->LockFile(); })) RaiseEngineError(xbeAccessDenied, xbsTruncate, FFile->FileName());
+  FWholeFile = true;
+}
+
+void XBobjIndexFile::ReleaseWholeFile() {
+  if (!FWholeFile) return;
+  FWholeFile = false;
+  FFile->Unlock();
+}
+
 void XBobjIndexFile::LockIndex() {
   if (FLockDepth++ > 0) return;
   OnLocked();
@@ -729,4 +813,48 @@ bool XBobjIndexFile::SameFile(std::string_view name) const {
     return cut == std::string_view::npos ? s : s.substr(cut + 1);
   };
   return xbase::CompareTextNoCase(tail(name), tail(FileName())) == 0;
+}
+
+std::string XbSortableDouble(double value) {
+  if (value == 0) value = 0.0;
+  std::uint64_t u;
+  std::memcpy(&u, &value, 8);
+  u = (u & 0x8000000000000000ull) ? ~u : (u | 0x8000000000000000ull);
+  std::string out(8, '\0');
+  for (int i = 7; i >= 0; --i, u >>= 8) out[static_cast<std::size_t>(i)] = static_cast<char>(u & 0xFF);
+  return out;
+}
+
+double XbDoubleFromSortable(std::string_view bytes) {
+  std::uint64_t u = 0;
+  for (std::size_t i = 0; i < 8; ++i) u = (u << 8) | (i < bytes.size() ? static_cast<std::uint8_t>(bytes[i]) : 0);
+  u = (u & 0x8000000000000000ull) ? (u & ~0x8000000000000000ull) : ~u;
+  double d;
+  std::memcpy(&d, &u, 8);
+  return d;
+}
+
+const TxbFieldDesc* XbSingleField(const TxbExpHandler& handler, XBO_dBaseFld& table) {
+  const TxbExpBaseObject* node = handler.Root();
+  while (node && node->Kind == TxbExpNodeKind::Container) node = static_cast<const TxbExpContainer*>(node)->Inner.get();
+  if (!node || node->Kind != TxbExpNodeKind::Fieldvar) return nullptr;
+  auto* var = dynamic_cast<const TxblDBFFieldVars*>(static_cast<const TxbExpFieldvar*>(node)->Var);
+  return var ? table.Field(var->FieldNo()) : nullptr;
+}
+
+std::string XbTagName(std::string_view name) {
+  std::string n(name);
+  xbase::TrimText(n);
+  while (!n.empty() && n.front() == ' ') n.erase(0, 1);
+  for (char& ch : n)
+    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
+  return n;
+}
+
+std::string XbIndexBaseName(std::string_view path) {
+  std::size_t cut = path.find_last_of("\\/:");
+  std::string_view name = cut == std::string_view::npos ? path : path.substr(cut + 1);
+  std::size_t dot = name.rfind('.');
+  if (dot != std::string_view::npos) name = name.substr(0, dot);
+  return XbTagName(name);
 }

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "xbase/dbftable.h"
 #include "xbase/diskfile.h"
 #include "xbase/tableshared.h"
 #include "xbase/variant.h"
@@ -33,6 +34,9 @@ struct TxbIndexEntry {
   std::string Key;
   std::uint32_t RecNo = 0;
   std::int64_t Child = -1;
+  // The bound of an interior node's key-less last child (formats that store none): it
+  // compares beyond every key, so it never has to be spelled as bytes.
+  bool Beyond = false;
 };
 
 // The current key of a tag: the stored key bytes (binary), its record number and its tag
@@ -176,6 +180,9 @@ class XBobjIndexTag : public TObject {
   void SplitIfNeeded(int level);
   void UpdateSeparators();
   void FlushNodes();
+  // Builds the tree bottom-up from every record of the table (FOR applied): nodes filled
+  // while they fit, the root and the header written. textKeys sorts keys as texts.
+  void BuildTree(bool textKeys);
   // The key of the table's original record (the one last read).
   void EvaluateOld(std::string& key);
 
@@ -253,6 +260,9 @@ class XBobjIndexFile : public TObject {
  protected:
   // Called when the index lock was taken (the outermost LockIndex).
   virtual void OnLocked() {}
+  // The whole file for emptying and re-indexing a shared file (others are kept out).
+  void TakeWholeFile();
+  void ReleaseWholeFile();
 
   XBO_dBaseFld* FTable;
   std::unique_ptr<XBO_DiskFile> FFile;
@@ -263,4 +273,20 @@ class XBobjIndexFile : public TObject {
   TxbLokProtocol FProtocol = TxbLokProtocol::Default;
   int FLockDepth = 0;
   bool FRegionLocked = false;
+  bool FWholeFile = false;
 };
+
+// Numbers as bytes whose order is the numbers' order: the double's big-endian bytes, the
+// sign bit set (a negative value: every bit inverted); -0 counts as 0.
+std::string XbSortableDouble(double value);
+// A tag name as kept: blanks around removed, a..z upper-cased.
+std::string XbTagName(std::string_view name);
+// A file's name without folder and extension, upper-cased (the tag name of a single-tag file).
+std::string XbIndexBaseName(std::string_view path);
+// The field an expression consists of (brackets aside), or nullptr.
+const TxbFieldDesc* XbSingleField(const TxbExpHandler& handler, XBO_dBaseFld& table);
+inline bool XbIsFieldOfType(const TxbExpHandler& handler, XBO_dBaseFld& table, char type) {
+  const TxbFieldDesc* f = XbSingleField(handler, table);
+  return f && f->Type == type;
+}
+double XbDoubleFromSortable(std::string_view bytes);  // missing trailing bytes read as 0

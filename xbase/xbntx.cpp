@@ -1,0 +1,345 @@
+#include "xbase/xbntx.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "xbase/dates.h"
+#include "xbase/dbftable.h"
+#include "xbase/errors.h"
+#include "xbase/expression.h"
+#include "xbase/names.h"
+#include "xbase/numbers.h"
+#include "xbase/tablelink.h"
+#include "xbase/xbsort.h"
+
+namespace {
+
+constexpr int kPage = XBobjNTXTag::PageSize;
+
+}  // namespace
+
+std::string NtxNumberKey(double value, int width, int decimals) {
+  std::string text = FormatNumberWidth(std::fabs(value), width, decimals);
+  if (static_cast<int>(text.size()) > width || !std::isfinite(value))
+    RaiseEngineError(xbeNumberTooLarge, xbsNone, FloatText(value));
+  bool zero = text.find_first_of("123456789") == std::string::npos;  // -0.001 is plain zero
+  for (char& c : text) {
+    if (c == ' ') c = '0';
+    if (value < 0 && !zero && c >= '0' && c <= '9') c = static_cast<char>(92 - c);
+  }
+  return text;
+}
+
+// ---- XBobjNTXTag ----
+
+XBobjNTXTag::XBobjNTXTag(XBobjNTXFile& owner) : XBobjIndexTag(owner) { FSignature = "NTX"; }
+
+XBobjNTXFile& XBobjNTXTag::NTX() const { return static_cast<XBobjNTXFile&>(FOwner); }
+
+void XBobjNTXTag::KeyToStored(const TxbVariant& value, std::string& stored, bool trim) {
+  if (value.Type() == xvBinary) {
+    stored.assign(value.Data(), value.Length());
+  } else if (value.Type() == xvDate || FKeyType == 'D') {
+    std::int32_t j = value.Type() == xvDate ? value.AsDate() : static_cast<std::int32_t>(value.AsFloat());
+    if (j < 1) {
+      stored = "00000000";
+    } else {
+      stored = DateObject().DateStorageText(j);
+      if (stored.find_first_not_of(' ') == std::string::npos) stored = "00000000";
+    }
+  } else if (FKeyType == 'N') {
+    stored = NtxNumberKey(value.AsFloat(), FKeySize, FDecimals);
+  } else {
+    stored = value.Type() == xvText ? std::string(value.Data(), value.Length()) : value.AsString();
+    if (trim)
+      while (!stored.empty() && stored.back() == ' ') stored.pop_back();
+  }
+  if (stored.size() > static_cast<std::size_t>(FKeySize)) stored.resize(static_cast<std::size_t>(FKeySize));
+}
+
+bool XBobjNTXTag::Define(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique,
+                         bool descending, char keyType, int keySize, int decimals) {
+  if (keySize < 1 || MaxItemsFor(keySize) < 2) return false;
+  FKeyType = keyType;
+  FKeySize = keySize;
+  FDecimals = decimals;
+  FMaxItems = MaxItemsFor(keySize);
+  InitTag(name, keyExpr, forExpr, unique, descending);
+  return true;
+}
+
+bool XBobjNTXTag::DecodeHeader(const std::uint8_t* h, std::int64_t fileSize) {
+  int signature = GetLE16(h);
+  std::int64_t root = GetLE32(h + 4);
+  int item = GetLE16(h + 12), key = GetLE16(h + 14), decimals = GetLE16(h + 16), max = GetLE16(h + 18);
+  if (signature != 6 && signature != 7) return false;
+  if (key < 1 || key > TxbSort::MaxKeyLength || item != key + 8 || max < 2 || max > MaxItemsFor(key)) return false;
+  if (decimals > key) return false;
+  if (root < kPage || root % kPage != 0 || root + kPage > fileSize) return false;
+  const char* text = reinterpret_cast<const char*>(h + 22);
+  const char* end = static_cast<const char*>(std::memchr(text, 0, 256));
+  if (!end) return false;
+  std::string keyExpr(text, end), forExpr;
+  if (keyExpr.find_first_not_of(' ') == std::string::npos) return false;
+  if (signature == 7) {
+    const char* f = reinterpret_cast<const char*>(h + 282);
+    const char* fend = static_cast<const char*>(std::memchr(f, 0, kPage - 282));
+    if (!fend) return false;
+    forExpr.assign(f, fend);
+  }
+  FRoot = root;
+  FKeySize = key;
+  FDecimals = decimals;
+  FMaxItems = max;
+  FKeyType = 'C';
+  InitTag(FName, keyExpr, forExpr, h[278] != 0, h[279] != 0);
+  return true;
+}
+
+bool XBobjNTXTag::Load(std::string_view name) {
+  FName.assign(name);
+  std::uint8_t h[kPage];
+  if (!FOwner.ReadPage(0, h, kPage)) return false;
+  if (!DecodeHeader(h, FOwner.File()->FileSize())) return false;
+  NTX().FVersion = GetLE16(h + 2);
+  XBO_dBaseFld* table = FOwner.Table();
+  if (FKeyError.empty() && FKeyHandler && table) {
+    try {
+      const TxbExpValue& v = FKeyHandler->Evaluate();
+      if (v.Type == xbtDate)
+        FKeyType = 'D';
+      else if (XbIsNumeric(v.Type))
+        FKeyType = 'N';
+    } catch (const Exception& e) {
+      FKeyError = e.Message;
+    }
+  }
+  return true;
+}
+
+void XBobjNTXTag::ReadHeader() {
+  std::uint8_t h[8];
+  if (!FOwner.ReadPage(0, h, 8)) Damaged();
+  std::int64_t root = GetLE32(h + 4);
+  if (root < kPage || root % kPage != 0) Damaged();
+  FRoot = root;
+  FHeaderChanged = false;
+}
+
+void XBobjNTXTag::WriteHeader() {
+  std::uint8_t h[kPage] = {};
+  PutLE16(h, FHasFor ? 7 : 6);
+  PutLE16(h + 2, NTX().FVersion);
+  PutLE32(h + 4, static_cast<std::uint32_t>(FRoot));
+  PutLE16(h + 12, static_cast<std::uint16_t>(ItemSize()));
+  PutLE16(h + 14, static_cast<std::uint16_t>(FKeySize));
+  PutLE16(h + 16, static_cast<std::uint16_t>(FDecimals));
+  PutLE16(h + 18, static_cast<std::uint16_t>(FMaxItems));
+  PutLE16(h + 20, static_cast<std::uint16_t>(FMaxItems / 2));
+  std::memcpy(h + 22, FKeyExpr.data(), std::min<std::size_t>(FKeyExpr.size(), 255));
+  h[278] = FUnique ? 1 : 0;
+  h[279] = FDescending ? 1 : 0;
+  if (FHasFor) std::memcpy(h + 282, FForExpr.data(), std::min<std::size_t>(FForExpr.size(), kPage - 283));
+  FOwner.WritePage(0, h, kPage);
+  FHeaderChanged = false;
+}
+
+bool XBobjNTXTag::DecodeNode(const std::uint8_t* p, XBobjIndexKey& node) const {
+  int count = GetLE16(p);
+  if (count > FMaxItems) return false;
+  node.Entries.clear();
+  const int item = ItemSize();
+  auto itemAt = [&](int k) -> const std::uint8_t* {
+    int offset = GetLE16(p + 2 + 2 * k);
+    return offset >= 2 && offset + item <= kPage ? p + offset : nullptr;
+  };
+  const std::uint8_t* first = itemAt(0);
+  if (!first) return false;
+  node.Leaf = GetLE32(first) == 0;
+  for (int k = 0; k < count; ++k) {
+    const std::uint8_t* it = itemAt(k);
+    if (!it) return false;
+    TxbIndexEntry e;
+    e.Key.assign(reinterpret_cast<const char*>(it + 8), static_cast<std::size_t>(FKeySize));
+    while (!e.Key.empty() && e.Key.back() == ' ') e.Key.pop_back();
+    if (node.Leaf) {
+      e.RecNo = GetLE32(it + 4);
+    } else {
+      e.Child = GetLE32(it);
+      if (e.Child < kPage || e.Child % kPage != 0) return false;
+    }
+    node.Entries.push_back(std::move(e));
+  }
+  if (!node.Leaf) {
+    const std::uint8_t* it = itemAt(count);
+    if (!it) return false;
+    TxbIndexEntry last;
+    last.Child = GetLE32(it);
+    last.Beyond = true;
+    if (last.Child < kPage || last.Child % kPage != 0) return false;
+    node.Entries.push_back(std::move(last));
+  }
+  return true;
+}
+
+void XBobjNTXTag::EncodeNode(const XBobjIndexKey& node, std::uint8_t* p) const {
+  std::memset(p, 0, kPage);
+  const int item = ItemSize(), base = 2 * (FMaxItems + 2);
+  int keys = node.Leaf ? node.Count() : node.Count() - 1;
+  PutLE16(p, static_cast<std::uint16_t>(std::max(keys, 0)));
+  for (int k = 0; k <= FMaxItems; ++k) PutLE16(p + 2 + 2 * k, static_cast<std::uint16_t>(base + k * item));
+  for (int k = 0; k < node.Count() && k <= FMaxItems; ++k) {
+    const TxbIndexEntry& e = node.Entries[static_cast<std::size_t>(k)];
+    std::uint8_t* it = p + base + k * item;
+    std::memset(it + 8, ' ', static_cast<std::size_t>(FKeySize));
+    if (!node.Leaf) PutLE32(it, static_cast<std::uint32_t>(e.Child));
+    if (k == keys) break;  // the last child holds no key
+    if (node.Leaf) PutLE32(it + 4, e.RecNo);
+    std::memcpy(it + 8, e.Key.data(), std::min(e.Key.size(), static_cast<std::size_t>(FKeySize)));
+  }
+}
+
+bool XBobjNTXTag::ReadNode(XBobjIndexKey& node) {
+  std::uint8_t page[kPage];
+  if (node.Page < kPage || node.Page % kPage != 0 || !FOwner.ReadPage(node.Page, page, kPage)) return false;
+  return DecodeNode(page, node);
+}
+
+bool XBobjNTXTag::WriteNode(XBobjIndexKey& node) {
+  std::uint8_t page[kPage];
+  EncodeNode(node, page);
+  FOwner.WritePage(node.Page, page, kPage);
+  return true;
+}
+
+// ---- XBobjNTXFile ----
+
+XBobjNTXFile::XBobjNTXFile(XBO_dBaseFld* table, std::string_view name, bool create, bool readWrite, bool shared)
+    : XBobjIndexFile(table) {
+  OpenOrCreate(name, ".NTX", create, readWrite, shared);
+  if (create) return;  // the tag comes with AddTag
+  auto tag = std::make_unique<XBobjNTXTag>(*this);
+  if (!tag->Load(XbIndexBaseName(FileName()))) FDamaged = true;
+  FTags.push_back(std::move(tag));
+}
+
+XBobjNTXFile::~XBobjNTXFile() = default;
+
+std::int64_t XBobjNTXFile::NewPage() {
+  if (FEnd < 0) FEnd = (FFile->FileSize() + kPage - 1) / kPage * kPage;
+  std::int64_t page = std::max<std::int64_t>(FEnd, kPage);
+  FEnd = page + kPage;
+  return page;
+}
+
+void XBobjNTXFile::OnLocked() {
+  if (FFile->Shared()) FEnd = -1;  // another writer may have grown the file
+}
+
+bool XBobjNTXFile::ChangedByOther() {
+  if (!FFile || !FFile->Shared()) return false;
+  std::uint8_t v[2];
+  return ReadPage(2, v, 2) && GetLE16(v) != FVersion;
+}
+
+void XBobjNTXFile::Resync() {
+  std::uint8_t v[2];
+  if (ReadPage(2, v, 2)) FVersion = GetLE16(v);
+  FEnd = -1;
+  if (!FDamaged) XBobjIndexFile::Resync();
+}
+
+void XBobjNTXFile::KeyUpdateAll(std::uint32_t recno, bool isAppend) {
+  if (FDamaged || !Tag()) RaiseDamaged();
+  Tag()->CheckExpressions();
+  LockIndex();
+  try {
+    if (FVersion > 32766) FVersion = 0;
+    ++FVersion;
+    std::uint8_t v[2];
+    PutLE16(v, FVersion);
+    WritePage(2, v, 2);
+    XBobjIndexFile::KeyUpdateAll(recno, isAppend);
+  } catch (...) {
+    UnlockIndex();
+    throw;
+  }
+  UnlockIndex();
+}
+
+XBobjIndexTag* XBobjNTXFile::AddTag(std::string_view, std::string_view keyExpr, std::string_view forExpr, bool unique,
+                                    bool descending) {
+  if (!FTable) throw EXBaseError("No table for index " + FileName());
+  std::string key(keyExpr), condition(forExpr);
+  if (key.find_first_not_of(' ') == std::string::npos || key.size() > 255) RaiseEngineError(xbeFormula, xbsNone, key);
+  if (condition.size() > static_cast<std::size_t>(kPage - 283)) RaiseEngineError(xbeFormula, xbsNone, condition);
+  char type = 'C';
+  int size = 0, decimals = 0;
+  {
+    TxbExpHandler handler(&FTable->ExpLink(), false, key);  // raises when it does not compile
+    if (condition.find_first_not_of(' ') != std::string::npos) TxbExpHandler test(&FTable->ExpLink(), false, condition);
+    const TxbExpValue& v = handler.Evaluate();
+    if (v.Type == xbtDate) {
+      type = 'D', size = 8;
+    } else if (XbIsNumeric(v.Type)) {
+      type = 'N';
+      const TxbFieldDesc* f = XbSingleField(handler, *FTable);
+      size = v.Width > 0 ? v.Width : 10;  // a computed number: width 10, no decimals
+      decimals = f && v.Width > 0 ? f->Decimals : 0;
+    } else if (v.Type == xbtText || v.Type == xbtBoolean) {
+      size = v.Type == xbtText ? static_cast<int>(v.Text.size()) : 1;
+      if (size > TxbSort::MaxKeyLength) throw EXBaseError(SSortKeyTooLong);
+    }
+    if (size == 0) RaiseEngineError(xbeFormula, xbsNone, key);
+  }
+  auto tag = std::make_unique<XBobjNTXTag>(*this);
+  if (!tag->Define(XbIndexBaseName(FileName()), key, condition, unique, descending, type, size, decimals))
+    throw EXBaseError(SSortKeyTooLong);
+  FTags.clear();
+  FTags.push_back(std::move(tag));
+  FDamaged = false;
+  TakeWholeFile();
+  try {
+    EmptyLocked();
+    Tag()->Build();
+  } catch (...) {
+    ReleaseWholeFile();
+    throw;
+  }
+  ReleaseWholeFile();
+  FCurrentTag = -1;
+  return Tag();
+}
+
+void XBobjNTXFile::EmptyLocked() {
+  Tag()->ClearCache();
+  FFile->Truncate(0);
+  FEnd = kPage;  // the header is the page at 0
+  FVersion = 1;
+}
+
+void XBobjNTXFile::Empty() {
+  if (FDamaged || !Tag()) RaiseDamaged();
+  TakeWholeFile();
+  try {
+    XBobjNTXTag& tag = *Tag();
+    EmptyLocked();
+    XBobjIndexKey root;
+    root.Page = NewPage();
+    root.Leaf = root.Root = true;
+    tag.FRoot = root.Page;
+    tag.WriteHeader();
+    tag.WriteNode(root);
+  } catch (...) {
+    ReleaseWholeFile();
+    throw;
+  }
+  ReleaseWholeFile();
+}
+
+void XBobjNTXFile::Reindex() {
+  if (FDamaged || !Tag()) RaiseDamaged();
+  std::string name = Tag()->Name(), key = Tag()->KeyExpression(), condition = Tag()->ForExpression();
+  AddTag(name, key, condition, Tag()->Unique(), Tag()->Descending());
+}

@@ -56,5 +56,7 @@ void TAboutBox::DskCommandLabel1Click(TObject*) { OpenLinkOf(DskCommandLabel1, "
 void TAboutBox::DskCommandLabel2Click(TObject*) { OpenLinkOf(DskCommandLabel2, "https://"); }
 
 void ShowAboutBox() {
-  if (AboutBox && !AboutBox->GetVisible()) AboutBox->ShowModal();
+  if (!AboutBox) return;
+  if (AboutBox->GetVisible()) AboutBox->BringToFront();
+  else AboutBox->ShowModal();
 }

@@ -39,6 +39,6 @@ extern TAboutBox* AboutBox;
 // The credits BitBtn2 shows.
 extern const char kAboutCredits[];
 
-// The main window's "О программе": shows the about box modally, unless it is visible
-// already.
+// The main window's "О программе": shows the about box modally; one visible already comes
+// to the front.
 void ShowAboutBox();

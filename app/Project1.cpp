@@ -1,7 +1,8 @@
 // Horavox, the talking desk clock: the program's start. Creates the windows in their order
 // (the main window first, so it reads only its own settings and the settings window then
 // applies the others), runs the message loop until the main window closes, and frees
-// everything before the program ends.
+// everything before the program ends. A second start ends with the main window's
+// creation: its single-instance guard has brought the running clock forward.
 #include "app/About.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -12,22 +13,26 @@
 #include "app/Unit7.h"
 #include "classlib/application.h"
 #include "controls/kitapp.h"
+#include "gridcal/gxutils.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int exitCode = 0;
   try {
     Application->Initialize();
     KitApplication();  // the control kit's shared objects (instance mutex, hand cursor) from the start
+    RegisterGridCalCursors();
     Application->SetTitle("Хоравокс");
     Application->CreateForm(Form1);
-    Application->CreateForm(Form7);
-    Application->CreateForm(AboutBox);
-    Application->CreateForm(Form2);
-    Application->CreateForm(Form3);
-    Application->CreateForm(Form4);
-    Application->CreateForm(Form5);
-    Application->CreateForm(Form6);
-    Application->Run();
+    if (!Application->DuplicateInstance()) {
+      Application->CreateForm(Form7);
+      Application->CreateForm(AboutBox);
+      Application->CreateForm(Form2);
+      Application->CreateForm(Form3);
+      Application->CreateForm(Form4);
+      Application->CreateForm(Form5);
+      Application->CreateForm(Form6);
+      Application->Run();
+    }
   } catch (...) {
     // A window that cannot be made: say why, then end.
     Application->HandleException(nullptr);

@@ -1,6 +1,11 @@
 #include "app/Unit1.h"
 
+#include "app/About.h"
+#include "app/Unit2.h"
+#include "app/Unit3.h"
+#include "app/Unit4.h"
 #include "app/Unit5.h"
+#include "app/Unit6.h"
 #include "app/mainparts.h"
 #include "app/melodies.h"
 #include "app/storedata.h"
@@ -9,26 +14,50 @@
 #include "classlib/application.h"
 #include "classlib/files.h"
 #include "classlib/random.h"
+#include "controls/kitclock.h"
 #include "controls/kitfilectrl.h"
+#include "controls/kithotkey.h"
+#include "controls/kitlabel.h"
+#include "controls/kitshape.h"
+#include "controls/kitstarter.h"
+#include "controls/kittrackbar.h"
+#include "desktop/dskautorun.h"
+#include "desktop/dskinstances.h"
+#include "desktop/dskled.h"
+#include "desktop/dskmsgdlg.h"
+#include "desktop/dskpopup.h"
+#include "desktop/dsksysinfo.h"
+#include "desktop/dsktray.h"
+#include "desktop/modalhook.h"
+#include "desktop/neatctrls.h"
+#include "gridcal/calculator.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
 const std::vector<String> kCharacterFiles{"Angel.aal", "Ann.aal", "Dolly.aal"};
+// The say-time hotkey until the settings window keeps another: Ctrl+Alt+A.
+constexpr TShortCut kSayTimeHotKey = 49217;
+// Posted to the main window while "Выход" waits for modal windows to close.
+constexpr UINT kExitMessage = WM_APP + 17;
 }
 
 HX_PUBLISH(TForm1, p) {
+  p.Field("NeatInstancesChecker1", &TForm1::NeatInstancesChecker1);
+  p.Field("KitFormShape1", &TForm1::KitFormShape1);
   p.Field("KitLabel1", &TForm1::KitLabel1);
   p.Field("KitClock1", &TForm1::KitClock1);
   p.Field("Button1", &TForm1::Button1);
   p.Field("Button2", &TForm1::Button2);
   p.Field("Button3", &TForm1::Button3);
+  p.Field("Button4", &TForm1::Button4);
   p.Field("Button5", &TForm1::Button5);
   p.Field("Button6", &TForm1::Button6);
   p.Field("Button7", &TForm1::Button7);
   p.Field("Button8", &TForm1::Button8);
   p.Field("NeatTrackBar1", &TForm1::NeatTrackBar1);
   p.Field("LabelTimer", &TForm1::LabelTimer);
+  p.Field("DskLed1", &TForm1::DskLed1);
   p.Field("BitBtnStartTimer", &TForm1::BitBtnStartTimer);
   p.Field("BitBtnStopTimer", &TForm1::BitBtnStopTimer);
   p.Field("KitTrackBar1", &TForm1::KitTrackBar1);
@@ -36,6 +65,31 @@ HX_PUBLISH(TForm1, p) {
   p.Field("Panel2", &TForm1::Panel2);
   p.Field("CheckBox2", &TForm1::CheckBox2);
   p.Field("MaskEdit1", &TForm1::MaskEdit1);
+  p.Field("PopupMenu1", &TForm1::PopupMenu1);
+  p.Field("N1", &TForm1::N1);
+  p.Field("N8", &TForm1::N8);
+  p.Field("N16", &TForm1::N16);
+  p.Field("N17", &TForm1::N17);
+  p.Field("N18", &TForm1::N18);
+  p.Field("N19", &TForm1::N19);
+  p.Field("N10", &TForm1::N10);
+  p.Field("N21", &TForm1::N21);
+  p.Field("N22", &TForm1::N22);
+  p.Field("N23", &TForm1::N23);
+  p.Field("N24", &TForm1::N24);
+  p.Field("N25", &TForm1::N25);
+  p.Field("N26", &TForm1::N26);
+  p.Field("N27", &TForm1::N27);
+  p.Field("DtTrayIcon1", &TForm1::DtTrayIcon1);
+  p.Field("LEVPopUp1", &TForm1::LEVPopUp1);
+  p.Field("LEVPopUp2", &TForm1::LEVPopUp2);
+  p.Field("KitGlobalHotKey1", &TForm1::KitGlobalHotKey1);
+  p.Field("DskMsgDlgHolder1", &TForm1::DskMsgDlgHolder1);
+  p.Field("KitStarter1", &TForm1::KitStarter1);
+  p.Field("DskSystemManager1", &TForm1::DskSystemManager1);
+  p.Field("AutoRun1", &TForm1::AutoRun1);
+  p.Field("LvnPrModalWM1", &TForm1::LvnPrModalWM1);
+  p.Field("GxCalculator1", &TForm1::GxCalculator1);
   p.Field("Timer1", &TForm1::Timer1);
   p.Field("TimerPlay1", &TForm1::TimerPlay1);
   p.Field("TimerPlay2", &TForm1::TimerPlay2);
@@ -69,6 +123,7 @@ HX_PUBLISH(TForm1, p) {
   p.Handler("Button1Click", &TForm1::Button1Click);
   p.Handler("Button2Click", &TForm1::Button2Click);
   p.Handler("Button3Click", &TForm1::Button3Click);
+  p.Handler("Button4Click", &TForm1::Button4Click);
   p.Handler("ComboBox1Change", &TForm1::ComboBox1Change);
   p.Handler("KitTrackBar1Change", &TForm1::KitTrackBar1Change);
   p.Handler("Button5Click", &TForm1::Button5Click);
@@ -79,6 +134,25 @@ HX_PUBLISH(TForm1, p) {
   p.Handler("NeatTrackBar1Change", &TForm1::NeatTrackBar1Change);
   p.Handler("BitBtnStartTimerClick", &TForm1::BitBtnStartTimerClick);
   p.Handler("BitBtnStopTimerClick", &TForm1::BitBtnStopTimerClick);
+  p.Handler("KitClock1MouseDown", &TForm1::KitClock1MouseDown);
+  p.Handler("KitLabel1Click", &TForm1::KitLabel1Click);
+  p.Handler("KitGlobalHotKey1KeyDown", &TForm1::KitGlobalHotKey1KeyDown);
+  p.Handler("DskMsgDlgHolder1Messages0mrOk", &TForm1::DskMsgDlgHolder1Messages0mrOk);
+  p.Handler("DskMsgDlgHolder1Messages0mrCancel", &TForm1::DskMsgDlgHolder1Messages0mrCancel);
+  p.Handler("DtTrayIcon1MouseLeftUp", &TForm1::DtTrayIcon1MouseLeftUp);
+  p.Handler("N1Click", &TForm1::N1Click);
+  p.Handler("N5Click", &TForm1::N5Click);
+  p.Handler("N8Click", &TForm1::N8Click);
+  p.Handler("N16Click", &TForm1::N16Click);
+  p.Handler("N17Click", &TForm1::N17Click);
+  p.Handler("N18Click", &TForm1::N18Click);
+  p.Handler("N19Click", &TForm1::N19Click);
+  p.Handler("MenuCalculatorClick", &TForm1::MenuCalculatorClick);
+  p.Handler("N14Click", &TForm1::N14Click);
+  p.Handler("N9Click", &TForm1::N9Click);
+  p.Handler("N10Click", &TForm1::N10Click);
+  p.Handler("TimerPresetClick", &TForm1::TimerPresetClick);
+  p.Handler("BitBtn1Click", &TForm1::BitBtn1Click);
 }
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {}
@@ -90,17 +164,45 @@ TForm1::~TForm1() {
 }
 
 void TForm1::FormCreate(TObject*) {
+  // A second start: the guard has switched to the running clock, and this one reads,
+  // writes and shows nothing on its way out.
+  if (Application->DuplicateInstance()) return;
+
   // The clock's logic on this window's components.
   FParts.DateCaption = std::make_unique<TLabelDateCaption>(KitLabel1);
-  FParts.ClockFace = std::make_unique<TLabelClockFace>(KitClock1);
-  FParts.TalkInterval = std::make_unique<TTrackBarTalkInterval>(KitTrackBar1);
+  FParts.TalkInterval = std::make_unique<TKitTalkInterval>(KitTrackBar1);
   FParts.Alarm = std::make_unique<TControlsAlarmSetting>(CheckBox2, MaskEdit1, Panel2, Button5);
   FParts.Countdown = std::make_unique<TControlsCountdown>(NeatTrackBar1, LabelTimer, BitBtnStartTimer, BitBtnStopTimer);
+  FParts.Led = std::make_unique<TLedCountdown>(DskLed1);
   FParts.SignalButtons = std::make_unique<TControlsSignalButtons>(Button6, Button7);
+  FParts.HotKey = std::make_unique<TKitSayTimeHotKey>(KitGlobalHotKey1);
+  FParts.AlarmNotice = std::make_unique<TPopUpNotice>(LEVPopUp2);
+  FParts.CountdownNotice = std::make_unique<TPopUpNotice>(LEVPopUp1);
+  auto reminder = std::make_unique<TDialogReminderInput>(DskMsgDlgHolder1->Items(0));
+  FReminderInput = reminder.get();
+  FParts.ReminderInput = std::move(reminder);
   FParts.Options = std::make_unique<TStoredOptions>(DskStoreData1);
   FParts.Tone = std::make_unique<TSystemTone>();
-  FParts.Starter = std::make_unique<TShellProgramStarter>();
+  FParts.Starter = std::make_unique<TKitProgramStarter>(KitStarter1);
   FParts.Shutdown = std::make_unique<TExitWindowsShutdown>();
+  TTrayMenuItems items;
+  items.First = N1;
+  items.Talk = N8;
+  items.OnTop = N19;
+  items.Kinds[0] = N16;
+  items.Kinds[1] = N17;
+  items.Kinds[2] = N18;
+  items.ScreenSaver = N10;
+  TMenuItem* presets[] = {N21, N22, N23, N24, N25, N26};
+  for (int i = 0; i < 6; ++i) items.Presets[i] = presets[i];
+  items.Stop = N27;
+  auto tray = std::make_unique<TIconTrayMenu>(FParts, DtTrayIcon1, items);
+  FTray = tray.get();
+  FParts.Tray = std::move(tray);
+  FTray->ScreenSaverInstalled = [this] { return DskSystemManager1->ScreenSaver()->GetInstalled(); };
+  FTray->CountdownTicking = [this] { return Timer->GetEnabled(); };
+  FTray->SetFirstItem(kSayTimeCaption, [this] { AnnounceTime(); });
+
   FTick = std::make_unique<TClockTick>(FParts, FGate, Timer1);
   FTick->OnAnnounce = [this] { AnnounceTime(); };
   TAnnouncementTimers timers;
@@ -159,6 +261,14 @@ void TForm1::FormCreate(TObject*) {
   FParts.MicroClock->SetPlace(DskStoreData1->StoreReadInteger("Form2State1", 0),
                               DskStoreData1->StoreReadInteger("Form2State2", 0));
 
+  // Until the settings window applies them, the options the main window and its menu
+  // share: talking, the micro clock's kind and place on top, autostart, the hotkey's key
+  // (made active by the tick while its option is on).
+  FTray->Load();
+  KitGlobalHotKey1->SetActive(false);
+  KitGlobalHotKey1->SetHotKey(kSayTimeHotKey);
+  AutoRun1->SetActive(FParts.Options->AutoRun());
+
   FRestoreToken = Application->OnRestore.Add([this](TObject*) {
     TrayFlag = false;
     SaveWindowState();
@@ -169,9 +279,13 @@ void TForm1::FormCreate(TObject*) {
     for (const String& error : placed.Errors) text += "\n" + error;
     Application->MessageBox(text, "", MB_OK | MB_ICONWARNING);
   }
+  if (AutoRun1->GetActive() && !AutoRun1->Registered())
+    Application->MessageBox("Не удалось записать автозапуск: часы не будут запускаться вместе с Windows.", "",
+                            MB_OK | MB_ICONWARNING);
 }
 
 void TForm1::FormActivate(TObject*) {
+  if (Application->DuplicateInstance()) return;
   // A clock closed while minimised starts minimised. Only at the first activation: later
   // ones come as the window is brought back (restored, another program left), while the
   // stored state still says minimised until the restore is over.
@@ -186,7 +300,7 @@ void TForm1::FormActivate(TObject*) {
   }
   FParts.DateCaption->ShowDate(FormatDateTime("d mmmm yyyy, dddd", Now(), RussianFormatSettings()));
   FAlarm->ShowState();
-  bool onTop = DskStoreData1->StoreReadInteger("LittleClockTop", 1) == 1;
+  bool onTop = FParts.Options->LittleClockTop();
   FParts.Options->SetLittleClockTop(onTop);
   FParts.MicroClock->SetStayOnTop(onTop);
 }
@@ -216,11 +330,64 @@ void TForm1::Button2Click(TObject*) {
   SaveWindowState();
 }
 
-void TForm1::Button3Click(TObject*) { Close(); }
+void TForm1::Button3Click(TObject*) {
+  if (FExiting) return;
+  // A modal window's loop must end first: the exit comes once it has.
+  if (CancelModalWindows()) {
+    FExiting = true;
+    PostMessageW(GetHandle(), kExitMessage, 0, 0);
+    return;
+  }
+  ExitNow();
+}
+
+void TForm1::ExitNow() {
+  FExiting = true;
+  SaveWindowState();
+  Close();
+}
+
+namespace {
+
+BOOL CALLBACK CloseMessageBox(HWND Window, LPARAM Found) {
+  wchar_t name[16] = L"";
+  GetClassNameW(Window, name, 16);
+  if (wcscmp(name, L"#32770") == 0 && IsWindowVisible(Window)) {
+    PostMessageW(Window, WM_CLOSE, 0, 0);
+    *reinterpret_cast<bool*>(Found) = true;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+bool TForm1::CancelModalWindows() {
+  bool found = false;
+  for (int i = 0; i < Screen->FormCount(); ++i) {
+    TCustomForm* form = Screen->Forms(i);
+    if (form->FormState().Contains(fsModal)) {
+      form->SetModalResult(mrCancel);
+      found = true;
+    }
+  }
+  EnumThreadWindows(GetCurrentThreadId(), CloseMessageBox, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void TForm1::Dispatch(TMessage& Message) {
+  if (Message.Msg == kExitMessage) {
+    if (CancelModalWindows()) PostMessageW(GetHandle(), kExitMessage, 0, 0);
+    else ExitNow();
+    return;
+  }
+  TForm::Dispatch(Message);
+}
 
 void TForm1::ComboBox1Change(TObject*) { DskStoreData1->StoreWriteInteger("Ring", ComboBox1->GetItemIndex()); }
 
-void TForm1::KitTrackBar1Change(TObject*) { DskStoreData1->StoreWriteInteger("RingTime", KitTrackBar1->GetPosition()); }
+void TForm1::KitTrackBar1Change(TObject*) {
+  if (FTick) DskStoreData1->StoreWriteInteger("RingTime", KitTrackBar1->GetPosition());
+}
 
 void TForm1::Button5Click(TObject*) { FAlarm->PanelButtonClick(); }
 
@@ -245,9 +412,83 @@ void TForm1::BitBtnStartTimerClick(TObject*) { FCountdown->StartClick(); }
 
 void TForm1::BitBtnStopTimerClick(TObject*) { FCountdown->StopClick(); }
 
+void TForm1::DskMsgDlgHolder1Messages0mrOk(TObject*) {
+  if (FReminderInput) FReminderInput->Confirm();
+}
+
+// Any close but "ОК" is a cancel, which the countdown takes from the dialog's answer.
+void TForm1::DskMsgDlgHolder1Messages0mrCancel(TObject*) {}
+
+void TForm1::KitClock1MouseDown(TObject*, TMouseButton Button, TShiftState, int, int) {
+  // The borderless window follows the mouse as if it were dragged by a caption.
+  if (Button == mbRight) return;
+  ReleaseCapture();
+  SendMessageW(GetHandle(), WM_SYSCOMMAND, 0xF012, 0);
+}
+
+void TForm1::KitGlobalHotKey1KeyDown(TObject*, WORD&, TShiftState) { AnnounceTime(); }
+
+void TForm1::DtTrayIcon1MouseLeftUp(TObject*) {
+  if (Form2) Form2->Hide();
+  Application->Restore();
+}
+
+void TForm1::ShowModalWindow(TCustomForm* Form) {
+  if (!Form) return;
+  if (Form->GetVisible()) Form->BringToFront();
+  else Form->ShowModal();
+}
+
+void TForm1::ShowWindowAbove(TCustomForm* Form) {
+  if (!Form) return;
+  // Below the stay-on-top shield it would not be seen.
+  if (GetFormStyle() == fsStayOnTop) Form->SetFormStyle(fsStayOnTop);
+  if (!Form->GetVisible()) Form->Show();
+  Form->BringToFront();
+}
+
+void TForm1::Button4Click(TObject*) { ShowModalWindow(Form3); }
+
+void TForm1::KitLabel1Click(TObject*) { ShowWindowAbove(Form4); }
+
+void TForm1::N1Click(TObject*) { FTray->ClickFirst(); }
+
+void TForm1::N5Click(TObject*) { ShowModalWindow(Form3); }
+
+void TForm1::N8Click(TObject*) { FTray->TalkToggle(); }
+
+void TForm1::N16Click(TObject*) { FTray->SetMiniClockKind(0); }
+
+void TForm1::N17Click(TObject*) { FTray->SetMiniClockKind(1); }
+
+void TForm1::N18Click(TObject*) { FTray->SetMiniClockKind(2); }
+
+void TForm1::N19Click(TObject*) { FTray->OnTopToggle(); }
+
+void TForm1::MenuCalculatorClick(TObject*) {
+  if (TGxCalculatorForm* open = GxCalculator1->CalculatorForm()) open->BringToFront();
+  else GxCalculator1->ShowModalCalculator();
+}
+
+void TForm1::N14Click(TObject*) { ShowModalWindow(Form6); }
+
+void TForm1::N9Click(TObject*) { ShowWindowAbove(Form5); }
+
+void TForm1::N10Click(TObject*) { DskSystemManager1->StartScreenSaver(); }
+
+void TForm1::TimerPresetClick(TObject* Sender) {
+  static const int kMinutes[] = {5, 10, 15, 30, 45, 60};
+  TMenuItem* presets[] = {N21, N22, N23, N24, N25, N26};
+  for (int i = 0; i < 6; ++i)
+    if (Sender == presets[i]) FCountdown->Preset(kMinutes[i]);
+}
+
+void TForm1::BitBtn1Click(TObject*) { ShowAboutBox(); }
+
 void TForm1::PackReminders() { FParts.Calendar->PackTable(); }
 
 void TForm1::FormClose(TObject*, TCloseAction&) {
+  if (Application->DuplicateInstance()) return;  // it wrote nothing to undo
   // However the window is closed (the exit button, the system), its state is kept; a step
   // that fails is reported and the others still run, so the window always closes.
   for (auto step : {&TForm1::SaveWindowState, &TForm1::PackReminders}) {

@@ -1,9 +1,11 @@
 #pragma once
-// TForm1, the main window: the date and time, the say-time button, the alarm, the
-// countdown, minimise and exit, and the components the clock runs on (the clock tick, the
-// timers of the spoken time and of the signals, the two media players, the settings
-// store, the stored character files). The clock's logic lives in its own classes
-// (clocktick.h, announcement.h, alarm.h, countdown.h, signals.h); this class reads and
+// TForm1, the main window: a shield on the desktop with the date and time, the say-time
+// button, the alarm, the countdown, minimise and exit; the tray icon with its menu and
+// hint; and the components the clock runs on (the clock tick, the timers of the spoken
+// time and of the signals, the two media players, the settings store, the stored
+// character files, the global hotkey, the pop-up notices, the autostart entry and the
+// single-instance guard). The clock's logic lives in its own classes
+// (clocktick.h, announcement.h, alarm.h, countdown.h, signals.h, traymenu.h); this class reads and
 // writes the main window's settings and wires its controls to that logic. Windows only.
 #include <memory>
 
@@ -15,9 +17,9 @@
 #include "app/countdown.h"
 #include "app/signals.h"
 #include "classlib/buttons.h"
-#include "classlib/comctrls.h"
 #include "classlib/extctrls.h"
 #include "classlib/forms.h"
+#include "classlib/menus.h"
 #include "classlib/mask.h"
 #include "classlib/mplayer.h"
 #include "classlib/stdctrls.h"
@@ -26,6 +28,25 @@
 class TDskStoreData;
 class TDskFileHolder;
 class TKitFileCtrl;
+class TNeatInstancesChecker;
+class TKitFormShape;
+class TKitLabel;
+class TKitClock;
+class TKitTrackBar;
+class TNeatBtn;
+class TNeatTrackBar;
+class TDskLed;
+class TDtTrayIcon;
+class TLEVPopUp;
+class TKitGlobalHotKey;
+class TDskMsgDlgHolder;
+class TKitStarter;
+class TDskSystemManager;
+class TAutoRun;
+class TLvnPrModalWM;
+class TGxCalculator;
+class TIconTrayMenu;
+class TDialogReminderInput;
 
 class TForm1 : public TForm {
   HX_CLASS(TForm1, TForm)
@@ -34,24 +55,53 @@ class TForm1 : public TForm {
   ~TForm1() override;
 
   // From the form.
-  TLabel* KitLabel1 = nullptr;  // the date
-  TLabel* KitClock1 = nullptr;  // the time
-  TButton* Button1 = nullptr;   // "Время": say the time
-  TButton* Button2 = nullptr;   // "Свернуть"
-  TButton* Button3 = nullptr;   // "Выход"
-  TButton* Button5 = nullptr;   // the alarm panel's button
-  TButton* Button6 = nullptr;   // switches the alarm's signal off
-  TButton* Button7 = nullptr;   // switches the countdown's signal off
-  TButton* Button8 = nullptr;   // switches both off (never shown)
-  TTrackBar* NeatTrackBar1 = nullptr;     // the countdown's minutes
-  TLabel* LabelTimer = nullptr;           // the countdown's label
-  TBitBtn* BitBtnStartTimer = nullptr;    // starts the countdown
-  TBitBtn* BitBtnStopTimer = nullptr;     // stops it
-  TTrackBar* KitTrackBar1 = nullptr;  // the talk interval
-  TComboBox* ComboBox1 = nullptr;     // the chime and alarm melody
-  TPanel* Panel2 = nullptr;           // the alarm panel
-  TCheckBox* CheckBox2 = nullptr;     // the alarm on
-  TMaskEdit* MaskEdit1 = nullptr;     // the alarm time
+  TNeatInstancesChecker* NeatInstancesChecker1 = nullptr;  // the first component: a second start ends here
+  TKitFormShape* KitFormShape1 = nullptr;  // the shield and its gradient
+  TKitLabel* KitLabel1 = nullptr;    // the date; a click shows the reminder calendar
+  TKitClock* KitClock1 = nullptr;    // the time, in its own LED cells
+  TNeatBtn* Button1 = nullptr;       // "Время": say the time
+  TNeatBtn* Button2 = nullptr;       // "Свернуть"
+  TNeatBtn* Button3 = nullptr;       // "Выход"
+  TNeatBtn* Button4 = nullptr;       // "Настройка"
+  TNeatBtn* Button5 = nullptr;       // the alarm panel's button
+  TNeatBtn* Button6 = nullptr;       // switches the alarm's signal off
+  TNeatBtn* Button7 = nullptr;       // switches the countdown's signal off
+  TButton* Button8 = nullptr;        // switches both off (never shown)
+  TNeatTrackBar* NeatTrackBar1 = nullptr;  // the countdown's minutes
+  TKitLabel* LabelTimer = nullptr;         // the countdown's label
+  TDskLed* DskLed1 = nullptr;              // blinks while the countdown runs
+  TBitBtn* BitBtnStartTimer = nullptr;     // starts the countdown
+  TBitBtn* BitBtnStopTimer = nullptr;      // stops it
+  TKitTrackBar* KitTrackBar1 = nullptr;    // the talk interval
+  TComboBox* ComboBox1 = nullptr;          // the chime and alarm melody
+  TPanel* Panel2 = nullptr;                // the alarm panel
+  TCheckBox* CheckBox2 = nullptr;          // the alarm on
+  TMaskEdit* MaskEdit1 = nullptr;          // the alarm time
+  TPopupMenu* PopupMenu1 = nullptr;        // the tray menu
+  TMenuItem* N1 = nullptr;                 // item 0: say the time, or switch the signals off
+  TMenuItem* N8 = nullptr;                 // "Автоматически говорить время"
+  TMenuItem* N16 = nullptr;                // "Маленькие"
+  TMenuItem* N17 = nullptr;                // "Цифровые"
+  TMenuItem* N18 = nullptr;                // "Аналоговые"
+  TMenuItem* N19 = nullptr;                // "Поверх всех окон"
+  TMenuItem* N10 = nullptr;                // "Запуск заставки"
+  TMenuItem* N21 = nullptr;                // "Таймер" ▸ "На 5 минут" …
+  TMenuItem* N22 = nullptr;
+  TMenuItem* N23 = nullptr;
+  TMenuItem* N24 = nullptr;
+  TMenuItem* N25 = nullptr;
+  TMenuItem* N26 = nullptr;                // … "На 1 час"
+  TMenuItem* N27 = nullptr;                // "Остановить"
+  TDtTrayIcon* DtTrayIcon1 = nullptr;
+  TLEVPopUp* LEVPopUp1 = nullptr;          // the countdown's notice
+  TLEVPopUp* LEVPopUp2 = nullptr;          // the alarm's notice
+  TKitGlobalHotKey* KitGlobalHotKey1 = nullptr;  // says the time
+  TDskMsgDlgHolder* DskMsgDlgHolder1 = nullptr;  // item 0: the countdown's reminder
+  TKitStarter* KitStarter1 = nullptr;            // starts the countdown's program
+  TDskSystemManager* DskSystemManager1 = nullptr;  // the screen saver
+  TAutoRun* AutoRun1 = nullptr;                  // starts the clock with Windows
+  TLvnPrModalWM* LvnPrModalWM1 = nullptr;
+  TGxCalculator* GxCalculator1 = nullptr;
   TTimer* Timer1 = nullptr;     // the clock tick
   TTimer* TimerPlay1 = nullptr;
   TTimer* TimerPlay2 = nullptr;
@@ -96,6 +146,27 @@ class TForm1 : public TForm {
   void NeatTrackBar1Change(TObject* Sender);
   void BitBtnStartTimerClick(TObject* Sender);
   void BitBtnStopTimerClick(TObject* Sender);
+  void Button4Click(TObject* Sender);
+  void KitClock1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  void KitLabel1Click(TObject* Sender);
+  void KitGlobalHotKey1KeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
+  void DskMsgDlgHolder1Messages0mrOk(TObject* Sender);
+  void DskMsgDlgHolder1Messages0mrCancel(TObject* Sender);
+  void DtTrayIcon1MouseLeftUp(TObject* Sender);
+  // The tray menu.
+  void N1Click(TObject* Sender);
+  void N5Click(TObject* Sender);
+  void N8Click(TObject* Sender);
+  void N16Click(TObject* Sender);
+  void N17Click(TObject* Sender);
+  void N18Click(TObject* Sender);
+  void N19Click(TObject* Sender);
+  void MenuCalculatorClick(TObject* Sender);
+  void N14Click(TObject* Sender);
+  void N9Click(TObject* Sender);
+  void N10Click(TObject* Sender);
+  void TimerPresetClick(TObject* Sender);
+  void BitBtn1Click(TObject* Sender);
 
   // Writes the window state: the micro clock's place, the character's, the micro clock's
   // colours and whether the window is in the tray.
@@ -120,8 +191,17 @@ class TForm1 : public TForm {
   TAlarm& Alarm() { return *FAlarm; }
   TCountdown& Countdown() { return *FCountdown; }
 
+ protected:
+  void Dispatch(TMessage& Message) override;
+
  private:
   void PackReminders();
+  // A window opened from the clock, modal or not: one already open comes to the front.
+  void ShowModalWindow(TCustomForm* Form);
+  void ShowWindowAbove(TCustomForm* Form);
+  // Cancels the modal windows and message boxes open now; false when there were none.
+  bool CancelModalWindows();
+  void ExitNow();
 
   TClockParts FParts;
   TSayTimeGate FGate;
@@ -133,6 +213,9 @@ class TForm1 : public TForm {
   String FStoredFilesFolder;  // where the character files were written
   int FRestoreToken = 0;
   bool FActivated = false;  // the first activation has been
+  bool FExiting = false;    // "Выход" waits for the modal windows to close
+  TIconTrayMenu* FTray = nullptr;                   // in FParts
+  TDialogReminderInput* FReminderInput = nullptr;  // in FParts
 };
 
 extern TForm1* Form1;

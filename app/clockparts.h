@@ -278,6 +278,12 @@ class TClockOptions {
   virtual bool HotKeyEnabled() { return false; }    // the global hotkey says the time
   virtual bool LittleClock() { return true; }       // the micro clock shows on minimise
   virtual void SetLittleClockTop(bool) {}           // the micro clock's on-top box
+  // The options the tray menu changes as well: each setter stores the value at once.
+  virtual void SetTalkTime(bool) {}
+  virtual bool LittleClockTop() { return true; }    // the micro clock stays on top
+  virtual int DigitalMiniClock() { return 0; }      // the micro clock's kind: 0 small, 1 digital, 2 analogue
+  virtual void SetDigitalMiniClock(int) {}
+  virtual bool AutoRun() { return true; }           // the clock starts with Windows
   // Quiet hours: off, or on from From to To ("hh:mm" texts as typed).
   virtual bool QuietHours(String& /*From*/, String& /*To*/) { return false; }
   // The micro clock's colours as indices of the colour lists.

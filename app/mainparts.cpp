@@ -1,24 +1,26 @@
 #include "app/mainparts.h"
 
 #include "app/storedata.h"
-#include "classlib/comctrls.h"
 #include "classlib/extctrls.h"
-#include "classlib/winapi.h"
 #include "classlib/mask.h"
+#include "classlib/menus.h"
 #include "classlib/stdctrls.h"
+#include "classlib/winapi.h"
+#include "controls/kithotkey.h"
+#include "controls/kittrackbar.h"
+#include "desktop/dskled.h"
+#include "desktop/dskmsgdlg.h"
+#include "desktop/dskpopup.h"
+#include "desktop/dsktray.h"
+#include "desktop/neatctrls.h"
 
 void TLabelDateCaption::ShowDate(const String& Text) {
   if (FLabel->GetCaption() != Text) FLabel->SetCaption(Text);
 }
 
-void TLabelClockFace::ShowTime(TDateTime Time) {
-  String text = FormatDateTime("hh:mm:ss", Time, RussianFormatSettings());
-  if (FLabel->GetCaption() != text) FLabel->SetCaption(text);
-}
-
-int TTrackBarTalkInterval::Position() { return FBar->GetPosition(); }
-void TTrackBarTalkInterval::SetPosition(int Value) { FBar->SetPosition(Value); }
-void TTrackBarTalkInterval::SetEnabled(bool Value) { FBar->SetEnabled(Value); }
+int TKitTalkInterval::Position() { return FBar->GetPosition(); }
+void TKitTalkInterval::SetPosition(int Value) { FBar->SetPosition(Value); }
+void TKitTalkInterval::SetEnabled(bool Value) { FBar->SetEnabled(Value); }
 
 bool TControlsAlarmSetting::On() { return FOn->GetChecked(); }
 void TControlsAlarmSetting::SetOn(bool Value) { FOn->SetChecked(Value); }
@@ -42,11 +44,60 @@ void TControlsCountdown::SetStartVisible(bool Value) { FStart->SetVisible(Value)
 void TControlsCountdown::SetStartEnabled(bool Value) { FStart->SetEnabled(Value); }
 void TControlsCountdown::SetStopVisible(bool Value) { FStop->SetVisible(Value); }
 
+void TLedCountdown::Blink() { FLed->SetBlinking(true); }
+
+void TLedCountdown::SetOn(bool Value) {
+  FLed->SetBlinking(false);
+  if (Value) FLed->SwitchOn();
+  else FLed->SwitchOff();
+}
+
 void TControlsSignalButtons::ShowAlarmOff(bool Value) { FAlarmOff->SetVisible(Value); }
 void TControlsSignalButtons::ShowCountdownOff(bool Value) { FCountdownOff->SetVisible(Value); }
 
+namespace {
+
+void SetItem(TMenuItem* Item, bool Enabled, bool Checked = false) {
+  if (!Item) return;
+  if (Item->GetEnabled() != Enabled) Item->SetEnabled(Enabled);
+  if (Item->GetChecked() != Checked) Item->SetChecked(Checked);
+}
+
+}  // namespace
+
+void TIconTrayMenu::Apply() {
+  if (FIcon->GetHint() != Hint()) FIcon->SetHint(Hint());
+  if (TMenuItem* first = FItems.First) {
+    if (first->GetCaption() != FirstCaption()) first->SetCaption(FirstCaption());
+    SetItem(first, FirstEnabled());
+  }
+  SetItem(FItems.Talk, true, TalkChecked());
+  SetItem(FItems.OnTop, true, OnTopChecked());
+  for (int i = 0; i < 3; ++i) SetItem(FItems.Kinds[i], true, MiniClockKind() == i);
+  SetItem(FItems.ScreenSaver, ScreenSaverEnabled());
+  for (TMenuItem* preset : FItems.Presets) SetItem(preset, PresetsEnabled());
+  SetItem(FItems.Stop, StopEnabled());
+}
+
+bool TKitSayTimeHotKey::Active() { return FHotKey->GetActive(); }
+void TKitSayTimeHotKey::SetActive(bool Value) {
+  if (FHotKey->GetActive() != Value) FHotKey->SetActive(Value);
+}
+
+void TPopUpNotice::ShowNotice(const String& Text) {
+  FPopUp->Text = Text;
+  FPopUp->Show();
+}
+
+bool TDialogReminderInput::Ask(String& Text) {
+  FOk = false;
+  Text = FMessage->Execute();
+  return FOk;
+}
+
 TStoredOptions::TStoredOptions(TDskStoreData* Store)
-    : FTalkTime(Store->StoreReadInteger("TalkTime", 1) != 0),
+    : FStore(Store),
+      FTalkTime(Store->StoreReadInteger("TalkTime", 1) != 0),
       FKuku(Store->StoreReadInteger("Kuku", 0) != 0),
       FShowActor(Store->StoreReadInteger("ShowActor", 1) != 0),
       FShowActorAlways(Store->StoreReadInteger("ShowActorAlways", 0) != 0),
@@ -58,4 +109,25 @@ TStoredOptions::TStoredOptions(TDskStoreData* Store)
       FColor2(Store->StoreReadInteger("MinClockColor2", 11)),
       FActorMoveForTimer(Store->StoreReadInteger("ActorMoveForTimer", 1) != 0),
       FShowTimerHint(Store->StoreReadInteger("ShowTimerHint", 0) != 0),
-      FShowTimerProcess(Store->StoreReadInteger("ShowTimerProcess", 1) != 0) {}
+      FShowTimerProcess(Store->StoreReadInteger("ShowTimerProcess", 1) != 0),
+      FLittleClockTop(Store->StoreReadInteger("LittleClockTop", 1) == 1),
+      FDigitalMiniClock(Store->StoreReadInteger("DigitalMiniClock", 0)),
+      FAutoRun(Store->StoreReadInteger("AutoRun", 1) != 0) {}
+
+void TStoredOptions::SetTalkTime(bool Value) {
+  if (Value == FTalkTime) return;
+  FTalkTime = Value;
+  FStore->StoreWriteInteger("TalkTime", Value ? 1 : 0);
+}
+
+void TStoredOptions::SetLittleClockTop(bool Value) {
+  if (Value == FLittleClockTop) return;
+  FLittleClockTop = Value;
+  FStore->StoreWriteInteger("LittleClockTop", Value ? 1 : 0);
+}
+
+void TStoredOptions::SetDigitalMiniClock(int Value) {
+  if (Value == FDigitalMiniClock) return;
+  FDigitalMiniClock = Value;
+  FStore->StoreWriteInteger("DigitalMiniClock", Value);
+}

@@ -1,47 +1,47 @@
 #pragma once
-// The main window's side of the clock's parts (clockparts.h): the parts its own controls
-// give, and stand-ins that keep the stored settings of windows and components not built
-// yet, so that what the clock writes back is what it read. Windows only.
+// The main window's side of the clock's parts (clockparts.h): the parts its controls and
+// components give (the kit's labels and track bar, the countdown's bar, LED and buttons,
+// the tray icon and its menu, the global hotkey, the pop-up notices, the reminder dialog),
+// and the options as they are stored until the settings window
+// gives them itself. Windows only.
 #include "app/clockparts.h"
+#include "app/traymenu.h"
 
-class TLabel;
-class TTrackBar;
+class TControl;
+class TButton;
 class TCheckBox;
 class TMaskEdit;
 class TPanel;
-class TButton;
+class TMenuItem;
+class TKitTrackBar;
+class TNeatTrackBar;
+class TDskLed;
+class TDtTrayIcon;
+class TKitGlobalHotKey;
+class TLEVPopUp;
+class TDskMsgDlg;
 class TDskStoreData;
 
 // The date caption on a label.
 class TLabelDateCaption : public TDateCaption {
  public:
-  explicit TLabelDateCaption(TLabel* Label) : FLabel(Label) {}
+  explicit TLabelDateCaption(TControl* Label) : FLabel(Label) {}
   void ShowDate(const String& Text) override;
 
  private:
-  TLabel* FLabel;
+  TControl* FLabel;
 };
 
-// The time of day on a label, "hh:mm:ss", in place of the LED clock.
-class TLabelClockFace : public TClockFace {
+// The talk interval on the kit's track bar (0..2).
+class TKitTalkInterval : public TTalkIntervalBar {
  public:
-  explicit TLabelClockFace(TLabel* Label) : FLabel(Label) {}
-  void ShowTime(TDateTime Time) override;
-
- private:
-  TLabel* FLabel;
-};
-
-// The talk interval on a track bar (0..2).
-class TTrackBarTalkInterval : public TTalkIntervalBar {
- public:
-  explicit TTrackBarTalkInterval(TTrackBar* Bar) : FBar(Bar) {}
+  explicit TKitTalkInterval(TKitTrackBar* Bar) : FBar(Bar) {}
   int Position() override;
   void SetPosition(int Value) override;
   void SetEnabled(bool Value) override;
 
  private:
-  TTrackBar* FBar;
+  TKitTrackBar* FBar;
 };
 
 // The alarm setting on a check box (on) and a masked edit (the time) on a panel, opened
@@ -70,7 +70,7 @@ class TControlsAlarmSetting : public TAlarmSetting {
 // The countdown's bar, label and start and stop buttons.
 class TControlsCountdown : public TCountdownControls {
  public:
-  TControlsCountdown(TTrackBar* Bar, TLabel* Label, TButton* Start, TButton* Stop)
+  TControlsCountdown(TNeatTrackBar* Bar, TControl* Label, TControl* Start, TControl* Stop)
       : FBar(Bar), FLabel(Label), FStart(Start), FStop(Stop) {}
   int Minutes() override;
   void SetMinutes(int Value) override;
@@ -81,10 +81,21 @@ class TControlsCountdown : public TCountdownControls {
   void SetStopVisible(bool Value) override;
 
  private:
-  TTrackBar* FBar;
-  TLabel* FLabel;
-  TButton* FStart;
-  TButton* FStop;
+  TNeatTrackBar* FBar;
+  TControl* FLabel;
+  TControl* FStart;
+  TControl* FStop;
+};
+
+// The countdown's LED.
+class TLedCountdown : public TCountdownLed {
+ public:
+  explicit TLedCountdown(TDskLed* Led) : FLed(Led) {}
+  void Blink() override;
+  void SetOn(bool Value) override;
+
+ private:
+  TDskLed* FLed;
 };
 
 // The switch-off buttons of the alarm's and the countdown's signals.
@@ -99,8 +110,66 @@ class TControlsSignalButtons : public TSignalButtons {
   TButton* FCountdownOff;
 };
 
+// The tray's state on the tray icon's hint and the items of its menu.
+struct TTrayMenuItems {
+  TMenuItem* First = nullptr;      // item 0
+  TMenuItem* Talk = nullptr;       // "Автоматически говорить время"
+  TMenuItem* OnTop = nullptr;      // "Поверх всех окон"
+  TMenuItem* Kinds[3] = {};        // "Маленькие", "Цифровые", "Аналоговые"
+  TMenuItem* ScreenSaver = nullptr;
+  TMenuItem* Presets[6] = {};      // "На 5 минут" … "На 1 час"
+  TMenuItem* Stop = nullptr;       // "Остановить"
+};
+
+class TIconTrayMenu : public TTrayModel {
+ public:
+  TIconTrayMenu(TClockParts& Parts, TDtTrayIcon* Icon, const TTrayMenuItems& Items)
+      : TTrayModel(Parts), FIcon(Icon), FItems(Items) {}
+
+ protected:
+  void Apply() override;
+
+ private:
+  TDtTrayIcon* FIcon;
+  TTrayMenuItems FItems;
+};
+
+// The say-time hotkey: the kit's global hotkey.
+class TKitSayTimeHotKey : public TSayTimeHotKey {
+ public:
+  explicit TKitSayTimeHotKey(TKitGlobalHotKey* HotKey) : FHotKey(HotKey) {}
+  bool Active() override;
+  void SetActive(bool Value) override;
+
+ private:
+  TKitGlobalHotKey* FHotKey;
+};
+
+// A notice of the pop-up notifier, with the text given.
+class TPopUpNotice : public TPopupNotice {
+ public:
+  explicit TPopUpNotice(TLEVPopUp* PopUp) : FPopUp(PopUp) {}
+  void ShowNotice(const String& Text) override;
+
+ private:
+  TLEVPopUp* FPopUp;
+};
+
+// The countdown's reminder: a message of the dialog holder. Its "ОК" result (the form's
+// handler of it) answers Confirm; any other close is a cancel.
+class TDialogReminderInput : public TReminderInput {
+ public:
+  explicit TDialogReminderInput(TDskMsgDlg* Message) : FMessage(Message) {}
+  bool Ask(String& Text) override;
+  void Confirm() { FOk = true; }
+
+ private:
+  TDskMsgDlg* FMessage;
+  bool FOk = false;
+};
+
 // The settings window's options as they are stored (read once, at creation), until the
-// settings window gives them itself.
+// settings window gives them itself; those the tray menu changes are written at once.
 class TStoredOptions : public TClockOptions {
  public:
   explicit TStoredOptions(TDskStoreData* Store);
@@ -117,9 +186,19 @@ class TStoredOptions : public TClockOptions {
   bool ActorMoveForTimer() override { return FActorMoveForTimer; }
   bool ShowTimerHint() override { return FShowTimerHint; }
   bool ShowTimerProcess() override { return FShowTimerProcess; }
+  bool LittleClockTop() override { return FLittleClockTop; }
+  int DigitalMiniClock() override { return FDigitalMiniClock; }
+  bool AutoRun() override { return FAutoRun; }
+  void SetTalkTime(bool Value) override;
+  void SetLittleClockTop(bool Value) override;
+  void SetDigitalMiniClock(int Value) override;
 
  private:
+  TDskStoreData* FStore;
   bool FTalkTime, FKuku, FShowActor, FShowActorAlways, FActorAlwaysMove, FHotKeyEnabled, FLittleClock;
   int FColorBack, FColor1, FColor2;
   bool FActorMoveForTimer, FShowTimerHint, FShowTimerProcess;
+  bool FLittleClockTop;
+  int FDigitalMiniClock;
+  bool FAutoRun;
 };

@@ -3,6 +3,7 @@
 #include "classlib/exceptions.h"
 #include "classlib/unicode.h"
 #include "classlib/winapi.h"
+#include "controls/kitstarter.h"
 
 #include <shellapi.h>
 
@@ -12,21 +13,19 @@ void TSystemTone::Tone(unsigned Frequency, unsigned Duration) {
   ::Beep(Frequency, Duration);
 }
 
-void TShellProgramStarter::Start(const String& Program, const String& Parameters, TProgramShow Show) {
-  static const int kShow[] = {SW_SHOWNORMAL, SW_SHOWMAXIMIZED, SW_SHOWMINIMIZED, SW_HIDE};
-  std::wstring file = Utf8ToWide(Program), parameters = Utf8ToWide(Parameters);
-  SHELLEXECUTEINFOW info{};
-  info.cbSize = sizeof info;
-  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-  info.lpVerb = L"open";
-  info.lpFile = file.c_str();
-  info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
-  info.nShow = kShow[static_cast<int>(Show)];
-  if (!ShellExecuteExW(&info)) {
-    DWORD error = GetLastError();
-    throw EOSError("Не удалось запустить программу \"" + Program + "\": " + SysErrorMessage(error), error);
+void TKitProgramStarter::Start(const String& Program, const String& Parameters, TProgramShow Show) {
+  static const TKitStarterOptions kShow[] = {soSW_SHOWNORMAL, soSW_SHOWMAXIMIZED, soSW_SHOWMINIMIZED, soSW_HIDE};
+  FStarter->StartOperation = smOpen;
+  FStarter->Command = Program;
+  FStarter->Parameters = Parameters;
+  FStarter->StartOption = kShow[static_cast<int>(Show)];
+  FStarter->Execute();
+  if (int error = FStarter->ErrorCode()) {
+    // The shell's own codes (below 32) say less than the system's message for them.
+    DWORD code = error == SE_ERR_FNF ? ERROR_FILE_NOT_FOUND : error == SE_ERR_PNF ? ERROR_PATH_NOT_FOUND
+               : error == SE_ERR_ACCESSDENIED ? ERROR_ACCESS_DENIED : static_cast<DWORD>(error);
+    throw EOSError("Не удалось запустить программу \"" + Program + "\": " + SysErrorMessage(code), code);
   }
-  if (info.hProcess) CloseHandle(info.hProcess);
 }
 
 void TExitWindowsShutdown::ShutDown() {

@@ -9,11 +9,17 @@ class TSystemTone : public TToneGenerator {
   void Tone(unsigned Frequency, unsigned Duration) override;
 };
 
-// Starts a program through the shell (ShellExecuteExW, verb "open"), the parameters apart
-// from the program, so a program path with blanks needs no quotes.
-class TShellProgramStarter : public TProgramStarter {
+class TKitStarter;
+
+// Starts a program through the control kit's program starter (the shell's "open"), the
+// parameters apart from the program, so a program path with blanks needs no quotes.
+class TKitProgramStarter : public TProgramStarter {
  public:
+  explicit TKitProgramStarter(TKitStarter* Starter) : FStarter(Starter) {}
   void Start(const String& Program, const String& Parameters, TProgramShow Show) override;
+
+ private:
+  TKitStarter* FStarter;
 };
 
 // Shuts the computer down and powers it off (ExitWindowsEx), with the shutdown privilege

@@ -339,6 +339,7 @@ int TApplication::MessageBox(const String& Text, const String& Caption, UINT Fla
   HWND owner = GetActiveWindow();
   if (!owner) owner = FHandle;
   CancelHint();
+  if (StayOnTopFormShown()) Flags |= MB_TOPMOST;  // not hidden behind it
   return MessageBoxW(owner, Utf8ToWide(Text).c_str(), Utf8ToWide(Caption.empty() ? FTitle : Caption).c_str(), Flags);
 }
 

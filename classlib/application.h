@@ -110,7 +110,8 @@ class TApplication : public TComponent {
   void HandleException(TObject* Sender);
   void HandleException(std::exception_ptr E, TObject* Sender = nullptr);
   void ShowException(const std::exception& E);
-  // MessageBoxW over the active window; the title when Caption is empty.
+  // MessageBoxW over the active window (and on top while a stay-on-top form is shown);
+  // the title when Caption is empty.
   int MessageBox(const String& Text, const String& Caption = "", UINT Flags = MB_OK);
 
   // Asks for help on the context number: OnHelp gives it (there is no help system of its

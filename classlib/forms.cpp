@@ -559,7 +559,14 @@ TModalResult TCustomForm::ShowModal() {
     if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
     FFormState.Exclude(fsModal);
   };
+  // Below a stay-on-top window the modal one would leave the program looking frozen.
+  bool raised = FFormStyle != fsStayOnTop && StayOnTopFormShown(this);
+  auto lower = [&] {
+    if (raised && HandleAllocated())
+      SetWindowPos(GetHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  };
   try {
+    if (raised) SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     Show();
     FModalResult = mrNone;
     TApplication* app = GetApplication();
@@ -574,13 +581,27 @@ TModalResult TCustomForm::ShowModal() {
     } while (FModalResult == mrNone);
     TModalResult result = FModalResult;
     if (GetVisible()) Hide();
+    lower();
     restore();
     return result;
   } catch (...) {
     if (GetVisible()) Hide();
+    lower();
     restore();
     throw;
   }
+}
+
+bool StayOnTopFormShown(const TCustomForm* Except) {
+  TScreen* screen = ExistingScreen();
+  if (!screen) return false;
+  for (int i = 0; i < screen->FormCount(); ++i) {
+    TCustomForm* form = screen->Forms(i);
+    if (form != Except && form->GetFormStyle() == fsStayOnTop && form->HandleAllocated() &&
+        IsWindowVisible(form->GetHandle()) && !IsIconic(form->GetHandle()))
+      return true;
+  }
+  return false;
 }
 
 void TCustomForm::CloseModal() {

@@ -100,7 +100,8 @@ class TCustomForm : public TWinControl {
 
   void Show();
   // Shows the form and runs the message loop until ModalResult is set (or the form is
-  // closed); returns ModalResult. EInvalidOperation for a visible form.
+  // closed); returns ModalResult. EInvalidOperation for a visible form. While a stay-on-top
+  // form is shown the modal form stays on top too.
   TModalResult ShowModal();
   // Asks OnCloseQuery, then OnClose decides (caHide unless it says otherwise). Closing the
   // main form ends the application's loop.
@@ -186,6 +187,11 @@ class TCustomForm : public TWinControl {
   int FLoadedClientHeight = -1;
   std::unique_ptr<TControlCanvas> FCanvas;
 };
+
+// Whether a stay-on-top form of the application other than Except is on screen: windows
+// the program opens then come up above it (modal forms, message boxes), or it would hide
+// them.
+bool StayOnTopFormShown(const TCustomForm* Except = nullptr);
 
 class TForm : public TCustomForm {
   HX_CLASS(TForm, TCustomForm)

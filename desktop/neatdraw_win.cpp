@@ -155,7 +155,8 @@ void NeatDrawParentBackground(TControl* Control, HDC DC, const TRect* Clip) {
   int saved = SaveDC(DC);
   if (Clip) IntersectClipRect(DC, Clip->Left, Clip->Top, Clip->Right, Clip->Bottom);
   OffsetViewportOrgEx(DC, -Control->GetLeft(), -Control->GetTop(), nullptr);
-  parent->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
+  // Through the window, so that what hooks it (a shaped form's background) paints too.
+  SendMessageW(parent->GetHandle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
   // The parent's own painting with its windowless controls (windows paint themselves).
   parent->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
   RestoreDC(DC, saved);

@@ -148,13 +148,13 @@ TEST_F(AboutBoxTest, TheGreetingIsHeardSampleForSample) {
 }
 
 // The main window's "О программе": modal until "Ясно!"; asked again while it is up, it
-// does nothing.
+// only comes to the front.
 TEST_F(AboutBoxTest, ShowsModallyUntilClosedAndNotTwice) {
   AboutBox = box.get();
   int shown = 0;
   box->OnShow = [&](TObject*) {
     ++shown;
-    ShowAboutBox();  // visible already: nothing
+    ShowAboutBox();  // visible already: to the front, not shown again
     PostMessageW(box->BitBtn1->GetHandle(), BM_CLICK, 0, 0);
   };
   ShowAboutBox();

@@ -1,6 +1,6 @@
 // The system's parts of the clock under Wine: a program that cannot be started is
 // reported with its name and the system's reason; one that can starts hidden with its
-// parameters kept apart from its path. (The shutdown is never called here: under Wine it
+// parameters kept apart from its path, through the control kit's program starter. (The shutdown is never called here: under Wine it
 // would end every program of the prefix.)
 #include <gtest/gtest.h>
 
@@ -9,12 +9,14 @@
 
 #include "app/systemparts.h"
 #include "classlib/files.h"
+#include "controls/kitstarter.h"
 #include "test_paths.h"
 
 namespace {
 
-TEST(ShellProgramStarter, ReportsAProgramThatCannotBeStarted) {
-  TShellProgramStarter starter;
+TEST(KitProgramStarter, ReportsAProgramThatCannotBeStarted) {
+  TKitStarter kit(nullptr);
+  TKitProgramStarter starter(&kit);
   String missing = IncludeTrailingPathDelimiter(horavox::test::TempDir()) + "Нет такой программы.exe";
   try {
     starter.Start(missing, "", TProgramShow::Normal);
@@ -25,8 +27,9 @@ TEST(ShellProgramStarter, ReportsAProgramThatCannotBeStarted) {
   }
 }
 
-TEST(ShellProgramStarter, StartsAProgramWithBlanksInItsPathAndItsParametersApart) {
-  TShellProgramStarter starter;
+TEST(KitProgramStarter, StartsAProgramWithBlanksInItsPathAndItsParametersApart) {
+  TKitStarter kit(nullptr);
+  TKitProgramStarter starter(&kit);
   String folder = IncludeTrailingPathDelimiter(horavox::test::TempDir()) + "folder with blanks";
   ASSERT_TRUE(ForceDirectories(folder));
   String program = folder + PathDelim + "write it.bat";

@@ -11,8 +11,7 @@
 #include <future>
 #include <thread>
 
-#include "wave_file.h"
-#include "wine_session.h"
+#include "clock_helpers.h"
 
 namespace horavox::e2e {
 namespace {
@@ -22,53 +21,6 @@ using TimePoint = std::chrono::system_clock::time_point;
 
 const char kSettingsKey[] = "HKCU\\Software\\Fernwick\\Horavox";
 const char* const kCharacters[] = {"Angel.aal", "Ann.aal", "Dolly.aal"};
-
-std::string Dist() { return WineSession::WinBuildDir() + "/dist"; }
-
-// The places the clock writes its characters to: beside itself, or the per-user folder
-// when it cannot.
-std::vector<std::string> CharacterFolders() {
-  std::vector<std::string> folders = {Dist()};
-  fs::path users = WineSession::WinBuildDir() + "/wineprefix-e2e/drive_c/users";
-  if (fs::exists(users))
-    for (const auto& user : fs::directory_iterator(users)) folders.push_back(user.path() / "AppData/Local/Horavox");
-  return folders;
-}
-
-// Where the running clock wrote its characters ("" when nowhere).
-std::string CharacterFolder() {
-  for (const std::string& folder : CharacterFolders())
-    if (fs::exists(folder + "/Angel.aal")) return folder;
-  return "";
-}
-
-// The value of a setting as reg.exe shows it ("" when it is not there).
-std::string Setting(const std::string& listing, const std::string& name) {
-  std::string line;
-  for (size_t at = 0; at < listing.size(); at = listing.find('\n', at) + 1) {
-    size_t end = listing.find('\n', at);
-    line = listing.substr(at, end == std::string::npos ? std::string::npos : end - at);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    size_t name_at = line.find_first_not_of(' ');
-    if (name_at != std::string::npos && line.compare(name_at, name.size() + 1, name + " ") == 0) {
-      size_t type = line.find("REG_SZ");
-      if (type == std::string::npos) return "?";
-      size_t value = line.find_first_not_of(' ', type + 6);
-      return value == std::string::npos ? "" : line.substr(value);
-    }
-    if (end == std::string::npos) break;
-  }
-  return "";
-}
-
-// The 16-bit samples that are not silent: a device that falls behind under load pads the
-// capture with silence, which is not the clock's doing.
-Bytes Audible(const Bytes& samples) {
-  Bytes out;
-  for (size_t i = 0; i + 1 < samples.size(); i += 2)
-    if (samples[i] != 0 || samples[i + 1] != 0) out.insert(out.end(), {samples[i], samples[i + 1]});
-  return out;
-}
 
 // The samples of a wave file, which must hold some.
 Bytes ExpectedSamples(const std::string& wav) {
@@ -112,13 +64,6 @@ std::future<std::vector<TimePoint>> Listen(const WineSession& wine, const std::s
     }
     return heard;
   });
-}
-
-// Whether the clock's application window is minimised, as the task bar sees it.
-bool Minimised(WineSession& wine) {
-  RunResult iconic = wine.Ctl({"iconic", "TApplication"});
-  EXPECT_EQ(iconic.exit_code, 0);
-  return iconic.out.starts_with("1");
 }
 
 TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {

@@ -13,15 +13,38 @@
 //                                             desktop and services are running
 //   winctl actor <file>                       loads an actor library and prints its
 //                                             character's name and number of animations
+//   winctl backdrop <rrggbb> <ms>             covers the screen with a window of that
+//                                             colour (not on top) for that long
+//   winctl rect <class>                       prints its window's left top right bottom
+//   winctl visible <class>                    prints 1 when it is visible, else 0
+//   winctl led <text>                         draws the text as the kit's LED cells (19 x
+//                                             28, black on lime) and prints the picture:
+//                                             its width and height, then one line of
+//                                             rrggbb pixels per row
+//   winctl keys <key>...                      types a chord through SendInput, e.g. ctrl
+//                                             alt a (held in order, released in reverse)
+//   winctl tray-icons                         prints the number of icons in the
+//                                             notification area
+//   winctl tray-click <left|right>            clicks the first tray icon through SendInput
+//   winctl menu-click <count> <index>...      waits for an open menu of count items and
+//                                             clicks item index; each further pair does
+//                                             the same in the submenu that opens
+//   winctl front <class>                      prints 1 when the window is at the point
+//                                             its centre shows, else 0
 // Exit code 0 on success; a message on stderr otherwise.
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include <vector>
+
 #include "assistant/actor.h"
+#include "classlib/pictures.h"
 #include "classlib/unicode.h"
+#include "controls/kitled.h"
 
 namespace {
 
@@ -105,6 +128,146 @@ int Actor(const wchar_t* file) {
   }
 }
 
+int Backdrop(const wchar_t* colour, DWORD ms) {
+  COLORREF c = wcstoul(colour, nullptr, 16);
+  c = RGB(GetBValue(c), GetGValue(c), GetRValue(c));  // rrggbb, not bbggrr
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = CreateSolidBrush(c);
+  wc.lpszClassName = L"HoravoxBackdrop";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, wc.lpszClassName, L"", WS_POPUP, 0, 0,
+                           GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                           wc.hInstance, nullptr);
+  if (!w) return Fail(L"cannot create the backdrop");
+  SetWindowPos(w, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    Sleep(20);
+  }
+  DestroyWindow(w);
+  return 0;
+}
+
+int Led(const std::wstring& text) {
+  TKitLED led;
+  led.SetActiveColor(clBlack);
+  led.SetInActiveColor(clLime);
+  led.SetBackColor(clLime);
+  String utf8 = WideToUtf8(text);
+  TBitmap picture;
+  led.DrawLEDText(nullptr, TRect{}, utf8, false, true);
+  int width = led.LongestLine() * led.CellWidth(), height = led.LineCount() * led.CellHeight();
+  picture.SetSize(width, height);
+  picture.Canvas()->GetBrush()->SetColor(clLime);
+  picture.Canvas()->FillRect(Rect(0, 0, width, height));
+  led.DrawLEDText(picture.Canvas(), Bounds(0, 0, width, height), utf8, true, true);
+  Out(std::to_wstring(width) + L" " + std::to_wstring(height));
+  for (int y = 0; y < height; ++y) {
+    std::wstring row;
+    for (int x = 0; x < width; ++x) {
+      COLORREF c = GetPixel(picture.Canvas()->GetHandle(), x, y);
+      wchar_t hex[8];
+      swprintf(hex, 8, L"%02x%02x%02x", GetRValue(c), GetGValue(c), GetBValue(c));
+      row += hex;
+    }
+    Out(row);
+  }
+  return 0;
+}
+
+WORD KeyOf(const std::wstring& name) {
+  static const struct {
+    const wchar_t* Name;
+    WORD Key;
+  } keys[] = {{L"ctrl", VK_CONTROL}, {L"alt", VK_MENU}, {L"shift", VK_SHIFT}, {L"down", VK_DOWN},
+              {L"up", VK_UP},        {L"left", VK_LEFT}, {L"right", VK_RIGHT}, {L"enter", VK_RETURN},
+              {L"escape", VK_ESCAPE}};
+  for (const auto& k : keys)
+    if (name == k.Name) return k.Key;
+  if (name.size() == 1 && iswalnum(name[0])) return static_cast<WORD>(towupper(name[0]));
+  return 0;
+}
+
+INPUT KeyInput(WORD key, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = key;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+
+// Holds the keys in order and lets them go in reverse: one chord.
+int Chord(int count, wchar_t** names) {
+  std::vector<INPUT> inputs;
+  std::vector<WORD> held;
+  for (int i = 0; i < count; ++i) {
+    WORD key = KeyOf(names[i]);
+    if (!key) return Fail(std::wstring(L"no key ") + names[i]);
+    held.push_back(key);
+    inputs.push_back(KeyInput(key, false));
+  }
+  for (auto it = held.rbegin(); it != held.rend(); ++it) inputs.push_back(KeyInput(*it, true));
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  return 0;
+}
+
+std::vector<HWND> TrayIcons() {
+  std::vector<HWND> icons;
+  for (HWND tray = nullptr; (tray = FindWindowExW(nullptr, tray, L"__winex11_standalone_tray", nullptr));)
+    for (HWND icon = nullptr; (icon = FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr));)
+      if (IsWindowVisible(icon)) icons.push_back(icon);
+  return icons;
+}
+
+void Click(POINT at, bool right) {
+  SetCursorPos(at.x, at.y);
+  Sleep(100);
+  INPUT in[2] = {};
+  for (INPUT& i : in) i.type = INPUT_MOUSE;
+  in[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+int TrayClick(const std::wstring& button) {
+  std::vector<HWND> icons = TrayIcons();
+  if (icons.empty()) return Fail(L"no tray icon");
+  RECT r;
+  GetWindowRect(icons[0], &r);
+  Click({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, button == L"right");
+  return 0;
+}
+
+// A visible menu window other than those already used.
+HWND WaitMenu(const std::vector<HWND>& Used, DWORD timeout) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeout; Sleep(50))
+    for (HWND menu = nullptr; (menu = FindWindowExW(nullptr, menu, L"#32768", nullptr));)
+      if (IsWindowVisible(menu) && std::find(Used.begin(), Used.end(), menu) == Used.end()) return menu;
+  return nullptr;
+}
+
+// Items of equal height fill the menu's client area (no separators).
+int MenuClick(int count, wchar_t** args) {
+  std::vector<HWND> used;
+  for (int i = 0; i + 1 < count; i += 2) {
+    HWND menu = WaitMenu(used, 5000);
+    if (!menu) return Fail(L"no menu opened");
+    used.push_back(menu);
+    int items = _wtoi(args[i]), index = _wtoi(args[i + 1]);
+    RECT r;
+    GetClientRect(menu, &r);
+    POINT at{r.right / 2, (2 * index + 1) * r.bottom / (2 * items)};
+    ClientToScreen(menu, &at);
+    Sleep(200);
+    Click(at, false);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -122,6 +285,10 @@ int wmain(int argc, wchar_t** argv) {
     swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour,
              t.wMinute, t.wSecond);
     Out(text);
+    return 0;
+  }
+  if (cmd == L"tray-icons") {
+    Out(std::to_wstring(TrayIcons().size()));
     return 0;
   }
   if (argc < 3) return Fail(L"usage: winctl <command> <arguments>");
@@ -162,6 +329,25 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (cmd == L"play") return Play(argv[2]);
+  if (cmd == L"backdrop" && argc == 4) return Backdrop(argv[2], _wtoi(argv[3]));
+  if (cmd == L"led") return Led(argv[2]);
+  if (cmd == L"keys") return Chord(argc - 2, argv + 2);
+  if (cmd == L"tray-click") return TrayClick(argv[2]);
+  if (cmd == L"menu-click") return MenuClick(argc - 2, argv + 2);
+  if (cmd == L"rect" || cmd == L"visible" || cmd == L"front") {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    RECT r;
+    GetWindowRect(w, &r);
+    if (cmd == L"rect")
+      Out(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
+          std::to_wstring(r.bottom));
+    else if (cmd == L"visible")
+      Out(IsWindowVisible(w) ? L"1" : L"0");
+    else
+      Out(GetAncestor(WindowFromPoint({(r.left + r.right) / 2, (r.top + r.bottom) / 2}), GA_ROOT) == w ? L"1" : L"0");
+    return 0;
+  }
   if (cmd == L"actor") return Actor(argv[2]);
   return Fail(L"unknown command " + cmd);
 }

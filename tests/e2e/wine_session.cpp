@@ -198,6 +198,10 @@ std::string WineSession::Screenshot(const std::string& name) {
   return path;
 }
 
+RunResult WineSession::Host(const std::vector<std::string>& argv, milliseconds timeout) {
+  return RunToEnd(argv, timeout);
+}
+
 void WineSession::StopServer() {
   std::vector<std::string> argv = {"bash", "-c",
                                    "source '" HORAVOX_SOURCE_DIR "/tools/wine-env.sh' && "

@@ -47,6 +47,8 @@ class WineSession {
 
   // Saves a screenshot of the whole display as <artifact dir>/<name>.png; its path.
   std::string Screenshot(const std::string& name);
+  // Runs a program of this machine (not under Wine) and waits for it.
+  RunResult Host(const std::vector<std::string>& argv, std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
   static std::string WinBuildDir();
   static std::string ArtifactDir();

@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 
 #include "app/About.h"
+#include "app/character.h"
 #include "app/Unit2.h"
 #include "app/Unit3.h"
 #include "app/Unit4.h"
@@ -14,6 +15,7 @@
 #include "classlib/application.h"
 #include "classlib/files.h"
 #include "classlib/random.h"
+#include "assistant/assistant.h"
 #include "controls/kitclock.h"
 #include "controls/kitfilectrl.h"
 #include "controls/kithotkey.h"
@@ -153,6 +155,10 @@ HX_PUBLISH(TForm1, p) {
   p.Handler("N10Click", &TForm1::N10Click);
   p.Handler("TimerPresetClick", &TForm1::TimerPresetClick);
   p.Handler("BitBtn1Click", &TForm1::BitBtn1Click);
+  p.Field("Assistant1", &TForm1::Assistant1);
+  p.Field("TimerActor", &TForm1::TimerActor);
+  p.Handler("Assistant1Idle", &TForm1::Assistant1Idle);
+  p.Handler("TimerActorTimer", &TForm1::TimerActorTimer);
 }
 
 TForm1::TForm1(TComponent* AOwner) : TForm(AOwner) {}
@@ -185,6 +191,7 @@ void TForm1::FormCreate(TObject*) {
   FParts.Tone = std::make_unique<TSystemTone>();
   FParts.Starter = std::make_unique<TKitProgramStarter>(KitStarter1);
   FParts.Shutdown = std::make_unique<TExitWindowsShutdown>();
+  FParts.Character = std::make_unique<TAssistantCharacter>(Assistant1, TimerActor);
   TTrayMenuItems items;
   items.First = N1;
   items.Talk = N8;
@@ -271,6 +278,13 @@ void TForm1::FormCreate(TObject*) {
     SaveWindowState();
   });
 
+  ApplyCharacterOptions();
+  // A place kept from a monitor that is gone comes back onto the desktop.
+  TCharacter& character = *FParts.Character;
+  TCharacterPlace place = PlaceOnDesktop({character.StageLeft(), character.StageTop()}, VirtualDesktopArea(),
+                                         character.StageWidth(), character.StageHeight());
+  character.SetStagePos(place.Left, place.Top);
+
   if (!placed.Errors.empty()) {
     String text = "Не удалось записать файлы персонажей:";
     for (const String& error : placed.Errors) text += "\n" + error;
@@ -280,6 +294,16 @@ void TForm1::FormCreate(TObject*) {
     Application->MessageBox("Не удалось записать автозапуск: часы не будут запускаться вместе с Windows.", "",
                             MB_OK | MB_ICONWARNING);
 }
+
+void TForm1::ApplyCharacterOptions() {
+  String error = ::ApplyCharacterOptions(*FParts.Character, *FParts.Options, FStoredFilesFolder);
+  if (!error.empty())
+    Application->MessageBox("Не удалось загрузить персонажа: " + error, "", MB_OK | MB_ICONWARNING);
+}
+
+void TForm1::Assistant1Idle(TObject*, int, bool&) { CharacterIdle(*FParts.Character); }
+
+void TForm1::TimerActorTimer(TObject*) { FParts.Character->MoveToRandomPlace(); }
 
 void TForm1::FormActivate(TObject*) {
   if (Application->DuplicateInstance()) return;
@@ -495,6 +519,11 @@ void TForm1::FormClose(TObject*, TCloseAction&) {
       Application->HandleException(this);
     }
   }
-  FParts.Character->SetActorLibrary("");
+  // The character lets go of its file before the file is deleted.
+  try {
+    FParts.Character->SetActorLibrary("");
+  } catch (...) {
+    Application->HandleException(this);
+  }
   DeleteStoredFiles(KitFileCtrl1, FStoredFilesFolder, kCharacterFiles);
 }

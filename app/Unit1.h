@@ -47,6 +47,7 @@ class TLvnPrModalWM;
 class TGxCalculator;
 class TIconTrayMenu;
 class TDialogReminderInput;
+class TAssistant;
 
 class TForm1 : public TForm {
   HX_CLASS(TForm1, TForm)
@@ -128,6 +129,8 @@ class TForm1 : public TForm {
   TDskStoreData* DskStoreData1 = nullptr;
   TDskFileHolder* DskFileHolder1 = nullptr;
   TKitFileCtrl* KitFileCtrl1 = nullptr;
+  TAssistant* Assistant1 = nullptr;    // the character
+  TTimer* TimerActor = nullptr;        // the character's wandering
 
   void FormCreate(TObject* Sender);
   void FormActivate(TObject* Sender);
@@ -167,6 +170,14 @@ class TForm1 : public TForm {
   void N10Click(TObject* Sender);
   void TimerPresetClick(TObject* Sender);
   void BitBtn1Click(TObject* Sender);
+  // The character: at idle (on its own thread), and each wandering step.
+  void Assistant1Idle(TObject* Sender, int Level, bool& Handled);
+  void TimerActorTimer(TObject* Sender);
+
+  // Applies the stored character options (which character, on top, always on screen,
+  // wandering); a character that cannot be loaded is reported, and the clock runs on
+  // without one.
+  void ApplyCharacterOptions();
 
   // Writes the window state: the micro clock's place, the character's, the micro clock's
   // colours and whether the window is in the tray.

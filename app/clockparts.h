@@ -137,6 +137,14 @@ class TSayTimeHotKey {
   bool FActive = false;
 };
 
+// A rectangle of the desktop or of the dock site's client area, and a place on it.
+struct TCharacterArea {
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+};
+struct TCharacterPlace {
+  int Left = 0, Top = 0;
+};
+
 // The animated character (Assistant1). Animation numbers are 1-based positions in its
 // actor file: 3 while the chime plays, 6 while a fragment is spoken, 4 at the end.
 class TCharacter {
@@ -156,8 +164,14 @@ class TCharacter {
   virtual int StageTop() { return FTop; }
   // Walks to a random place of the desktop (the wandering timer's move, run once).
   virtual void MoveToRandomPlace() {}
-  // The actor file the character is drawn from; empty lets go of it.
+  // The actor file the character is drawn from; empty lets go of it. Raises an Exception
+  // that says why when the file cannot be loaded.
   virtual void SetActorLibrary(const String&) {}
+  // The stage's size (its actor's frame) and the area it wanders over: its dock site's
+  // client area, else the whole virtual desktop.
+  virtual int StageWidth() { return 0; }
+  virtual int StageHeight() { return 0; }
+  virtual TCharacterArea WanderArea() { return {}; }
   // Walks to a place of the desktop.
   virtual void MoveTo(int Left, int Top) { SetStagePos(Left, Top); }
   // Above every other window.
@@ -294,6 +308,8 @@ class TClockOptions {
   virtual bool ShowActor() { return true; }         // show the character while speaking
   virtual bool ShowActorAlways() { return false; }  // the character stays on screen
   virtual bool ActorAlwaysMove() { return true; }   // the character wanders
+  virtual int AssistantSelect() { return 0; }       // the character: 0 Angel, 1 Ann, 2 Dolly
+  virtual bool ShowActorTop() { return true; }      // the character stays on top
   virtual bool HotKeyEnabled() { return false; }    // the global hotkey says the time
   virtual bool LittleClock() { return true; }       // the micro clock shows on minimise
   virtual void SetLittleClockTop(bool) {}           // the micro clock's on-top box

@@ -1,6 +1,10 @@
 #include "app/mainparts.h"
 
+#include "app/character.h"
 #include "app/storedata.h"
+#include "assistant/assistant.h"
+#include "classlib/monitors.h"
+#include "classlib/timers.h"
 #include "classlib/extctrls.h"
 #include "classlib/mask.h"
 #include "classlib/menus.h"
@@ -13,6 +17,39 @@
 #include "desktop/dskpopup.h"
 #include "desktop/dsktray.h"
 #include "desktop/neatctrls.h"
+
+void TAssistantCharacter::ShowCharacter(bool Fast) { FAssistant->ShowCharacter(Fast); }
+void TAssistantCharacter::HideCharacter(bool Fast) { FAssistant->HideCharacter(Fast); }
+// Shown on screen: a character whose file could not be loaded is never visible.
+bool TAssistantCharacter::Visible() { return FAssistant->IsShown(); }
+void TAssistantCharacter::StopPlaying(bool NoRestPose) { FAssistant->StopPlaying(NoRestPose); }
+void TAssistantCharacter::PlayAnimation(int Number) { FAssistant->PlayAnimation(Number); }
+void TAssistantCharacter::SetStagePos(int Left, int Top) { FAssistant->SetStagePos(Left, Top); }
+int TAssistantCharacter::StageLeft() { return FAssistant->GetStageLeft(); }
+int TAssistantCharacter::StageTop() { return FAssistant->GetStageTop(); }
+void TAssistantCharacter::MoveToRandomPlace() { WanderOnce(*this, FTimer); }
+void TAssistantCharacter::SetActorLibrary(const String& Value) { FAssistant->SetActorLibrary(Value); }
+int TAssistantCharacter::StageWidth() { return FAssistant->GetStageWidth(); }
+int TAssistantCharacter::StageHeight() { return FAssistant->GetStageHeight(); }
+
+TCharacterArea TAssistantCharacter::WanderArea() {
+  if (TWinControl* dock = FAssistant->GetDockSite()) return {0, 0, dock->GetClientWidth(), dock->GetClientHeight()};
+  return VirtualDesktopArea();
+}
+
+void TAssistantCharacter::MoveTo(int Left, int Top) { FAssistant->MoveStageTo(Left, Top); }
+bool TAssistantCharacter::AlwaysOnTop() { return FAssistant->GetAlwaysOnTop(); }
+void TAssistantCharacter::SetAlwaysOnTop(bool Value) { FAssistant->SetAlwaysOnTop(Value); }
+void TAssistantCharacter::BringToFront() { FAssistant->ReassertZOrder(); }
+int TAssistantCharacter::Speed() { return FAssistant->GetSpeed(); }
+void TAssistantCharacter::SetSpeed(int Value) { FAssistant->SetSpeed(Value); }
+bool TAssistantCharacter::Wandering() { return FTimer->GetEnabled(); }
+void TAssistantCharacter::SetWandering(bool Value) { FTimer->SetEnabled(Value); }
+
+TCharacterArea VirtualDesktopArea() {
+  TRect r = VirtualScreenRect();
+  return {r.Left, r.Top, r.Width(), r.Height()};
+}
 
 void TLabelDateCaption::ShowDate(const String& Text) {
   if (FLabel->GetCaption() != Text) FLabel->SetCaption(Text);
@@ -115,7 +152,9 @@ TStoredOptions::TStoredOptions(TDskStoreData* Store)
       FShowSmallSeconds(Store->StoreReadInteger("ShowSmallSeconds", 1) != 0),
       FShowSmallDate(Store->StoreReadInteger("ShowSmallDate", 1) != 0),
       FSmallClockState(Store->StoreReadInteger("SmallClockState", 0)),
-      FAutoRun(Store->StoreReadInteger("AutoRun", 1) != 0) {}
+      FAutoRun(Store->StoreReadInteger("AutoRun", 1) != 0),
+      FAssistantSelect(Store->StoreReadInteger("AssistantSelect", 0)),
+      FShowActorTop(Store->StoreReadInteger("ShowActorTop", 1) != 0) {}
 
 void TStoredOptions::SetTalkTime(bool Value) {
   if (Value == FTalkTime) return;

@@ -21,6 +21,8 @@ class TKitGlobalHotKey;
 class TLEVPopUp;
 class TDskMsgDlg;
 class TDskStoreData;
+class TAssistant;
+class TTimer;
 
 // The date caption on a label.
 class TLabelDateCaption : public TDateCaption {
@@ -168,6 +170,41 @@ class TDialogReminderInput : public TReminderInput {
   bool FOk = false;
 };
 
+// The character on the assistant component; its wandering is the wandering timer
+// (TimerActor), and a move to a random place one run of that timer's routine.
+class TAssistantCharacter : public TCharacter {
+ public:
+  TAssistantCharacter(TAssistant* Assistant, TTimer* WanderTimer) : FAssistant(Assistant), FTimer(WanderTimer) {}
+  void ShowCharacter(bool Fast) override;
+  void HideCharacter(bool Fast) override;
+  bool Visible() override;
+  void StopPlaying(bool NoRestPose) override;
+  void PlayAnimation(int Number) override;
+  void SetStagePos(int Left, int Top) override;
+  int StageLeft() override;
+  int StageTop() override;
+  void MoveToRandomPlace() override;
+  void SetActorLibrary(const String& Value) override;
+  int StageWidth() override;
+  int StageHeight() override;
+  TCharacterArea WanderArea() override;
+  void MoveTo(int Left, int Top) override;
+  bool AlwaysOnTop() override;
+  void SetAlwaysOnTop(bool Value) override;
+  void BringToFront() override;
+  int Speed() override;
+  void SetSpeed(int Value) override;
+  bool Wandering() override;
+  void SetWandering(bool Value) override;
+
+ private:
+  TAssistant* FAssistant;
+  TTimer* FTimer;
+};
+
+// The whole virtual desktop (every monitor).
+TCharacterArea VirtualDesktopArea();
+
 // The settings window's options as they are stored (read once, at creation), until the
 // settings window gives them itself; those the tray menu changes are written at once.
 class TStoredOptions : public TClockOptions {
@@ -178,6 +215,8 @@ class TStoredOptions : public TClockOptions {
   bool ShowActor() override { return FShowActor; }
   bool ShowActorAlways() override { return FShowActorAlways; }
   bool ActorAlwaysMove() override { return FActorAlwaysMove; }
+  int AssistantSelect() override { return FAssistantSelect; }
+  bool ShowActorTop() override { return FShowActorTop; }
   bool HotKeyEnabled() override { return FHotKeyEnabled; }
   bool LittleClock() override { return FLittleClock; }
   int MinClockColorBack() override { return FColorBack; }
@@ -206,4 +245,6 @@ class TStoredOptions : public TClockOptions {
   bool FShowSmallSeconds, FShowSmallDate;
   int FSmallClockState;
   bool FAutoRun;
+  int FAssistantSelect;
+  bool FShowActorTop;
 };

@@ -1,6 +1,6 @@
 // The clock itself under a fake clock: started a few seconds before three o'clock with a
 // chime chosen, it speaks at 15:00:05 (the chime, 0.8 s of quiet, then "15", "часов",
-// "ровно"), carries its characters' files beside itself while it runs, and keeps its
+// "ровно"), with its character shown for the while (greeting, talking, gone 3 s later), carries its characters' files beside itself while it runs, and keeps its
 // settings when it closes; minimised, it comes back when restored; with the alarm set ten
 // seconds ahead, it rings the chosen melody at that second, and having been closed while
 // minimised, it starts minimised.
@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <future>
+#include <sstream>
 #include <thread>
 
 #include "clock_helpers.h"
@@ -66,6 +67,37 @@ std::future<std::vector<TimePoint>> Listen(const WineSession& wine, const std::s
   });
 }
 
+// One sample of the character's stage window as winctl's watch prints it.
+struct StageSample {
+  TimePoint at;
+  bool exists = false, visible = false;
+  int left = 0, top = 0, right = 0, bottom = 0;
+  bool noActivate = false, complexRegion = false, foreground = false;
+};
+
+std::vector<StageSample> StageSamples(const std::string& watch) {
+  std::vector<StageSample> samples;
+  std::istringstream lines(watch);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream in(line);
+    long long ms = 0;
+    std::string first;
+    if (!(in >> ms >> first)) continue;
+    StageSample s;
+    s.at = TimePoint(std::chrono::milliseconds(ms));
+    if (first != "none") {
+      int a, b, c;
+      s.exists = true;
+      s.visible = first == "1";
+      in >> s.left >> s.top >> s.right >> s.bottom >> a >> b >> c;
+      s.noActivate = a, s.complexRegion = b, s.foreground = c;
+    }
+    samples.push_back(s);
+  }
+  return samples;
+}
+
 TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   WineSession wine;
   std::string capture = WineSession::ArtifactDir() + "/clock-capture.raw";
@@ -88,8 +120,10 @@ TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   wine.CaptureSoundTo(capture);
   wine.FakeTimeFrom("2026-12-10 14:59:50");
   pid_t clock = wine.Start("dist/Horavox.exe");
-  auto heard = Listen(wine, capture, {0, Audible(chime).size()}, 40s);
+  auto heard = Listen(wine, capture, {0, Audible(chime).size(), Audible(expected).size() - 1}, 40s);
   ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
+  // The character's stage, sampled from now until after it has left (15:00:05 + ~10 s).
+  auto watch = std::async(std::launch::async, [&wine] { return wine.Ctl({"watch", "TAssistantStage", "25000"}, 45s); });
 
   std::string folder = CharacterFolder();
   ASSERT_FALSE(folder.empty()) << "the characters' files were not written";
@@ -101,7 +135,7 @@ TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   // Spoken at 15:00:05 by the clock's own time: the chime, then 0.8 s after its end the words,
   // about four seconds in all.
   std::vector<TimePoint> times = heard.get();
-  ASSERT_EQ(times.size(), 2u) << (times.empty() ? "nothing was heard" : "only the chime was heard");
+  ASSERT_GE(times.size(), 2u) << (times.empty() ? "nothing was heard" : "only the chime was heard");
   ExpectInSecond(times[0], LeadingSilence(chime), "2026-12-10 15:00:05");
   EXPECT_NEAR(SecondsBetween(times[0], times[1]),
               Seconds(chime.size()) + 0.8 + LeadingSilence(words) - LeadingSilence(chime), 0.4)
@@ -115,6 +149,28 @@ TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   Bytes played = Audible(ReadWholeFile(capture));
   EXPECT_EQ(played.size(), expected.size());
   EXPECT_TRUE(played == expected) << "the capture differs from the chime and the three words";
+
+  // The character (Angel, at the empty stored place 0, 0): shown from before the chime until
+  // 3 s after the last word (and its leaving animation), never taking the focus.
+  RunResult watched = watch.get();
+  ASSERT_EQ(watched.exit_code, 0) << watched.out;
+  ASSERT_EQ(times.size(), 3u) << "the last word was not heard";
+  std::vector<StageSample> samples = StageSamples(watched.out);
+  auto shown = std::find_if(samples.begin(), samples.end(), [](const StageSample& s) { return s.visible; });
+  ASSERT_NE(shown, samples.end()) << "the character never came:\n" << watched.out;
+  EXPECT_GE(SecondsBetween(WineSession::LocalTime("2026-12-10 15:00:05"), shown->at), 0.0) << watched.out;
+  EXPECT_LE(SecondsBetween(times[0], shown->at), 0.1) << "the character came after the chime began";
+  EXPECT_EQ(std::vector<int>({shown->left, shown->top, shown->right, shown->bottom}), std::vector<int>({0, 0, 100, 120}));
+  EXPECT_TRUE(shown->noActivate);
+  bool everForeground = std::any_of(samples.begin(), samples.end(), [](const StageSample& s) { return s.foreground; });
+  EXPECT_FALSE(everForeground);
+  auto gone = std::find_if(shown, samples.end(), [](const StageSample& s) { return !s.visible; });
+  ASSERT_NE(gone, samples.end()) << "the character did not leave:\n" << watched.out;
+  EXPECT_TRUE(std::any_of(shown, gone, [](const StageSample& s) { return s.complexRegion; }))
+      << "the stage is never shaped like its frames:\n" << watched.out;
+  double after = SecondsBetween(times[2], gone->at);
+  EXPECT_TRUE(after > 3.0 && after < 6.5) << "gone " << after << " s after the last word's end:\n" << watched.out;
+  EXPECT_TRUE(std::none_of(gone, samples.end(), [](const StageSample& s) { return s.visible; })) << watched.out;
 
   // Minimised and restored, it stays up.
   ASSERT_EQ(wine.Ctl({"click", "TForm1", "Свернуть"}).exit_code, 0);

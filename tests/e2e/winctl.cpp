@@ -35,6 +35,12 @@
 //                                             the same in the submenu that opens
 //   winctl front <class>                      prints 1 when the window is at the point
 //                                             its centre shows, else 0
+//   winctl watch <class> <ms>                 samples the window every 30 ms for that long
+//                                             and prints a line at each change: the system
+//                                             time in ms since 1970, then "none" or its
+//                                             visibility, left top right bottom, whether
+//                                             it is WS_EX_NOACTIVATE, has a complex region
+//                                             and is the foreground window (1/0 each)
 // Exit code 0 on success; a message on stderr otherwise.
 #include <windows.h>
 #include <mmsystem.h>
@@ -272,6 +278,41 @@ int MenuClick(int count, wchar_t** args) {
   return 0;
 }
 
+// The system time in ms since 1970 (what the fake clock of the tests gives).
+long long SystemMs() {
+  FILETIME f;
+  GetSystemTimeAsFileTime(&f);
+  ULARGE_INTEGER u{{f.dwLowDateTime, f.dwHighDateTime}};
+  return static_cast<long long>(u.QuadPart / 10000) - 11644473600000LL;
+}
+
+std::wstring WindowState(const wchar_t* cls) {
+  HWND w = FindWindowW(cls, nullptr);
+  if (!w) return L"none";
+  RECT r;
+  GetWindowRect(w, &r);
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  bool complex = GetWindowRgn(w, region) == COMPLEXREGION;
+  DeleteObject(region);
+  bool noActivate = (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_NOACTIVATE) != 0;
+  return std::to_wstring(IsWindowVisible(w) ? 1 : 0) + L" " + std::to_wstring(r.left) + L" " +
+         std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " + std::to_wstring(r.bottom) + L" " +
+         std::to_wstring(noActivate ? 1 : 0) + L" " + std::to_wstring(complex ? 1 : 0) + L" " +
+         std::to_wstring(GetForegroundWindow() == w ? 1 : 0);
+}
+
+int Watch(const wchar_t* cls, DWORD duration) {
+  DWORD start = GetTickCount();
+  std::wstring last;
+  while (GetTickCount() - start < duration) {
+    std::wstring state = WindowState(cls);
+    if (state != last) Out(std::to_wstring(SystemMs()) + L" " + state);
+    last = state;
+    Sleep(30);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -297,6 +338,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc < 3) return Fail(L"usage: winctl <command> <arguments>");
   if (cmd == L"wait-window" && argc == 4) return WaitWindow(argv[2], _wtoi(argv[3]));
+  if (cmd == L"watch" && argc == 4) return Watch(argv[2], _wtoi(argv[3]));
   if (cmd == L"text") {
     HWND w = FindWindowW(argv[2], nullptr);
     if (!w) return Fail(std::wstring(L"no window ") + argv[2]);

@@ -46,18 +46,19 @@ void TSignals::Begin(TSignalKind Kind) {
   else FParts.SignalButtons->ShowCountdownOff(true);
   FGate.SignalStarted();
 
-  if (FParts.Options->ShowActor()) {
-    character.SetAlwaysOnTop(true);
-    character.ShowCharacter(false);
-    character.BringToFront();
-    FTimers.Fly->SetEnabled(true);
-  }
+  // The signal sounds first: showing the character waits for its show animation.
   if (FParts.Options->SignalDevice() == 1) {
     FTimers.BeeperMain->SetEnabled(true);
   } else if (String melody = ChosenMelody ? ChosenMelody() : String(); !melody.empty()) {
     FMelody = IncludeTrailingPathDelimiter(ProgramFolder) + "Ring" + PathDelim + melody;
     FMelodyFailed = false;
     PlayMelody(true);
+  }
+  if (FParts.Options->ShowActor()) {
+    character.SetAlwaysOnTop(true);
+    character.ShowCharacter(false);
+    character.BringToFront();
+    FTimers.Fly->SetEnabled(true);
   }
 }
 

@@ -75,12 +75,6 @@ bool TAnnouncement::AnnounceTime(int Hour, int Minute, const String& Chime) {
       FPlayer->Close();
     }
 
-    if (!FKuku) {
-      bool show = FParts.Options->ShowActor();
-      if (show) FParts.Character->ShowCharacter(false);
-      FParts.Character->StopPlaying(true);
-      if (show || FParts.Character->Visible()) FTimers.Fly->SetEnabled(true);
-    }
     FTimers.Play[0]->SetEnabled(true);
   });
   return true;
@@ -111,6 +105,14 @@ void TAnnouncement::PlayChime() {
     FTimers.EndPlay->SetEnabled(true);
   } else {
     FTimers.Play[1]->SetEnabled(true);
+  }
+  // The character comes once the chime sounds and its timers run: showing it waits for its
+  // show animation, which must hold back neither the chime nor the words.
+  if (!FKuku) {
+    bool show = FParts.Options->ShowActor();
+    if (show) FParts.Character->ShowCharacter(false);
+    FParts.Character->StopPlaying(true);
+    if (show || FParts.Character->Visible()) FTimers.Fly->SetEnabled(true);
   }
 }
 

@@ -490,8 +490,7 @@ void XBobjCDXFile::OpenTags() {
 }
 
 void XBobjCDXFile::InitEmpty() {
-  TakeWholeFile();
-  try {
+  UnderWholeFile([&] {
     FFile->Truncate(0);
     FEnd = 1024;
     FDirectory = std::make_unique<XBobjCDXTag>(*this, 0);
@@ -503,11 +502,7 @@ void XBobjCDXFile::InitEmpty() {
     FDirectory->WriteHeader();
     FDirectory->WriteNode(root);
     FDirectory->ClearCache();
-  } catch (...) {
-    ReleaseWholeFile();
-    throw;
-  }
-  ReleaseWholeFile();
+  });
 }
 
 std::int64_t XBobjCDXFile::NewPage() {
@@ -629,15 +624,10 @@ bool XBobjCDXFile::DeleteTag(std::string_view name) {
   if (it == FTags.end()) return false;
   FCurrentTag = -1;
   if (FTags.size() == 1) {  // the last one: the file starts again
-    TakeWholeFile();
-    FTags.clear();
-    try {
+    UnderWholeFile([&] {
+      FTags.clear();
       InitEmpty();
-    } catch (...) {
-      ReleaseWholeFile();
-      throw;
-    }
-    ReleaseWholeFile();
+    });
     return true;
   }
   auto* tag = static_cast<XBobjCDXTag*>(it->get());
@@ -668,23 +658,13 @@ void XBobjCDXFile::Reindex() {
     CheckDefinition(defs.back(), type, length);  // every tag must build before anything is cut
     shapes.emplace_back(type, length);
   }
-  TakeWholeFile();
-  try {
+  UnderWholeFile([&] {
     FTags.clear();
     InitEmpty();
-    LockIndex();
-    try {
+    UnderIndexLock([&] {
       for (std::size_t i = 0; i < defs.size(); ++i) CreateTag(defs[i], shapes[i].first, shapes[i].second);
-    } catch (...) {
-      UnlockIndex();
-      throw;
-    }
-    UnlockIndex();
+    });
     FDamaged = false;
-  } catch (...) {
-    ReleaseWholeFile();
-    throw;
-  }
-  ReleaseWholeFile();
+  });
   FCurrentTag = -1;
 }

@@ -257,12 +257,27 @@ class XBobjIndexFile : public TObject {
   TxbLokProtocol LockProtocol() const { return FProtocol; }
   [[noreturn]] void RaiseDamaged() const;
 
+ private:
+  template <class Work> void Under(void (XBobjIndexFile::*Take)(), void (XBobjIndexFile::*Release)(), Work& W) {
+    (this->*Take)();
+    try {
+      W();
+    } catch (...) {
+      (this->*Release)();
+      throw;
+    }
+    (this->*Release)();
+  }
+
  protected:
   // Called when the index lock was taken (the outermost LockIndex).
   virtual void OnLocked() {}
   // The whole file for emptying and re-indexing a shared file (others are kept out).
   void TakeWholeFile();
   void ReleaseWholeFile();
+  // Runs Work under the whole-file or the index lock, given back however Work ends.
+  template <class Work> void UnderWholeFile(Work&& W) { Under(&XBobjIndexFile::TakeWholeFile, &XBobjIndexFile::ReleaseWholeFile, W); }
+  template <class Work> void UnderIndexLock(Work&& W) { Under(&XBobjIndexFile::LockIndex, &XBobjIndexFile::UnlockIndex, W); }
 
   XBO_dBaseFld* FTable;
   std::unique_ptr<XBO_DiskFile> FFile;

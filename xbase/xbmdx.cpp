@@ -524,25 +524,15 @@ void XBobjMDXFile::Reindex() {
     defs.push_back({t->Name(), t->KeyExpression(), t->ForExpression(), t->Unique(), t->Descending(), 'C', 0});
     CheckDefinition(defs.back());  // every tag must build before anything is cut
   }
-  TakeWholeFile();
-  try {
+  UnderWholeFile([&] {
     FTags.clear();
     FFile->Truncate(HeaderSize);
     FNextUnit = HeaderSize / Unit;
-    LockIndex();
-    try {
+    UnderIndexLock([&] {
       for (const TTagDef& def : defs) CreateTag(def);
       WriteFileHeader();
-    } catch (...) {
-      UnlockIndex();
-      throw;
-    }
-    UnlockIndex();
-  } catch (...) {
-    ReleaseWholeFile();
-    throw;
-  }
-  ReleaseWholeFile();
+    });
+  });
   FCurrentTag = -1;
 }
 

@@ -259,22 +259,10 @@ XBobjIndexTag* XBobjNDXFile::AddTag(std::string_view, std::string_view keyExpr, 
   FTags.clear();
   FTags.push_back(std::move(tag));
   FDamaged = false;
-  TakeWholeFile();
-  try {
+  UnderWholeFile([&] {
     EmptyLocked();
-    LockIndex();
-    try {
-      Tag()->Build();
-    } catch (...) {
-      UnlockIndex();
-      throw;
-    }
-    UnlockIndex();
-  } catch (...) {
-    ReleaseWholeFile();
-    throw;
-  }
-  ReleaseWholeFile();
+    UnderIndexLock([&] { Tag()->Build(); });
+  });
   FCurrentTag = -1;
   return Tag();
 }
@@ -289,8 +277,7 @@ void XBobjNDXFile::EmptyLocked() {
 
 void XBobjNDXFile::Empty() {
   if (FDamaged || !Tag()) RaiseDamaged();
-  TakeWholeFile();
-  try {
+  UnderWholeFile([&] {
     XBobjNDXTag& tag = *Tag();
     EmptyLocked();
     XBobjIndexKey root;
@@ -299,11 +286,7 @@ void XBobjNDXFile::Empty() {
     tag.FRoot = root.Page;
     tag.WriteHeader();
     tag.WriteNode(root);
-  } catch (...) {
-    ReleaseWholeFile();
-    throw;
-  }
-  ReleaseWholeFile();
+  });
 }
 
 void XBobjNDXFile::Reindex() {

@@ -299,15 +299,10 @@ XBobjIndexTag* XBobjNTXFile::AddTag(std::string_view, std::string_view keyExpr, 
   FTags.clear();
   FTags.push_back(std::move(tag));
   FDamaged = false;
-  TakeWholeFile();
-  try {
+  UnderWholeFile([&] {
     EmptyLocked();
     Tag()->Build();
-  } catch (...) {
-    ReleaseWholeFile();
-    throw;
-  }
-  ReleaseWholeFile();
+  });
   FCurrentTag = -1;
   return Tag();
 }
@@ -321,8 +316,7 @@ void XBobjNTXFile::EmptyLocked() {
 
 void XBobjNTXFile::Empty() {
   if (FDamaged || !Tag()) RaiseDamaged();
-  TakeWholeFile();
-  try {
+  UnderWholeFile([&] {
     XBobjNTXTag& tag = *Tag();
     EmptyLocked();
     XBobjIndexKey root;
@@ -331,11 +325,7 @@ void XBobjNTXFile::Empty() {
     tag.FRoot = root.Page;
     tag.WriteHeader();
     tag.WriteNode(root);
-  } catch (...) {
-    ReleaseWholeFile();
-    throw;
-  }
-  ReleaseWholeFile();
+  });
 }
 
 void XBobjNTXFile::Reindex() {

@@ -7,10 +7,17 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 which=${1:-all}; shift || true
 jobs=$(nproc)
+# Optional compiler cache: paths below the checkout are hashed relative to it, so
+# every checkout of the project shares one cache.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 
 configure() { # dir args...
   local dir=$1; shift
-  [ -f "$dir/build.ninja" ] || cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  [ -f "$dir/build.ninja" ] || cmake -S "$root" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
 }
 build() { # dir targets...
   local dir=$1; shift

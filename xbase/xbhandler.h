@@ -168,18 +168,22 @@ class XBO_dBHandler : public XBO_dBaseFld {
   void BuildFilterSet();
 
  private:
-  struct TSavedOrder;
-  void MoveFiltered(std::int32_t code);
-  void DetachMaster();
-  void RestoreMaster(XBobjIndexTag* tag);
+  template <class Work> void UnderIndexes(Work&& W);
+  void Move(std::int32_t recno);
+  std::int32_t NextInSet(std::int32_t code);
+  bool ReadRecord(std::int32_t recno);
+  void SyncTag(std::int32_t recno);
+  void Seek(std::string_view key);
   void OpenProductionIndex();
   bool IsProductionFile(const XBobjIndexFile& f) const;
   void PackRecords();
-  void RewriteEnciphered(std::string_view newPassword);
+  void RewriteEnciphered(const std::string& newKey);
 
   std::unique_ptr<XBobjIndexFile> FIndexFiles[MaxIndexFiles];
   XBobjIndexFile* FProduction = nullptr;  // opened with the table; survives CloseIndexFiles
   bool FProductionListed = false;         // named in the current index list
+  std::string FLockRefused;               // the index file whose lock was refused
+  bool FAppending = false;
   XBobjIndexTag* FMasterTag = nullptr;
   std::string FMasterTagName;
 

@@ -15,7 +15,12 @@
 #include "xbase/filebackend_memory.h"
 #include "xbase/xbcdx.h"
 #include "xbase/xbhandler.h"
+#include "xbase/xbmdx.h"
 #include "xbase/xbndx.h"
+#include "xbase/xbntx.h"
+
+#include <map>
+#include <random>
 
 namespace {
 
@@ -535,6 +540,121 @@ TEST_F(Handler, PackRefusesASharedTableAndEmptiesADeletedOne) {
   EXPECT_EQ(static_cast<std::int64_t>(fs.FileBytes("T.DBF").size()), h->HeaderLength() + 1);
   h->Go(xbGoTop);
   EXPECT_TRUE(h->Eof());
+}
+
+// ---- Every index format at once ----
+
+TEST_F(Handler, AllFormatsFollowEveryWrite) {
+  CreateTable("T.DBF", 0x03, {{"NAME", 'C', 10}, {"NUM", 'N', 12}, {"FLAG", 'L', 1}});
+  {
+    XBO_dBaseFld t("T.DBF", true, false);
+    XBobjCDXFile cdx(&t, "ALL.CDX", true, true, false);
+    cdx.AddTag("NAME", "NAME", "", false, false);
+    cdx.AddTag("FLAGGED", "NUM", "FLAG", false, false);
+    XBobjMDXFile mdx(&t, "ALL.MDX", true, true, false);
+    mdx.AddTag("NUMDOWN", "NUM", "", false, true);
+    XBobjNDXFile ndx(&t, "BYNAME.NDX", true, true, false);
+    ndx.AddTag("", "NAME", "", false, false);
+    XBobjNTXFile ntx(&t, "BYNUM.NTX", true, true, false);
+    ntx.AddTag("", "STR(NUM,12)+NAME", "", false, false);
+  }
+  Open(true);
+  ASSERT_EQ(h->OpenIndexList("ALL.CDX,ALL.MDX,BYNAME.NDX,BYNUM.NTX", ""), 0);
+  ASSERT_EQ(h->TagCount(), 5);
+
+  struct TModel {
+    std::string Name;
+    double Num;
+    bool Flag;
+  };
+  std::map<std::int32_t, TModel> model;  // deleted records keep their keys
+  std::mt19937 rng(27);
+  int serial = 0;
+  auto fill = [&](TModel& m) {
+    ++serial;  // unique keys: the order of equal keys is each format's own
+    m.Name = std::string(1, static_cast<char>('A' + rng() % 26)) + std::string(1, static_cast<char>('a' + rng() % 26)) +
+             std::to_string(1000 + serial);
+    m.Num = static_cast<double>(rng() % 2000) * 1000 + serial;  // STR order is number order
+    m.Flag = rng() % 2;
+    h->PutTextByName("NAME", m.Name);
+    h->PutNumberByName("NUM", m.Num);
+    h->PutLogicalByName("FLAG", m.Flag);
+  };
+  auto check = [&] {
+    auto order = [&](auto less, auto pass) {
+      std::vector<std::int32_t> out;
+      for (const auto& [r, m] : model)
+        if (pass(m)) out.push_back(r);
+      std::sort(out.begin(), out.end(), [&](std::int32_t a, std::int32_t b) { return less(model[a], model[b]); });
+      return out;
+    };
+    auto byName = [](const TModel& a, const TModel& b) { return a.Name < b.Name; };
+    auto byNum = [](const TModel& a, const TModel& b) { return a.Num < b.Num; };
+    auto everyone = [](const TModel&) { return true; };
+    std::vector<std::int32_t> numDown = order(byNum, everyone);
+    std::reverse(numDown.begin(), numDown.end());
+    const std::pair<const char*, std::vector<std::int32_t>> want[] = {
+        {"NAME", order(byName, everyone)},
+        {"FLAGGED", order(byNum, [](const TModel& m) { return m.Flag; })},
+        {"NUMDOWN", numDown},
+        {"BYNAME", order(byName, everyone)},
+        {"BYNUM", order(byNum, everyone)},
+    };
+    for (int n = 1; n <= h->TagCount(); ++n) {
+      XBobjIndexTag& tag = *h->TagByNumber(n);  // tags in file order: a directory's is by name
+      SCOPED_TRACE(tag.Name());
+      auto it = std::find_if(std::begin(want), std::end(want), [&](const auto& w) { return tag.Name() == w.first; });
+      ASSERT_NE(it, std::end(want));
+      std::vector<std::int32_t> got;
+      for (const auto& [key, r] : ScanTag(tag)) got.push_back(static_cast<std::int32_t>(r));
+      EXPECT_EQ(got, it->second);
+    }
+  };
+  for (int step = 0; step < 400 && !HasFailure(); ++step) {
+    unsigned op = rng() % 10;
+    if (model.empty() || op < 5) {
+      h->BlankRecord();
+      TModel m;
+      fill(m);
+      h->Append();
+      model[h->RecNo()] = m;
+    } else {
+      auto r = static_cast<std::int32_t>(1 + rng() % model.size());
+      h->Go(r);
+      if (op < 8) {
+        fill(model[r]);
+        h->PutRec(r);
+      } else {
+        h->DeleteRecord();
+      }
+    }
+    if (step % 50 == 49) check();
+  }
+  check();
+
+  // An index lock held elsewhere: the append raises and no file changes.
+  LockRetryPolicy().Attempts = 1;
+  std::unique_ptr<TxbOsFile> other;
+  ASSERT_EQ(fs.Open(NormalizeFileName("BYNUM.NTX"), true, true, other), 0);
+  ASSERT_EQ(other->Lock(0, 0xFFFFFFFFull), 0);
+  const char* files[] = {"T.DBF", "ALL.CDX", "ALL.MDX", "BYNAME.NDX", "BYNUM.NTX"};
+  std::vector<std::string> before;
+  for (const char* f : files) before.push_back(fs.FileBytes(f));
+  h->BlankRecord();
+  h->PutTextByName("NAME", "Locked");
+  EXPECT_EQ(RaisedBy([&] { h->Append(); }), "Record locked by another user - " + NormalizeFileName("BYNUM.NTX"));
+  h->Go(1);
+  h->PutTextByName("NAME", "Locked");
+  EXPECT_EQ(RaisedBy([&] { h->PutRec(1); }), "Record locked by another user - " + NormalizeFileName("BYNUM.NTX"));
+  for (std::size_t i = 0; i < before.size(); ++i) EXPECT_EQ(fs.FileBytes(files[i]), before[i]) << files[i];
+  // Given back, the next append goes through every index again.
+  ASSERT_EQ(other->Unlock(0, 0xFFFFFFFFull), 0);
+  h->BlankRecord();
+  TModel m;
+  fill(m);
+  h->Append();
+  model[h->RecNo()] = m;
+  check();
 }
 
 // ---- Password ----

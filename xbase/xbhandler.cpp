@@ -259,8 +259,10 @@ void XBO_dBHandler::ClearRange() {
 
 // ---- Locks ----
 
+// Another user may change the table while it is unlocked: what was read ahead is dropped
+// at every lock of a shared table.
 bool XBO_dBHandler::LockIndexes() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   for (int i = 0; i < MaxIndexFiles; ++i) {
     if (!FIndexFiles[i]) continue;
     try {
@@ -282,22 +284,22 @@ void XBO_dBHandler::UnlockIndexes() {
 }
 
 bool XBO_dBHandler::LockAppend() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockAppend();
 }
 
 bool XBO_dBHandler::LockTable() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockTable();
 }
 
 bool XBO_dBHandler::LockTableFromStart() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockTableFromStart();
 }
 
 bool XBO_dBHandler::LockRecord() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockRecord();
 }
 

@@ -297,6 +297,13 @@ TEST_F(Handler, ProductionIndexOpensWithTheTable) {
   Open();
   h->SetMasterTag("NAME", false);
   EXPECT_EQ(h->RecNo(), 11);
+  // Renamed, the table takes it along.
+  h->Rename("U.DBF");
+  EXPECT_EQ(h->IndexFile(1)->FileName(), NormalizeFileName("U.CDX"));
+  h.reset();
+  EXPECT_FALSE(fs.Exists(NormalizeFileName("T.CDX")));
+  Open(false, "U.DBF");
+  EXPECT_EQ(h->TagCount(), 5);
 }
 
 TEST_F(Handler, SeekKeyByTagType) {

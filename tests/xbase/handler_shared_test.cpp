@@ -73,4 +73,31 @@ TEST(SharedHandler, TwoProgramsAppendThroughEveryIndex) {
   EXPECT_FALSE(t.SeekKey(oldKey));
 }
 
+// The password change swaps a whole new table file in on the operating system's files too.
+TEST(SharedHandler, PasswordChangeOnDisk) {
+  std::string dir = horavox::test::TempDir() + "handler-password";
+  ForceDirectories(dir);
+  std::string table = dir + "/secret.dbf";
+  CreateTable(table, 0x8B, {{"WHO", 'C', 8}, {"NOTE", 'M', 10}});
+  {
+    XBO_dBHandler t(table, true, false);
+    for (int i = 1; i <= 3; ++i) {
+      t.BlankRecord();
+      t.PutText(1, "who" + std::to_string(i));
+      t.Append();
+      t.MemoWrite(2, "memo " + std::to_string(i));
+      t.PutRec(i);
+    }
+    t.ChangePassword("key");
+    t.Go(2);
+    EXPECT_EQ(t.MemoRead(2), "memo 2");
+  }
+  XBO_dBHandler t(table, true, false, "key");
+  ASSERT_EQ(t.RecordCount(), 3);
+  t.Go(3);
+  EXPECT_EQ(t.FieldText(1), "who3    ");
+  EXPECT_EQ(t.MemoRead(2), "memo 3");
+  EXPECT_FALSE(FileExists(dir + "/secret.$PW"));
+}
+
 }  // namespace

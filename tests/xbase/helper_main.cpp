@@ -43,31 +43,28 @@ int Hold(char** argv) {
   return 0;
 }
 
-int AppendRecords(char** argv) {
-  XBO_dBaseFld t(argv[2], true, true);
-  int count = std::atoi(argv[3]);
-  if (!xbtest::WaitForFile(argv[5])) return 3;
-  for (int i = 1; i <= count; ++i) {
+// Appends count records once the start flag exists: tag in the first field, 1..count in the
+// second.
+template <class Table> int AppendNumbered(Table& t, const char* count, const char* tag, const char* startFlag) {
+  if (!xbtest::WaitForFile(startFlag)) return 3;
+  for (int i = 1, n = std::atoi(count); i <= n; ++i) {
     t.BlankRecord();
-    t.PutText(1, argv[4]);
+    t.PutText(1, tag);
     t.PutNumber(2, i);
     t.Append();
   }
   return 0;
 }
 
+int AppendRecords(char** argv) {
+  XBO_dBaseFld t(argv[2], true, true);
+  return AppendNumbered(t, argv[3], argv[4], argv[5]);
+}
+
 int HandlerAppend(char** argv) {
   XBO_dBHandler t(argv[2], true, true);
   if (t.OpenIndexList(argv[3], "") != 0) return 5;
-  int count = std::atoi(argv[4]);
-  if (!xbtest::WaitForFile(argv[6])) return 3;
-  for (int i = 1; i <= count; ++i) {
-    t.BlankRecord();
-    t.PutText(1, argv[5]);
-    t.PutNumber(2, i);
-    t.Append();
-  }
-  return 0;
+  return AppendNumbered(t, argv[4], argv[5], argv[6]);
 }
 
 int HandlerRewrite(char** argv) {

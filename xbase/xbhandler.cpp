@@ -439,7 +439,7 @@ void XBO_dBHandler::Move(std::int32_t recno) {
   std::int32_t code = recno;
   // A step back from the end (or on from the start) starts at the last (first) record.
   if (code == xbGoPrior && wasEof) code = xbGoBottom;
-  if (code == xbGoNext && wasBof && FCurrentRecord == 0) code = xbGoTop;
+  if ((code == xbGoNext && wasBof && FCurrentRecord == 0) || (code == xbGoAgain && FCurrentRecord < 1)) code = xbGoTop;
   for (;;) {
     std::int32_t target = 0;
     if (FMasterTag) {

@@ -206,6 +206,11 @@ TEST_F(Handler, SkipStopsAtBothEnds) {
   EXPECT_FALSE(h->Eof());
   h->Skip(0);
   EXPECT_EQ(h->RecNo(), 3);
+  // Before any record was read, staying put means the first record.
+  h.reset();
+  Open();
+  h->Skip(0);
+  EXPECT_EQ(h->RecNo(), 1);
 }
 
 TEST_F(Handler, SkipOverHiddenRecordsAndATag) {

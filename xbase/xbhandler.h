@@ -148,6 +148,8 @@ class XBO_dBHandler : public XBO_dBaseFld {
   bool Found() const { return FFound; }
   bool SoftSeek() const { return FSoftSeek; }
   void SetSoftSeek(bool b) { FSoftSeek = b; }
+  // A text key is found by its start unless the exact match asks for the whole key
+  // (trailing blanks aside); numbers and dates always match whole.
   bool ExactMatch() const { return FExactMatch; }
   void SetExactMatch(bool b) { FExactMatch = b; }
   bool RecordValid() const { return FRecordValid; }
@@ -162,7 +164,7 @@ class XBO_dBHandler : public XBO_dBaseFld {
  protected:
   // The record is shown: not (deleted and hidden) and RecordFilterTest accepts it.
   bool Accepted();
-  // The tag's key of a text, in the value the tag stores (decision by its key type).
+  // The value of a search text by the tag's key type.
   void KeyValue(XBobjIndexTag& tag, std::string_view text, TxbVariant& value);
   void DropReadAhead();
   void BuildFilterSet();

@@ -13,6 +13,7 @@
 #include "xbase/dates.h"
 #include "xbase/errors.h"
 #include "xbase/expression.h"
+#include "xbase/filebackend.h"
 #include "xbase/names.h"
 #include "xbase/tablelink.h"
 #include "xbase/xbaliases.h"
@@ -40,6 +41,9 @@ HX_PUBLISH(TXBaseDataSet, p) {
 namespace {
 
 constexpr int kBookmarkSize = 11;
+
+// Through the engine's file system, which tests may hold in memory.
+bool TableFileExists(const String& Name) { return FileSystem().Exists(FileSystem().FullName(Name)); }
 constexpr int kInfoSize = 8;  // record number (4 bytes), a spare byte, the bookmark flag
 
 bool IsBlank(const char* p, int n) {
@@ -309,7 +313,13 @@ void TXBaseDataSet::SetMasterFields(const String& Value) { FMasterLink->SetField
 TDataSource* TXBaseDataSet::GetMasterSource() const { return FMasterLink->GetDataSource(); }
 
 void TXBaseDataSet::SetMasterSource(TDataSource* Value) {
-  if (Value && Value->IsLinkedTo(this)) DatabaseError(dbtext::CircularDataLink, this);
+  // A source whose chain of masters comes back here would make a circle.
+  TDataSource* s = Value;
+  for (int guard = 0; s && guard < 1000; ++guard) {
+    TDataSet* ds = s->GetDataSet();
+    if (ds == this) DatabaseError(dbtext::CircularDataLink, this);
+    s = ds ? ds->GetDataSource() : nullptr;
+  }
   if (TDataSource* old = FMasterLink->GetDataSource()) old->RemoveFreeNotification(this);
   FMasterLink->SetDataSource(Value);
   if (Value) Value->FreeNotification(this);
@@ -348,7 +358,7 @@ String TXBaseDataSet::FullTableName() const {
 std::unique_ptr<DBFObject> TXBaseDataSet::CreateHandler() {
   if (FTableName.empty()) DatabaseError(STableNameMissing, this);
   String name = FullTableName();
-  if (!FileExists(name)) DatabaseErrorFmt(SCannotFindFile, name, this);
+  if (!TableFileExists(name)) DatabaseErrorFmt(SCannotFindFile, name, this);
   return std::make_unique<DBFObject>(name, !FReadOnly, !FExclusive, FEncryptionKey, this);
 }
 
@@ -391,7 +401,7 @@ void TXBaseDataSet::InternalInitFieldDefs() {
   }
   if (FTableName.empty()) DatabaseError(STableNameMissing, this);
   String name = FullTableName();
-  if (!FileExists(name)) DatabaseErrorFmt(SCannotFindFile, name, this);
+  if (!TableFileExists(name)) DatabaseErrorFmt(SCannotFindFile, name, this);
   DBFObject table(name, false, true, FEncryptionKey, nullptr);
   BuildFieldDefs(table);
 }
@@ -454,7 +464,7 @@ void TXBaseDataSet::OpenIndexFiles(bool ReportRepeats) {
     any = true;
     if (ExtractFileExt(name).empty()) name += ".NDX";
     if (ExtractFilePath(name).empty()) name = folder + name;
-    if (!FileExists(name)) DatabaseErrorFmt(SCannotFindFile, name, this);
+    if (!TableFileExists(name)) DatabaseErrorFmt(SCannotFindFile, name, this);
     int result = h.IndexOpen(name);
     // The production index opened with the table answers "already open" too: only a file
     // named twice in the list is a repeat.
@@ -1233,11 +1243,12 @@ void TXBaseDataSet::ApplyMasterRange() {
   if (!FHandler || GetMasterFields().empty()) return;
   TDataSet* master = FMasterLink->DataSet();
   if (!master || !master->GetActive() || master->IsEmpty()) return;
-  std::string key = MasterKey();
-  FHandler->SetRange(key, key, true, true, true);
+  bool partial = false;
+  std::string key = MasterKey(partial);
+  FHandler->SetRange(key, key, true, partial, true);
 }
 
-String TXBaseDataSet::MasterKey() {
+String TXBaseDataSet::MasterKey(bool& Partial) {
   DBFObject& h = *FHandler;
   XBobjIndexTag* tag = h.MasterTag();
   if (!tag) DatabaseErrorFmt(SMasterNoIndex, FTableName, this);
@@ -1253,7 +1264,8 @@ String TXBaseDataSet::MasterKey() {
   h.BlankRecord();
   for (size_t i = 0; i < names.size(); ++i)
     h.PutText(fields[i], EngineText(names[i]->GetAsVariant()));
-  std::string expr = fields.size() > names.size() ? LeadingTerms(tag->KeyExpression(), names.size())
+  Partial = fields.size() > names.size();
+  std::string expr = Partial ? LeadingTerms(tag->KeyExpression(), names.size())
                                                   : tag->KeyExpression();
   TxbExpHandler key(&h.ExpLink(), false, expr);
   return KeyText(key.Evaluate());

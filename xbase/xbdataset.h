@@ -182,7 +182,8 @@ class TXBaseDataSet : public TDataSet {
   void MasterChanged(TObject* Sender);
   void MasterDisabled(TObject* Sender);
   void ApplyMasterRange();
-  String MasterKey();
+  // The key of the master's record in the detail's tag; Partial: only its leading terms.
+  String MasterKey(bool& Partial);
   // The buffer fields are read from and written to in the current state (nullptr: none).
   char* ReadSource();
   char* WriteTarget();

@@ -260,8 +260,9 @@ TEST_F(DataSets, PostWritesTheEditedRecordWhereverTheTableStands) {
   ds->Post();
   std::string after = Records("P.DBF");
   ASSERT_EQ(after.size(), before.size());
-  for (int r = 0; r < 30; ++r)
+  for (int r = 0; r < 30; ++r) {
     if (r != 3) EXPECT_EQ(after.substr(r * 34, 34), before.substr(r * 34, 34)) << "record " << r + 1;
+  }
   EXPECT_EQ(after.substr(3 * 34 + 1, 10), "edited    ");
 }
 
@@ -310,6 +311,46 @@ TEST_F(DataSets, DeletingTheLastRecordStepsBack) {
   EXPECT_EQ(ds->GetRecNo(), 2);
   ds->SetExactCount(true);
   EXPECT_EQ(ds->RecordCount(), 2);
+}
+
+TEST_F(DataSets, EditTakesWhatAnotherUserWrote) {
+  MakeTable("E.DBF", Numbered(3));
+  TXBaseDataSet* ds = Make("E");
+  ds->Open();
+  ds->SetRecNo(2);
+  {
+    XBO_dBaseFld other(Path("E.DBF"), true, true);
+    other.Go(2);
+    other.PutTextByName("NAME", "theirs");
+    other.PutRec(2);
+  }
+  EXPECT_EQ(NameOf(ds), "r2");  // the buffer as it was read
+  ds->Edit();
+  EXPECT_EQ(NameOf(ds), "theirs");
+  ds->FieldByName("QTY")->SetAsInteger(77);
+  ds->Post();
+  XBO_dBaseFld t(Path("E.DBF"), false, true);
+  t.Go(2);
+  EXPECT_EQ(TrimRight(t.FieldTextByName("NAME")), "theirs");
+  EXPECT_EQ(t.NumberByName("QTY"), 77);
+}
+
+TEST_F(DataSets, DeletedRecordsCanBeShownAndRecalled) {
+  MakeTable("U.DBF", Numbered(3));
+  TXBaseDataSet* ds = Make("U");
+  ds->SetExactCount(true);
+  ds->Open();
+  ds->SetRecNo(2);
+  ds->Delete();
+  EXPECT_EQ(NameOf(ds), "r3");
+  EXPECT_EQ(ds->RecordCount(), 2);
+  ds->SetUseDeleted(true);
+  EXPECT_EQ(ds->RecordCount(), 3);
+  ds->SetRecNo(2);
+  ds->Undelete();
+  ds->SetUseDeleted(false);
+  EXPECT_EQ(ds->RecordCount(), 3);
+  EXPECT_EQ(Records("U.DBF")[34], ' ');
 }
 
 TEST_F(DataSets, LockedRecordsAndIndexesRefuseChanges) {
@@ -430,6 +471,24 @@ TEST_F(Searching, IndexDefinitionsComeFromTheTags) {
   EXPECT_EQ(NameOf(ds), "alpha");
 }
 
+TEST_F(Searching, FiltersByExpressionAndByEvent) {
+  ds->SetFilterText("(QTY > 1) .AND. (QTY < 5)");
+  ds->SetFiltered(true);
+  std::string names;
+  for (ds->First(); !ds->Eof(); ds->Next()) names += NameOf(ds) + " ";
+  EXPECT_EQ(names, "delta gamma beta ");
+  EXPECT_FALSE(ds->IsSequenced());
+  ds->OnFilterRecord = [this](TDataSet*, bool& accept) { accept = NameOf(ds) != "gamma"; };
+  ds->SetFilterText("QTY > 1");
+  names.clear();
+  for (ds->First(); !ds->Eof(); ds->Next()) names += NameOf(ds) + " ";
+  EXPECT_EQ(names, "Beta delta beta ");
+  EXPECT_EQ(RaisedBy([&] { ds->SetFilterText("QTY"); }), "Filter expression must return boolean result");
+  ds->OnFilterRecord = nullptr;
+  ds->SetFiltered(false);
+  EXPECT_EQ(ds->RecordCount(), 5);
+}
+
 class MasterDetail : public DataSets {
  protected:
   TXBaseDataSet* master = nullptr;
@@ -510,7 +569,9 @@ TEST_F(DataSets, TextTranslatesByTheCodePage) {
     SCOPED_TRACE(c.text);
     ds->SetTranslateASCII(c.oem);
     EXPECT_EQ(ds->Translate(c.text, true, c.max), c.stored);
-    if (c.max == 100 && c.stored.find('?') == std::string::npos) EXPECT_EQ(ds->Translate(c.stored, false), c.text);
+    if (c.max == 100 && c.stored.find('?') == std::string::npos) {
+      EXPECT_EQ(ds->Translate(c.stored, false), c.text);
+    }
   }
 }
 

@@ -82,8 +82,6 @@ void XBO_dBHandler::OpenProductionIndex() {
   }
 }
 
-bool XBO_dBHandler::IsProductionFile(const XBobjIndexFile& f) const { return &f == FProduction; }
-
 // ---- Index files ----
 
 int XBO_dBHandler::IndexOpen(std::string_view FileName) {
@@ -626,7 +624,8 @@ void XBO_dBHandler::SetFilterExpression(std::string_view Text, bool CaseInsensit
   FFilter->Wildcards = PartialCompare;
   FFilter->Recompile(std::string(Text));
   if (Text.empty()) return;
-  if (FFilter->ResultType() != xbtBoolean) {
+  // The type shows at the first evaluation (on the record at hand).
+  if (FFilter->Evaluate().Type != xbtBoolean) {
     FFilter->Recompile(std::string());
     throw EXBaseError(SFilterNotBoolean);
   }
@@ -731,8 +730,15 @@ std::int32_t XBO_dBHandler::TextSearch(int FieldNo, std::string_view Text, std::
   p.IsNumber = TryParseNumber(p.Text, p.Number);
   p.Logical = IsTrueLetter(p.Text.empty() ? 0 : p.Text[0]);
   p.Date = -1;
-  for (const auto& f : FFields)
-    if (f.Type == 'D' && (FieldNo == 0 || FieldNo == f.Number)) p.Date = DateObject().TextToJulian(Trimmed(Text));
+  for (const auto& f : FFields) {
+    if (f.Type != 'D' || (FieldNo != 0 && FieldNo != f.Number)) continue;
+    try {
+      p.Date = DateObject().TextToJulian(Trimmed(Text));
+    } catch (const Exception&) {
+      p.Date = -1;  // no date: no D field matches
+    }
+    break;
+  }
 
   auto fieldMatches = [&](int n) {
     const TxbFieldDesc* f = Field(n);
@@ -863,8 +869,16 @@ bool XBO_dBHandler::Rename(std::string_view NewName) {
   return true;
 }
 
+// A rebuilt file may hold new tag objects: the master tag is found again by its name.
+void XBO_dBHandler::ReattachMaster() {
+  FMasterTag = nullptr;
+  if (FMasterTagName.empty()) return;
+  for (auto& f : FIndexFiles)
+    if (f && !FMasterTag) FMasterTag = f->TagByName(FMasterTagName);
+  if (!FMasterTag) FMasterTagName.clear();
+}
+
 void XBO_dBHandler::ReindexAll() {
-  XBobjIndexTag* master = FMasterTag;
   bool readAhead = FReadAheadActive;
   FMasterTag = nullptr;
   SetTableState(xbStateIndexing);
@@ -872,7 +886,7 @@ void XBO_dBHandler::ReindexAll() {
   auto restore = [&] {
     SetTableState(xbStateNormal);
     if (!readAhead) SwitchReadAhead(false);
-    FMasterTag = master;
+    ReattachMaster();
   };
   try {
     for (auto& f : FIndexFiles)
@@ -887,15 +901,14 @@ void XBO_dBHandler::ReindexAll() {
 
 void XBO_dBHandler::Pack() {
   if (Shared()) Error(xbeAccessDenied, xbsExclusiveNeeded, FileName());
-  XBobjIndexTag* master = FMasterTag;
   FMasterTag = nullptr;
   try {
     PackRecords();
   } catch (...) {
-    FMasterTag = master;
+    ReattachMaster();
     throw;
   }
-  FMasterTag = master;
+  ReattachMaster();
   if (FFilterActive) RefreshFilter();
 }
 
@@ -950,20 +963,18 @@ void XBO_dBHandler::ChangePassword(std::string_view newPassword) {
   std::string newKey = PasswordKey(newPassword);
   if (Encrypted() ? newKey == FReadKey : newKey.empty()) return;
   std::int32_t saved = FCurrentRecord;
-  XBobjIndexTag* master = FMasterTag;
   FMasterTag = nullptr;
   SetTableState(xbStateEnciphering);
   try {
     RewriteEnciphered(newKey);
   } catch (...) {
     SetTableState(xbStateNormal);
-    FMasterTag = master;
+    ReattachMaster();
     if (IsOpen() && saved >= 1 && saved <= FRecordCount) Go(saved);
     throw;
   }
   SetTableState(xbStateNormal);
   ReindexAll();
-  FMasterTag = master;
   if (saved >= 1 && saved <= FRecordCount) Go(saved);
 }
 

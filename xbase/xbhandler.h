@@ -175,8 +175,8 @@ class XBO_dBHandler : public XBO_dBaseFld {
   void SyncTag(std::int32_t recno);
   void Seek(std::string_view key);
   void OpenProductionIndex();
-  bool IsProductionFile(const XBobjIndexFile& f) const;
   void PackRecords();
+  void ReattachMaster();
   void RewriteEnciphered(const std::string& newKey);
 
   std::unique_ptr<XBobjIndexFile> FIndexFiles[MaxIndexFiles];

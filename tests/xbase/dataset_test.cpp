@@ -250,18 +250,19 @@ TEST_F(DataSets, PostWritesTheEditedRecordWhereverTheTableStands) {
   TXBaseDataSet* ds = Make("P");
   TDataSource source(owner.get());
   source.SetDataSet(ds);
-  TRowsLink link(&source, 1);
+  TRowsLink link(&source, 10);  // a grid's rows: the table object has read ahead to record 10
   ds->Open();
   ds->MoveBy(3);
   std::string before = Records("P.DBF");
   ds->Edit();
   ds->FieldByName("NAME")->SetAsString("edited");
-  link.SetBufferCount(10);  // a grid grows and fetches the records after it
+  ds->Handler()->Go(12);  // and something else moved it on meanwhile
   ds->Post();
   std::string after = Records("P.DBF");
   ASSERT_EQ(after.size(), before.size());
   for (int r = 0; r < 30; ++r) {
-    if (r != 3) EXPECT_EQ(after.substr(r * 34, 34), before.substr(r * 34, 34)) << "record " << r + 1;
+    if (r == 3) continue;
+    EXPECT_EQ(after.substr(r * 34, 34), before.substr(r * 34, 34)) << "record " << r + 1;
   }
   EXPECT_EQ(after.substr(3 * 34 + 1, 10), "edited    ");
 }
@@ -613,7 +614,7 @@ TEST_F(DataSets, AFormHoldsTheDataSetAndItsSource) {
 
 // The reminder calendar's road, on disk as the program has it.
 TEST(ReminderTable, AReminderIsAddedFoundAndPackedAway) {
-  std::string dir = horavox::test::TempDir() + "reminders";
+  std::string dir = IncludeTrailingPathDelimiter(horavox::test::TempDir()) + "reminders";
   ForceDirectories(dir);
   std::string file = IncludeTrailingPathDelimiter(dir) + "DATES.DBF";
   DeleteFile(file);
@@ -622,7 +623,6 @@ TEST(ReminderTable, AReminderIsAddedFoundAndPackedAway) {
   auto* ds = new TXBaseDataSet(&owner);
   ds->SetDatabaseName(dir);
   ds->SetTableName("DATES");
-  ds->SetExclusive(true);
   ASSERT_TRUE(ds->GetTranslateASCII());
   TDataSource source(&owner);
   source.SetDataSet(ds);
@@ -650,6 +650,11 @@ TEST(ReminderTable, AReminderIsAddedFoundAndPackedAway) {
     EXPECT_EQ(ds->FieldByName("SOBITIE")->GetAsString(), "Купить ёлку");
   }
   DateObject().FormatSettings = savedSettings;
+  EXPECT_NE(RaisedBy([&] { ds->PackTable(); }), "(nothing raised)");  // a shared table is not packed
+  ds->Close();
+  ds->SetExclusive(true);  // as the calendar packs it at the end
+  ds->Open();
+  ASSERT_TRUE(ds->Locate("DATA", TVariant::FromDate(day), {}));
   ds->Delete();
   ds->PackTable();
   EXPECT_EQ(ds->RecordCount(), 0);

@@ -24,6 +24,8 @@ HX_PUBLISH(TXBaseDataSet, p) {
   p.Property("EncryptionKey", &TXBaseDataSet::GetEncryptionKey, &TXBaseDataSet::SetEncryptionKey).Default("");
   p.Property("ExactCount", &TXBaseDataSet::GetExactCount, &TXBaseDataSet::SetExactCount).Default(false);
   p.Property("Exclusive", &TXBaseDataSet::GetExclusive, &TXBaseDataSet::SetExclusive);
+  // Rebuilt from the open tags: not kept in the form.
+  p.Property("IndexDefs", &TXBaseDataSet::GetIndexDefs, &TXBaseDataSet::SetIndexDefs).Stored(false);
   p.Property("IndexFiles", &TXBaseDataSet::GetIndexFiles, &TXBaseDataSet::SetIndexFiles);
   p.Property("IndexName", &TXBaseDataSet::GetIndexName, &TXBaseDataSet::SetIndexName).Default("");
   p.Property("LockProtocol", &TXBaseDataSet::GetLockProtocol, &TXBaseDataSet::SetLockProtocol);

@@ -486,6 +486,19 @@ TEST_F(Searching, FiltersByExpressionAndByEvent) {
   EXPECT_EQ(names, "Beta delta beta ");
   EXPECT_EQ(RaisedBy([&] { ds->SetFilterText("QTY"); }), "Filter expression must return boolean result");
   ds->OnFilterRecord = nullptr;
+
+  // A function the engine does not know, answered by the application from the record.
+  ds->OnFormula = [this](const String& action, const String& name, const String&, TxbFormulaResult& result,
+                         bool& handled) {
+    if (!AnsiSameText(name, "BIG")) return;
+    handled = true;
+    result.Type = 'L';
+    if (action == "PARSE") result.Text = ds->FieldByName("QTY")->GetAsInteger() > 3 ? "T" : "F";
+  };
+  ds->SetFilterText("BIG()");
+  names.clear();
+  for (ds->First(); !ds->Eof(); ds->Next()) names += NameOf(ds) + " ";
+  EXPECT_EQ(names, "Beta delta ");
   ds->SetFiltered(false);
   EXPECT_EQ(ds->RecordCount(), 5);
 }
@@ -656,7 +669,10 @@ TEST(ReminderTable, AReminderIsAddedFoundAndPackedAway) {
   ds->Open();
   ASSERT_TRUE(ds->Locate("DATA", TVariant::FromDate(day), {}));
   ds->Delete();
+  std::vector<std::vector<int>> reports;
+  ds->OnStatus = [&](int a, int b, int c) { reports.push_back({a, b, c}); };
   ds->PackTable();
+  EXPECT_EQ(reports, (std::vector<std::vector<int>>{{-1, 11, 1}, {11, 1, 0}, {0, 0, 0}}));
   EXPECT_EQ(ds->RecordCount(), 0);
   EXPECT_TRUE(ds->IsEmpty());
   ds->Close();

@@ -503,6 +503,21 @@ TEST_F(Searching, FiltersByExpressionAndByEvent) {
   EXPECT_EQ(ds->RecordCount(), 5);
 }
 
+TEST_F(Searching, IndexFileListsAreCheckedAsTheyChange) {
+  EXPECT_EQ(RaisedBy([&] { ds->GetIndexFiles()->Add("S.CDX"); }),
+            "XBaseDataSet1: Index file " + fs.FullName(Path("S.CDX")) + " already open");
+  ds->GetIndexFiles()->Clear();  // no list: no order
+  EXPECT_EQ(ds->GetIndexName(), "");
+  ds->First();
+  EXPECT_EQ(NameOf(ds), "alpha");
+  ds->Close();
+  EXPECT_EQ(RaisedBy([&] { ds->GetIndexFiles()->Add("NONE"); }),
+            "XBaseDataSet1: Cannot find file " + fs.FullName(Path("NONE.NDX")));
+  EXPECT_FALSE(ds->GetActive());
+  ds->SetTableName("OTHER");  // another table: its own index files
+  EXPECT_EQ(ds->GetIndexFiles()->Count(), 0);
+}
+
 class MasterDetail : public DataSets {
  protected:
   TXBaseDataSet* master = nullptr;

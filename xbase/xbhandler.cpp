@@ -259,8 +259,10 @@ void XBO_dBHandler::ClearRange() {
 
 // ---- Locks ----
 
+// Another user may change the table while it is unlocked: what was read ahead is dropped
+// at every lock of a shared table.
 bool XBO_dBHandler::LockIndexes() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   for (int i = 0; i < MaxIndexFiles; ++i) {
     if (!FIndexFiles[i]) continue;
     try {
@@ -282,22 +284,22 @@ void XBO_dBHandler::UnlockIndexes() {
 }
 
 bool XBO_dBHandler::LockAppend() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockAppend();
 }
 
 bool XBO_dBHandler::LockTable() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockTable();
 }
 
 bool XBO_dBHandler::LockTableFromStart() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockTableFromStart();
 }
 
 bool XBO_dBHandler::LockRecord() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockRecord();
 }
 
@@ -400,14 +402,22 @@ void XBO_dBHandler::Go(std::int32_t recno) {
     XBO_dBaseFld::Go(recno);
     return;
   }
-  bool clip = LockProtocol() == TxbLokProtocol::ClipLock && HasIndex() && LockIndexes();
+  if (!UnderClipLock([&] { Move(recno); })) Move(recno);  // a move goes on unlocked
+}
+
+// Under the ClipLock protocol seeks and moves run under every index lock; false when it
+// was refused (nothing ran).
+template <class Work> bool XBO_dBHandler::UnderClipLock(Work&& W) {
+  bool clip = LockProtocol() == TxbLokProtocol::ClipLock && HasIndex();
+  if (clip && !LockIndexes()) return false;
   try {
-    Move(recno);
+    W();
   } catch (...) {
     if (clip) UnlockIndexes();
     throw;
   }
   if (clip) UnlockIndexes();
+  return true;
 }
 
 void XBO_dBHandler::Move(std::int32_t recno) {
@@ -545,16 +555,7 @@ bool XBO_dBHandler::SeekKey(std::string_view key) {
     FRecordValid = false;
     return false;
   }
-  bool clip = LockProtocol() == TxbLokProtocol::ClipLock && HasIndex();
-  if (clip && !LockIndexes()) return false;
-  try {
-    Seek(key);
-  } catch (...) {
-    if (clip) UnlockIndexes();
-    throw;
-  }
-  if (clip) UnlockIndexes();
-  return FFound;
+  return UnderClipLock([&] { Seek(key); }) && FFound;
 }
 
 void XBO_dBHandler::Seek(std::string_view key) {
@@ -588,21 +589,15 @@ std::int32_t XBO_dBHandler::FindKeyInTag(std::string_view tagName, std::string_v
   for (auto& f : FIndexFiles)
     if (f && !tag) tag = f->TagByName(XbTagName(tagName));
   if (!tag) return -1;
-  bool clip = LockProtocol() == TxbLokProtocol::ClipLock;
-  if (clip && !LockIndexes()) return -1;
   std::int32_t result = -1;
-  try {
+  UnderClipLock([&] {
     TxbVariant value;
     KeyValue(*tag, key, value);
     tag->CheckExpressions();
     std::string stored;
     tag->KeyToStored(value, stored, true);
     if (tag->SeekStored(stored, false)) result = static_cast<std::int32_t>(tag->CurrentKey().RecNo);
-  } catch (...) {
-    if (clip) UnlockIndexes();
-    throw;
-  }
-  if (clip) UnlockIndexes();
+  });
   return result;
 }
 

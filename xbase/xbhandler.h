@@ -169,6 +169,7 @@ class XBO_dBHandler : public XBO_dBaseFld {
 
  private:
   template <class Work> void UnderIndexes(Work&& W);
+  template <class Work> bool UnderClipLock(Work&& W);
   void Move(std::int32_t recno);
   std::int32_t NextInSet(std::int32_t code);
   bool ReadRecord(std::int32_t recno);

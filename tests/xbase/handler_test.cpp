@@ -297,6 +297,13 @@ TEST_F(Handler, ProductionIndexOpensWithTheTable) {
   Open();
   h->SetMasterTag("NAME", false);
   EXPECT_EQ(h->RecNo(), 11);
+  // Renamed, the table takes it along.
+  h->Rename("U.DBF");
+  EXPECT_EQ(h->IndexFile(1)->FileName(), NormalizeFileName("U.CDX"));
+  h.reset();
+  EXPECT_FALSE(fs.Exists(NormalizeFileName("T.CDX")));
+  Open(false, "U.DBF");
+  EXPECT_EQ(h->TagCount(), 5);
 }
 
 TEST_F(Handler, SeekKeyByTagType) {
@@ -358,6 +365,28 @@ TEST_F(Handler, SeekKeyByTagType) {
   h->SetMasterTag("", false);
   EXPECT_FALSE(h->SeekKey("Smith"));
   EXPECT_TRUE(h->Eof());
+}
+
+// Under the ClipLock protocol seeks and finds hold every index lock; refused, they find
+// nothing, while moves go on.
+TEST_F(Handler, ClipLockSeeksUnderTheIndexLock) {
+  MakeTable();
+  MakeCdx();
+  Open(true);
+  h->SetLockProtocol(TxbLokProtocol::ClipLock);
+  ASSERT_EQ(h->OpenIndexList("TAGS.CDX", "NAME"), 0);
+  fs.LockLog.clear();
+  EXPECT_TRUE(h->SeekKey("Smith"));
+  EXPECT_NE(std::find(fs.LockLog.begin(), fs.LockLog.end(), "L 1000000000 1"), fs.LockLog.end());
+  std::unique_ptr<TxbOsFile> other;
+  ASSERT_EQ(fs.Open(NormalizeFileName("TAGS.CDX"), true, true, other), 0);
+  ASSERT_EQ(other->Lock(0, 0xFFFFFFFFull), 0);
+  EXPECT_FALSE(h->SeekKey("Smith"));
+  EXPECT_EQ(h->FindKeyInTag("NAME", "Adams"), -1);
+  h->Go(xbGoTop);
+  EXPECT_EQ(h->RecNo(), 2);
+  ASSERT_EQ(other->Unlock(0, 0xFFFFFFFFull), 0);
+  EXPECT_EQ(h->FindKeyInTag("NAME", "Adams"), 2);
 }
 
 TEST_F(Handler, SeekOnAnEmptyTable) {

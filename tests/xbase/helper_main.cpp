@@ -11,6 +11,10 @@
 //   append <table> <count> <tag> <start flag>
 //     waits for the start flag, then appends count records to the shared table: tag in
 //     the first field, the number 1..count in the second;
+//   handlerappend <table> <index list> <count> <tag> <start flag>
+//     the same through the indexed table, keeping the listed index files;
+//   handlerrewrite <table> <index list> <record> <tag> <number>
+//     rewrites one record of the shared table through the indexed table;
 //   cdxwrite <table> <index> <seed> <ready flag>
 //     appends and rewrites records of the table, keeping its compound index, until it is
 //     killed (or after 100,000 changes); writes the ready flag after the first five.
@@ -29,6 +33,7 @@
 #include "xbase/diskfile.h"
 #include "xbase/xbcdx.h"
 #include "xbase/xbdataset.h"
+#include "xbase/xbhandler.h"
 
 namespace {
 
@@ -42,16 +47,41 @@ int Hold(char** argv) {
   return 0;
 }
 
-int AppendRecords(char** argv) {
-  XBO_dBaseFld t(argv[2], true, true);
-  int count = std::atoi(argv[3]);
-  if (!xbtest::WaitForFile(argv[5])) return 3;
-  for (int i = 1; i <= count; ++i) {
+// Appends count records once the start flag exists: tag in the first field, 1..count in the
+// second.
+template <class Table> int AppendNumbered(Table& t, const char* count, const char* tag, const char* startFlag) {
+  if (!xbtest::WaitForFile(startFlag)) return 3;
+  for (int i = 1, n = std::atoi(count); i <= n; ++i) {
     t.BlankRecord();
-    t.PutText(1, argv[4]);
+    t.PutText(1, tag);
     t.PutNumber(2, i);
     t.Append();
   }
+  return 0;
+}
+
+int AppendRecords(char** argv) {
+  XBO_dBaseFld t(argv[2], true, true);
+  return AppendNumbered(t, argv[3], argv[4], argv[5]);
+}
+
+int HandlerAppend(char** argv) {
+  XBO_dBHandler t(argv[2], true, true);
+  if (t.OpenIndexList(argv[3], "") != 0) return 5;
+  return AppendNumbered(t, argv[4], argv[5], argv[6]);
+}
+
+int HandlerRewrite(char** argv) {
+  XBO_dBHandler t(argv[2], true, true);
+  if (t.OpenIndexList(argv[3], "") != 0) return 5;
+  std::int32_t r = std::atoi(argv[4]);
+  t.Go(r);
+  if (!t.LockRecord()) return 6;
+  t.Go(r);
+  t.PutText(1, argv[5]);
+  t.PutNumber(2, std::atoi(argv[6]));
+  t.PutRec(r);
+  t.Unlock();
   return 0;
 }
 
@@ -255,6 +285,8 @@ int main(int argc, char** argv) {
     if (command == "writeall" && argc == 3) return WriteAll(argv[2]);
     if (command == "reminder" && argc == 3) return WriteReminder(argv[2]);
     if (command == "cdxwrite" && argc == 6) return CdxWrite(argv);
+    if (command == "handlerappend" && argc == 7) return HandlerAppend(argv);
+    if (command == "handlerrewrite" && argc == 7) return HandlerRewrite(argv);
     std::fprintf(stderr, "usage: xbase_helper hold|append ...\n");
     return 1;
   } catch (const Exception& e) {

@@ -5,6 +5,9 @@
 //   writeall <folder>
 //     writes a table of each version (memos, deleted records, code page 866 text, an
 //     encrypted one) and written.json, what it wrote, for other programs' readers;
+//   reminder <folder>
+//     adds a dated reminder with Russian text to DATES.DBF through the dataset (as the
+//     reminder calendar does) and writes written.json for other programs' readers;
 //   append <table> <count> <tag> <start flag>
 //     waits for the start flag, then appends count records to the shared table: tag in
 //     the first field, the number 1..count in the second;
@@ -29,6 +32,7 @@
 #include "xbase/dbftable.h"
 #include "xbase/diskfile.h"
 #include "xbase/xbcdx.h"
+#include "xbase/xbdataset.h"
 #include "xbase/xbhandler.h"
 
 namespace {
@@ -242,6 +246,35 @@ int WriteAll(const std::string& dir) {
   return 0;
 }
 
+// ---- reminder ----
+
+int WriteReminder(const std::string& dir) {
+  ForceDirectories(dir);
+  CreateTable(dir + "/DATES.DBF", 0x03, {{"DATA", 'D', 8}, {"SOBITIE", 'C', 100}});
+  const std::string text = "Купить ёлку";
+  {
+    TComponent owner(nullptr);
+    auto* ds = new TXBaseDataSet(&owner);
+    ds->SetDatabaseName(dir);
+    ds->SetTableName("DATES");
+    ds->SetTranslateASCII(true);
+    ds->Open();
+    ds->Append();
+    ds->FieldByName("DATA")->SetAsDateTime(EncodeDate(2026, 12, 31));
+    ds->FieldByName("SOBITIE")->SetAsString(text);
+    ds->Post();
+  }
+  std::string json = "{\"tables\": [{\"file\": \"DATES.DBF\", \"version\": 3, \"encoding\": \"cp866\", "
+                     "\"password\": \"\", \"fields\": [[\"DATA\", \"D\", 8, 0], [\"SOBITIE\", \"C\", 100, 0]], "
+                     "\"records\": [{\"deleted\": false, \"values\": {\"DATA\": \"20261231\", \"SOBITIE\": " +
+                     JsonText(text) + "}}]}]}\n";
+  std::FILE* f = std::fopen((dir + "/written.json").c_str(), "wb");
+  if (!f) return 5;
+  std::fwrite(json.data(), 1, json.size(), f);
+  std::fclose(f);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -250,6 +283,7 @@ int main(int argc, char** argv) {
     if (command == "hold" && argc == 7) return Hold(argv);
     if (command == "append" && argc == 6) return AppendRecords(argv);
     if (command == "writeall" && argc == 3) return WriteAll(argv[2]);
+    if (command == "reminder" && argc == 3) return WriteReminder(argv[2]);
     if (command == "cdxwrite" && argc == 6) return CdxWrite(argv);
     if (command == "handlerappend" && argc == 7) return HandlerAppend(argv);
     if (command == "handlerrewrite" && argc == 7) return HandlerRewrite(argv);

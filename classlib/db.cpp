@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "classlib/finally.h"
 #include "classlib/format.h"
 #include "classlib/streams.h"
 #include "classlib/text.h"
@@ -100,29 +101,6 @@ std::vector<String> SplitFieldNames(const String& Names) {
   }
   return out;
 }
-
-// Runs the cleanup when the scope ends, also by an exception.
-template <class F>
-class TFinally {
- public:
-  explicit TFinally(F f) : FF(std::move(f)) {}
-  ~TFinally() noexcept(false) {
-    if (std::uncaught_exceptions() > FUncaught) {
-      try {
-        FF();
-      } catch (...) {
-      }
-    } else {
-      FF();
-    }
-  }
-  TFinally(const TFinally&) = delete;
-  TFinally& operator=(const TFinally&) = delete;
-
- private:
-  F FF;
-  int FUncaught = std::uncaught_exceptions();
-};
 
 // The item whose display name (a definition's name) is Name, without regard to case; -1.
 int IndexOfDisplayName(const TCollection& Items, const String& Name) {

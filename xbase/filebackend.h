@@ -40,6 +40,8 @@ class TxbFileSystem {
   // elsewhere is left alone (32).
   virtual int Create(const std::string& name, std::unique_ptr<TxbOsFile>& file) = 0;
   virtual int Rename(const std::string& from, const std::string& to) = 0;
+  // Moves from over to in one step (to is replaced); neither may be open.
+  virtual int Replace(const std::string& from, const std::string& to) = 0;
 };
 
 // The backend in use: an installed one, otherwise the system's.

@@ -166,6 +166,17 @@ int TxbMemoryFileSystem::Rename(const std::string& from, const std::string& to) 
   return 0;
 }
 
+int TxbMemoryFileSystem::Replace(const std::string& from, const std::string& to) {
+  std::lock_guard guard(FMutex);
+  auto f = Find(from);
+  if (!f) return 2;
+  auto old = Find(to);
+  if (f->Opened > 0 || (old && old->Opened > 0)) return 32;
+  FFiles.erase(FullName(from));
+  FFiles[FullName(to)] = f;
+  return 0;
+}
+
 std::string TxbMemoryFileSystem::FileBytes(std::string_view name) {
   std::lock_guard guard(FMutex);
   auto f = Find(name);

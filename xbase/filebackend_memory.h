@@ -16,6 +16,7 @@ class TxbMemoryFileSystem : public TxbFileSystem {
   int Open(const std::string& name, bool readWrite, bool shared, std::unique_ptr<TxbOsFile>& file) override;
   int Create(const std::string& name, std::unique_ptr<TxbOsFile>& file) override;
   int Rename(const std::string& from, const std::string& to) override;
+  int Replace(const std::string& from, const std::string& to) override;
 
   // The bytes of a file (by any spelling of its name); SetFile makes or replaces one.
   std::string FileBytes(std::string_view name);

@@ -146,6 +146,9 @@ class TPosixFileSystem : public TxbFileSystem {
     if (Exists(to)) return 183;
     return ::rename(NativeName(from).c_str(), NativeName(to).c_str()) == 0 ? 0 : ErrorCode(errno);
   }
+  int Replace(const std::string& from, const std::string& to) override {
+    return ::rename(NativeName(from).c_str(), NativeName(to).c_str()) == 0 ? 0 : ErrorCode(errno);
+  }
 };
 
 }  // namespace

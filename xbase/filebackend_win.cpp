@@ -108,6 +108,12 @@ class TWinFileSystem : public TxbFileSystem {
   int Rename(const std::string& from, const std::string& to) override {
     return MoveFileW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str()) ? 0 : LastErrorCode();
   }
+  int Replace(const std::string& from, const std::string& to) override {
+    return MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : LastErrorCode();
+  }
 };
 
 }  // namespace

@@ -49,7 +49,7 @@ class XBobjCDXTag : public XBobjIndexTag {
 
   std::int64_t HeaderOffset() const { return FHeaderOffset; }
   int KeyLength() const { return FKeyLength; }
-  char KeyType() const { return FKeyType; }
+  char KeyType() const override { return FKeyType; }
   bool General() const { return FGeneral; }
   bool IsDirectory() const { return FHeaderOffset == 0; }
   std::uint8_t Options() const { return FOptions; }

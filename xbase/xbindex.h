@@ -100,6 +100,8 @@ class XBobjIndexTag : public TObject {
   virtual std::int64_t NewPage();
   // The byte a shorter key is read as padded with.
   virtual char PadByte() const { return ' '; }
+  // The type of the key's value: C text, N number, D date (a search text is read by it).
+  virtual char KeyType() const { return 'C'; }
   // Whether equal keys are kept in record-number order.
   virtual bool RecordsOrdered() const { return true; }
 

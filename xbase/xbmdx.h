@@ -52,7 +52,7 @@ class XBobjMDXTag : public XBobjIndexTag {
 
   std::int64_t HeaderUnit() const { return FHeaderUnit; }
   void SetHeaderUnit(std::int64_t unit) { FHeaderUnit = unit; }
-  char KeyType() const { return FKeyType; }
+  char KeyType() const override { return FKeyType; }
   int KeyLength() const { return FKeyLength; }
   int ItemLength() const { return FItemLength; }
   int MaxKeys() const { return FMaxKeys; }

@@ -42,7 +42,7 @@ class XBobjNDXTag : public XBobjIndexTag {
   int KeyLength() const { return FKeyLength; }
   int ItemSize() const { return FItemSize; }
   int KeysPerBlock() const { return FKeysPerBlock; }
-  char KeyType() const { return FKeyType; }
+  char KeyType() const override { return FKeyType; }
   // The header as the format writes it, and one block's items (the fuzzer drives these).
   bool DecodeHeader(const std::uint8_t* h, std::int64_t fileBlocks);
   bool DecodeNode(const std::uint8_t* block, XBobjIndexKey& node) const;

@@ -44,7 +44,7 @@ class XBobjNTXTag : public XBobjIndexTag {
   int ItemSize() const { return FKeySize + 8; }
   int MaxItems() const { return FMaxItems; }
   int Decimals() const { return FDecimals; }
-  char KeyType() const { return FKeyType; }
+  char KeyType() const override { return FKeyType; }
   static int MaxItemsFor(int keySize) { return (1020 / (keySize + 10) - 1) / 2 * 2; }
   // The header and one page (the fuzzer drives these).
   bool DecodeHeader(const std::uint8_t* h, std::int64_t fileSize);

@@ -5,6 +5,9 @@
 #include "classlib/beep.h"
 #include "classlib/unicode.h"
 
+HX_PUBLISH(TInplaceEdit, p) {}
+HX_PUBLISH(TCustomGrid, p) {}
+
 // ---- TInplaceEdit ----
 
 TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner) {
@@ -147,6 +150,7 @@ void TInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
 void TInplaceEdit::KeyPress(wchar_t& Key) {
   if (FGrid) {
     FGrid->KeyPress(Key);
+    if ((Key >= 32 || Key == 8) && !FGrid->CanEditModify()) Key = 0;
     if (Key >= 32 && !FGrid->CanEditAcceptKey(Key)) {
       Key = 0;
       Beeper().MessageBeep(0);
@@ -754,7 +758,7 @@ void TCustomGrid::KeyPress(wchar_t& Key) {
       SetEditorMode(true);
     }
     Key = 0;
-  } else if (Key >= 32 && !(FInplaceEdit && FInplaceEdit->Shown() && GetFocus() == FInplaceEdit->GetHandle())) {
+  } else if (Key >= 32 && !(FInplaceEdit && FInplaceEdit->Shown())) {
     if (CanEditAcceptKey(Key) && CanEditModify()) {
       FEditorMode = true;
       ShowEditorChar(Key);

@@ -14,11 +14,14 @@
 
 #include "app/clocktick.h"
 #include "app/reminders.h"
+#include "app/remindertable.h"
 #include "caught_exceptions.h"
 #include "classlib/files.h"
 #include "clock_fakes.h"
 #include "fake_media.h"
 #include "memdataset.h"
+#include "test_paths.h"
+#include "xbase/xbdataset.h"
 
 namespace {
 using namespace horavox::test;
@@ -39,12 +42,32 @@ class TDayTable : public TMemDataSet {
   }
 };
 
-class Reminders : public ::testing::Test {
+// The fixture over either the dataset in memory or the table's own dataset on DATES.DBF,
+// made as the program makes it, in a folder of the test's.
+class ReminderFixture : public ::testing::Test {
  protected:
-  explicit Reminders(TDateTime start = Day(10) + EncodeTime(10, 0, 0, 0)) : clock(start) {
-    table = new TDayTable(&owner);
-    table->AddFieldDef("DATA", ftDate);
-    table->AddFieldDef("SOBITIE", ftString, 254);
+  ReminderFixture(TDateTime start, bool onDisk) : clock(start) {
+    if (onDisk) {
+      String name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+      for (char& c : name)
+        if (c == '/') c = '_';
+      folder = ExpandFileName(TempDir()) + PathDelim + "reminders-" + name + PathDelim;
+      ForceDirectories(folder);
+      DeleteFile(folder + kReminderTableName);
+      PlaceReminderTable(folder, folder + "user", Day(10));
+      disk = new TXBaseDataSet(&owner);
+      disk->SetDatabaseName(folder);
+      disk->SetTableName(kReminderTableName);
+      disk->SetExclusive(true);
+      disk->SetTranslateASCII(true);
+      disk->SetUseDeleted(false);
+      table = disk;
+    } else {
+      mem = new TDayTable(&owner);
+      mem->AddFieldDef("DATA", ftDate);
+      mem->AddFieldDef("SOBITIE", ftString, 254);
+      table = mem;
+    }
     table->Open();
     player = new TMediaPlayer(&owner);
     timers.Show = NewTimer(5000);
@@ -61,7 +84,10 @@ class Reminders : public ::testing::Test {
       calls.Add("Confirm " + question);
       return answer;
     };
-    reminders->Pack = [this] { calls.Add("Pack"); };
+    reminders->Pack = [this] {
+      calls.Add("Pack");
+      if (disk) disk->PackTable();
+    };
   }
 
   TTimer* NewTimer(std::uint32_t interval) {
@@ -106,7 +132,10 @@ class Reminders : public ::testing::Test {
   TFakeMediaSystem media;
   TCaughtExceptions errors;
   TComponent owner{nullptr};
-  TDayTable* table = nullptr;
+  String folder;
+  TDayTable* mem = nullptr;        // in memory
+  TXBaseDataSet* disk = nullptr;   // or on disk
+  TDataSet* table = nullptr;
   TMediaPlayer* player = nullptr;
   TReminderTimers timers;
   TSayTimeGate gate;
@@ -117,7 +146,19 @@ class Reminders : public ::testing::Test {
   std::unique_ptr<TReminders> reminders;
 };
 
-TEST_F(Reminders, TodaysReminderIsShownFiveSecondsLaterWithTheMelodyAndDeleted) {
+class Reminders : public ReminderFixture, public ::testing::WithParamInterface<bool> {
+ protected:
+  Reminders() : ReminderFixture(Day(10) + EncodeTime(10, 0, 0, 0), GetParam()) {}
+};
+INSTANTIATE_TEST_SUITE_P(Tables, Reminders, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "OnDisk" : "InMemory"; });
+
+class RemindersInMemory : public ReminderFixture {
+ protected:
+  RemindersInMemory() : ReminderFixture(Day(10) + EncodeTime(10, 0, 0, 0), false) {}
+};
+
+TEST_P(Reminders, TodaysReminderIsShownFiveSecondsLaterWithTheMelodyAndDeleted) {
   Add(Day(9), "вчера");
   Add(Day(10), "Позвонить маме");
   Add(Day(11), "завтра");
@@ -144,7 +185,7 @@ TEST_F(Reminders, TodaysReminderIsShownFiveSecondsLaterWithTheMelodyAndDeleted) 
   EXPECT_TRUE(errors.Messages.empty());
 }
 
-TEST_F(Reminders, OnlyTheFoundRecordGoesWhateverHappensMeanwhile) {
+TEST_P(Reminders, OnlyTheFoundRecordGoesWhateverHappensMeanwhile) {
   struct TCase {
     const char* What;
     bool InMessage;  // while its message is open, else during the 5 s
@@ -198,7 +239,7 @@ TEST_F(Reminders, OnlyTheFoundRecordGoesWhateverHappensMeanwhile) {
   EXPECT_TRUE(errors.Messages.empty());
 }
 
-TEST_F(Reminders, EveryReminderOfTheDayIsShownOnceAndAnEmptyOneGoesSilently) {
+TEST_P(Reminders, EveryReminderOfTheDayIsShownOnceAndAnEmptyOneGoesSilently) {
   Add(Day(10), "первое");
   Add(Day(11), "завтра");
   Add(Day(10), "");
@@ -213,7 +254,7 @@ TEST_F(Reminders, EveryReminderOfTheDayIsShownOnceAndAnEmptyOneGoesSilently) {
   EXPECT_EQ(MediaLog(), (std::vector<std::string>{"Open " + kMelody, "Play", "Close", "Open " + kMelody, "Play"}));
 }
 
-TEST_F(Reminders, ADayChosenGoesToItsReminderOrAddsExactlyOneRecordOfTheWholeDay) {
+TEST_P(Reminders, ADayChosenGoesToItsReminderOrAddsExactlyOneRecordOfTheWholeDay) {
   Add(Day(10), "сегодня");
   Add(Day(12), "послезавтра");
   reminders->DateChosen(Day(12) + 0.6);
@@ -229,7 +270,7 @@ TEST_F(Reminders, ADayChosenGoesToItsReminderOrAddsExactlyOneRecordOfTheWholeDay
   EXPECT_TRUE(calls.Calls.empty());  // choosing a day shows nothing
 }
 
-TEST_F(Reminders, TheTextBeingTypedIsPostedBeforeTheWindowMovesAndKeptWhenThatFails) {
+TEST_F(RemindersInMemory, TheTextBeingTypedIsPostedBeforeTheWindowMovesAndKeptWhenThatFails) {
   Add(Day(12), "");
   table->Edit();
   table->FieldByName("SOBITIE")->SetAsString("Купить хлеб");
@@ -237,7 +278,7 @@ TEST_F(Reminders, TheTextBeingTypedIsPostedBeforeTheWindowMovesAndKeptWhenThatFa
   EXPECT_EQ(Left(), (std::vector<std::string>{"12.12.2026 Купить хлеб", "20.12.2026 "}));
   table->Edit();
   table->FieldByName("SOBITIE")->SetAsString("Забрать посылку");
-  table->PostFailures = 2;
+  mem->PostFailures = 2;
   EXPECT_FALSE(reminders->PostEdit());
   EXPECT_EQ(errors.Messages, std::vector<std::string>{"Post failed"});
   EXPECT_EQ(table->State(), dsEdit);
@@ -251,7 +292,7 @@ TEST_F(Reminders, TheTextBeingTypedIsPostedBeforeTheWindowMovesAndKeptWhenThatFa
   EXPECT_EQ(calls.Calls, std::vector<std::string>{"0 Pack"});
 }
 
-TEST_F(Reminders, AReminderWaitsWhileTheUserEditsAndIsShownOnceTheEditIsPosted) {
+TEST_P(Reminders, AReminderWaitsWhileTheUserEditsAndIsShownOnceTheEditIsPosted) {
   Add(Day(10), "сегодня");
   Add(Day(11), "завтра");
   reminders->ShowRemindersOf(Day(10));
@@ -267,7 +308,7 @@ TEST_F(Reminders, AReminderWaitsWhileTheUserEditsAndIsShownOnceTheEditIsPosted) 
   EXPECT_EQ(Left(), std::vector<std::string>{"11.12.2026 завтра утром"});
 }
 
-TEST_F(Reminders, DeletingAsksFirstAndAnEmptyTableHasNothingToDelete) {
+TEST_P(Reminders, DeletingAsksFirstAndAnEmptyTableHasNothingToDelete) {
   reminders->DeleteCurrent();  // empty: nothing asked, no error
   EXPECT_TRUE(calls.Calls.empty());
   Add(Day(12), "a");
@@ -283,7 +324,7 @@ TEST_F(Reminders, DeletingAsksFirstAndAnEmptyTableHasNothingToDelete) {
   EXPECT_TRUE(errors.Messages.empty());
 }
 
-TEST_F(Reminders, TheWaitingReminderDeletedByTheUserIsNotShownAndTheNextOneIs) {
+TEST_P(Reminders, TheWaitingReminderDeletedByTheUserIsNotShownAndTheNextOneIs) {
   Add(Day(10), "первое");
   Add(Day(10), "второе");
   reminders->ShowRemindersOf(Day(10));
@@ -294,7 +335,7 @@ TEST_F(Reminders, TheWaitingReminderDeletedByTheUserIsNotShownAndTheNextOneIs) {
   EXPECT_TRUE(Left().empty());
 }
 
-TEST_F(Reminders, AMelodyThatCannotPlayIsReportedOnceAndTheRemindersComeAllTheSame) {
+TEST_P(Reminders, AMelodyThatCannotPlayIsReportedOnceAndTheRemindersComeAllTheSame) {
   melody = "Нет такой.wav";
   Add(Day(10), "первое");
   Add(Day(10), "второе");
@@ -314,7 +355,7 @@ TEST_F(Reminders, AMelodyThatCannotPlayIsReportedOnceAndTheRemindersComeAllTheSa
   EXPECT_TRUE(media.Log.empty());
 }
 
-TEST_F(Reminders, AClosedTableIsLeftAlone) {
+TEST_P(Reminders, AClosedTableIsLeftAlone) {
   Add(Day(10), "сегодня");
   table->Close();
   reminders->ShowRemindersOf(Day(10));
@@ -327,11 +368,62 @@ TEST_F(Reminders, AClosedTableIsLeftAlone) {
   EXPECT_TRUE(errors.Messages.empty());
 }
 
+// ---- On disk: the table's bytes ----
+
+class RemindersOnDisk : public ReminderFixture {
+ protected:
+  RemindersOnDisk() : ReminderFixture(Day(10) + EncodeTime(10, 0, 0, 0), true) {}
+  std::string Bytes() {
+    TFileStream f(folder + kReminderTableName, fmOpenRead | fmShareDenyNone);
+    std::string bytes(static_cast<size_t>(f.GetSize()), '\0');
+    f.ReadBuffer(bytes.data(), f.GetSize());
+    return bytes;
+  }
+};
+
+TEST_F(RemindersOnDisk, TheTableKeepsWholeDaysAndCyrillicInCodePage866AndIsPackedAtExit) {
+  Add(Day(10), "сегодня");
+  reminders->ShowRemindersOf(Day(10));
+  reminders->DateChosen(Day(24) + 0.75);
+  table->Edit();  // typed into the grid, still in its editor at exit
+  table->FieldByName("SOBITIE")->SetAsString("Купить ёлку");
+  clock.Advance(5000);  // today's is shown and deleted meanwhile, the edit left alone
+  EXPECT_EQ(Messages(), std::vector<std::string>{});
+  EXPECT_TRUE(reminders->PostEdit());
+  clock.Advance(1000);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"6000 Message сегодня"});
+  reminders->PackTable();
+  table->Close();  // opened exclusively
+  const std::string bytes = Bytes();
+  EXPECT_EQ(bytes.size(), 97u + 263u + 1u);  // one record left, packed
+  EXPECT_EQ(bytes.substr(97, 20), " 20261224\x8A\xE3\xAF\xA8\xE2\xEC \xF1\xAB\xAA\xE3");
+  table->Open();
+  EXPECT_EQ(Left(), std::vector<std::string>{"24.12.2026 Купить ёлку"});
+}
+
+TEST_F(RemindersOnDisk, ATableThatDoesNotOpenIsLeftByteForByte) {
+  table->Close();
+  const std::string corrupt = EmptyReminderTable(Day(10)).substr(0, 40) + "broken";
+  {
+    TFileStream f(folder + kReminderTableName, fmCreate);
+    f.WriteBuffer(corrupt.data(), static_cast<std::int64_t>(corrupt.size()));
+  }
+  EXPECT_FALSE(PlaceReminderTable(folder, folder + "user", Day(10)).Created);
+  EXPECT_THROW(table->Open(), Exception);
+  reminders->ShowRemindersOf(Day(10));
+  reminders->DateChosen(Day(11));
+  reminders->DeleteCurrent();
+  reminders->PackTable();
+  clock.Advance(10000);
+  EXPECT_EQ(Bytes(), corrupt);
+  EXPECT_TRUE(calls.Calls.empty());
+}
+
 // ---- With the clock tick: one sound at a time ----
 
-class RemindersAndTheTick : public Reminders {
+class RemindersAndTheTick : public ReminderFixture {
  protected:
-  RemindersAndTheTick() : Reminders(Day(10) + EncodeTime(10, 59, 50, 0)) {
+  RemindersAndTheTick() : ReminderFixture(Day(10) + EncodeTime(10, 59, 50, 0), false) {
     tickTimer = NewTimer(1000);
     tickTimer->OnTimer = [this](TObject*) { tick->Tick(); };
     tickTimer->SetEnabled(true);

@@ -457,6 +457,19 @@ TEST_F(RemindersAndTheTick, ABusyGateDelaysTheReminderAndAnAnnouncementFollowsTh
   EXPECT_EQ(calls.Calls.back(), "20000 Announce 11:0:10");
 }
 
+TEST_F(RemindersAndTheTick, ASignalTakesThePlayerAndTheMelodyLetsGoOfTheTime) {
+  Add(Day(10), "сегодня");
+  reminders->ShowRemindersOf(Day(10));
+  clock.Advance(5000);
+  EXPECT_TRUE(gate.MelodyPlaying());
+  gate.SignalStarted();  // the alarm: its melody replaces the reminder's on the player
+  clock.Advance(1000);
+  EXPECT_FALSE(gate.MelodyPlaying());
+  EXPECT_EQ(MediaLog(), (std::vector<std::string>{"Open " + kMelody, "Play"}));  // left to the signal
+  gate.SignalEnded();
+  EXPECT_TRUE(gate.MaySpeakNow());
+}
+
 TEST_F(RemindersAndTheTick, AnAnnouncementLongOverdueIsNotSpokenLate) {
   Add(Day(10), "сегодня");
   reminders->ShowRemindersOf(Day(10));

@@ -24,6 +24,8 @@ HX_PUBLISH(TXBaseDataSet, p) {
   p.Property("EncryptionKey", &TXBaseDataSet::GetEncryptionKey, &TXBaseDataSet::SetEncryptionKey).Default("");
   p.Property("ExactCount", &TXBaseDataSet::GetExactCount, &TXBaseDataSet::SetExactCount).Default(false);
   p.Property("Exclusive", &TXBaseDataSet::GetExclusive, &TXBaseDataSet::SetExclusive);
+  // Rebuilt from the open tags: not kept in the form.
+  p.Property("IndexDefs", &TXBaseDataSet::GetIndexDefs, &TXBaseDataSet::SetIndexDefs).Stored(false);
   p.Property("IndexFiles", &TXBaseDataSet::GetIndexFiles, &TXBaseDataSet::SetIndexFiles);
   p.Property("IndexName", &TXBaseDataSet::GetIndexName, &TXBaseDataSet::SetIndexName).Default("");
   p.Property("LockProtocol", &TXBaseDataSet::GetLockProtocol, &TXBaseDataSet::SetLockProtocol);
@@ -996,10 +998,8 @@ void TXBaseDataSet::InternalPost() {
     WritePendingBlobs(b);
     h.PutRec(recno);
   } else {
-    std::memcpy(h.Record(), b, static_cast<size_t>(FRecordSize));
-    h.Record()[0] = ' ';
-    WritePendingBlobs(b);
-    h.Append();
+    InternalAddRecord(b, true);  // the insert position is not kept: the record goes last
+    return;
   }
   FPendingBlobs.erase(b);
   ReleaseEditLock();
@@ -1022,53 +1022,38 @@ void TXBaseDataSet::InternalCancel() {
   ReleaseEditLock();
 }
 
-void TXBaseDataSet::InternalDelete() {
+// Marks the active record deleted or takes the mark away, under the record's lock on a
+// shared table; deleted records are shown meanwhile, so the table object stays on it.
+void TXBaseDataSet::MarkRecord(bool Deleted) {
   DBFObject& h = *FHandler;
   std::int32_t recno = BufferRecNo(ActiveBuffer());
   bool shown = h.UseDeleted();
   h.SetUseDeleted(true);
-  {
-    TFinally restore([&h, shown] { h.SetUseDeleted(shown); });
-    h.Go(recno);
-    bool locked = false;
-    if (h.Shared() && !FEditLocked) {
-      if (!h.LockRecord()) DatabaseError(SRecordLocked, this);
-      locked = true;
-    }
-    TFinally unlock([&h, locked] {
-      if (locked) h.Unlock();
-    });
-    if (locked) h.Go(recno);
-    h.DeleteRecord();
-  }
+  TFinally restore([&h, shown] { h.SetUseDeleted(shown); });
+  h.Go(recno);
+  bool locked = h.Shared() && !FEditLocked;
+  if (locked && !h.LockRecord()) DatabaseError(SRecordLocked, this);
+  TFinally unlock([&h, locked] {
+    if (locked) h.Unlock();
+  });
+  if (locked) h.Go(recno);
+  if (Deleted) h.DeleteRecord();
+  else h.RecallRecord();
+}
+
+void TXBaseDataSet::InternalDelete() {
+  MarkRecord(true);
   ReleaseEditLock();
   FFirstPending = FLastPending = false;
-  h.Go(xbGoAgain);
-  if (h.Eof()) h.Go(xbGoPrior);
+  FHandler->Go(xbGoAgain);
+  if (FHandler->Eof()) FHandler->Go(xbGoPrior);
 }
 
 void TXBaseDataSet::Undelete() {
   CheckActive();
   CheckBrowseMode();
   if (IsEmpty()) return;
-  DBFObject& h = *FHandler;
-  std::int32_t recno = BufferRecNo(ActiveBuffer());
-  bool shown = h.UseDeleted();
-  h.SetUseDeleted(true);
-  {
-    TFinally restore([&h, shown] { h.SetUseDeleted(shown); });
-    h.Go(recno);
-    bool locked = false;
-    if (h.Shared()) {
-      if (!h.LockRecord()) DatabaseError(SRecordLocked, this);
-      locked = true;
-    }
-    TFinally unlock([&h, locked] {
-      if (locked) h.Unlock();
-    });
-    if (locked) h.Go(recno);
-    h.RecallRecord();
-  }
+  MarkRecord(false);
   FFirstPending = FLastPending = false;
   Resync(TResyncMode());
 }

@@ -196,6 +196,7 @@ class TXBaseDataSet : public TDataSet {
   const std::string* PendingBlob(const void* Buffer, int FieldNo) const;
   void WritePendingBlobs(TRecordBuffer Buffer);
   void ReleaseEditLock();
+  void MarkRecord(bool Deleted);
   // The first open tag whose key expression is the field list, without a FOR condition.
   XBobjIndexTag* TagForFields(const String& KeyFields) const;
   // Positions the table on the record of the key (a tag seek or a text search); the record

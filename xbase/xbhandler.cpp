@@ -82,8 +82,6 @@ void XBO_dBHandler::OpenProductionIndex() {
   }
 }
 
-bool XBO_dBHandler::IsProductionFile(const XBobjIndexFile& f) const { return &f == FProduction; }
-
 // ---- Index files ----
 
 int XBO_dBHandler::IndexOpen(std::string_view FileName) {
@@ -261,8 +259,10 @@ void XBO_dBHandler::ClearRange() {
 
 // ---- Locks ----
 
+// Another user may change the table while it is unlocked: what was read ahead is dropped
+// at every lock of a shared table.
 bool XBO_dBHandler::LockIndexes() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   for (int i = 0; i < MaxIndexFiles; ++i) {
     if (!FIndexFiles[i]) continue;
     try {
@@ -284,22 +284,22 @@ void XBO_dBHandler::UnlockIndexes() {
 }
 
 bool XBO_dBHandler::LockAppend() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockAppend();
 }
 
 bool XBO_dBHandler::LockTable() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockTable();
 }
 
 bool XBO_dBHandler::LockTableFromStart() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockTableFromStart();
 }
 
 bool XBO_dBHandler::LockRecord() {
-  DropReadAhead();
+  if (Shared()) DropReadAhead();
   return XBO_dBaseFld::LockRecord();
 }
 
@@ -402,14 +402,22 @@ void XBO_dBHandler::Go(std::int32_t recno) {
     XBO_dBaseFld::Go(recno);
     return;
   }
-  bool clip = LockProtocol() == TxbLokProtocol::ClipLock && HasIndex() && LockIndexes();
+  if (!UnderClipLock([&] { Move(recno); })) Move(recno);  // a move goes on unlocked
+}
+
+// Under the ClipLock protocol seeks and moves run under every index lock; false when it
+// was refused (nothing ran).
+template <class Work> bool XBO_dBHandler::UnderClipLock(Work&& W) {
+  bool clip = LockProtocol() == TxbLokProtocol::ClipLock && HasIndex();
+  if (clip && !LockIndexes()) return false;
   try {
-    Move(recno);
+    W();
   } catch (...) {
     if (clip) UnlockIndexes();
     throw;
   }
   if (clip) UnlockIndexes();
+  return true;
 }
 
 void XBO_dBHandler::Move(std::int32_t recno) {
@@ -547,16 +555,7 @@ bool XBO_dBHandler::SeekKey(std::string_view key) {
     FRecordValid = false;
     return false;
   }
-  bool clip = LockProtocol() == TxbLokProtocol::ClipLock && HasIndex();
-  if (clip && !LockIndexes()) return false;
-  try {
-    Seek(key);
-  } catch (...) {
-    if (clip) UnlockIndexes();
-    throw;
-  }
-  if (clip) UnlockIndexes();
-  return FFound;
+  return UnderClipLock([&] { Seek(key); }) && FFound;
 }
 
 void XBO_dBHandler::Seek(std::string_view key) {
@@ -590,21 +589,15 @@ std::int32_t XBO_dBHandler::FindKeyInTag(std::string_view tagName, std::string_v
   for (auto& f : FIndexFiles)
     if (f && !tag) tag = f->TagByName(XbTagName(tagName));
   if (!tag) return -1;
-  bool clip = LockProtocol() == TxbLokProtocol::ClipLock;
-  if (clip && !LockIndexes()) return -1;
   std::int32_t result = -1;
-  try {
+  UnderClipLock([&] {
     TxbVariant value;
     KeyValue(*tag, key, value);
     tag->CheckExpressions();
     std::string stored;
     tag->KeyToStored(value, stored, true);
     if (tag->SeekStored(stored, false)) result = static_cast<std::int32_t>(tag->CurrentKey().RecNo);
-  } catch (...) {
-    if (clip) UnlockIndexes();
-    throw;
-  }
-  if (clip) UnlockIndexes();
+  });
   return result;
 }
 
@@ -626,7 +619,8 @@ void XBO_dBHandler::SetFilterExpression(std::string_view Text, bool CaseInsensit
   FFilter->Wildcards = PartialCompare;
   FFilter->Recompile(std::string(Text));
   if (Text.empty()) return;
-  if (FFilter->ResultType() != xbtBoolean) {
+  // The type shows at the first evaluation (on the record at hand).
+  if (FFilter->Evaluate().Type != xbtBoolean) {
     FFilter->Recompile(std::string());
     throw EXBaseError(SFilterNotBoolean);
   }
@@ -731,8 +725,15 @@ std::int32_t XBO_dBHandler::TextSearch(int FieldNo, std::string_view Text, std::
   p.IsNumber = TryParseNumber(p.Text, p.Number);
   p.Logical = IsTrueLetter(p.Text.empty() ? 0 : p.Text[0]);
   p.Date = -1;
-  for (const auto& f : FFields)
-    if (f.Type == 'D' && (FieldNo == 0 || FieldNo == f.Number)) p.Date = DateObject().TextToJulian(Trimmed(Text));
+  for (const auto& f : FFields) {
+    if (f.Type != 'D' || (FieldNo != 0 && FieldNo != f.Number)) continue;
+    try {
+      p.Date = DateObject().TextToJulian(Trimmed(Text));
+    } catch (const Exception&) {
+      p.Date = -1;  // no date: no D field matches
+    }
+    break;
+  }
 
   auto fieldMatches = [&](int n) {
     const TxbFieldDesc* f = Field(n);
@@ -863,8 +864,16 @@ bool XBO_dBHandler::Rename(std::string_view NewName) {
   return true;
 }
 
+// A rebuilt file may hold new tag objects: the master tag is found again by its name.
+void XBO_dBHandler::ReattachMaster() {
+  FMasterTag = nullptr;
+  if (FMasterTagName.empty()) return;
+  for (auto& f : FIndexFiles)
+    if (f && !FMasterTag) FMasterTag = f->TagByName(FMasterTagName);
+  if (!FMasterTag) FMasterTagName.clear();
+}
+
 void XBO_dBHandler::ReindexAll() {
-  XBobjIndexTag* master = FMasterTag;
   bool readAhead = FReadAheadActive;
   FMasterTag = nullptr;
   SetTableState(xbStateIndexing);
@@ -872,7 +881,7 @@ void XBO_dBHandler::ReindexAll() {
   auto restore = [&] {
     SetTableState(xbStateNormal);
     if (!readAhead) SwitchReadAhead(false);
-    FMasterTag = master;
+    ReattachMaster();
   };
   try {
     for (auto& f : FIndexFiles)
@@ -887,15 +896,14 @@ void XBO_dBHandler::ReindexAll() {
 
 void XBO_dBHandler::Pack() {
   if (Shared()) Error(xbeAccessDenied, xbsExclusiveNeeded, FileName());
-  XBobjIndexTag* master = FMasterTag;
   FMasterTag = nullptr;
   try {
     PackRecords();
   } catch (...) {
-    FMasterTag = master;
+    ReattachMaster();
     throw;
   }
-  FMasterTag = master;
+  ReattachMaster();
   if (FFilterActive) RefreshFilter();
 }
 
@@ -950,20 +958,18 @@ void XBO_dBHandler::ChangePassword(std::string_view newPassword) {
   std::string newKey = PasswordKey(newPassword);
   if (Encrypted() ? newKey == FReadKey : newKey.empty()) return;
   std::int32_t saved = FCurrentRecord;
-  XBobjIndexTag* master = FMasterTag;
   FMasterTag = nullptr;
   SetTableState(xbStateEnciphering);
   try {
     RewriteEnciphered(newKey);
   } catch (...) {
     SetTableState(xbStateNormal);
-    FMasterTag = master;
+    ReattachMaster();
     if (IsOpen() && saved >= 1 && saved <= FRecordCount) Go(saved);
     throw;
   }
   SetTableState(xbStateNormal);
   ReindexAll();
-  FMasterTag = master;
   if (saved >= 1 && saved <= FRecordCount) Go(saved);
 }
 

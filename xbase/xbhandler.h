@@ -169,14 +169,15 @@ class XBO_dBHandler : public XBO_dBaseFld {
 
  private:
   template <class Work> void UnderIndexes(Work&& W);
+  template <class Work> bool UnderClipLock(Work&& W);
   void Move(std::int32_t recno);
   std::int32_t NextInSet(std::int32_t code);
   bool ReadRecord(std::int32_t recno);
   void SyncTag(std::int32_t recno);
   void Seek(std::string_view key);
   void OpenProductionIndex();
-  bool IsProductionFile(const XBobjIndexFile& f) const;
   void PackRecords();
+  void ReattachMaster();
   void RewriteEnciphered(const std::string& newKey);
 
   std::unique_ptr<XBobjIndexFile> FIndexFiles[MaxIndexFiles];

@@ -5,9 +5,16 @@
 //   writeall <folder>
 //     writes a table of each version (memos, deleted records, code page 866 text, an
 //     encrypted one) and written.json, what it wrote, for other programs' readers;
+//   reminder <folder>
+//     adds a dated reminder with Russian text to DATES.DBF through the dataset (as the
+//     reminder calendar does) and writes written.json for other programs' readers;
 //   append <table> <count> <tag> <start flag>
 //     waits for the start flag, then appends count records to the shared table: tag in
 //     the first field, the number 1..count in the second;
+//   handlerappend <table> <index list> <count> <tag> <start flag>
+//     the same through the indexed table, keeping the listed index files;
+//   handlerrewrite <table> <index list> <record> <tag> <number>
+//     rewrites one record of the shared table through the indexed table;
 //   cdxwrite <table> <index> <seed> <ready flag>
 //     appends and rewrites records of the table, keeping its compound index, until it is
 //     killed (or after 100,000 changes); writes the ready flag after the first five.
@@ -25,6 +32,8 @@
 #include "xbase/dbftable.h"
 #include "xbase/diskfile.h"
 #include "xbase/xbcdx.h"
+#include "xbase/xbdataset.h"
+#include "xbase/xbhandler.h"
 
 namespace {
 
@@ -38,16 +47,41 @@ int Hold(char** argv) {
   return 0;
 }
 
-int AppendRecords(char** argv) {
-  XBO_dBaseFld t(argv[2], true, true);
-  int count = std::atoi(argv[3]);
-  if (!xbtest::WaitForFile(argv[5])) return 3;
-  for (int i = 1; i <= count; ++i) {
+// Appends count records once the start flag exists: tag in the first field, 1..count in the
+// second.
+template <class Table> int AppendNumbered(Table& t, const char* count, const char* tag, const char* startFlag) {
+  if (!xbtest::WaitForFile(startFlag)) return 3;
+  for (int i = 1, n = std::atoi(count); i <= n; ++i) {
     t.BlankRecord();
-    t.PutText(1, argv[4]);
+    t.PutText(1, tag);
     t.PutNumber(2, i);
     t.Append();
   }
+  return 0;
+}
+
+int AppendRecords(char** argv) {
+  XBO_dBaseFld t(argv[2], true, true);
+  return AppendNumbered(t, argv[3], argv[4], argv[5]);
+}
+
+int HandlerAppend(char** argv) {
+  XBO_dBHandler t(argv[2], true, true);
+  if (t.OpenIndexList(argv[3], "") != 0) return 5;
+  return AppendNumbered(t, argv[4], argv[5], argv[6]);
+}
+
+int HandlerRewrite(char** argv) {
+  XBO_dBHandler t(argv[2], true, true);
+  if (t.OpenIndexList(argv[3], "") != 0) return 5;
+  std::int32_t r = std::atoi(argv[4]);
+  t.Go(r);
+  if (!t.LockRecord()) return 6;
+  t.Go(r);
+  t.PutText(1, argv[5]);
+  t.PutNumber(2, std::atoi(argv[6]));
+  t.PutRec(r);
+  t.Unlock();
   return 0;
 }
 
@@ -212,6 +246,35 @@ int WriteAll(const std::string& dir) {
   return 0;
 }
 
+// ---- reminder ----
+
+int WriteReminder(const std::string& dir) {
+  ForceDirectories(dir);
+  CreateTable(dir + "/DATES.DBF", 0x03, {{"DATA", 'D', 8}, {"SOBITIE", 'C', 100}});
+  const std::string text = "Купить ёлку";
+  {
+    TComponent owner(nullptr);
+    auto* ds = new TXBaseDataSet(&owner);
+    ds->SetDatabaseName(dir);
+    ds->SetTableName("DATES");
+    ds->SetTranslateASCII(true);
+    ds->Open();
+    ds->Append();
+    ds->FieldByName("DATA")->SetAsDateTime(EncodeDate(2026, 12, 31));
+    ds->FieldByName("SOBITIE")->SetAsString(text);
+    ds->Post();
+  }
+  std::string json = "{\"tables\": [{\"file\": \"DATES.DBF\", \"version\": 3, \"encoding\": \"cp866\", "
+                     "\"password\": \"\", \"fields\": [[\"DATA\", \"D\", 8, 0], [\"SOBITIE\", \"C\", 100, 0]], "
+                     "\"records\": [{\"deleted\": false, \"values\": {\"DATA\": \"20261231\", \"SOBITIE\": " +
+                     JsonText(text) + "}}]}]}\n";
+  std::FILE* f = std::fopen((dir + "/written.json").c_str(), "wb");
+  if (!f) return 5;
+  std::fwrite(json.data(), 1, json.size(), f);
+  std::fclose(f);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -220,7 +283,10 @@ int main(int argc, char** argv) {
     if (command == "hold" && argc == 7) return Hold(argv);
     if (command == "append" && argc == 6) return AppendRecords(argv);
     if (command == "writeall" && argc == 3) return WriteAll(argv[2]);
+    if (command == "reminder" && argc == 3) return WriteReminder(argv[2]);
     if (command == "cdxwrite" && argc == 6) return CdxWrite(argv);
+    if (command == "handlerappend" && argc == 7) return HandlerAppend(argv);
+    if (command == "handlerrewrite" && argc == 7) return HandlerRewrite(argv);
     std::fprintf(stderr, "usage: xbase_helper hold|append ...\n");
     return 1;
   } catch (const Exception& e) {

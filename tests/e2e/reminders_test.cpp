@@ -101,8 +101,10 @@ std::optional<std::vector<Reminder>> DbfRead(WineSession& wine) {
       "from dbfread import DBF\n"
       "for r in DBF(sys.argv[1], encoding='cp866'):\n"
       "    print((r['DATA'].strftime('%Y%m%d') if r['DATA'] else '') + '|' + r['SOBITIE'])\n";
-  RunResult read = wine.Host({"python3", "-c", script, TablePath()});
-  if (read.exit_code != 0) return std::nullopt;
+  // The system's Python, where the package is (another one may come first on the path).
+  if (wine.Host({"/usr/bin/python3", "-c", "import dbfread"}).exit_code != 0) return std::nullopt;
+  RunResult read = wine.Host({"/usr/bin/python3", "-c", script, TablePath()});
+  EXPECT_EQ(read.exit_code, 0) << "dbfread could not read the table";
   std::vector<Reminder> out;
   std::istringstream lines(read.out);
   std::string line;

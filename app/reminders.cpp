@@ -152,6 +152,10 @@ void TReminders::ShowFound() {
 }
 
 void TReminders::DeleteFound() {
+  if (!TableOpen()) {
+    FFound = FShown = false;
+    return;
+  }
   if (!FFound) {  // deleted by the user while it was shown
     FShown = false;
     Lookup();

@@ -339,6 +339,12 @@ void TXBaseDataSet::SetReadOnly(bool Value) {
   FReadOnly = GetActive() ? !(!Value && FOpenedReadWrite) : Value;
 }
 
+void TXBaseDataSet::SetTranslateASCII(bool Value) {
+  FTranslateASCII = Value;
+  // Expressions fold case by the code page the texts are in.
+  if (FHandler) FHandler->SetCodePage(Value ? TxbCodePage::cp866 : TxbCodePage::cp1251);
+}
+
 void TXBaseDataSet::SetUseDeleted(bool Value) {
   FUseDeleted = Value;
   if (FHandler) FHandler->SetUseDeleted(Value);
@@ -411,7 +417,7 @@ void TXBaseDataSet::InternalInitFieldDefs() {
 void TXBaseDataSet::InternalOpen() {
   FHandler = CreateHandler();
   DBFObject& h = *FHandler;
-  h.SetCodePage(FTranslateASCII ? TxbCodePage::cp866 : TxbCodePage::cp1251);
+  SetTranslateASCII(FTranslateASCII);
   h.SetUseDeleted(FUseDeleted);
   h.SwitchReadAhead(false);
   h.SetLockProtocol(FLockProtocol);

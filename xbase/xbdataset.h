@@ -98,7 +98,7 @@ class TXBaseDataSet : public TDataSet {
   bool GetReadOnly() const { return FReadOnly; }
   void SetReadOnly(bool Value);
   bool GetTranslateASCII() const { return FTranslateASCII; }
-  void SetTranslateASCII(bool Value) { FTranslateASCII = Value; }
+  void SetTranslateASCII(bool Value);
   // Records marked deleted are shown.
   bool GetUseDeleted() const { return FUseDeleted; }
   void SetUseDeleted(bool Value);

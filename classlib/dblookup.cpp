@@ -224,7 +224,6 @@ void TCustomLookupList::UpdateTabStops() {
 
 void TPopupDataList::DropDown(const TRect& Anchor) {
   HandleNeeded();
-  UpdateTabStops();
   SetRowCount(GetRowCount());
   TDropDownListBox<TCustomLookupList>::DropDown(Anchor);
 }

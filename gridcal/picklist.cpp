@@ -17,17 +17,6 @@ String PickListValue(const TStrings* PickList, const TStrings* PickValues, int I
   return PickValuesApply(PickList, PickValues) ? PickValues->Get(Index) : PickList->Get(Index);
 }
 
-bool PickTextToValue(const TStrings* PickList, const TStrings* PickValues, const String& Text, String& Value) {
-  if (!PickValuesApply(PickList, PickValues) || Text.empty()) {
-    Value = Text;
-    return true;
-  }
-  int index = PickList->IndexOf(Text);
-  if (index < 0) return false;
-  Value = PickValues->Get(index);
-  return true;
-}
-
 bool TIncrementalSearch::Key(char32_t Ch, std::uint64_t NowMs) {
   if (Ch == 8 || Ch == 27) {
     Clear();

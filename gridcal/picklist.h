@@ -20,11 +20,6 @@ int PickListIndex(const TStrings* PickList, const TStrings* PickValues, const St
 // the PickList line.
 String PickListValue(const TStrings* PickList, const TStrings* PickValues, int Index);
 
-// The value to store for a Text typed into the cell: with PickValues that apply, the value
-// of that text's line; false when the text is in no line (the field must stay as it was).
-// An empty text stores an empty value. Without PickValues the text is the value.
-bool PickTextToValue(const TStrings* PickList, const TStrings* PickValues, const String& Text, String& Value);
-
 // The search of an open list by typing the first letters of an item. Characters typed
 // within ResetMs of the previous one extend the text (up to MaxChars characters); a later
 // one starts a new search. Backspace and Escape clear it. Letters compare without regard to

@@ -39,21 +39,6 @@ TEST(PickList, TheLineOfAStoredValue) {
   EXPECT_EQ(PickListValue(texts.get(), codes.get(), 3), "");
 }
 
-TEST(PickList, ATypedTextStoresItsLinesValueOrIsRefused) {
-  auto texts = Lines({"Да", "Нет"});
-  auto codes = Lines({"Y", "N"});
-  String value = "unchanged";
-  EXPECT_TRUE(PickTextToValue(texts.get(), codes.get(), "нет", value));
-  EXPECT_EQ(value, "N");
-  value = "unchanged";
-  EXPECT_FALSE(PickTextToValue(texts.get(), codes.get(), "Может быть", value));
-  EXPECT_EQ(value, "unchanged");
-  EXPECT_TRUE(PickTextToValue(texts.get(), codes.get(), "", value));  // emptying the cell
-  EXPECT_EQ(value, "");
-  EXPECT_TRUE(PickTextToValue(texts.get(), nullptr, "Может быть", value));  // no values: any text
-  EXPECT_EQ(value, "Может быть");
-}
-
 class IncrementalSearch : public ::testing::Test {
  protected:
   // Types the UTF-8 text at Now, one character each millisecond.

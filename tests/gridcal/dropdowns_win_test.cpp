@@ -15,9 +15,12 @@
 #include "classlib/forms.h"
 #include "classlib/mask.h"
 #include "classlib/unicode.h"
+#include "classlib/dblookup.h"
+#include "gridcal/celldropdowns.h"
 #include "gridcal/dropdowncalc.h"
 #include "gridcal/popupcalendar.h"
 #include "gridcal/popuplist.h"
+#include "memdataset.h"
 #include "tests/classlib/gui_test_util.h"
 
 namespace {
@@ -410,6 +413,133 @@ TEST_F(PopupCalculatorTest, AcceptedOnlyWhenValid) {
   EXPECT_EQ(calculator->DropDownValue().AsFloat(), 16.0);
   EXPECT_EQ(calculator->DropDownText(), "16");
   EXPECT_EQ(edit->GetText(), "16");
+}
+
+}  // namespace
+
+// ---- Behind the cell editor's face ----
+
+namespace {
+
+class CellDropDownsTest : public DropDownsTest {
+ protected:
+  std::unique_ptr<TDgCellDropDown> Make(TDgEditStyle Style) {
+    auto d = MakeDgCellDropDown(Style, edit);
+    if (d) d->OnCloseUp = [this](bool Accept) { closes += Accept ? "ok " : "cancel "; };
+    return d;
+  }
+};
+
+TEST_F(CellDropDownsTest, OneForEachStyleThatDropsDown) {
+  EXPECT_EQ(Make(esSimple), nullptr);
+  EXPECT_EQ(Make(esEllipsis), nullptr);
+  EXPECT_NE(dynamic_cast<TPopupListbox*>(Make(esPickList)->Control()), nullptr);
+  EXPECT_NE(dynamic_cast<TPopupDataList*>(Make(esDataList)->Control()), nullptr);
+  EXPECT_NE(dynamic_cast<TDgPopupCalendar*>(Make(esCalendar)->Control()), nullptr);
+  auto calculator = Make(esCalculator);
+  auto* control = dynamic_cast<TDgCalculator*>(calculator->Control());
+  ASSERT_NE(control, nullptr);
+  EXPECT_EQ(control->Edit(), edit);  // its display is the editor's text
+  EXPECT_EQ(control->Owner(), edit);
+}
+
+TEST_F(CellDropDownsTest, ThePickListTakesItsSetupAndGivesTheLine) {
+  auto list = Make(esPickList);
+  TStringList lines;
+  for (int i = 0; i < 25; ++i) lines.Add("Пункт " + std::to_string(i));
+  TDgDropDownSetup setup;
+  setup.Width = 90;
+  setup.Rows = 10;
+  setup.Color = clInfoBk;
+  setup.Font = edit->GetFont();
+  setup.Items = &lines;
+  setup.ItemIndex = 4;
+  list->Open(setup, EditOnScreen());
+  auto* control = static_cast<TPopupListbox*>(list->Control());
+  EXPECT_TRUE(list->IsOpen());
+  EXPECT_EQ(control->GetClientHeight() / control->RowHeight(), 10);
+  EXPECT_EQ(control->GetColor(), clInfoBk);
+  SendMessageW(control->GetHandle(), WM_KEYDOWN, VK_DOWN, 0);  // handed on by the editor
+  TDgDropDownResult result = list->Result();
+  EXPECT_TRUE(result.HasValue);
+  EXPECT_EQ(result.ItemIndex, 5);
+  SendMessageW(control->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(closes, "cancel ");
+  EXPECT_TRUE(list->IsOpen());  // until the editor closes it
+  list->Close();
+  EXPECT_FALSE(list->IsOpen());
+  setup.ItemIndex = -1;
+  list->Open(setup, EditOnScreen());
+  EXPECT_FALSE(list->Result().HasValue);  // an unselected list gives nothing
+}
+
+TEST_F(CellDropDownsTest, TheCalendarGivesTheDate) {
+  auto calendar = Make(esCalendar);
+  TDgDropDownSetup setup;
+  setup.Date = EncodeDate(1960, 5, 17);
+  calendar->Open(setup, EditOnScreen());
+  TDgDropDownResult result = calendar->Result();
+  EXPECT_TRUE(result.HasValue);
+  EXPECT_EQ(result.Date, EncodeDate(1960, 5, 17));
+  SendMessageW(calendar->Control()->GetHandle(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(closes, "ok ");
+  calendar->Close();
+  EXPECT_FALSE(calendar->IsOpen());
+}
+
+TEST_F(CellDropDownsTest, TheCalculatorGivesAValidNumberOnly) {
+  auto calculator = Make(esCalculator);
+  HWND window = calculator->Control()->GetHandle();
+  edit->SetText("около двух");
+  TDgDropDownSetup setup;
+  setup.Number = 2.5;
+  calculator->Open(setup, EditOnScreen());
+  EXPECT_EQ(edit->GetText(), "2,5");
+  for (WORD k : {WORD(VK_MULTIPLY), WORD('4'), WORD(VK_OEM_PLUS)}) SendMessageW(window, WM_KEYDOWN, k, 0);
+  TDgDropDownResult result = calculator->Result();
+  EXPECT_TRUE(result.HasValue);
+  EXPECT_EQ(result.Number, 10.0);
+  calculator->Close();  // valid: the text stays for the editor to write
+  EXPECT_EQ(edit->GetText(), "10");
+
+  edit->SetText("около двух");
+  calculator->Open(setup, EditOnScreen());
+  for (WORD k : {WORD(VK_DIVIDE), WORD('0'), WORD(VK_OEM_PLUS)}) SendMessageW(window, WM_KEYDOWN, k, 0);
+  EXPECT_FALSE(calculator->Result().HasValue);
+  calculator->Close();  // invalid: the text from the opening comes back
+  EXPECT_EQ(edit->GetText(), "около двух");
+}
+
+TEST_F(CellDropDownsTest, TheLookupListGivesTheKeyAndLetsGoOfTheDataSet) {
+  auto* ds = new horavox::test::TMemDataSet(form);
+  ds->AddFieldDef("ID", ftInteger);
+  ds->AddFieldDef("NAME", ftString, 20);
+  ds->Open();
+  int id = 1;
+  for (const char* name : {"Один", "Два", "Три"}) ds->AppendRecord({id++, name});
+  auto lookup = Make(esDataList);
+  TDgDropDownSetup setup;
+  setup.Width = 120;
+  setup.Rows = 5;
+  setup.ListSource = ds;
+  setup.ListField = "NAME";
+  setup.KeyField = "ID";
+  setup.KeyValue = 2;
+  lookup->Open(setup, EditOnScreen());
+  auto* control = static_cast<TPopupDataList*>(lookup->Control());
+  EXPECT_EQ(control->GetItems()->Count(), 3);
+  EXPECT_EQ(lookup->Result().KeyValue.AsInteger(), 2);
+  SendMessageW(control->GetHandle(), WM_KEYDOWN, VK_DOWN, 0);
+  TDgDropDownResult result = lookup->Result();
+  EXPECT_TRUE(result.HasValue);
+  EXPECT_EQ(result.KeyValue.AsInteger(), 3);
+  lookup->Close();
+  EXPECT_EQ(control->GetListSource(), nullptr);
+  delete ds;  // the drop-down holds nothing of it any more
+  setup.ListSource = nullptr;
+  lookup->Open(setup, EditOnScreen());
+  EXPECT_FALSE(lookup->Result().HasValue);
+  lookup->Close();
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 // back). The virtual clock's today is 11 December 2026.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "classlib/beep.h"
 #include "classlib/clock.h"
@@ -239,6 +241,33 @@ TEST_F(PickListTest, ClosesWithoutAcceptingWhenTheApplicationIsDeactivated) {
   EXPECT_EQ(closes, "");  // not open: nothing to close
   list->DropDown(EditOnScreen());
   SendMessageW(list->GetHandle(), WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(closes, "cancel ");
+  EXPECT_FALSE(list->DroppedDown());
+}
+
+TEST_F(PickListTest, ClosesWhenAnotherProgramsWindowTakesTheForeground) {
+  Fill(3);
+  list->DropDown(EditOnScreen());
+  guitest::PumpFor(50);
+  // A window of another thread stands for another program: activating it deactivates ours.
+  std::atomic<HWND> other{nullptr};
+  std::atomic<bool> done{false};
+  std::thread thread([&] {
+    HWND w = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 500, 500, 50, 50, nullptr, nullptr,
+                             nullptr, nullptr);
+    other = w;
+    SetForegroundWindow(w);
+    MSG msg;
+    while (!done) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(5);
+    }
+    DestroyWindow(w);
+  });
+  bool closed = guitest::PumpUntil([&] { return !closes.empty(); }, 3000);
+  done = true;
+  thread.join();
+  EXPECT_TRUE(closed);
   EXPECT_EQ(closes, "cancel ");
   EXPECT_FALSE(list->DroppedDown());
 }
@@ -540,6 +569,35 @@ TEST_F(CellDropDownsTest, TheLookupListGivesTheKeyAndLetsGoOfTheDataSet) {
   lookup->Open(setup, EditOnScreen());
   EXPECT_FALSE(lookup->Result().HasValue);
   lookup->Close();
+}
+
+}  // namespace
+
+// ---- The data grid's pictures ----
+
+namespace {
+
+TEST(GridPictures, DrawnOnTheirTransparentColour) {
+  struct Case {
+    const char* Name;
+    int Width, Height;
+    TColor Back;
+  } cases[] = {
+      {"VDBGARROW", 7, 9, clWhite},   {"VDBEDIT", 7, 9, clWhite},   {"VDBINSERT", 7, 9, clWhite},
+      {"VDBMULTIDOT", 7, 9, clWhite}, {"VDBMULTIARROW", 7, 9, clWhite},
+      {"VDBSMDOWN", 8, 5, clSilver},  {"VDBSMUP", 8, 5, clSilver},
+  };
+  for (const Case& c : cases) {
+    TBitmap bitmap;
+    bitmap.LoadFromResourceName(nullptr, c.Name);
+    EXPECT_EQ(bitmap.GetWidth(), c.Width) << c.Name;
+    EXPECT_EQ(bitmap.GetHeight(), c.Height) << c.Name;
+    int back = 0, drawn = 0;
+    for (int y = 0; y < c.Height; ++y)
+      for (int x = 0; x < c.Width; ++x) ++(bitmap.Canvas()->GetPixels(x, y) == c.Back ? back : drawn);
+    EXPECT_GT(back, 0) << c.Name;
+    EXPECT_GT(drawn, 2) << c.Name;
+  }
 }
 
 }  // namespace

@@ -395,8 +395,12 @@ void TDgDBGridInplaceEdit::Dispatch(TMessage& Message) {
       CloseUp(false);
       break;
     case CM_CANCELMODE: {
+      // A press on the drop-down or on one of its buttons (the calendar's days, the
+      // calculator's keys) is no press elsewhere.
       auto* sender = reinterpret_cast<TControl*>(Message.LParam);
-      if (sender != this && !(FDropDown && sender == FDropDown->Control())) CloseUp(false);
+      TControl* inside = sender;
+      while (inside && !(FDropDown && inside == FDropDown->Control())) inside = inside->GetParent();
+      if (sender != this && !inside) CloseUp(false);
       return;
     }
     case WM_SETCURSOR: {

@@ -19,6 +19,7 @@
 #include "classlib/unicode.h"
 #include "classlib/dblookup.h"
 #include "gridcal/celldropdowns.h"
+#include "gridcal/dbgrid.h"
 #include "gridcal/dropdowncalc.h"
 #include "gridcal/popupcalendar.h"
 #include "gridcal/popuplist.h"
@@ -598,6 +599,119 @@ TEST(GridPictures, DrawnOnTheirTransparentColour) {
     EXPECT_GT(back, 0) << c.Name;
     EXPECT_GT(drawn, 2) << c.Name;
   }
+}
+
+}  // namespace
+
+// ---- In the data grid ----
+
+namespace {
+
+// A grid over a table of one record, with a calendar column (a date field), a pick-list
+// column (a text field with codes for its lines) and a calculator column, whose editor opens the library's
+// drop-downs; a click of the mouse itself picks in them.
+class GridDropDownsTest : public DropDownsTest {
+ protected:
+  GridDropDownsTest() {
+    form->SetBounds(60, 60, 420, 200);
+    ds = new horavox::test::TMemDataSet(form);
+    ds->AddFieldDef("DAY", ftDate);
+    ds->AddFieldDef("KIND", ftString, 10);
+    ds->AddFieldDef("PRICE", ftFloat);
+    ds->Open();
+    ds->AppendRecord({TVariant::FromDate(EncodeDate(2026, 12, 1)), "G", 2.5});
+    source = new TDataSource(form);
+    source->SetDataSet(ds);
+    grid = new TDgDBGrid(form);
+    grid->SetBounds(10, 40, 380, 100);
+    grid->DropDownFactory = MakeDgCellDropDown;
+    grid->AfterCloseUp = [this](TObject*, TDgColumn*, bool Accept) { afterCloseUp += Accept ? "ok " : "cancel "; };
+    TDgColumn* day = grid->GetColumns()->Add();
+    day->SetFieldName("DAY");
+    day->SetButtonStyle(cbsCalendar);
+    day->SetWidth(110);
+    TDgColumn* kind = grid->GetColumns()->Add();
+    kind->SetFieldName("KIND");
+    kind->SetButtonStyle(cbsCombo);
+    kind->SetWidth(110);
+    for (const char* t : {"Красный", "Зелёный", "Синий"}) kind->GetPickList()->Add(t);
+    for (const char* c : {"R", "G", "B"}) kind->GetPickValues()->Add(c);
+    TDgColumn* price = grid->GetColumns()->Add();
+    price->SetFieldName("PRICE");
+    price->SetButtonStyle(cbsCalculator);
+    price->SetWidth(110);
+    grid->SetDataSource(source);
+    grid->SetParent(form);
+    grid->SetFocus();
+  }
+  // Opens the drop-down of a data column's editor.
+  TWinControl* OpenDropDown(int DataCol) {
+    grid->SetSelectedIndex(DataCol);
+    grid->SetEditorMode(true);
+    editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
+    if (!editor) return nullptr;
+    editor->DropDown();
+    guitest::PumpFor(100);
+    return editor->DropDownVisible() ? editor->ActiveDropDown()->Control() : nullptr;
+  }
+
+  horavox::test::TMemDataSet* ds;
+  TDataSource* source;
+  TDgDBGrid* grid;
+  TDgDBGridInplaceEdit* editor = nullptr;
+  std::string afterCloseUp;
+};
+
+TEST_F(GridDropDownsTest, ADayClickedInTheCalendarIsWrittenAsADate) {
+  auto* calendar = dynamic_cast<TDgPopupCalendar*>(OpenDropDown(0));
+  ASSERT_NE(calendar, nullptr);
+  EXPECT_EQ(GetFocus(), editor->GetHandle());
+  TGxSpeedButton* day = nullptr;
+  for (int i = 1; i <= 42 && !day; ++i)
+    if (calendar->DayButton(i)->GetCaption() == "24") day = calendar->DayButton(i);
+  ASSERT_NE(day, nullptr);
+  guitest::ClickScreen(calendar->ClientToScreen({day->GetLeft() + 10, day->GetTop() + 8}));
+  EXPECT_EQ(afterCloseUp, "ok ");
+  EXPECT_FALSE(editor->DropDownVisible());
+  EXPECT_EQ(ds->FieldByName("DAY")->GetAsDateTime(), EncodeDate(2026, 12, 24));
+  EXPECT_EQ(GetFocus(), editor->GetHandle());
+}
+
+TEST_F(GridDropDownsTest, ALineClickedInThePickListStoresItsValue) {
+  auto* list = dynamic_cast<TPopupListbox*>(OpenDropDown(1));
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetItemIndex(), 1);  // "G": "Зелёный"
+  TRect line = list->ItemRect(2);
+  guitest::ClickScreen(list->ClientToScreen({line.Left + 10, (line.Top + line.Bottom) / 2}));
+  EXPECT_EQ(afterCloseUp, "ok ");
+  EXPECT_EQ(ds->FieldByName("KIND")->GetAsString(), "B");
+  EXPECT_EQ(editor->GetText(), "Синий");
+}
+
+TEST_F(GridDropDownsTest, TheCalculatorsKeysTypeIntoTheEditorUntilOkOrCancel) {
+  auto* calculator = dynamic_cast<TDgCalculator*>(OpenDropDown(2));
+  ASSERT_NE(calculator, nullptr);
+  calculator->SetFormatSettings(RussianFormatSettings());
+  const std::string opening = ds->FieldByName("PRICE")->GetText();  // the editor's before it opened
+  auto click = [&](TDgCalcButton Which) {
+    TGxSpeedButton* b = calculator->Button(Which);
+    guitest::ClickScreen(calculator->ClientToScreen({b->GetLeft() + b->GetWidth() / 2, b->GetTop() + b->GetHeight() / 2}));
+  };
+  click(dcbDigit4);
+  click(dcbDigit2);
+  EXPECT_EQ(editor->GetText(), "42");
+  EXPECT_TRUE(editor->DropDownVisible());
+  click(dcbCancel);
+  EXPECT_EQ(afterCloseUp, "cancel ");
+  EXPECT_EQ(editor->GetText(), opening);
+  EXPECT_DOUBLE_EQ(ds->FieldByName("PRICE")->GetAsFloat(), 2.5);
+
+  ASSERT_EQ(OpenDropDown(2), calculator);
+  click(dcbDigit7);
+  click(dcbOk);
+  EXPECT_EQ(afterCloseUp, "cancel ok ");
+  EXPECT_DOUBLE_EQ(ds->FieldByName("PRICE")->GetAsFloat(), 7.0);
+  EXPECT_EQ(GetFocus(), editor->GetHandle());
 }
 
 }  // namespace

@@ -480,7 +480,7 @@ TEST_F(CellDropDownsTest, ThePickListTakesItsSetupAndGivesTheLine) {
   TDgDropDownSetup setup;
   setup.Width = 90;
   setup.Rows = 10;
-  setup.Color = clInfoBk;
+  setup.Color = clYellow;
   setup.Font = edit->GetFont();
   setup.Items = &lines;
   setup.ItemIndex = 4;
@@ -488,7 +488,13 @@ TEST_F(CellDropDownsTest, ThePickListTakesItsSetupAndGivesTheLine) {
   auto* control = static_cast<TPopupListbox*>(list->Control());
   EXPECT_TRUE(list->IsOpen());
   EXPECT_EQ(control->GetClientHeight() / control->RowHeight(), 10);
-  EXPECT_EQ(control->GetColor(), clInfoBk);
+  EXPECT_EQ(control->GetColor(), clYellow);
+  guitest::PumpFor(100);
+  guitest::SaveScreenshot(control->GetHandle(), "gridcal-pick-list.bmp");
+  // The list's own colour behind its lines (a parent would hand it over; its owner does).
+  auto shot = guitest::Capture(control->GetHandle(), false);
+  TRect last = control->ItemRect(9);
+  EXPECT_EQ(ColorToRGB(shot->Canvas()->GetPixels(control->GetClientWidth() - 25, last.Top + 1)), ColorToRGB(clYellow));
   SendMessageW(control->GetHandle(), WM_KEYDOWN, VK_DOWN, 0);  // handed on by the editor
   TDgDropDownResult result = list->Result();
   EXPECT_TRUE(result.HasValue);

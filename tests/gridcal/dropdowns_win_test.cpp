@@ -720,4 +720,31 @@ TEST_F(GridDropDownsTest, TheCalculatorsKeysTypeIntoTheEditorUntilOkOrCancel) {
   EXPECT_EQ(GetFocus(), editor->GetHandle());
 }
 
+TEST_F(GridDropDownsTest, ATypedTextOutsideThePickListBeepsAndLeavesTheField) {
+  grid->SetSelectedIndex(1);
+  grid->SetEditorMode(true);
+  editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_NE(editor, nullptr);
+  // As the keyboard gives them (each key's down, then its character), sent straight on.
+  auto key = [&](WORD Key, wchar_t Char) {
+    SendMessageW(editor->GetHandle(), WM_KEYDOWN, Key, 0);
+    SendMessageW(editor->GetHandle(), WM_CHAR, Char, 0);
+  };
+  auto typeAndEnter = [&](const std::string& Text) {
+    grid->DataLink()->Edit();  // the record in edit state, as the first typed key puts it
+    editor->SelectAll();
+    for (wchar_t c : Utf8ToWide(Text)) key('A', c);  // a letter key, its Cyrillic character
+    key(VK_RETURN, L'\r');
+    guitest::PumpFor(100);
+  };
+  typeAndEnter("Жёлтый");
+  EXPECT_EQ(beeper.Count(), 1);
+  EXPECT_EQ(ds->FieldByName("KIND")->GetAsString(), "G");  // not emptied
+  EXPECT_EQ(editor->GetText(), "Жёлтый");                   // kept to be put right
+  EXPECT_TRUE(IsWindowVisible(editor->GetHandle()));
+  typeAndEnter("синий");
+  EXPECT_EQ(beeper.Count(), 1);
+  EXPECT_EQ(ds->FieldByName("KIND")->GetAsString(), "B");
+}
+
 }  // namespace

@@ -747,4 +747,26 @@ TEST_F(GridDropDownsTest, ATypedTextOutsideThePickListBeepsAndLeavesTheField) {
   EXPECT_EQ(ds->FieldByName("KIND")->GetAsString(), "B");
 }
 
+TEST_F(GridDropDownsTest, AltDownOpensThePickListTypingSearchesItEnterAccepts) {
+  grid->SetSelectedIndex(1);
+  grid->SetEditorMode(true);
+  editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_NE(editor, nullptr);
+  HWND window = editor->GetHandle();
+  SendMessageW(window, WM_SYSKEYDOWN, VK_DOWN, 1 << 29);  // Alt+Down
+  ASSERT_TRUE(editor->DropDownVisible());
+  auto* list = static_cast<TPopupListbox*>(editor->ActiveDropDown()->Control());
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  for (wchar_t c : Utf8ToWide("си")) SendMessageW(window, WM_CHAR, c, 0);  // handed on to the list
+  EXPECT_EQ(list->GetItemIndex(), 2);
+  EXPECT_EQ(editor->GetText(), "Зелёный");  // the editor's text is not typed into
+  SendMessageW(window, WM_KEYDOWN, VK_RETURN, 0);
+  SendMessageW(window, WM_CHAR, L'\r', 0);
+  EXPECT_FALSE(editor->DropDownVisible());
+  EXPECT_EQ(afterCloseUp, "ok ");
+  EXPECT_EQ(ds->FieldByName("KIND")->GetAsString(), "B");
+  EXPECT_EQ(editor->GetText(), "Синий");
+  EXPECT_EQ(ds->State(), dsEdit);  // the Enter that closed the list did not reach the grid
+}
+
 }  // namespace

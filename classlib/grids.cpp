@@ -150,6 +150,7 @@ void TInplaceEdit::KeyDown(WORD& Key, TShiftState Shift) {
 void TInplaceEdit::KeyPress(wchar_t& Key) {
   if (FGrid) {
     FGrid->KeyPress(Key);
+    if ((Key >= 32 || Key == 8) && !FGrid->CanEditModify()) Key = 0;
     if (Key >= 32 && !FGrid->CanEditAcceptKey(Key)) {
       Key = 0;
       Beeper().MessageBeep(0);
@@ -757,7 +758,7 @@ void TCustomGrid::KeyPress(wchar_t& Key) {
       SetEditorMode(true);
     }
     Key = 0;
-  } else if (Key >= 32 && !(FInplaceEdit && FInplaceEdit->Shown() && GetFocus() == FInplaceEdit->GetHandle())) {
+  } else if (Key >= 32 && !(FInplaceEdit && FInplaceEdit->Shown())) {
     if (CanEditAcceptKey(Key) && CanEditModify()) {
       FEditorMode = true;
       ShowEditorChar(Key);

@@ -41,11 +41,20 @@ class TAnswer : public TConfirmation {
   }
 };
 
+// A top-level window that never takes the focus, as a drop-down's.
+class TFakeDropDownWindow : public TDropDownWindow<TCustomControl> {
+ public:
+  using TDropDownWindow<TCustomControl>::TDropDownWindow;
+  void SetDropDownValue(const TVariant&) override {}
+  TVariant DropDownValue() override { return {}; }
+  String DropDownText() override { return ""; }
+};
+
 // A drop-down that the test opens and closes by hand.
 class TFakeDropDown : public TDgCellDropDown {
  public:
   TFakeDropDown(TDgEditStyle Style, TCustomMaskEdit* Editor, std::vector<std::string>* Log)
-      : FStyle(Style), FLog(Log), FWindow(new TDropDownWindow<TCustomControl>(Editor)) {}
+      : FStyle(Style), FLog(Log), FWindow(new TFakeDropDownWindow(Editor)) {}
   TWinControl* Control() override { return FWindow; }
   void Open(const TDgDropDownSetup& Setup, const TRect&) override {
     FOpen = true;

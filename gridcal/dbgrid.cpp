@@ -4,6 +4,7 @@
 
 #include "classlib/application.h"
 #include "classlib/beep.h"
+#include "classlib/callbackguard.h"
 #include "classlib/db.h"
 #include "classlib/dialogs.h"
 #include "classlib/format.h"
@@ -11,6 +12,7 @@
 #include "classlib/menus.h"
 #include "classlib/stringlist.h"
 #include "classlib/unicode.h"
+#include "gridcal/celldropdowns.h"
 
 HX_PUBLISH(TDgDBGridInplaceEdit, p) {}
 
@@ -395,8 +397,12 @@ void TDgDBGridInplaceEdit::Dispatch(TMessage& Message) {
       CloseUp(false);
       break;
     case CM_CANCELMODE: {
+      // A press on the drop-down or on one of its buttons (the calendar's days, the
+      // calculator's keys) is no press elsewhere.
       auto* sender = reinterpret_cast<TControl*>(Message.LParam);
-      if (sender != this && !(FDropDown && sender == FDropDown->Control())) CloseUp(false);
+      TControl* inside = sender;
+      while (inside && !(FDropDown && inside == FDropDown->Control())) inside = inside->GetParent();
+      if (sender != this && !inside) CloseUp(false);
       return;
     }
     case WM_SETCURSOR: {
@@ -535,6 +541,7 @@ TDgCustomDBGrid::TDgCustomDBGrid(TComponent* AOwner)
   SetColor(clWindow);
   SetOptions(FOptions);
   LoadImages();
+  DropDownFactory = MakeDgCellDropDown;
 }
 
 TDgCustomDBGrid::~TDgCustomDBGrid() {
@@ -1783,8 +1790,7 @@ void TDgCustomDBGrid::Dispatch(TMessage& Message) {
       }
       return;
     case WM_DGPAINTERROR:
-      if (TApplication* app = ExistingApplication())
-        app->HandleException(std::make_exception_ptr(Exception(FPaintError)), this);
+      HandleCallbackException(std::make_exception_ptr(Exception(FPaintError)));
       return;
     case WM_RBUTTONUP: {
       TCustomGrid::Dispatch(Message);

@@ -30,6 +30,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       Form2->AttachTo(Form1->Parts(), Form1->DskStoreData1);
       Application->CreateForm(Form3);
       Application->CreateForm(Form4);
+      Form4->AttachTo(Form1->Parts(), Form1->MediaPlayer2, Form1->Gate(), [] { return Form1->ComboBox1->GetText(); });
       Application->CreateForm(Form5);
       Application->CreateForm(Form6);
       Application->Run();

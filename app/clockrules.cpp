@@ -115,6 +115,12 @@ void TSayTimeGate::SignalEnded() {
   Changed(before);
 }
 
+void TSayTimeGate::SetMelodyPlaying(bool Value) {
+  bool before = MaySpeakNow();
+  FMelody = Value;
+  Changed(before);
+}
+
 void TSayTimeGate::Changed(bool Before) {
   if (Before != MaySpeakNow() && OnChange) OnChange();
 }

@@ -64,18 +64,24 @@ class TSecondsCatchUp {
   bool FStarted = false;
 };
 
-// Whether the time may be spoken now: no announcement running and no signal ringing. The
-// automatic announcement, the say-time button, the tray item and the hotkey all ask it, so
-// announcements never overlap and never cover a ringing signal; the button and the tray
-// item follow it through OnChange.
+// Whether the time may be spoken now: no announcement running, no signal ringing and no
+// reminder's melody playing. The automatic announcement, the say-time button, the tray
+// item, the hotkey and the reminder calendar all ask it, so sounds never overlap and never
+// cover a ringing signal; the button and the tray item follow it through OnChange.
 class TSayTimeGate {
  public:
-  bool MaySpeakNow() const { return !FAnnouncing && FSignals == 0; }
+  bool MaySpeakNow() const { return !FAnnouncing && FSignals == 0 && !FMelody; }
   bool Announcing() const { return FAnnouncing; }
   void SetAnnouncing(bool Value);
   // A signal (alarm, countdown end) begins or ends; they may overlap.
   void SignalStarted();
   void SignalEnded();
+  bool SignalRinging() const { return FSignals > 0; }
+  // A reminder's melody plays; the announcement due meanwhile waits for it.
+  void SetMelodyPlaying(bool Value);
+  bool MelodyPlaying() const { return FMelody; }
+  // Only the reminder's melody keeps the time from being spoken.
+  bool HeldByMelodyOnly() const { return FMelody && !FAnnouncing && FSignals == 0; }
 
   // After every change of MaySpeakNow.
   std::function<void()> OnChange;
@@ -84,4 +90,5 @@ class TSayTimeGate {
   void Changed(bool Before);
   bool FAnnouncing = false;
   int FSignals = 0;
+  bool FMelody = false;
 };

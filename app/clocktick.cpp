@@ -69,11 +69,25 @@ void TClockTick::Tick() {
 
   // An announcement's second (5) caught up lies at most a quarter minute back, in the
   // current minute: the quiet hours and the words spoken are this minute's.
+  // One due while only a reminder's melody plays waits for it, as long as it has not
+  // fallen further back than a catch-up.
+  TClockSecond nowSecond = ClockSecondOf(now);
+  if (FPendingTalk != 0 && nowSecond - FPendingTalk >= TSecondsCatchUp::MaxCatchUp) FPendingTalk = 0;
   if (TalkAllowed && FParts.Options->TalkTime()) {
     int interval = FParts.TalkInterval->Position();
+    bool due = false;
     for (TClockSecond second : seconds) {
       DecodeClockSecond(second, h, m, s);
-      if (!IsTalkSecond(interval, m, s) || !FGate.MaySpeakNow()) continue;
+      if (!IsTalkSecond(interval, m, s)) continue;
+      if (FGate.MaySpeakNow()) {
+        due = true;
+        break;
+      }
+      if (FGate.HeldByMelodyOnly()) FPendingTalk = second;
+    }
+    if (!due && FPendingTalk != 0 && FGate.MaySpeakNow()) due = true;
+    if (due) {
+      FPendingTalk = 0;
       bool wasEnabled = FTimer1->GetEnabled();
       FTimer1->SetEnabled(false);
       try {
@@ -82,8 +96,9 @@ void TClockTick::Tick() {
         errors.push_back(std::current_exception());
       }
       FTimer1->SetEnabled(wasEnabled);
-      break;
     }
+  } else {
+    FPendingTalk = 0;
   }
 
   for (const std::exception_ptr& error : errors) HandleCallbackException(error);

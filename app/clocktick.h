@@ -6,7 +6,8 @@
 // hours; and the automatic announcement at second 5 of the minutes the talk interval names.
 //
 // The alarm and the announcement look at every second since the last tick (clockrules.h),
-// so a late or skipped tick loses neither. Errors of the tick's work (a quiet-hours text
+// so a late or skipped tick loses neither; an announcement due while a reminder's melody
+// plays is spoken when the melody ends, unless that is more than a catch-up later. Errors of the tick's work (a quiet-hours text
 // that is no time, a fragment that cannot be played) are reported once each, through the
 // callback exception handler, when the tick's work is done.
 #include <cstdint>
@@ -49,4 +50,6 @@ class TClockTick {
   TTimer* FTimer1;
   TQuietHoursRule FQuietHours;
   TSecondsCatchUp FSeconds;
+  // The second of an announcement kept waiting while a reminder's melody plays (0: none).
+  TClockSecond FPendingTalk = 0;
 };

@@ -404,6 +404,23 @@ void TApplication::WndProc(TMessage& Message) {
     case WM_NULL:
       CheckSynchronize();
       return;
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC: {
+      // From a top-level control the application window owns (a drop-down): handed back
+      // to the control, as a parent reflects its children's.
+      HWND from = Message.Msg != WM_DRAWITEM ? reinterpret_cast<HWND>(Message.LParam)
+                  : Message.WParam ? reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam)->hwndItem
+                                   : nullptr;  // a menu's item
+      if (TWinControl* control = from ? FindControl(from) : nullptr) {
+        Message.Result = control->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+        return;
+      }
+      break;
+    }
   }
   Message.Result = DefWindowProcW(FHandle, Message.Msg, Message.WParam, Message.LParam);
 }

@@ -524,11 +524,19 @@ void TControl::WndProc(TMessage& Message) {
   Dispatch(Message);
 }
 
+// A press on a control tells the focused one, when it is another, to end what it has
+// open (a drop-down of its own closes without accepting).
+static void SendCancelMode(TControl* Sender) {
+  TWinControl* focused = FindControl(GetFocus());
+  if (focused && focused != Sender) focused->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(Sender));
+}
+
 void TControl::HandleMouse(TMessage& Message) {
   switch (Message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (TApplication* app = ExistingApplication()) app->CancelHint();
+      SendCancelMode(this);
       if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
       if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
       FControlState.Include(csLButtonDown);
@@ -539,6 +547,7 @@ void TControl::HandleMouse(TMessage& Message) {
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
       if (TApplication* app = ExistingApplication()) app->CancelHint();
+      SendCancelMode(this);
       break;
   }
 }

@@ -147,3 +147,15 @@ String InputBox(const String& Caption, const String& Prompt, const String& Defau
   String value = Default;
   return InputQuery(Caption, Prompt, value) ? value : Default;
 }
+
+namespace {
+class TDialogConfirmation : public TConfirmation {
+ public:
+  bool Confirm(const String& Msg) override { return MessageDlg(Msg, mtConfirmation, mbOKCancel) == mrOk; }
+};
+}  // namespace
+
+TConfirmation& TConfirmation::System() {
+  static TDialogConfirmation confirmation;
+  return confirmation;
+}

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "classlib/forms.h"
+#include "classlib/seam.h"
 
 HX_ENUM(TMsgDlgType, mtWarning, mtError, mtInformation, mtConfirmation, mtCustom);
 HX_ENUM(TMsgDlgBtn, mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp);
@@ -27,3 +28,12 @@ void ShowMessage(const String& Msg);
 bool InputQuery(const String& Caption, const String& Prompt, String& Value);
 // The same; Default when cancelled.
 String InputBox(const String& Caption, const String& Prompt, const String& Default);
+
+// Asks whether to go on with something that cannot be undone (a deletion), with OK and
+// Cancel; true for OK. Behind a seam (TSeam<TConfirmation>::Get()), so tests answer it.
+class TConfirmation {
+ public:
+  virtual ~TConfirmation() = default;
+  virtual bool Confirm(const String& Msg) = 0;
+  static TConfirmation& System();
+};

@@ -139,3 +139,58 @@ int SegmentGroup(int I, int Lit, int Seg1Count, int Seg2Count) {
   if (I < Seg1Count) return 0;
   return I < Seg1Count + Seg2Count ? 1 : 2;
 }
+
+// ---- The background ----
+
+int GradientSmoothCount(int SmoothFactor) {
+  int factor = std::clamp(SmoothFactor, 1, 255);
+  return factor <= 8 ? factor - 1 : 255 / factor;
+}
+
+std::vector<TGradientBand> GradientBands(std::uint32_t From, std::uint32_t To, int Length, int SmoothFactor) {
+  std::vector<TGradientBand> bands;
+  if (Length < 1) return bands;
+  // Per channel (red, green, blue): the start and the step per pixel in 16.16.
+  std::int64_t value[3], step[3];
+  for (int c = 0; c < 3; ++c) {
+    std::int64_t from = (From >> (8 * c)) & 0xFF, to = (To >> (8 * c)) & 0xFF;
+    value[c] = from << 16;
+    step[c] = Length > 1 ? ((to - from) << 16) / (Length - 1) : 0;
+  }
+  auto colorAt = [&](int i) {
+    std::uint32_t color = 0;
+    for (int c = 0; c < 3; ++c) color |= static_cast<std::uint32_t>(((value[c] + step[c] * i) >> 16) & 0xFF) << (8 * c);
+    return color;
+  };
+  const int smooth = GradientSmoothCount(SmoothFactor);
+  TGradientBand band{0, 1, colorAt(0)};
+  for (int i = 1; i < Length; ++i) {
+    std::uint32_t color = colorAt(i);
+    if (color != band.Color && i - band.Start >= smooth) {
+      bands.push_back(band);
+      band = {i, i, color};
+    }
+    band.End = i + 1;
+  }
+  bands.push_back(band);
+  return bands;
+}
+
+TRect BackgroundImageRect(TImageStyle Style, int W, int H, int PW, int PH) {
+  if (PW <= 0 || PH <= 0) return {};
+  switch (Style) {
+    case TImageStyle::isCenter: {
+      const int left = (W - PW) / 2, top = (H - PH) / 2;
+      return Rect(left, top, left + PW, top + PH);
+    }
+    case TImageStyle::isClip: return Rect(0, 0, PW, PH);
+    case TImageStyle::isFill:
+      // H / W ≥ PH / PW, in integers.
+      if (static_cast<std::int64_t>(H) * PW >= static_cast<std::int64_t>(PH) * W)
+        return Rect(0, 0, W, static_cast<int>(static_cast<std::int64_t>(W) * PH / PW));
+      return Rect(0, 0, static_cast<int>(static_cast<std::int64_t>(H) * PW / PH), H);
+    case TImageStyle::isStretch: return Rect(0, 0, W, H);
+    case TImageStyle::isTiled: return {};
+  }
+  return {};
+}

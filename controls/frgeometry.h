@@ -1,7 +1,8 @@
 #pragma once
-// The types and plain arithmetic of the frame routines, the border and the meter: sides
-// and frame styles, what a frame takes from a rectangle, trapezoids for tapered bars, and
-// the meter's percent, bar cut and LED segment cells. Portable (no windows.h), so it is
+// The types and plain arithmetic of the frame routines, the border, the meter and the
+// background: sides and frame styles, what a frame takes from a rectangle, trapezoids for
+// tapered bars, the meter's percent, bar cut and LED segment cells, and the background's
+// gradient bands and picture places. Portable (no windows.h), so it is
 // tested natively; the routines that draw live in frdraw.h.
 #include <array>
 #include <cstdint>
@@ -70,3 +71,30 @@ int SegmentTotal(int Seg1Count, int Seg2Count, int Seg3Count);
 std::vector<TRect> SegmentCells(const TRect& Area, TDirection Direction, int N, int Spacing);
 // Which colour group (0..2) a lit segment I takes; -1 when it is not lit.
 int SegmentGroup(int I, int Lit, int Seg1Count, int Seg2Count);
+
+// ---- The background ----
+
+// The layouts of a background's gradient (see frbackground.h).
+HX_SCOPED_ENUM(TFrGradientDirection, gdDiagonalUp, gdDiagonalDown, gdHorizontalEnd, gdHorizontalCenter,
+               gdHorizontalBox, gdVerticalEnd, gdVerticalCenter, gdVerticalBox, gdSquareBox, gdBigSquareBox);
+// How a background places its picture.
+HX_SCOPED_ENUM(TImageStyle, isCenter, isClip, isFill, isStretch, isTiled);
+
+// One band of a gradient: pixels Start..End − 1 along its axis in one colour (0x00BBGGRR).
+struct TGradientBand {
+  int Start = 0, End = 0;
+  std::uint32_t Color = 0;
+  bool operator==(const TGradientBand&) const = default;
+};
+// The pixels a band lasts at least before the colour may change: SmoothFactor − 1 for
+// factors up to 8, 255 div SmoothFactor above (factors are 1..255).
+int GradientSmoothCount(int SmoothFactor);
+// The bands of a gradient Length pixels long from From (the first pixel) to To (the last):
+// each channel steps per pixel in 16.16 fixed point, and a band ends where the colour
+// changes once the smoothing count of pixels has passed. None for a length below 1.
+std::vector<TGradientBand> GradientBands(std::uint32_t From, std::uint32_t To, int Length, int SmoothFactor);
+// Where a background draws a picture of PW × PH on W × H with isCenter, isClip, isFill
+// (stretched from (0, 0) keeping its aspect: the full width when the area is at least as
+// tall for its width as the picture, else the full height) or isStretch (the whole area).
+// Empty for an empty picture and for isTiled.
+TRect BackgroundImageRect(TImageStyle Style, int W, int H, int PW, int PH);

@@ -190,13 +190,54 @@ void TDgCalculator::Ok() {
   std::string text = Trim(ReadDisplay());
   if (!text.empty()) StrToFloat(text, FEngine.Settings());  // EConvertError for no number
   if (OnExitClick) OnExitClick(this, true);
+  RequestCloseUp(this, true);
 }
 
-void TDgCalculator::Cancel() {
+void TDgCalculator::Restore() {
   WriteDisplay(FSavedText);
   FEngine.SetStatus(csFirst);
   FEngine.SetPendingOperator('=');
+}
+
+void TDgCalculator::Cancel() {
+  Restore();
   if (OnExitClick) OnExitClick(this, false);
+  RequestCloseUp(this, false);
+}
+
+void TDgCalculator::SetDropDownValue(const TVariant& Value) {
+  double number = 0;
+  if (Value.VarType() == varString) {
+    if (!TryStrToFloat(Trim(Value.AsString()), number, FEngine.Settings())) number = 0;
+  } else if (!Value.IsNull()) {
+    try {
+      number = Value.AsFloat();
+    } catch (const Exception&) {
+      number = 0;
+    }
+  }
+  Start(number);
+}
+
+bool TDgCalculator::Valid(double& Number) {
+  return FEngine.Status() != csError && TryStrToFloat(Trim(ReadDisplay()), Number, FEngine.Settings());
+}
+
+void TDgCalculator::CloseUp(bool Accept) {
+  double number;
+  if (!Accept || !Valid(number)) Restore();
+  TDropDownWindow<TCustomPanel>::CloseUp(Accept);
+}
+
+TVariant TDgCalculator::DropDownValue() {
+  double number;
+  if (!Valid(number)) return TVariant::Null();
+  return number;
+}
+
+String TDgCalculator::DropDownText() {
+  double number;
+  return Valid(number) ? Trim(ReadDisplay()) : String();
 }
 
 void TDgCalculator::ButtonClicked(TDgCalcButton Which) {

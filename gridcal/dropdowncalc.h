@@ -10,6 +10,12 @@
 // text that is no number; Cancel puts back the edit box's text from when Start was called.
 // It keeps its size of 173 × 116. Windows only.
 //
+// As a drop-down (classlib/dropdown.h) it opens on a field's value (a number, a text read
+// as one, else 0; the edit box's text is kept) and asks to close through OnCloseUp after
+// OnExitClick. It is accepted only when valid: DropDownValue is Null in the error state or
+// for a text that is no number, and every close that does not accept (or cannot, being
+// invalid) puts back the edit box's text from the opening.
+//
 // Its four glyphs come from the bitmap resources "CALCUPBTN", "CALCDOWNBTN" (7 × 4) and
 // "CALCOKBTN", "CALCCANCELBTN" (16 × 16, fuchsia transparent); without them the buttons show
 // captions.
@@ -66,6 +72,12 @@ class TDgCalculator : public TDropDownWindow<TCustomPanel> {
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
+  // The drop-down's side (see above).
+  void SetDropDownValue(const TVariant& Value) override;
+  void CloseUp(bool Accept) override;
+  TVariant DropDownValue() override;
+  String DropDownText() override;
+
   TCalcExitEvent OnExitClick;
 
  protected:
@@ -74,6 +86,10 @@ class TDgCalculator : public TDropDownWindow<TCustomPanel> {
 
  private:
   void ButtonClicked(TDgCalcButton Which);
+  // Not in the error state, and the display is a number (Number).
+  bool Valid(double& Number);
+  // Puts back the edit box's text from the opening; a new calculation begins.
+  void Restore();
   void UpdateMemoryLabel();
   String ReadDisplay() const;
   void WriteDisplay(const String& Value);

@@ -150,3 +150,71 @@ TEST(FrGeometry, SegmentsLieFromTheStartEdgeWithTheirGaps) {
 }
 
 }  // namespace
+
+// ---- The background ----
+
+namespace {
+
+int Channel(std::uint32_t Color, int C) { return static_cast<int>((Color >> (8 * C)) & 0xFF); }
+
+TEST(FrGeometry, GradientBandsRunFromTheStartColourToTheStopColour) {
+  constexpr std::uint32_t kTeal = 0x808000, kLime = 0x00FF00, kWhite = 0xFFFFFF;
+  struct TCase {
+    std::uint32_t From, To;
+    int Length;
+  };
+  for (const TCase& c : std::vector<TCase>{{kTeal, kLime, 100}, {kLime, kTeal, 100}, {kWhite, 0, 7}, {0, kWhite, 600}}) {
+    const std::vector<TGradientBand> bands = GradientBands(c.From, c.To, c.Length, 1);
+    ASSERT_FALSE(bands.empty());
+    EXPECT_EQ(bands.front().Start, 0);
+    EXPECT_EQ(bands.front().Color, c.From);
+    EXPECT_EQ(bands.back().End, c.Length);
+    for (int ch = 0; ch < 3; ++ch) EXPECT_NEAR(Channel(bands.back().Color, ch), Channel(c.To, ch), 1) << ch;
+    for (size_t i = 1; i < bands.size(); ++i) {
+      EXPECT_EQ(bands[i].Start, bands[i - 1].End) << "contiguous at " << i;
+      EXPECT_NE(bands[i].Color, bands[i - 1].Color) << i;
+      for (int ch = 0; ch < 3; ++ch) {
+        const int step = Channel(bands[i].Color, ch) - Channel(bands[i - 1].Color, ch);
+        const int way = Channel(c.To, ch) - Channel(c.From, ch);
+        EXPECT_TRUE(way > 0 ? step >= 0 : way < 0 ? step <= 0 : step == 0) << "monotone, channel " << ch << " at " << i;
+      }
+    }
+  }
+  EXPECT_EQ(GradientBands(kTeal, kLime, 1, 1), (std::vector<TGradientBand>{{0, 1, kTeal}}));
+  EXPECT_TRUE(GradientBands(kTeal, kLime, 0, 1).empty());
+  EXPECT_EQ(GradientBands(kTeal, kTeal, 50, 1), (std::vector<TGradientBand>{{0, 50, kTeal}}));
+}
+
+TEST(FrGeometry, SmoothingMakesBandsAtLeastTheSmoothingCountLong) {
+  const std::vector<std::pair<int, int>> counts = {{1, 0}, {2, 1}, {8, 7}, {9, 28}, {100, 2}, {255, 1}, {0, 0}, {300, 1}};
+  for (auto [factor, count] : counts) EXPECT_EQ(GradientSmoothCount(factor), count) << factor;
+  const std::vector<TGradientBand> plain = GradientBands(0x808000, 0x00FF00, 100, 1);
+  const std::vector<TGradientBand> smooth = GradientBands(0x808000, 0x00FF00, 100, 8);
+  EXPECT_LT(smooth.size(), plain.size());
+  for (size_t i = 0; i + 1 < smooth.size(); ++i) EXPECT_GE(smooth[i].End - smooth[i].Start, 7) << i;
+}
+
+TEST(FrGeometry, BackgroundPicturesArePlacedByTheirStyle) {
+  using enum TImageStyle;
+  struct TCase {
+    TImageStyle Style;
+    int W, H, PW, PH;
+    TRect Expected;
+  };
+  const std::vector<TCase> cases = {
+      {isCenter, 10, 10, 3, 2, Rect(3, 4, 6, 6)},  {isCenter, 2, 1, 3, 2, Rect(0, 0, 3, 2)},
+      {isClip, 10, 10, 3, 2, Rect(0, 0, 3, 2)},    {isFill, 10, 10, 3, 2, Rect(0, 0, 10, 6)},
+      {isFill, 20, 4, 3, 2, Rect(0, 0, 6, 4)},     {isFill, 30, 20, 3, 2, Rect(0, 0, 30, 20)},
+      {isStretch, 10, 10, 3, 2, Rect(0, 0, 10, 10)}, {isTiled, 10, 10, 3, 2, TRect{}},
+  };
+  for (const TCase& c : cases)
+    EXPECT_EQ(BackgroundImageRect(c.Style, c.W, c.H, c.PW, c.PH), c.Expected)
+        << EnumName(c.Style) << " " << c.W << "x" << c.H;
+  // An empty picture has no place, whatever the style (no division by its size).
+  for (TImageStyle style : {isCenter, isClip, isFill, isStretch, isTiled}) {
+    EXPECT_TRUE(BackgroundImageRect(style, 10, 10, 0, 2).IsEmpty());
+    EXPECT_TRUE(BackgroundImageRect(style, 10, 10, 3, 0).IsEmpty());
+  }
+}
+
+}  // namespace

@@ -27,6 +27,10 @@
 //                                             rrggbb pixels per row
 //   winctl keys <key>...                      types a chord through SendInput, e.g. ctrl
 //                                             alt a (held in order, released in reverse)
+//   winctl click-at <class> <x> <y>           clicks a point of the window's client area
+//                                             through SendInput
+//   winctl type <text>                        types the text's characters through
+//                                             SendInput as Unicode keys, any letters
 //   winctl tray-icons                         prints the number of icons in the
 //                                             notification area
 //   winctl tray-click <left|right>            clicks the first tray icon through SendInput
@@ -210,6 +214,21 @@ INPUT KeyInput(WORD key, bool up) {
   return in;
 }
 
+// Each character as a Unicode key press and release.
+int Type(const std::wstring& text) {
+  std::vector<INPUT> inputs;
+  for (wchar_t c : text)
+    for (bool up : {false, true}) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wScan = c;
+      in.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+      inputs.push_back(in);
+    }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  return 0;
+}
+
 // Holds the keys in order and lets them go in reverse: one chord.
 int Chord(int count, wchar_t** names) {
   std::vector<INPUT> inputs;
@@ -378,6 +397,15 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"backdrop" && argc == 4) return Backdrop(argv[2], _wtoi(argv[3]));
   if (cmd == L"led") return Led(argv[2]);
   if (cmd == L"keys") return Chord(argc - 2, argv + 2);
+  if (cmd == L"type" && argc == 3) return Type(argv[2]);
+  if (cmd == L"click-at" && argc == 5) {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    POINT at{_wtoi(argv[3]), _wtoi(argv[4])};
+    ClientToScreen(w, &at);
+    Click(at, false);
+    return 0;
+  }
   if (cmd == L"tray-click") return TrayClick(argv[2]);
   if (cmd == L"menu-click") return MenuClick(argc - 2, argv + 2);
   if (cmd == L"workarea" || cmd == L"styles") {

@@ -221,7 +221,7 @@ TEST_F(DropDownCalcTest, ItsButtonsLeaveTheFocusInTheEditBox) {
   guitest::SaveScreenshot(calculator->GetHandle(), "gridcal-dropdown-calculator.bmp");
   EXPECT_EQ(GetFocus(), edit->GetHandle());
   EXPECT_EQ(GetForegroundWindow(), form->GetHandle());
-  calculator->CloseUp();
+  calculator->CloseUp(false);
   EXPECT_FALSE(IsWindowVisible(calculator->GetHandle()));
 }
 

@@ -210,6 +210,8 @@ void TForm3::AttachTo(TClockParts& Parts, TDskStoreData* Store, TAutoRun* AutoRu
   FCharacterFolder = CharacterFolder;
   FApplying = true;
   FParts = &Parts;
+  // From now on the clock reads the options from these controls.
+  Parts.Options = std::make_unique<TControlOptions>(*this);
   std::vector<String> errors;
   ApplyAll(errors);
   FApplying = false;

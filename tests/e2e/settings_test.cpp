@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "clock_helpers.h"
@@ -40,9 +41,17 @@ std::string Checked(WineSession& wine, const std::string& caption) {
   return wine.Ctl({"checked", "TForm3", caption}).out;
 }
 
-// The property storage's lines, one string.
+// The property storage's lines as one text, a blank between them.
 std::string StorageLines(WineSession& wine) {
-  return wine.Reg({"query", std::string(kSettingsKey) + "\\HotKey"}).out;
+  std::istringstream listing(wine.Reg({"query", std::string(kSettingsKey) + "\\HotKey"}).out);
+  std::string text;
+  for (std::string line; std::getline(listing, line);) {
+    size_t at = line.find("REG_SZ");
+    if (at == std::string::npos) continue;
+    size_t start = line.find_first_not_of(' ', at + 6), end = line.find_last_not_of(" \r");
+    if (start != std::string::npos && end >= start) text += (text.empty() ? "" : " ") + line.substr(start, end + 1 - start);
+  }
+  return text;
 }
 
 TEST(Settings, OpenedFromTheTrayToo) {
@@ -93,8 +102,11 @@ TEST(Settings, EachPagesChangeIsStoredAtOnceAndActsAfterARestart) {
   EXPECT_EQ(Setting(listing, "HotKeyEnabled"), "1");
   EXPECT_EQ(Setting(listing, "ShowTimerHint"), "0");
   std::string lines = StorageLines(wine);
-  for (const char* text : {"'14:30'", "'16:00'", "CheckBox16.Checked = True", "RadioGroup5.ItemIndex = 1",
-                           "RadioGroup3.ItemIndex = 2"})
+  for (const char* text : {"object MaskEdit1: TMaskEdit Text = '14:30' end",
+                           "object MaskEdit2: TMaskEdit Text = '16:00' end",
+                           "object CheckBox16: TCheckBox Checked = True end",
+                           "object RadioGroup5: TRadioGroup ItemIndex = 1 end",
+                           "object RadioGroup3: TRadioGroup ItemIndex = 2 end"})
     EXPECT_NE(lines.find(text), std::string::npos) << text << " not in\n" << lines;
 
   // Killed with the window open: nothing is saved at its close.

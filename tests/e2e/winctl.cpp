@@ -117,8 +117,11 @@ HWND FindButton(HWND parent, const wchar_t* caption) {
       parent,
       [](HWND w, LPARAM p) -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
+        // Asked of the window itself: an edit box keeps its text apart from the caption
+        // the system holds for windows of other processes.
         wchar_t text[256] = L"";
-        GetWindowTextW(w, text, 256);
+        DWORD_PTR ignored;
+        SendMessageTimeoutW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
         if (wcscmp(text, s->Caption) != 0) return TRUE;
         s->Found = w;
         return FALSE;
@@ -460,7 +463,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!combo) return Fail(std::wstring(L"no combo box lists ") + argv[3]);
     if (cmd == L"chosen") {
       wchar_t text[256] = L"";
-      GetWindowTextW(combo, text, 256);
+      SendMessageW(combo, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
       Out(text);
       return 0;
     }

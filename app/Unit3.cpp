@@ -576,7 +576,7 @@ void TForm3::Button1Click(TObject* Sender) { HotKey1Exit(Sender); }
 void TForm3::TimerHotkeyTimer(TObject*) {
   TimerHotkey->SetEnabled(false);
   if (!Ready()) return;
-  bool on = FStore->StoreReadInteger("HotKeyEnabled", 0) == 1;
+  bool on = FStore->StoreReadInteger("HotKeyEnabled", 0) != 0;
   FApplying = true;  // as at creation: the box follows the store without storing again
   CheckBox13->SetChecked(on);
   FApplying = false;

@@ -18,7 +18,7 @@ TEndActionControls EndActionControls(int Action) {
 
 std::uint16_t AcceptedHotKey(std::uint16_t ShortCut) {
   constexpr std::uint16_t kShift = 0x2000, kCtrl = 0x4000, kAlt = 0x8000;
-  if (ShortCut == 0) return 0;
+  if ((ShortCut & 0xFF) == 0) return kDefaultSayTimeHotKey;
   std::uint16_t modifiers = ShortCut & (kShift | kCtrl | kAlt);
   if (modifiers == 0 || modifiers == kShift) return static_cast<std::uint16_t>((ShortCut & 0xFF) | kCtrl | kAlt);
   return ShortCut;

@@ -19,9 +19,13 @@ struct TEndActionControls {
 };
 TEndActionControls EndActionControls(int Action);
 
+// The say-time hotkey's combination unless another is chosen: Ctrl+Alt+A.
+inline constexpr std::uint16_t kDefaultSayTimeHotKey = 49217;
+
 // A combination with no modifier or with Shift alone (as a shortcut code: the virtual key
 // in the low byte, Shift 0x2000, Ctrl 0x4000, Alt 0x8000) gets Ctrl+Alt in their place,
-// as the hotkey edit does; 0 stays 0.
+// as the hotkey edit does; one without a key (an emptied edit) is the default again, as no
+// key could be held for it.
 std::uint16_t AcceptedHotKey(std::uint16_t ShortCut);
 
 // A stored index read as Default when it is outside 0..Count-1.

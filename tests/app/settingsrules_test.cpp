@@ -30,14 +30,14 @@ TEST(SettingsRules, OnlyASignalAsksForAReminderAndOnlyAProgramHasItsFields) {
   }
 }
 
-TEST(SettingsRules, AHotKeyWithoutModifierOrWithShiftAloneGetsCtrlAlt) {
+TEST(SettingsRules, AHotKeyWithoutModifierOrWithShiftAloneGetsCtrlAltAndOneWithoutKeyTheDefault) {
   constexpr std::uint16_t kShift = 0x2000, kCtrl = 0x4000, kAlt = 0x8000, kA = 'A';
   const struct {
     std::uint16_t Typed, Accepted;
   } cases[] = {{kA, kCtrl | kAlt | kA},          {kShift | kA, kCtrl | kAlt | kA},
                {kCtrl | kAlt | kA, 49217},       {kCtrl | kA, kCtrl | kA},
                {kShift | kCtrl | kA, kShift | kCtrl | kA}, {kAlt | 'T', kAlt | 'T'},
-               {0, 0}};
+               {0, 49217}, {kCtrl | kAlt, 49217}};
   for (const auto& c : cases) EXPECT_EQ(AcceptedHotKey(c.Typed), c.Accepted) << std::hex << c.Typed;
 }
 

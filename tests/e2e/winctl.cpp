@@ -65,6 +65,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include <vector>
@@ -108,26 +109,33 @@ int WaitWindow(const wchar_t* cls, DWORD timeout) {
   }
 }
 
-HWND FindButton(HWND parent, const wchar_t* caption) {
+// The first child window, at any depth, that Matches.
+HWND FindChildWhere(HWND parent, const std::function<bool(HWND)>& Matches) {
   struct Search {
-    const wchar_t* Caption;
+    const std::function<bool(HWND)>* Matches;
     HWND Found;
-  } search{caption, nullptr};
+  } search{&Matches, nullptr};
   EnumChildWindows(
       parent,
       [](HWND w, LPARAM p) -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
-        // Asked of the window itself: an edit box keeps its text apart from the caption
-        // the system holds for windows of other processes.
-        wchar_t text[256] = L"";
-        DWORD_PTR ignored;
-        SendMessageTimeoutW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
-        if (wcscmp(text, s->Caption) != 0) return TRUE;
+        if (!(*s->Matches)(w)) return TRUE;
         s->Found = w;
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&search));
   return search.Found;
+}
+
+HWND FindButton(HWND parent, const wchar_t* caption) {
+  return FindChildWhere(parent, [caption](HWND w) {
+    // Asked of the window itself: an edit box keeps its text apart from the caption the
+    // system holds for windows of other processes.
+    wchar_t text[256] = L"";
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
+    return wcscmp(text, caption) == 0;
+  });
 }
 
 INPUT KeyInput(WORD key, bool up);
@@ -140,25 +148,12 @@ HWND FindChild(const wchar_t* cls, const wchar_t* text, HWND* top = nullptr) {
 
 // The combo box among the window's children that lists the item.
 HWND FindCombo(HWND parent, const wchar_t* item) {
-  struct Search {
-    const wchar_t* Item;
-    HWND Found;
-  } search{item, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        wchar_t cls[64] = L"";
-        GetClassNameW(w, cls, 64);
-        if (_wcsicmp(cls, L"ComboBox") != 0 && !wcsstr(cls, L"Combo")) return TRUE;
-        if (SendMessageW(w, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(s->Item)) ==
-            CB_ERR)
-          return TRUE;
-        s->Found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.Found;
+  return FindChildWhere(parent, [item](HWND w) {
+    wchar_t cls[64] = L"";
+    GetClassNameW(w, cls, 64);
+    if (!wcsstr(cls, L"Combo") && _wcsicmp(cls, L"ComboBox") != 0) return false;
+    return SendMessageW(w, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item)) != CB_ERR;
+  });
 }
 
 // What a control tells its parent when the user works it.

@@ -497,6 +497,32 @@ TEST_F(SettingsWindow, TheAutoOffWordAndStoredMinutesAndSizesOutOfRange) {
   }
 }
 
+TEST_F(SettingsWindow, StoredChoicesOutOfRangeReadAsTheirDefaults) {
+  Create();
+  form->RadioGroup5->SetItemIndex(-1);  // stores a choice that is none
+  form->RadioGroup3->SetItemIndex(-1);
+  Store("SmallClockState", 40);
+  Store("AssistantSelect", 7);
+  Store("MinClockColorBack", 999);
+  Store("MinClockColor1", -3);
+  Store("DigitalMiniClock", 5);
+  form.reset();
+  Create();
+  EXPECT_EQ(form->RadioGroup5->GetItemIndex(), 0);
+  EXPECT_EQ(form->RadioGroup3->GetItemIndex(), 0);
+  EXPECT_EQ(form->RadioGroup1->GetItemIndex(), 0);
+  EXPECT_EQ(micro->Placement, 0);
+  EXPECT_EQ(form->ComboBox1->GetItemIndex(), 0);
+  EXPECT_EQ(actor->Library, kFolder + "Angel.aal");
+  EXPECT_EQ(form->DskColorCombo1->GetItemIndex(), 0);
+  EXPECT_EQ(form->DskColorCombo2->GetItemIndex(), 10);
+  EXPECT_EQ(micro->Back * 100 + micro->Time * 10 + micro->DateColor, 111);
+  // A kind that is none of the three changes nothing: the form's choice stands.
+  EXPECT_EQ(form->RadioGroup2->GetItemIndex(), 0);
+  EXPECT_EQ(Stored("DigitalMiniClock"), "5");
+  EXPECT_TRUE(reports.empty());
+}
+
 TEST_F(SettingsWindow, TheEndActionEnablesItsControlsAndOnlyASignalAsksForAReminder) {
   Create();
   const struct {

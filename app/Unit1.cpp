@@ -38,8 +38,6 @@ TForm1* Form1 = nullptr;
 
 namespace {
 const std::vector<String> kCharacterFiles{"Angel.aal", "Ann.aal", "Dolly.aal"};
-// The say-time hotkey until the settings window keeps another: Ctrl+Alt+A.
-constexpr TShortCut kSayTimeHotKey = 49217;
 // Posted to the main window while "Выход" waits for modal windows to close.
 constexpr UINT kExitMessage = WM_APP + 17;
 }
@@ -265,40 +263,21 @@ void TForm1::FormCreate(TObject*) {
                DskStoreData1->StoreReadInteger("TriggerEnabled", 0) != 0);
   FCountdown->BarChange();
 
-  // Until the settings window applies them, the options the main window and its menu
-  // share: talking, the micro clock's kind and place on top, autostart, the hotkey's key
-  // (made active by the tick while its option is on).
+  // The tray's marks as stored, and no hotkey, until the settings window applies every
+  // option (autostart, the character, the hotkey …) at its creation.
   FTray->Load();
   KitGlobalHotKey1->SetActive(false);
-  KitGlobalHotKey1->SetHotKey(kSayTimeHotKey);
-  AutoRun1->SetActive(FParts.Options->AutoRun());
 
   FRestoreToken = Application->OnRestore.Add([this](TObject*) {
     TrayFlag = false;
     SaveWindowState();
   });
 
-  ApplyCharacterOptions();
-  // A place kept from a monitor that is gone comes back onto the desktop.
-  TCharacter& character = *FParts.Character;
-  TCharacterPlace place = PlaceOnDesktop({character.StageLeft(), character.StageTop()}, VirtualDesktopArea(),
-                                         character.StageWidth(), character.StageHeight());
-  character.SetStagePos(place.Left, place.Top);
-
   if (!placed.Errors.empty()) {
     String text = "Не удалось записать файлы персонажей:";
     for (const String& error : placed.Errors) text += "\n" + error;
     Application->MessageBox(text, "", MB_OK | MB_ICONWARNING);
   }
-  if (AutoRun1->GetActive() && !AutoRun1->Registered())
-    Application->MessageBox("Не удалось записать автозапуск: часы не будут запускаться вместе с Windows.", "",
-                            MB_OK | MB_ICONWARNING);
-}
-
-void TForm1::ApplyCharacterOptions() {
-  String error = ::ApplyCharacterOptions(*FParts.Character, *FParts.Options, FStoredFilesFolder);
-  if (!error.empty())
-    Application->MessageBox("Не удалось загрузить персонажа: " + error, "", MB_OK | MB_ICONWARNING);
 }
 
 void TForm1::Assistant1Idle(TObject*, int, bool&) { CharacterIdle(*FParts.Character); }

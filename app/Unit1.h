@@ -174,11 +174,6 @@ class TForm1 : public TForm {
   void Assistant1Idle(TObject* Sender, int Level, bool& Handled);
   void TimerActorTimer(TObject* Sender);
 
-  // Applies the stored character options (which character, on top, always on screen,
-  // wandering); a character that cannot be loaded is reported, and the clock runs on
-  // without one.
-  void ApplyCharacterOptions();
-
   // Writes the window state: the micro clock's place, the character's, the micro clock's
   // colours and whether the window is in the tray.
   void SaveWindowState();
@@ -187,6 +182,9 @@ class TForm1 : public TForm {
 
   // The folder of the executable, ending with a backslash.
   String ProgramFolder;
+  // Where the character files were written: the program's folder, or this user's when
+  // that one cannot be written.
+  const String& StoredFilesFolder() const { return FStoredFilesFolder; }
   // The current time, decoded at every tick.
   std::uint16_t Hour() const { return FTick->Hour; }
   std::uint16_t Minute() const { return FTick->Minute; }

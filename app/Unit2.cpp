@@ -50,6 +50,10 @@ class TFormMicroClock : public TMicroClock {
     Form()->Timer1Timer(nullptr);  // its face and place now, not a second later
     Form()->Show();
   }
+  void Hide() override {
+    if (Form()) Form()->Hide();
+  }
+  bool Visible() override { return Form() && Form()->GetVisible(); }
   void SetStayOnTop(bool Value) override {
     if (Form()) Form()->SetFormStyle(Value ? fsStayOnTop : fsNormal);
   }

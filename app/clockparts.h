@@ -124,6 +124,9 @@ class TTrayMenu {
   // The submenu "Таймер": the six presets are enabled while no countdown runs, "Остановить"
   // while one does.
   virtual void SetCountdownRunning(bool) {}
+  // The options changed: the marks of talking, the micro clock's kind and its place on top
+  // follow them.
+  virtual void OptionsChanged() {}
 };
 
 // The global hotkey that says the time (KitGlobalHotKey1).
@@ -132,9 +135,15 @@ class TSayTimeHotKey {
   virtual ~TSayTimeHotKey() = default;
   virtual bool Active() { return FActive; }
   virtual void SetActive(bool Value) { FActive = Value; }
+  // The combination, as a shortcut code (virtual key, Shift 0x2000, Ctrl 0x4000, Alt 0x8000).
+  virtual int Key() { return FKey; }
+  virtual void SetKey(int Value) { FKey = Value; }
+  // Active and held for the clock: false while another program holds the combination.
+  virtual bool Registered() { return FActive; }
 
  private:
   bool FActive = false;
+  int FKey = 0;
 };
 
 // A rectangle of the desktop or of the dock site's client area, and a place on it.
@@ -205,6 +214,8 @@ class TMicroClock {
     FTop = Top;
   }
   virtual void Show() {}
+  virtual void Hide() {}
+  virtual bool Visible() { return false; }
   virtual void SetStayOnTop(bool) {}
   // What it shows: 0 the time and date as text, 1 LED digits, 2 a dial (another value
   // changes nothing); the seconds and the date of the text; where it sticks (0..11,

@@ -120,6 +120,9 @@ bool TKitSayTimeHotKey::Active() { return FHotKey->GetActive(); }
 void TKitSayTimeHotKey::SetActive(bool Value) {
   if (FHotKey->GetActive() != Value) FHotKey->SetActive(Value);
 }
+int TKitSayTimeHotKey::Key() { return FHotKey->GetHotKey(); }
+void TKitSayTimeHotKey::SetKey(int Value) { FHotKey->SetHotKey(static_cast<TShortCut>(Value)); }
+bool TKitSayTimeHotKey::Registered() { return FHotKey->Registered(); }
 
 void TPopUpNotice::ShowNotice(const String& Text) {
   FPopUp->Text = Text;

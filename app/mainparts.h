@@ -142,6 +142,9 @@ class TKitSayTimeHotKey : public TSayTimeHotKey {
   explicit TKitSayTimeHotKey(TKitGlobalHotKey* HotKey) : FHotKey(HotKey) {}
   bool Active() override;
   void SetActive(bool Value) override;
+  int Key() override;
+  void SetKey(int Value) override;
+  bool Registered() override;
 
  private:
   TKitGlobalHotKey* FHotKey;

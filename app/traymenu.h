@@ -35,6 +35,7 @@ class TTrayModel : public TTrayMenu {
   void RefreshHint() override;
   void SetFirstItem(const String& Caption, std::function<void()> OnClick) override;
   void SetCountdownRunning(bool Value) override;
+  void OptionsChanged() override { Load(); }
 
   // Item 0: clicked while disabled it does nothing.
   const String& FirstCaption() const { return FFirstCaption; }

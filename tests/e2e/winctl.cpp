@@ -3,6 +3,24 @@
 //   winctl text <class>                       prints its text (UTF-8)
 //   winctl close <class>                      posts WM_CLOSE to it
 //   winctl click <class> <caption>            clicks its button of that caption
+//   winctl post-click <class> <caption>       the same, posted: returns at once (the
+//                                             button may open a modal window)
+//   winctl check <class> <caption>            clicks its check box or radio button of
+//                                             that caption as a user's click tells the
+//                                             window (posted), also on a hidden page
+//   winctl checked <class> <caption>          prints 1 when that box or button is
+//                                             ticked, else 0
+//   winctl choose <class> <item>              chooses the item in the combo box that
+//                                             lists it, as a user's choice tells the
+//                                             window (posted)
+//   winctl chosen <class> <item>              prints the text chosen in the combo box
+//                                             that lists the item
+//   winctl has-text <class> <text>            prints 1 when a child window shows the
+//                                             text, else 0
+//   winctl type <class> <text> <typed>        focuses its child window that shows the
+//                                             text, goes to its start and types
+//   winctl grab-hotkey <key>...               prints 1 when this program can register
+//                                             the chord as a hotkey (then frees it), else 0
 //   winctl restore <class>                    restores it as its task bar button does
 //                                             (SC_RESTORE) and waits until it is no
 //                                             longer minimised
@@ -51,6 +69,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include <vector>
@@ -94,23 +113,78 @@ int WaitWindow(const wchar_t* cls, DWORD timeout) {
   }
 }
 
-HWND FindButton(HWND parent, const wchar_t* caption) {
+// The first child window, at any depth, that Matches.
+HWND FindChildWhere(HWND parent, const std::function<bool(HWND)>& Matches) {
   struct Search {
-    const wchar_t* Caption;
+    const std::function<bool(HWND)>* Matches;
     HWND Found;
-  } search{caption, nullptr};
+  } search{&Matches, nullptr};
   EnumChildWindows(
       parent,
       [](HWND w, LPARAM p) -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
-        wchar_t text[256] = L"";
-        GetWindowTextW(w, text, 256);
-        if (wcscmp(text, s->Caption) != 0) return TRUE;
+        if (!(*s->Matches)(w)) return TRUE;
         s->Found = w;
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&search));
   return search.Found;
+}
+
+HWND FindButton(HWND parent, const wchar_t* caption) {
+  return FindChildWhere(parent, [caption](HWND w) {
+    // Asked of the window itself: an edit box keeps its text apart from the caption the
+    // system holds for windows of other processes.
+    wchar_t text[256] = L"";
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(w, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
+    return wcscmp(text, caption) == 0;
+  });
+}
+
+INPUT KeyInput(WORD key, bool up);
+
+HWND FindChild(const wchar_t* cls, const wchar_t* text, HWND* top = nullptr) {
+  HWND w = FindWindowW(cls, nullptr);
+  if (top) *top = w;
+  return w ? FindButton(w, text) : nullptr;
+}
+
+// The combo box among the window's children that lists the item.
+HWND FindCombo(HWND parent, const wchar_t* item) {
+  return FindChildWhere(parent, [item](HWND w) {
+    wchar_t cls[64] = L"";
+    GetClassNameW(w, cls, 64);
+    if (!wcsstr(cls, L"Combo") && _wcsicmp(cls, L"ComboBox") != 0) return false;
+    return SendMessageW(w, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item)) != CB_ERR;
+  });
+}
+
+// What a control tells its parent when the user works it.
+bool Notify(HWND control, WORD code) {
+  return PostMessageW(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code),
+                      reinterpret_cast<LPARAM>(control)) != 0;
+}
+
+int Type(HWND top, HWND edit, const wchar_t* typed) {
+  DWORD thread = GetWindowThreadProcessId(edit, nullptr);
+  AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+  SetForegroundWindow(top);
+  SetFocus(edit);
+  AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+  Sleep(200);
+  std::vector<INPUT> inputs{KeyInput(VK_HOME, false), KeyInput(VK_HOME, true)};
+  for (const wchar_t* c = typed; *c; ++c)
+    for (bool up : {false, true}) {
+      INPUT in{};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wScan = *c;
+      in.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
+      inputs.push_back(in);
+    }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  Sleep(300);
+  return 0;
 }
 
 int Play(const wchar_t* file) {
@@ -377,6 +451,59 @@ int wmain(int argc, wchar_t** argv) {
     HWND button = FindButton(w, argv[3]);
     if (!button) return Fail(std::wstring(L"no button ") + argv[3]);
     SendMessageW(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (cmd == L"post-click" || cmd == L"check" || cmd == L"checked" || cmd == L"has-text") {
+    if (argc != 4) return Fail(L"usage: winctl " + cmd + L" <class> <caption>");
+    HWND top = nullptr;
+    HWND control = FindChild(argv[2], argv[3], &top);
+    if (cmd == L"has-text") {
+      if (!top) return Fail(std::wstring(L"no window ") + argv[2]);
+      Out(control ? L"1" : L"0");
+      return 0;
+    }
+    if (!control) return Fail(std::wstring(L"no control ") + argv[3]);
+    if (cmd == L"checked") {
+      Out(SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0");
+      return 0;
+    }
+    bool posted = cmd == L"check" ? Notify(control, BN_CLICKED) : PostMessageW(control, BM_CLICK, 0, 0) != 0;
+    return posted ? 0 : Fail(L"PostMessage failed");
+  }
+  if ((cmd == L"choose" || cmd == L"chosen") && argc == 4) {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    HWND combo = FindCombo(w, argv[3]);
+    if (!combo) return Fail(std::wstring(L"no combo box lists ") + argv[3]);
+    if (cmd == L"chosen") {
+      wchar_t text[256] = L"";
+      SendMessageW(combo, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+      Out(text);
+      return 0;
+    }
+    LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(argv[3]));
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    return Notify(combo, CBN_SELCHANGE) ? 0 : Fail(L"PostMessage failed");
+  }
+  if (cmd == L"type" && argc == 5) {
+    HWND top = nullptr;
+    HWND edit = FindChild(argv[2], argv[3], &top);
+    if (!edit) return Fail(std::wstring(L"no window shows ") + argv[3]);
+    return Type(top, edit, argv[4]);
+  }
+  if (cmd == L"grab-hotkey") {
+    UINT modifiers = 0, key = 0;
+    for (int i = 2; i < argc; ++i) {
+      WORD k = KeyOf(argv[i]);
+      if (k == VK_CONTROL) modifiers |= MOD_CONTROL;
+      else if (k == VK_MENU) modifiers |= MOD_ALT;
+      else if (k == VK_SHIFT) modifiers |= MOD_SHIFT;
+      else key = k;
+    }
+    if (!key) return Fail(L"no key");
+    bool got = RegisterHotKey(nullptr, 1, modifiers, key) != 0;
+    if (got) UnregisterHotKey(nullptr, 1);
+    Out(got ? L"1" : L"0");
     return 0;
   }
   if (cmd == L"restore") {

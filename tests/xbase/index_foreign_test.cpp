@@ -125,13 +125,25 @@ std::uint32_t SeekRecord(XBobjIndexTag& tag, const TxbVariant& v, bool exact) {
 #define NATIVE_ONLY() (void)0
 #endif
 
+// The TDbf tests: skipped where the program cannot be built or run.
+class TdbfIndexes : public ::testing::Test {
+ protected:
+  std::string program;
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "the other programs run natively";
+#else
+    std::string why;
+    program = TdbfProgram(why);
+    if (program.empty()) GTEST_SKIP() << why;
+#endif
+  }
+};
+
 // TDbf builds a table with a production MDX (a text tag, a descending number tag) and an NDX
 // on the text, keeping them through appends and rewrites; our walks and seeks match its own.
-TEST(TdbfIndexes, WeReadWhatTdbfWrote) {
-  NATIVE_ONLY();
+TEST_F(TdbfIndexes, WeReadWhatTdbfWrote) {
 #ifndef _WIN32
-  std::string why, program = TdbfProgram(why);
-  if (program.empty()) GTEST_SKIP() << why;
   std::string dir = horavox::test::TempDir() + "/tdbf-wrote/";
   std::filesystem::create_directories(dir);
   auto out = Lines("timeout 120 " + program + " write " + dir);
@@ -225,11 +237,8 @@ void WriteOurs(const std::string& dir, std::vector<std::unique_ptr<XBobjIndexFil
 // empty ones) in our order, and its exact seeks find the records ours find. It has no date
 // tags in an MDX, and it orders zero after the positive numbers below 0.1 (their packed
 // exponent is smaller), so the table here has none of those.
-TEST(TdbfIndexes, TdbfReadsOurs) {
-  NATIVE_ONLY();
+TEST_F(TdbfIndexes, TdbfReadsOurs) {
 #ifndef _WIN32
-  std::string why, program = TdbfProgram(why);
-  if (program.empty()) GTEST_SKIP() << why;
   std::string dir = horavox::test::TempDir() + "/tdbf-reads/";
   std::vector<std::unique_ptr<XBobjIndexFile>> files;
   std::vector<std::string> names;

@@ -111,6 +111,8 @@ std::multiset<TEntry> Model(XBO_dBaseFld& table, XBobjIndexTag& tag) {
   return m;
 }
 
+std::multiset<TEntry> AsSetOf(const std::vector<TEntry>& scan) { return {scan.begin(), scan.end()}; }
+
 // The record a seek lands on (0 past the end).
 std::uint32_t SeekRecord(XBobjIndexTag& tag, const TxbVariant& v, bool exact) {
   bool found = tag.TagSeek(v);
@@ -174,6 +176,54 @@ TEST_F(TdbfIndexes, WeReadWhatTdbfWrote) {
   }
   EXPECT_EQ(walks, 3);
   EXPECT_EQ(seeks, 400);
+#endif
+}
+
+// We keep TDbf's files through appends and rewrites (its MDX blocks hold one key more than
+// ours); TDbf then walks them in our order.
+TEST_F(TdbfIndexes, TdbfReadsItsFilesAfterOurChanges) {
+#ifndef _WIN32
+  std::string dir = horavox::test::TempDir() + "/tdbf-changed/";
+  std::filesystem::create_directories(dir);
+  ASSERT_TRUE(Lines("timeout 120 " + program + " write " + dir)) << "the TDbf program failed";
+  const std::string mdxName = FileNamed(dir, "TW.MDX"), ndxName = FileNamed(dir, "TWNAME.NDX");
+  std::vector<std::pair<std::string, std::vector<std::uint32_t>>> ours;
+  {
+    XBO_dBaseFld table(FileNamed(dir, "TW.DBF"), true, false);
+    XBobjMDXFile mdx(&table, mdxName, false, true, false);
+    XBobjNDXFile ndx(&table, ndxName, false, true, false);
+    ASSERT_FALSE(mdx.Damaged() || ndx.Damaged());
+    std::mt19937 rng(7);
+    auto fill = [&] {
+      table.PutTextByName("NAME", std::string(1 + rng() % 3, static_cast<char>('A' + rng() % 6)));
+      table.PutNumberByName("NUM", static_cast<double>(rng() % 401) - 200);
+    };
+    for (int i = 0; i < 700; ++i) {
+      bool append = rng() % 3 != 0;
+      auto r = append ? 0 : static_cast<std::int32_t>(1 + rng() % static_cast<std::uint32_t>(table.RecordCount()));
+      if (append) table.BlankRecord(); else table.Go(r);
+      fill();
+      if (append) {
+        table.Append();
+        r = table.RecNo();
+      }
+      mdx.KeyUpdateAll(static_cast<std::uint32_t>(r), append);
+      ndx.KeyUpdateAll(static_cast<std::uint32_t>(r), append);
+      if (!append) table.PutRec(r);
+    }
+    for (const char* tag : {"NAME", "NUMD"}) {
+      EXPECT_EQ(AsSetOf(Scan(*mdx.TagByName(tag))), Model(table, *mdx.TagByName(tag))) << tag;
+      ours.emplace_back(tag, Records(Scan(*mdx.TagByName(tag))));
+    }
+    ours.emplace_back("TWNAME.NDX", Records(Scan(*ndx.Tag())));
+  }
+  std::ofstream script(dir + "script.txt");
+  for (const auto& [index, records] : ours) script << "W " << index << "\n";
+  script.close();
+  auto out = Lines("timeout 120 " + program + " read " + FileNamed(dir, "TW.DBF") + " " + dir + "script.txt");
+  ASSERT_TRUE(out) << "the TDbf program failed";
+  ASSERT_EQ(out->size(), ours.size());
+  for (std::size_t i = 0; i < ours.size(); ++i) EXPECT_EQ(RecordsOf(Words((*out)[i]), 2), ours[i].second) << ours[i].first;
 #endif
 }
 

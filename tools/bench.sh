@@ -9,11 +9,13 @@ dir=$root/build/bench
   -DCMAKE_BUILD_TYPE=Release -DHORAVOX_SANITIZE=OFF >/dev/null
 if cmake --build "$dir" --target help | grep -q '^benchmarks:'; then
   cmake --build "$dir" -j "$(nproc)" --target benchmarks -- --quiet
-  # The xBase table benchmark runs a TDbf program beside the engine.
+  # The xBase table and index benchmarks run TDbf programs beside the engine.
   if command -v fpc >/dev/null; then
     mkdir -p "$dir/tdbf"
     fpc -O2 -FU"$dir/tdbf" -o"$dir/tdbf/tdbf_bench" "$root/tests/xbase/tdbf_bench.pas" >/dev/null &&
       export HORAVOX_TDBF_BENCH=$dir/tdbf/tdbf_bench
+    fpc -O2 -FU"$dir/tdbf" -o"$dir/tdbf/tdbf_index" "$root/tests/xbase/tdbf_index.pas" >/dev/null &&
+      export HORAVOX_TDBF_INDEX=$dir/tdbf/tdbf_index
   fi
   (cd "$dir"
    for b in $(find "$dir" -name 'bench_*' -type f -executable | sort); do

@@ -31,6 +31,10 @@ enum : int {
   xbStatFlushed = 8,
 };
 
+// The progress of long operations goes through SetStatusTargets: (-1, kind, total) at the
+// start, then (kind, done so far, 0); the table handler passes the three values on.
+enum : std::int32_t { xbStatusIndexBuild = 2 };
+
 class TxbDBFExpUserLink;
 struct TxbExpLinkDeleter {  // frees the link where its type is known (tablelink.cpp)
   void operator()(TxbDBFExpUserLink* link) const;

@@ -14,7 +14,9 @@
 
 namespace {
 
-// Write order within an update: what gains entries before what loses them.
+// Write order within an update: what gains entries before what loses them. Split nodes lose
+// entries to new nodes only their parent's new image points to, so they go from the top
+// down: rankLosing plus the levels below the root's height.
 enum : int { rankNew = 0, rankNeighbour = 1, rankParent = 2, rankGaining = 3, rankLosing = 5 };
 
 }  // namespace
@@ -476,7 +478,8 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
     previous = fresh;
   }
   node->Left = previous->Page;
-  MarkChanged(node, rankLosing);
+  const int height = static_cast<int>(FPath.size()) - 1 - level;
+  MarkChanged(node, rankLosing + MaxDepth - height);
   TxbIndexEntry own = node->Entries.back();
   own.Child = node->Page;
   if (level == 0) {
@@ -610,6 +613,7 @@ void XBobjIndexTag::BuildTree(bool textKeys) {
   std::int32_t count = table.RecordCount(), saved = table.RecNo();
   std::string stored;
   TxbVariant key;
+  table.SetStatusTargets(-1, xbStatusIndexBuild, count);  // progress: the build starts
   for (std::int32_t r = 1; r <= count; ++r) {
     table.Go(r);  // every record by number, deleted ones too
     if (FHasFor && !EvaluateFor()) continue;
@@ -652,7 +656,11 @@ void XBobjIndexTag::BuildTree(bool textKeys) {
   };
   open(0, NewPage(), -1);
   std::uint32_t recno;
-  while (sorter.NextKey(key, recno)) post(0, TxbIndexEntry{std::string(key.Data(), key.Length()), recno, -1});
+  std::int32_t placed = 0;
+  while (sorter.NextKey(key, recno)) {
+    table.SetStatusTargets(xbStatusIndexBuild, ++placed, 0);  // progress: keys placed so far
+    post(0, TxbIndexEntry{std::string(key.Data(), key.Length()), recno, -1});
+  }
   for (std::size_t level = 0; level < levels.size(); ++level) {
     XBobjIndexKey& node = *levels[level];
     node.Right = -1;

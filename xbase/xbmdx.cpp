@@ -183,7 +183,8 @@ bool XBobjMDXTag::DecodeHeader(const std::uint8_t* h, std::int64_t fileUnits) {
   int keyLength = GetLE16(h + 12), maxKeys = GetLE16(h + 14), item = GetLE16(h + 18);
   if (type != 'C' && type != 'N' && type != 'D') return false;
   if (keyLength < 1 || keyLength > TxbSort::MaxKeyLength || keyLength + 4 > item) return false;
-  if (maxKeys < 2 || item * (maxKeys + 1) + 8 > block) return false;
+  // A full block: 8 bytes, the items, the last child's number (4 bytes, no key).
+  if (maxKeys < 2 || item * maxKeys + 12 > block) return false;
   if ((type == 'N' && keyLength != 12) || (type == 'D' && keyLength != 8)) return false;
   if (root < 1 || root + block / kUnit > fileUnits) return false;
   const char* text = reinterpret_cast<const char*>(h + 24);

@@ -110,6 +110,9 @@ void XBobjNDXTag::WriteHeader() {
   PutLE16(h + 12, static_cast<std::uint16_t>(FKeyLength));
   PutLE16(h + 14, static_cast<std::uint16_t>(FKeysPerBlock));
   PutLE16(h + 16, FKeyType == 'C' ? 0 : 1);
+  // The key type again as a letter, as some readers expect ('C' text, 'N' a number or date);
+  // without it they compare text keys as numbers. Others ignore the byte.
+  h[9] = FKeyType == 'C' ? 'C' : 'N';
   PutLE16(h + 18, static_cast<std::uint16_t>(FItemSize));
   h[23] = FUnique ? 1 : 0;
   std::memcpy(h + 24, FKeyExpr.data(), std::min<std::size_t>(FKeyExpr.size(), 487));

@@ -15,15 +15,17 @@
 //     the same through the indexed table, keeping the listed index files;
 //   handlerrewrite <table> <index list> <record> <tag> <number>
 //     rewrites one record of the shared table through the indexed table;
-//   cdxwrite <table> <index> <seed> <ready flag>
-//     appends and rewrites records of the table, keeping its compound index, until it is
-//     killed (or after 100,000 changes); writes the ready flag after the first five.
+//   indexwrite <format> <table> <seed> <ready flag>
+//     appends and rewrites records of the table (NAME, NUM), keeping its index of that
+//     format (Cdx, Ndx, Mdx or Ntx: the table's own file, or NAME and NUM beside it), until
+//     it is killed (or after 100,000 changes); writes the ready flag after the first five.
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
 
 #include "child_process.h"
+#include "index_formats.h"
 #include "classlib/codepage.h"
 #include "classlib/files.h"
 #include "xbase/dates.h"
@@ -85,28 +87,29 @@ int HandlerRewrite(char** argv) {
   return 0;
 }
 
-int CdxWrite(char** argv) {
-  XBO_dBaseFld t(argv[2], true, false);
-  XBobjCDXFile index(&t, argv[3], false, true, false);
+int IndexWrite(char** argv) {
+  const xbtest::TIndexFormat* format = xbtest::IndexFormatNamed(argv[2]);
+  if (!format) return 1;
+  std::string table = argv[3], dir = table.substr(0, table.find_last_of("/\\") + 1);
+  XBO_dBaseFld t(table, true, false);
+  xbtest::TFiles files =
+      xbtest::OpenIndexFiles(*format, t, xbtest::IndexFilesFor(*format, dir, {"NAME", "NUM"}, XbIndexBaseName(table)), false);
   std::mt19937 rng(static_cast<unsigned>(std::atoi(argv[4])));
   for (int i = 0; i < 100000; ++i) {
     if (i == 5) xbtest::TouchFile(argv[5]);
     std::string name(1 + rng() % 20, static_cast<char>('A' + rng() % 8));
     double num = static_cast<double>(rng() % 100000) - 50000;
-    if (t.RecordCount() < 5 || rng() % 3 != 0) {
-      t.BlankRecord();
-      t.PutText(1, name);
-      t.PutNumber(2, num);
+    bool append = t.RecordCount() < 5 || rng() % 3 != 0;
+    auto r = append ? 0 : static_cast<std::int32_t>(1 + rng() % static_cast<std::uint32_t>(t.RecordCount()));
+    if (append) t.BlankRecord(); else t.Go(r);
+    t.PutText(1, name);
+    t.PutNumber(2, num);
+    if (append) {
       t.Append();
-      index.KeyUpdateAll(static_cast<std::uint32_t>(t.RecNo()), true);
-    } else {
-      auto r = static_cast<std::int32_t>(1 + rng() % static_cast<std::uint32_t>(t.RecordCount()));
-      t.Go(r);
-      t.PutText(1, name);
-      t.PutNumber(2, num);
-      index.KeyUpdateAll(static_cast<std::uint32_t>(r), false);
-      t.PutRec(r);
+      r = t.RecNo();
     }
+    for (auto& file : files) file->KeyUpdateAll(static_cast<std::uint32_t>(r), append);
+    if (!append) t.PutRec(r);
   }
   return 0;
 }
@@ -284,9 +287,9 @@ int main(int argc, char** argv) {
     if (command == "append" && argc == 6) return AppendRecords(argv);
     if (command == "writeall" && argc == 3) return WriteAll(argv[2]);
     if (command == "reminder" && argc == 3) return WriteReminder(argv[2]);
-    if (command == "cdxwrite" && argc == 6) return CdxWrite(argv);
     if (command == "handlerappend" && argc == 7) return HandlerAppend(argv);
     if (command == "handlerrewrite" && argc == 7) return HandlerRewrite(argv);
+    if (command == "indexwrite" && argc == 6) return IndexWrite(argv);
     std::fprintf(stderr, "usage: xbase_helper hold|append ...\n");
     return 1;
   } catch (const Exception& e) {

@@ -1,10 +1,12 @@
-// The fixed-item index formats side by side: the same model of appends and rewrites, empty
-// tables, re-indexing and two writers sharing one file, for every format; then each format's
-// own layouts.
+// Every index format side by side: the same model of appends and rewrites, empty tables
+// and re-indexing (index_faults_test.cpp adds failures and shared files); then the
+// fixed-item formats' own layouts.
 #include "index_fixture.h"
+#include "index_formats.h"
 #include "raised.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -23,27 +25,7 @@ namespace {
 using namespace xbtest;
 using TEntry = std::pair<std::string, std::uint32_t>;
 
-struct TFormat {
-  const char* Name;
-  const char* Extension;
-  bool MultiTag, HasFor, HasDescending;
-  std::function<std::unique_ptr<XBobjIndexFile>(XBO_dBaseFld*, const std::string&, bool create, bool shared)> Open;
-};
-
-const TFormat kFormats[] = {
-    {"Ndx", ".NDX", false, false, false,
-     [](XBO_dBaseFld* t, const std::string& n, bool create, bool shared) {
-       return std::make_unique<XBobjNDXFile>(t, n, create, true, shared);
-     }},
-    {"Mdx", ".MDX", true, true, true,
-     [](XBO_dBaseFld* t, const std::string& n, bool create, bool shared) {
-       return std::make_unique<XBobjMDXFile>(t, n, create, true, shared);
-     }},
-    {"Ntx", ".NTX", false, true, true,
-     [](XBO_dBaseFld* t, const std::string& n, bool create, bool shared) {
-       return std::make_unique<XBobjNTXFile>(t, n, create, true, shared);
-     }},
-};
+using TFormat = TIndexFormat;
 
 struct TTagDef {
   const char* Name;
@@ -225,55 +207,39 @@ TEST_P(IndexFormats, AnEmptyTableGetsAnEmptyRootAndReindexRebuilds) {
   EXPECT_EQ(Scan(*reopened->TagByName("NAME")), built);
 }
 
-// Two tables and two index objects on the same file take turns writing; each sees the
-// other's changes.
-TEST_P(IndexFormats, TwoWritersOnOneFileKeepItWhole) {
-  OpenTable("T.DBF", true);
-  MakeTags({{"NAME", "NAME", "", false, false}}, true);
-  files.clear();
-  XBO_dBaseFld other("T.DBF", true, true);
-  auto a = GetParam().Open(table.get(), FileOf("NAME"), false, true);
-  auto b = GetParam().Open(&other, FileOf("NAME"), false, true);
-  std::mt19937 rng(3);
-  for (int step = 1; step <= 300; ++step) {
-    bool useA = rng() % 2;
-    XBO_dBaseFld& t = useA ? *table : other;
-    XBobjIndexFile& index = useA ? *a : *b;
-    std::string name(1 + rng() % 8, static_cast<char>('A' + rng() % 5));
-    t.RefreshHeader();
-    if (t.RecordCount() < 5 || rng() % 3 != 0) {
-      t.BlankRecord();
-      t.PutTextByName("NAME", name);
-      t.Append();
-      index.KeyUpdateAll(static_cast<std::uint32_t>(t.RecNo()), true);
-    } else {
-      auto r = static_cast<std::int32_t>(1 + rng() % static_cast<std::uint32_t>(t.RecordCount()));
-      t.Go(r);
-      t.PutTextByName("NAME", name);
-      index.KeyUpdateAll(static_cast<std::uint32_t>(r), false);
-      t.PutRec(r);
-    }
-    if (step % 50 == 0) {
-      for (XBobjIndexFile* reader : {a.get(), b.get()}) {
-        XBO_dBaseFld& rt = *reader->Table();
-        rt.RefreshHeader();
-        std::multiset<TEntry> want;
-        for (std::int32_t r = 1; r <= rt.RecordCount(); ++r) {
-          rt.Go(r);
-          std::string k = rt.FieldTextByName("NAME");
-          while (!k.empty() && k.back() == ' ') k.pop_back();
-          want.emplace(k, static_cast<std::uint32_t>(r));
-        }
-        auto scan = Scan(*reader->TagByIndex(0));
-        EXPECT_EQ(std::multiset<TEntry>(scan.begin(), scan.end()), want) << "step " << step;
-        EXPECT_TRUE(std::is_sorted(scan.begin(), scan.end(),
-                                   [](const TEntry& x, const TEntry& y) { return x.first < y.first; }));
-      }
-    }
+// A table that keeps the progress reports it is given.
+class TReportingTable : public XBO_dBaseFld {
+ public:
+  using XBO_dBaseFld::XBO_dBaseFld;
+  std::vector<std::array<std::int32_t, 3>> Reports;
+  void SetStatusTargets(std::int32_t a, std::int32_t b, std::int32_t c) override {
+    XBO_dBaseFld::SetStatusTargets(a, b, c);
+    Reports.push_back({a, b, c});
   }
+};
+
+// A build reports its start with the record count, then every key it places.
+TEST_P(IndexFormats, ABuildReportsItsProgress) {
+  OpenTable();
+  for (int i = 0; i < 300; ++i) Add("N" + std::to_string(i * 7919 % 300), i, i % 3 != 0);
+  table.reset();
+  TReportingTable t("T.DBF", true, false);
+  auto file = GetParam().Open(&t, "P", true, false);
+  const std::size_t keys = GetParam().HasFor ? 200 : 300;
+  auto check = [&] {
+    ASSERT_EQ(t.Reports.size(), keys + 1);
+    EXPECT_EQ(t.Reports[0], (std::array<std::int32_t, 3>{-1, 2, 300}));
+    for (std::size_t i = 1; i <= keys; ++i)
+      EXPECT_EQ(t.Reports[i], (std::array<std::int32_t, 3>{2, static_cast<std::int32_t>(i), 0})) << i;
+  };
+  file->AddTag("P", "NAME", GetParam().HasFor ? "FLAG" : "", false, false);
+  check();
+  t.Reports.clear();
+  file->Reindex();
+  check();
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kFormats),
+INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kIndexFormats),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 // ---- The single-tag index ----
@@ -296,6 +262,7 @@ TEST_F(Ndx, GeometryFollowsTheKey) {
     EXPECT_EQ(GetLE16(h.data() + 12), c.keyLength) << c.key;
     EXPECT_EQ(GetLE16(h.data() + 14), c.perBlock) << c.key;
     EXPECT_EQ(GetLE16(h.data() + 16), c.type) << c.key;
+    EXPECT_EQ(h[9], c.type == 0 ? 'C' : 'N') << c.key;  // the type letter some readers need
     EXPECT_EQ(GetLE16(h.data() + 18), c.item) << c.key;
     EXPECT_EQ(GetLE32(h.data()), 1u) << c.key;
     EXPECT_EQ(GetLE32(h.data() + 4), 2u) << c.key;

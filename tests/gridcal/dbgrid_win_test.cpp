@@ -590,6 +590,17 @@ TEST_F(DBGridTest, CalculatorCancelAndEscapeKeepTheText) {
   last->Chosen.Number = 77;
   last->OnCloseUp(true);
   EXPECT_EQ(ds->FieldByName("NUM")->GetAsInteger(), 77);
+  // A value the field refuses: its error, the field as it was, the text from the opening.
+  ds->FieldByName("NUM")->OnValidate = [](TField*) { throw EDatabaseError("refused"); };
+  editor->DropDown();
+  editor->SetText("5");
+  last->Chosen.Number = 5;
+  EXPECT_THROW(last->OnCloseUp(true), EDatabaseError);
+  EXPECT_FALSE(editor->DropDownVisible());
+  EXPECT_EQ(ds->FieldByName("NUM")->GetAsInteger(), 77);
+  EXPECT_EQ(editor->GetText(), "77");
+  ds->FieldByName("NUM")->OnValidate = nullptr;
+  ds->Cancel();
 }
 
 TEST_F(DBGridTest, SpecialKeysOnlyForKeyDowns) {

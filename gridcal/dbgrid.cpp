@@ -815,7 +815,10 @@ void TDgCustomDBGrid::UpdateScrollBar() {
   si.nMax = max;
   si.nPage = static_cast<UINT>(page);
   si.nPos = pos;
-  SetScrollInfo(GetHandle(), SB_VERT, &si, TRUE);
+  // Redrawn with the next paint, not now: a synchronous redraw per record costs more than
+  // the move.
+  SetScrollInfo(GetHandle(), SB_VERT, &si, FALSE);
+  RedrawWindow(GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
 }
 
 // ---- The data link's requests ----

@@ -24,9 +24,11 @@ if cmake --build "$dir" --target help | grep -q '^benchmarks:'; then
    done)
 fi
 # Windows figures (windows, regions, threads): in the Windows tree, run under Wine.
-"$root/tools/build.sh" win bench_stage
+"$root/tools/build.sh" win bench_stage bench_dbgrid
 source "$root/tools/display.sh"
 horavox_ensure_display
 echo "== bench_stage"
 "$root/tools/wine-run" "$root/build/win/tests/assistant/bench_stage.exe" "Z:$root/build/win/actors" || true
+echo "== bench_dbgrid"
+"$root/tools/wine-run" "$root/build/win/tests/gridcal/bench_dbgrid.exe" || true
 horavox_stop_display

@@ -769,4 +769,39 @@ TEST_F(GridDropDownsTest, AltDownOpensThePickListTypingSearchesItEnterAccepts) {
   EXPECT_EQ(ds->State(), dsEdit);  // the Enter that closed the list did not reach the grid
 }
 
+TEST_F(GridDropDownsTest, OnePressOnTheButtonDraggedIntoThePickListPicksWhereItIsReleased) {
+  grid->SetSelectedIndex(1);
+  grid->SetEditorMode(true);
+  editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_NE(editor, nullptr);
+  guitest::PumpFor(100);
+  auto button = [&](DWORD Flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = Flags;
+    SendInput(1, &input, sizeof(INPUT));
+    guitest::PumpFor(100);
+  };
+  TRect face = editor->ButtonRect();
+  TPoint press = editor->ClientToScreen({(face.Left + face.Right) / 2, (face.Top + face.Bottom) / 2});
+  SetCursorPos(press.X, press.Y);
+  button(MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(editor->DropDownVisible());
+  auto* list = static_cast<TPopupListbox*>(editor->ActiveDropDown()->Control());
+  TRect first = list->ItemRect(0), last = list->ItemRect(2);
+  // Into the list (the editor hands it the press there), then down to the last line.
+  for (TPoint at : {list->ClientToScreen({first.Left + 10, first.Top + 2}),
+                    list->ClientToScreen({last.Left + 10, (last.Top + last.Bottom) / 2})}) {
+    SetCursorPos(at.X, at.Y);
+    button(MOUSEEVENTF_MOVE);
+  }
+  EXPECT_EQ(list->GetItemIndex(), 2);
+  EXPECT_TRUE(editor->DropDownVisible());
+  button(MOUSEEVENTF_LEFTUP);
+  EXPECT_FALSE(editor->DropDownVisible());
+  EXPECT_EQ(afterCloseUp, "ok ");
+  EXPECT_EQ(ds->FieldByName("KIND")->GetAsString(), "B");
+  EXPECT_EQ(GetFocus(), editor->GetHandle());
+}
+
 }  // namespace

@@ -650,12 +650,15 @@ class GridDropDownsTest : public DropDownsTest {
     grid->SetParent(form);
     grid->SetFocus();
   }
-  // Opens the drop-down of a data column's editor.
-  TWinControl* OpenDropDown(int DataCol) {
+  // Shows the editor of a data column's cell.
+  TDgDBGridInplaceEdit* ShowEditor(int DataCol) {
     grid->SetSelectedIndex(DataCol);
     grid->SetEditorMode(true);
-    editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
-    if (!editor) return nullptr;
+    return editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
+  }
+  // Opens the drop-down of a data column's editor.
+  TWinControl* OpenDropDown(int DataCol) {
+    if (!ShowEditor(DataCol)) return nullptr;
     editor->DropDown();
     guitest::PumpFor(100);
     return editor->DropDownVisible() ? editor->ActiveDropDown()->Control() : nullptr;
@@ -721,10 +724,7 @@ TEST_F(GridDropDownsTest, TheCalculatorsKeysTypeIntoTheEditorUntilOkOrCancel) {
 }
 
 TEST_F(GridDropDownsTest, ATypedTextOutsideThePickListBeepsAndLeavesTheField) {
-  grid->SetSelectedIndex(1);
-  grid->SetEditorMode(true);
-  editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
-  ASSERT_NE(editor, nullptr);
+  ASSERT_NE(ShowEditor(1), nullptr);
   // As the keyboard gives them (each key's down, then its character), sent straight on.
   auto key = [&](WORD Key, wchar_t Char) {
     SendMessageW(editor->GetHandle(), WM_KEYDOWN, Key, 0);
@@ -748,10 +748,7 @@ TEST_F(GridDropDownsTest, ATypedTextOutsideThePickListBeepsAndLeavesTheField) {
 }
 
 TEST_F(GridDropDownsTest, AltDownOpensThePickListTypingSearchesItEnterAccepts) {
-  grid->SetSelectedIndex(1);
-  grid->SetEditorMode(true);
-  editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
-  ASSERT_NE(editor, nullptr);
+  ASSERT_NE(ShowEditor(1), nullptr);
   HWND window = editor->GetHandle();
   SendMessageW(window, WM_SYSKEYDOWN, VK_DOWN, 1 << 29);  // Alt+Down
   ASSERT_TRUE(editor->DropDownVisible());
@@ -770,10 +767,7 @@ TEST_F(GridDropDownsTest, AltDownOpensThePickListTypingSearchesItEnterAccepts) {
 }
 
 TEST_F(GridDropDownsTest, OnePressOnTheButtonDraggedIntoThePickListPicksWhereItIsReleased) {
-  grid->SetSelectedIndex(1);
-  grid->SetEditorMode(true);
-  editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
-  ASSERT_NE(editor, nullptr);
+  ASSERT_NE(ShowEditor(1), nullptr);
   guitest::PumpFor(100);
   auto button = [&](DWORD Flags) {
     INPUT input{};

@@ -327,6 +327,9 @@ void TDataSet::SetActive(bool Value) {
     if (!IsEmpty()) DoAfterScroll();
   } else {
     bool destroying = ComponentState().Contains(csDestroying);
+    // A control holding an edit of the record it shows writes and posts it first (a
+    // failing post keeps the dataset open).
+    if (!destroying && (FState == dsEdit || FState == dsInsert)) DataEvent(deDataSetClosing, 0);
     if (!destroying) DoBeforeClose();
     SetState(dsInactive);
     CloseCursor();
@@ -1351,6 +1354,7 @@ void TDataLink::DataEvent(TDataEvent Event, std::intptr_t Info) {
     }
     case deUpdateRecord: UpdateRecord(); break;
     case deCheckBrowseMode: CheckBrowseMode(); break;
+    case deDataSetClosing: DataSetClosing(); break;
     case deFocusControl: FocusControl(reinterpret_cast<TField**>(Info)); break;
     default: break;
   }

@@ -30,7 +30,7 @@ class TStream;
 HX_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue,
         dsOldValue, dsInternalCalc);
 HX_ENUM(TDataEvent, deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange, deUpdateRecord,
-        deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange, deFocusControl);
+        deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange, deFocusControl, deDataSetClosing);
 HX_ENUM(TGetMode, gmCurrent, gmNext, gmPrior);
 HX_ENUM(TGetResult, grOK, grBOF, grEOF, grError);
 HX_ENUM(TBookmarkFlag, bfCurrent, bfBOF, bfEOF, bfInserted);
@@ -549,6 +549,9 @@ class TDataLink : public TPersistent {
   // Field is a TField**: a link whose control shows *Field takes the focus and clears it.
   virtual void FocusControl(TField** /*Field*/) {}
   virtual void EditingChanged() {}
+  // The dataset is about to close while editing: a control with an edit of its own writes
+  // and posts it now (what it raises keeps the dataset open).
+  virtual void DataSetClosing() {}
   virtual void LayoutChanged() { DataSetChanged(); }
   virtual void RecordChanged(TField* /*Field*/) {}
   virtual void UpdateData() {}

@@ -4,6 +4,7 @@
 
 #include "classlib/application.h"
 #include "classlib/beep.h"
+#include "classlib/callbackguard.h"
 #include "classlib/db.h"
 #include "classlib/dialogs.h"
 #include "classlib/format.h"
@@ -1787,8 +1788,7 @@ void TDgCustomDBGrid::Dispatch(TMessage& Message) {
       }
       return;
     case WM_DGPAINTERROR:
-      if (TApplication* app = ExistingApplication())
-        app->HandleException(std::make_exception_ptr(Exception(FPaintError)), this);
+      HandleCallbackException(std::make_exception_ptr(Exception(FPaintError)));
       return;
     case WM_RBUTTONUP: {
       TCustomGrid::Dispatch(Message);

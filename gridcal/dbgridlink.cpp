@@ -64,6 +64,13 @@ void TGridDataLink::ActiveChanged() {
   FModified = false;
 }
 
+void TGridDataLink::DataSetClosing() {
+  TDataSet* dataSet = DataSet();
+  if (!FModified || !dataSet || (dataSet->State() != dsEdit && dataSet->State() != dsInsert)) return;
+  dataSet->UpdateRecord();
+  if (dataSet->Modified()) dataSet->Post();
+}
+
 void TGridDataLink::DataSetChanged() {
   FGrid->DataChanged();
   FModified = false;

@@ -39,6 +39,9 @@ class TGridDataLink : public TDataLink {
 
  protected:
   void ActiveChanged() override;
+  // The dataset closes while editing: a changed editor text goes into the record, which
+  // is posted.
+  void DataSetClosing() override;
   void DataSetChanged() override;
   void DataSetScrolled(int Distance) override;
   void FocusControl(TField** Field) override;

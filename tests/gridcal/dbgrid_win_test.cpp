@@ -1,0 +1,599 @@
+// The data grid on a shown form over the in-memory dataset: its options, the insert
+// lifecycle, Tab, deleting with the confirmation answered by the test, the vertical scroll
+// bar, closed and empty datasets, no typed text lost whatever moves the dataset, painting
+// that never raises, check boxes, pick-list mapping, calculated fields, and the cell
+// editor's styles and drop-downs (fakes behind the editor's drop-down face). Keys and
+// clicks are window messages to the grid and its editor.
+#include "gridcal/dbgrid.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "classlib/beep.h"
+#include "classlib/db.h"
+#include "classlib/dialogs.h"
+#include "classlib/dropdown.h"
+#include "classlib/forms.h"
+#include "classlib/stringlist.h"
+#include "classlib/stdctrls.h"
+#include "classlib/text.h"
+#include "classlib/unicode.h"
+#include "memdataset.h"
+#include "tests/classlib/gui_test_util.h"
+#include "tests/support/caught_exceptions.h"
+
+using horavox::test::TCaughtExceptions;
+using horavox::test::TMemDataSet;
+
+namespace {
+
+// Answers the delete confirmation and keeps the questions.
+class TAnswer : public TConfirmation {
+ public:
+  bool Ok = true;
+  std::vector<std::string> Asked;
+  bool Confirm(const String& Msg) override {
+    Asked.push_back(Msg);
+    return Ok;
+  }
+};
+
+// A drop-down that the test opens and closes by hand.
+class TFakeDropDown : public TDgCellDropDown {
+ public:
+  TFakeDropDown(TDgEditStyle Style, TCustomMaskEdit* Editor, std::vector<std::string>* Log)
+      : FStyle(Style), FLog(Log), FWindow(new TDropDownWindow<TCustomControl>(Editor)) {}
+  TWinControl* Control() override { return FWindow; }
+  void Open(const TDgDropDownSetup& Setup, const TRect&) override {
+    FOpen = true;
+    Setup_ = Setup;
+    FLog->push_back("open " + IntToStr(FStyle) + " item " + IntToStr(Setup.ItemIndex));
+  }
+  void Close() override {
+    FOpen = false;
+    FLog->push_back("close");
+  }
+  bool IsOpen() override { return FOpen; }
+  TDgDropDownResult Result() override { return Chosen; }
+  TDgDropDownSetup Setup_;
+  TDgDropDownResult Chosen;
+
+ private:
+  TDgEditStyle FStyle;
+  std::vector<std::string>* FLog;
+  TCustomControl* FWindow;
+  bool FOpen = false;
+};
+
+class DBGridTest : public ::testing::Test {
+ public:
+  DBGridTest() : confirm(answer), beeps(beeper), form(new TForm(nullptr, CreateNew)) {
+    form->SetBounds(40, 40, 420, 300);
+    ds = new TMemDataSet(form);
+    ds->AddFieldDef("DATA", ftDate);
+    ds->AddFieldDef("SOBITIE", ftString, 30);
+    ds->AddFieldDef("NUM", ftInteger);
+    source = new TDataSource(form);
+    source->SetDataSet(ds);
+    grid = new TDgDBGrid(form);
+    grid->SetBounds(0, 0, 400, 200);
+    grid->SetParent(form);
+    grid->DropDownFactory = [this](TDgEditStyle Style, TCustomMaskEdit* Editor) {
+      auto d = std::make_unique<TFakeDropDown>(Style, Editor, &log);
+      last = d.get();
+      return std::unique_ptr<TDgCellDropDown>(std::move(d));
+    };
+    other = new TEdit(form);
+    other->SetBounds(0, 220, 100, 22);
+    other->SetParent(form);
+    form->Show();
+    guitest::BringToFront(form->GetHandle());
+  }
+  ~DBGridTest() override {
+    form->BeforeDestruction();
+    delete form;
+  }
+
+  void Fill(int Count) {
+    ds->Open();
+    for (int i = 1; i <= Count; ++i) ds->AppendRecord({TVariant(EncodeDate(2026, 1, i)), TVariant("rec " + IntToStr(i)), TVariant(i)});
+    ds->First();
+  }
+  void Attach() {
+    grid->SetDataSource(source);
+    grid->SetFocus();
+    guitest::PumpFor(20);
+  }
+  HWND G() { return grid->GetHandle(); }
+  HWND E() { return grid->InplaceEditor()->GetHandle(); }
+  void Key(HWND Window, WORD K) { SendMessageW(Window, WM_KEYDOWN, K, 0); }
+  // Ctrl held while the key goes: the thread's keyboard state says so.
+  void CtrlKey(HWND Window, WORD K) {
+    BYTE state[256]{};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(Window, WM_KEYDOWN, K, 0);
+    state[VK_CONTROL] = 0;
+    SetKeyboardState(state);
+  }
+  void Type(HWND Window, const std::wstring& Text) {
+    for (wchar_t c : Text) SendMessageW(Window, WM_CHAR, c, 0);
+  }
+  // Opens the editor on the current cell and types Text over its text.
+  void Edit(const std::wstring& Text) {
+    grid->SetEditorMode(true);
+    ASSERT_NE(grid->InplaceEditor(), nullptr);
+    ASSERT_TRUE(grid->InplaceEditor()->Shown());
+    grid->InplaceEditor()->SelectAll();
+    Type(E(), Text);
+  }
+  String Stored(int Index, const char* Field) { return ds->StoredText(Index, Field); }
+
+  TAnswer answer;
+  TSeamScope<TConfirmation> confirm;
+  TCountingBeeper beeper;
+  TBeeperScope beeps;
+  TForm* form;
+  TMemDataSet* ds;
+  TDataSource* source;
+  TDgDBGrid* grid;
+  TEdit* other;
+  std::vector<std::string> log;
+  TFakeDropDown* last = nullptr;
+};
+
+TEST_F(DBGridTest, OptionsFollowEachOther) {
+  grid->SetOptions(grid->GetOptions() + TDgDBGridOptions{dgDragOutRows});
+  EXPECT_TRUE(grid->GetOptions().Contains(dgRowSelect));
+  EXPECT_FALSE(grid->GetOptions().Contains(dgEditing));
+  EXPECT_FALSE(grid->GetAllowInsert());
+
+  grid->SetOptions(DgDefaultGridOptions);
+  EXPECT_FALSE(grid->GetAllowInsert());  // not turned on again
+  EXPECT_FALSE(grid->GetAllowDelete());
+  grid->SetAllowInsert(true);
+  EXPECT_TRUE(grid->GetAllowInsert());
+  grid->SetOptions(grid->GetOptions() - TDgDBGridOptions{dgEditing});
+  grid->SetAllowDelete(true);  // only while editing
+  EXPECT_FALSE(grid->GetAllowDelete());
+
+  Fill(3);
+  Attach();
+  grid->SetOptions(grid->GetOptions() + TDgDBGridOptions{dgMultiSelect});
+  grid->SelectedBookmarks()->SetCurrentRowSelected(true);
+  EXPECT_EQ(grid->SelectedBookmarks()->Count(), 1);
+  grid->SetOptions(grid->GetOptions() - TDgDBGridOptions{dgMultiSelect});
+  EXPECT_EQ(grid->SelectedBookmarks()->Count(), 0);
+}
+
+TEST_F(DBGridTest, FixedColumnsStayBelowTheColumnCount) {
+  grid->SetDataFixedCols(5);
+  Fill(2);
+  Attach();
+  // Three fields and the indicator: at most three fixed.
+  EXPECT_EQ(grid->GetColCount(), 4);
+  EXPECT_EQ(grid->GetFixedCols(), 3);
+  ds->Close();
+  EXPECT_LT(grid->GetFixedCols(), grid->GetColCount());
+}
+
+TEST_F(DBGridTest, InsertLifecycle) {
+  Fill(2);
+  Attach();
+  ds->Last();
+  // Down past the end appends only with editing and AllowInsert.
+  grid->SetAllowInsert(false);
+  Key(G(), VK_DOWN);
+  EXPECT_EQ(ds->State(), dsBrowse);
+  grid->SetAllowInsert(true);
+  Key(G(), VK_DOWN);
+  EXPECT_EQ(ds->State(), dsInsert);
+  // Up from the untouched appended record takes it away.
+  Key(G(), VK_UP);
+  EXPECT_EQ(ds->State(), dsBrowse);
+  EXPECT_EQ(ds->RecordCount(), 2);
+
+  // Tab past the last cell goes to the next row: at the end, a new record.
+  grid->SetSelectedIndex(2);
+  Key(G(), VK_TAB);
+  EXPECT_EQ(ds->State(), dsInsert);
+  EXPECT_EQ(grid->GetSelectedIndex(), 0);
+  // Typed into, the new record stays when the grid is left: posted.
+  grid->SetSelectedIndex(1);
+  Edit(L"new one");
+  other->SetFocus();
+  guitest::PumpFor(10);
+  EXPECT_EQ(ds->State(), dsBrowse);
+  ASSERT_EQ(ds->StoredCount(), 3);
+  EXPECT_EQ(Stored(2, "SOBITIE"), "new one");
+  grid->SetFocus();
+  // An untouched insert is cancelled when the grid is left.
+  Key(G(), VK_INSERT);
+  EXPECT_EQ(ds->State(), dsInsert);
+  other->SetFocus();
+  guitest::PumpFor(10);
+  EXPECT_EQ(ds->State(), dsBrowse);
+  EXPECT_EQ(ds->StoredCount(), 3);
+}
+
+TEST_F(DBGridTest, TabWrapsAndSkipsReadOnlyColumns) {
+  Fill(3);
+  Attach();
+  ds->FieldByName("SOBITIE")->SetReadOnly(true);
+  grid->LayoutChanged();
+  grid->SetSelectedIndex(0);
+  Key(G(), VK_TAB);
+  EXPECT_EQ(grid->GetSelectedIndex(), 2);
+  Key(G(), VK_TAB);  // wraps to the next row
+  EXPECT_EQ(grid->GetSelectedIndex(), 0);
+  EXPECT_EQ(ds->GetRecNo(), 2);
+  // With no tab stop at all, Tab stops where it is (no endless walk, no record added).
+  for (const char* name : {"DATA", "NUM"}) ds->FieldByName(name)->SetReadOnly(true);
+  grid->LayoutChanged();
+  ds->Last();
+  Key(G(), VK_TAB);
+  EXPECT_EQ(ds->StoredCount(), 3);
+}
+
+TEST_F(DBGridTest, CtrlDeleteAsksAndDeletesTheSelectedRows) {
+  Fill(5);
+  Attach();
+  grid->SetOptions(grid->GetOptions() + TDgDBGridOptions{dgMultiSelect});
+  // None selected: the current record, asked as one.
+  answer.Ok = false;
+  CtrlKey(G(), VK_DELETE);
+  EXPECT_EQ(answer.Asked, std::vector<std::string>({"Удалить запись ?"}));
+  EXPECT_EQ(ds->RecordCount(), 5);  // Cancel keeps
+  answer.Ok = true;
+  CtrlKey(G(), VK_DELETE);
+  EXPECT_EQ(ds->RecordCount(), 4);
+  // One selected: that one.
+  ds->Last();
+  grid->SelectedBookmarks()->SetCurrentRowSelected(true);
+  ds->First();
+  CtrlKey(G(), VK_DELETE);
+  EXPECT_EQ(answer.Asked.back(), "Удалить запись ?");
+  EXPECT_EQ(ds->RecordCount(), 3);
+  ds->Last();
+  EXPECT_EQ(ds->FieldByName("NUM")->GetAsInteger(), 4);
+  // Two selected: both, asked as several.
+  ds->First();
+  grid->SelectedBookmarks()->SetCurrentRowSelected(true);
+  ds->Next();
+  grid->SelectedBookmarks()->SetCurrentRowSelected(true);
+  CtrlKey(G(), VK_DELETE);
+  EXPECT_EQ(answer.Asked.back(), "Удалить выбранные записи ?");
+  EXPECT_EQ(ds->RecordCount(), 1);
+  EXPECT_EQ(grid->SelectedBookmarks()->Count(), 0);
+}
+
+SCROLLINFO VertBar(HWND Window) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  GetScrollInfo(Window, SB_VERT, &si);
+  return si;
+}
+
+TEST_F(DBGridTest, ScrollBarSequencedAndNot) {
+  Fill(20);
+  Attach();
+  int page = grid->GetRowCount() - 1;
+  ASSERT_LT(page, 20);
+  SCROLLINFO si = VertBar(G());
+  EXPECT_EQ(si.nMin, 1);
+  EXPECT_EQ(static_cast<int>(si.nPage), page);
+  EXPECT_EQ(si.nMax, 20 + page - 1);
+  EXPECT_EQ(si.nPos, 1);
+  ds->MoveBy(5);
+  EXPECT_EQ(VertBar(G()).nPos, 6);
+  // The thumb goes to a record number.
+  SCROLLINFO set{};
+  set.cbSize = sizeof set;
+  set.fMask = SIF_POS;
+  set.nPos = 12;
+  SetScrollInfo(G(), SB_VERT, &set, FALSE);
+  SendMessageW(G(), WM_VSCROLL, SB_THUMBPOSITION, 0);
+  EXPECT_EQ(ds->GetRecNo(), 12);
+
+  // A hidden (deleted) record: not sequenced, the 0 to 4 scale.
+  ds->SetHidden(3, true);
+  ds->First();
+  si = VertBar(G());
+  EXPECT_EQ(si.nMin, 0);
+  EXPECT_EQ(si.nMax, 4);
+  EXPECT_EQ(si.nPos, 0);
+  ds->Next();
+  EXPECT_EQ(VertBar(G()).nPos, 2);
+  ds->Last();
+  EXPECT_EQ(VertBar(G()).nPos, 4);
+  set.nPos = 0;
+  SetScrollInfo(G(), SB_VERT, &set, FALSE);
+  SendMessageW(G(), WM_VSCROLL, SB_THUMBPOSITION, 0);
+  EXPECT_EQ(ds->FieldByName("NUM")->GetAsInteger(), 1);
+}
+
+TEST_F(DBGridTest, ClosedAndEmptyDataSetsTakeNothingButAFirstRecord) {
+  Attach();  // closed
+  grid->Repaint();
+  for (WORD k : {VK_DOWN, VK_INSERT, VK_TAB}) Key(G(), k);
+  SendMessageW(G(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+  CtrlKey(G(), VK_DELETE);
+  EXPECT_TRUE(answer.Asked.empty());
+  EXPECT_GE(grid->GetRowCount(), 2);  // titles and an empty row
+
+  ds->Open();  // empty
+  grid->Repaint();
+  ds->HookLog.clear();
+  for (WORD k : {VK_UP, VK_NEXT, VK_END, VK_F2}) Key(G(), k);
+  SendMessageW(G(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+  SendMessageW(G(), WM_VSCROLL, SB_PAGEDOWN, 0);
+  CtrlKey(G(), VK_DELETE);
+  EXPECT_TRUE(answer.Asked.empty());
+  EXPECT_EQ(ds->State(), dsBrowse);
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Shown());
+  // Down adds the first record to an open, modifiable empty dataset; so does Insert.
+  Key(G(), VK_DOWN);
+  EXPECT_EQ(ds->State(), dsInsert);
+  ds->Cancel();
+  Key(G(), VK_INSERT);
+  EXPECT_EQ(ds->State(), dsInsert);
+  ds->Cancel();
+  ds->SetReadOnly(true);
+  Key(G(), VK_INSERT);
+  EXPECT_EQ(ds->State(), dsBrowse);
+}
+
+// Typed text reaches its record, posted, before the dataset moves, whatever moves it.
+TEST_F(DBGridTest, NoTypedTextIsLost) {
+  struct Move {
+    const char* Name;
+    std::function<void(DBGridTest&)> Do;
+  };
+  const Move moves[] = {
+      {"wheel", [](DBGridTest& t) { SendMessageW(t.G(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0); }},
+      {"thumb",
+       [](DBGridTest& t) {
+         SCROLLINFO set{};
+         set.cbSize = sizeof set;
+         set.fMask = SIF_POS;
+         set.nPos = 4;
+         SetScrollInfo(t.G(), SB_VERT, &set, FALSE);
+         SendMessageW(t.G(), WM_VSCROLL, SB_THUMBPOSITION, 0);
+       }},
+      {"line down", [](DBGridTest& t) { SendMessageW(t.G(), WM_VSCROLL, SB_PAGEDOWN, 0); }},
+      {"locate", [](DBGridTest& t) { t.ds->Locate("NUM", TVariant(5), TLocateOptions{}); }},
+      {"down key", [](DBGridTest& t) { t.Key(t.E(), VK_DOWN); }},
+      {"close", [](DBGridTest& t) { t.ds->Close(); }},
+  };
+  for (const Move& m : moves) {
+    SCOPED_TRACE(m.Name);
+    if (!ds->GetActive()) ds->Open();
+    if (ds->StoredCount() == 0) Fill(6);
+    Attach();
+    ds->First();
+    ds->Next();
+    grid->SetSelectedIndex(1);
+    Edit(L"Встреча " + Utf8ToWide(m.Name));
+    m.Do(*this);
+    EXPECT_EQ(Stored(1, "SOBITIE"), "Встреча " + String(m.Name));
+    if (ds->GetActive()) {
+      EXPECT_EQ(ds->State(), dsBrowse);
+    }
+  }
+}
+
+TEST_F(DBGridTest, EnterWritesAndPosts) {
+  Fill(3);
+  Attach();
+  grid->SetSelectedIndex(1);
+  Edit(L"текст");
+  SendMessageW(E(), WM_KEYDOWN, VK_RETURN, 0);
+  SendMessageW(E(), WM_CHAR, L'\r', 0);
+  EXPECT_EQ(ds->State(), dsBrowse);
+  EXPECT_EQ(Stored(0, "SOBITIE"), "текст");
+  // Escape before posting gives the record back.
+  Edit(L"other");
+  SendMessageW(E(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(ds->FieldByName("SOBITIE")->GetAsString(), "текст");
+  ds->CheckBrowseMode();
+  EXPECT_EQ(Stored(0, "SOBITIE"), "текст");
+}
+
+TEST_F(DBGridTest, PaintingNeverRaises) {
+  Fill(4);
+  Attach();
+  TCaughtExceptions caught;
+  int calls = 0;
+  grid->OnDrawCellAttr = [&](TObject*, TDgColumn* Column, TFont*, TColor&, TGridDrawState) {
+    ++calls;
+    if (Column->GetFieldName() == "NUM") throw EDatabaseError("no colour");
+  };
+  grid->Repaint();
+  guitest::PumpFor(30);
+  grid->Repaint();
+  guitest::PumpFor(30);
+  EXPECT_GT(calls, 8);
+  // Told once for the layout, not per cell or per paint.
+  EXPECT_EQ(caught.Messages, std::vector<std::string>({"no colour"}));
+}
+
+TEST_F(DBGridTest, CheckBoxToggles) {
+  Fill(2);
+  Attach();
+  grid->GetColumns()->SetState(csCustomized);
+  TDgColumn* column = grid->GetColumns()->Items(1);
+  column->SetButtonStyle(cbsCheck);
+  column->SetValueChecked("да");
+  column->SetValueUnChecked("нет");
+  grid->SetSelectedIndex(1);
+  Key(G(), VK_SPACE);
+  EXPECT_EQ(ds->FieldByName("SOBITIE")->GetAsString(), "да");  // any other text becomes ticked
+  Key(G(), VK_SPACE);
+  EXPECT_EQ(ds->FieldByName("SOBITIE")->GetAsString(), "нет");
+  grid->SetEditorMode(true);  // never an editor
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Shown());
+}
+
+TEST_F(DBGridTest, ComboColumnsMapPickValuesAndRefuseForeignText) {
+  Fill(2);
+  ds->Edit();
+  ds->FieldByName("SOBITIE")->SetAsString("B");
+  ds->Post();
+  Attach();
+  grid->GetColumns()->SetState(csCustomized);
+  TDgColumn* column = grid->GetColumns()->Items(1);
+  column->SetButtonStyle(cbsCombo);
+  column->GetPickList()->SetText("альфа\nбета\n");
+  column->GetPickValues()->SetText("A\nB\n");
+  grid->SetSelectedIndex(1);
+  EXPECT_EQ(grid->CellText(column), "бета");
+  grid->SetEditorMode(true);
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), "бета");
+  Edit(L"альфа");
+  SendMessageW(E(), WM_CHAR, L'\r', 0);
+  EXPECT_EQ(Stored(0, "SOBITIE"), "A");
+  // A text not in the list: the field keeps its value, a beep, the editor stays open.
+  Edit(L"гамма");
+  int before = beeper.Count();
+  Key(E(), VK_DOWN);
+  EXPECT_EQ(beeper.Count(), before + 1);
+  EXPECT_EQ(ds->FieldByName("SOBITIE")->GetAsString(), "A");
+  EXPECT_EQ(ds->GetRecNo(), 1);
+  EXPECT_TRUE(grid->InplaceEditor()->Shown());
+  EXPECT_EQ(grid->InplaceEditor()->GetText(), "гамма");
+  ds->Cancel();
+}
+
+struct StyleCase {
+  TDgColumnButtonStyle Button;
+  bool ReadOnly;
+  bool EmptyPickList;
+  bool GridReadOnly;
+  TDgEditStyle Expected;
+};
+
+TEST_F(DBGridTest, TheEditorsStyleFollowsTheColumn) {
+  Fill(2);
+  Attach();
+  grid->GetColumns()->SetState(csCustomized);
+  TDgColumn* column = grid->GetColumns()->Items(1);
+  const StyleCase cases[] = {
+      {cbsNone, false, false, false, esSimple},      {cbsCombo, false, false, false, esPickList},
+      {cbsCombo, true, false, false, esSimple},      {cbsCombo, false, true, false, esSimple},
+      {cbsEllipsis, false, false, false, esEllipsis}, {cbsEllipsis, true, false, false, esEllipsis},
+      {cbsCalendar, false, false, false, esCalendar}, {cbsCalendar, true, false, false, esSimple},
+      {cbsCalculator, false, false, false, esCalculator}, {cbsCalculator, false, false, true, esSimple},
+      {cbsLookup, false, false, false, esSimple},  // lookup properties incomplete
+  };
+  for (const StyleCase& c : cases) {
+    SCOPED_TRACE(IntToStr(c.Button) + (c.ReadOnly ? " read-only" : "") + (c.EmptyPickList ? " empty" : ""));
+    column->SetButtonStyle(c.Button);
+    column->GetPickList()->SetText(c.EmptyPickList ? "" : "a\nb\n");
+    grid->SetReadOnly(c.GridReadOnly);
+    if (c.ReadOnly) column->SetReadOnly(true);
+    grid->SetSelectedIndex(1);
+    grid->SetEditorMode(true);
+    auto* editor = static_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->EditStyle(), c.Expected);
+    grid->SetEditorMode(false);
+    column->RestoreDefaults();
+    grid->SetReadOnly(false);
+  }
+}
+
+TEST_F(DBGridTest, DropDownsOpenAndCloseWithoutTheGridSeeingTheirKeys) {
+  TCaughtExceptions caught;
+  Fill(3);
+  Attach();
+  grid->GetColumns()->SetState(csCustomized);
+  TDgColumn* column = grid->GetColumns()->Items(1);
+  column->SetButtonStyle(cbsCombo);
+  column->GetPickList()->SetText("один\nдва\nтри\n");
+  std::vector<std::string> closes;
+  grid->AfterCloseUp = [&](TObject*, TDgColumn*, bool Selected) { closes.push_back(Selected ? "ok" : "no"); };
+  grid->SetSelectedIndex(1);
+  grid->SetEditorMode(true);
+  auto* editor = static_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_EQ(editor->EditStyle(), esPickList);
+
+  // Alt+Down opens, Alt+Down again closes accepting.
+  SendMessageW(E(), WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+  ASSERT_TRUE(editor->DropDownVisible());
+  EXPECT_EQ(last->Setup_.ItemIndex, -1);  // "rec 1" is no line of the list
+  last->Chosen.HasValue = true;
+  last->Chosen.ItemIndex = 1;
+  SendMessageW(E(), WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+  EXPECT_FALSE(editor->DropDownVisible());
+  EXPECT_EQ(ds->FieldByName("SOBITIE")->GetAsString(), "два");
+
+  // Enter and Escape while open close it and never reach the grid.
+  int row = ds->GetRecNo();
+  SendMessageW(E(), WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+  Key(E(), VK_ESCAPE);
+  SendMessageW(E(), WM_CHAR, 27, 0);
+  EXPECT_FALSE(editor->DropDownVisible());
+  EXPECT_TRUE(editor->Shown());
+  EXPECT_EQ(ds->FieldByName("SOBITIE")->GetAsString(), "два");  // Escape did not reset the record
+  SendMessageW(E(), WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+  last->Chosen.ItemIndex = 2;
+  Key(E(), VK_RETURN);
+  SendMessageW(E(), WM_CHAR, L'\r', 0);
+  EXPECT_TRUE(editor->Shown());  // the grid did not take the Enter
+  EXPECT_EQ(ds->FieldByName("SOBITIE")->GetAsString(), "три");
+  EXPECT_EQ(ds->GetRecNo(), row);
+  // Other keys go to the open drop-down, not into the text.
+  SendMessageW(E(), WM_SYSKEYDOWN, VK_DOWN, 1 << 29);
+  String text = editor->GetText();
+  SendMessageW(E(), WM_CHAR, L'x', 0);
+  EXPECT_EQ(editor->GetText(), text);
+  // Focus lost: closed without accepting, the text from the opening back.
+  other->SetFocus();
+  guitest::PumpFor(10);
+  EXPECT_FALSE(editor->DropDownVisible());
+  EXPECT_EQ(closes, std::vector<std::string>({"ok", "no", "ok", "no"}));
+  EXPECT_TRUE(caught.Messages.empty()) << caught.Messages[0];
+}
+
+TEST_F(DBGridTest, CalculatorCancelAndEscapeKeepTheText) {
+  Fill(2);
+  Attach();
+  grid->GetColumns()->SetState(csCustomized);
+  TDgColumn* column = grid->GetColumns()->Items(2);
+  column->SetButtonStyle(cbsCalculator);
+  grid->SetSelectedIndex(2);
+  grid->SetEditorMode(true);
+  auto* editor = static_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
+  ASSERT_EQ(editor->EditStyle(), esCalculator);
+  editor->DropDown();
+  EXPECT_EQ(last->Setup_.Number, 1);
+  editor->SetText("123");  // as the calculator types into its editor
+  last->OnCloseUp(false);  // Cancel
+  EXPECT_EQ(editor->GetText(), "1");
+  editor->DropDown();
+  editor->SetText("77");
+  last->Chosen.HasValue = true;
+  last->Chosen.Number = 77;
+  last->OnCloseUp(true);
+  EXPECT_EQ(ds->FieldByName("NUM")->GetAsInteger(), 77);
+}
+
+TEST_F(DBGridTest, SpecialKeysOnlyForKeyDowns) {
+  Fill(2);
+  Attach();
+  std::vector<int> keys;
+  grid->OnSpecialKeyDown = [&](TObject*, TDgColumn*, WORD& Key, const String&) { keys.push_back(Key); };
+  grid->SetSelectedIndex(1);
+  Edit(L".");  // a typed '.' is character 46, as VK_DELETE: not a special key
+  EXPECT_TRUE(keys.empty());
+  Key(E(), VK_F5);
+  EXPECT_EQ(keys, std::vector<int>({VK_F5}));
+  ds->Cancel();
+}
+
+}  // namespace

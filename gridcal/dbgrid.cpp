@@ -12,6 +12,7 @@
 #include "classlib/menus.h"
 #include "classlib/stringlist.h"
 #include "classlib/unicode.h"
+#include "gridcal/celldropdowns.h"
 
 HX_PUBLISH(TDgDBGridInplaceEdit, p) {}
 
@@ -540,6 +541,7 @@ TDgCustomDBGrid::TDgCustomDBGrid(TComponent* AOwner)
   SetColor(clWindow);
   SetOptions(FOptions);
   LoadImages();
+  DropDownFactory = MakeDgCellDropDown;
 }
 
 TDgCustomDBGrid::~TDgCustomDBGrid() {

@@ -173,7 +173,8 @@ class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {
   TDgDrawCellAttrEvent OnDrawCellAttr;
   TDgDrawTitleAttrEvent OnDrawTitleAttr;
   TDgSpecialKeyEvent OnSpecialKeyDown;
-  // The drop-downs the editor opens; the library's by default.
+  // The drop-downs the editor opens (given to it when it is made); the library's
+  // (MakeDgCellDropDown) by default.
   TDgDropDownFactory DropDownFactory;
 
   // ---- TDgGridHost ----

@@ -41,11 +41,20 @@ class TAnswer : public TConfirmation {
   }
 };
 
+// A top-level window that never takes the focus, as a drop-down's.
+class TFakeDropDownWindow : public TDropDownWindow<TCustomControl> {
+ public:
+  using TDropDownWindow<TCustomControl>::TDropDownWindow;
+  void SetDropDownValue(const TVariant&) override {}
+  TVariant DropDownValue() override { return {}; }
+  String DropDownText() override { return ""; }
+};
+
 // A drop-down that the test opens and closes by hand.
 class TFakeDropDown : public TDgCellDropDown {
  public:
   TFakeDropDown(TDgEditStyle Style, TCustomMaskEdit* Editor, std::vector<std::string>* Log)
-      : FStyle(Style), FLog(Log), FWindow(new TDropDownWindow<TCustomControl>(Editor)) {}
+      : FStyle(Style), FLog(Log), FWindow(new TFakeDropDownWindow(Editor)) {}
   TWinControl* Control() override { return FWindow; }
   void Open(const TDgDropDownSetup& Setup, const TRect&) override {
     FOpen = true;
@@ -594,6 +603,66 @@ TEST_F(DBGridTest, SpecialKeysOnlyForKeyDowns) {
   Key(E(), VK_F5);
   EXPECT_EQ(keys, std::vector<int>({VK_F5}));
   ds->Cancel();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBGridTest, EditingACalculatedFieldFiresOnCalcFieldEdited) {
+  ds->FieldDefs()->Update();
+  for (int i = 0; i < ds->FieldDefs()->Count(); ++i) ds->FieldDefs()->Items(i)->CreateField(form, ds);
+  auto* twice = new TIntegerField(form);
+  twice->SetFieldName("TWICE");
+  twice->SetFieldKind(fkCalculated);
+  twice->SetDataSet(ds);
+  ds->OnCalcFields = [&](TDataSet*) {
+    if (!ds->FieldByName("NUM")->IsNull()) twice->SetAsInteger(2 * ds->FieldByName("NUM")->GetAsInteger());
+  };
+  Fill(2);
+  Attach();
+  std::vector<std::string> edited;
+  grid->OnCalcFieldEdited = [&](TObject*, TField* Field, const String& Text) {
+    edited.push_back(Field->GetFieldName() + "=" + Text);
+    ds->FieldByName("NUM")->SetAsInteger(StrToInt(Text) / 2);
+  };
+  grid->SetSelectedIndex(3);
+  EXPECT_EQ(grid->SelectedField(), twice);
+  Edit(L"10");
+  SendMessageW(E(), WM_CHAR, L'\r', 0);
+  EXPECT_EQ(edited, std::vector<std::string>({"TWICE=10"}));
+  ds->First();
+  EXPECT_EQ(ds->FieldByName("NUM")->GetAsInteger(), 5);
+}
+
+// The reminder table's two columns as the calendar window shows them, a Cyrillic text typed
+// and posted; a screenshot for a person to look at.
+TEST_F(DBGridTest, ReminderColumnsShowWhatWasTyped) {
+  Fill(3);
+  grid->SetDataSource(source);
+  TDgDBGridColumns* columns = grid->GetColumns();
+  columns->BeginUpdate();
+  columns->Clear();
+  TDgColumn* date = columns->Add();
+  date->SetFieldName("DATA");
+  date->GetTitle()->SetCaption("Дата");
+  TDgColumn* text = columns->Add();
+  text->SetFieldName("SOBITIE");
+  text->GetTitle()->SetCaption("Напоминание");
+  text->SetWidth(200);
+  columns->EndUpdate();
+  grid->SetColor(clSilver);
+  grid->GetTitleFont()->SetHeight(-11);
+  grid->SetFocus();
+  ds->Last();
+  grid->SetSelectedIndex(1);
+  Edit(L"Позвонить маме");
+  Key(E(), VK_UP);
+  EXPECT_EQ(Stored(2, "SOBITIE"), "Позвонить маме");
+  EXPECT_EQ(grid->GetColCount(), 3);
+  EXPECT_EQ(grid->CellText(text), "rec 2");
+  guitest::PumpFor(50);
+  guitest::SaveScreenshot(form->GetHandle(), "gridcal-dbgrid.bmp");
 }
 
 }  // namespace

@@ -731,7 +731,6 @@ TEST_F(GridDropDownsTest, ATypedTextOutsideThePickListBeepsAndLeavesTheField) {
     SendMessageW(editor->GetHandle(), WM_CHAR, Char, 0);
   };
   auto typeAndEnter = [&](const std::string& Text) {
-    grid->DataLink()->Edit();  // the record in edit state, as the first typed key puts it
     editor->SelectAll();
     for (wchar_t c : Utf8ToWide(Text)) key('A', c);  // a letter key, its Cyrillic character
     key(VK_RETURN, L'\r');

@@ -53,16 +53,17 @@ class TDropDown {
   virtual ~TDropDown() = default;
   // The drop-down's control (its window receives the keys the opener hands on).
   virtual TWinControl* DropDownControl() = 0;
-  // The value to show when it opens (the field's value; Null for none).
-  virtual void SetDropDownValue(const TVariant& Value) = 0;
+  // The value to show when it opens (the field's value; Null for none). A drop-down with
+  // no value of its own ignores it and gives Null and "".
+  virtual void SetDropDownValue(const TVariant& /*Value*/) {}
   // Opens under Anchor (a screen rectangle) without taking the focus.
   virtual void DropDown(const TRect& Anchor) = 0;
   // Hides it; a close that does not accept puts back what opening it changed.
   virtual void CloseUp(bool Accept) = 0;
   virtual bool DroppedDown() = 0;
   // What the user chose (Null: nothing), and as text for a field that keeps text.
-  virtual TVariant DropDownValue() = 0;
-  virtual String DropDownText() = 0;
+  virtual TVariant DropDownValue() { return TVariant::Null(); }
+  virtual String DropDownText() { return {}; }
 
   // The drop-down asks its opener to close it (which calls CloseUp).
   TCloseUpEvent OnCloseUp;

@@ -650,12 +650,15 @@ class GridDropDownsTest : public DropDownsTest {
     grid->SetParent(form);
     grid->SetFocus();
   }
-  // Opens the drop-down of a data column's editor.
-  TWinControl* OpenDropDown(int DataCol) {
+  // Shows the editor of a data column's cell.
+  TDgDBGridInplaceEdit* ShowEditor(int DataCol) {
     grid->SetSelectedIndex(DataCol);
     grid->SetEditorMode(true);
-    editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
-    if (!editor) return nullptr;
+    return editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
+  }
+  // Opens the drop-down of a data column's editor.
+  TWinControl* OpenDropDown(int DataCol) {
+    if (!ShowEditor(DataCol)) return nullptr;
     editor->DropDown();
     guitest::PumpFor(100);
     return editor->DropDownVisible() ? editor->ActiveDropDown()->Control() : nullptr;
@@ -721,17 +724,13 @@ TEST_F(GridDropDownsTest, TheCalculatorsKeysTypeIntoTheEditorUntilOkOrCancel) {
 }
 
 TEST_F(GridDropDownsTest, ATypedTextOutsideThePickListBeepsAndLeavesTheField) {
-  grid->SetSelectedIndex(1);
-  grid->SetEditorMode(true);
-  editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
-  ASSERT_NE(editor, nullptr);
+  ASSERT_NE(ShowEditor(1), nullptr);
   // As the keyboard gives them (each key's down, then its character), sent straight on.
   auto key = [&](WORD Key, wchar_t Char) {
     SendMessageW(editor->GetHandle(), WM_KEYDOWN, Key, 0);
     SendMessageW(editor->GetHandle(), WM_CHAR, Char, 0);
   };
   auto typeAndEnter = [&](const std::string& Text) {
-    grid->DataLink()->Edit();  // the record in edit state, as the first typed key puts it
     editor->SelectAll();
     for (wchar_t c : Utf8ToWide(Text)) key('A', c);  // a letter key, its Cyrillic character
     key(VK_RETURN, L'\r');
@@ -748,10 +747,7 @@ TEST_F(GridDropDownsTest, ATypedTextOutsideThePickListBeepsAndLeavesTheField) {
 }
 
 TEST_F(GridDropDownsTest, AltDownOpensThePickListTypingSearchesItEnterAccepts) {
-  grid->SetSelectedIndex(1);
-  grid->SetEditorMode(true);
-  editor = dynamic_cast<TDgDBGridInplaceEdit*>(grid->InplaceEditor());
-  ASSERT_NE(editor, nullptr);
+  ASSERT_NE(ShowEditor(1), nullptr);
   HWND window = editor->GetHandle();
   SendMessageW(window, WM_SYSKEYDOWN, VK_DOWN, 1 << 29);  // Alt+Down
   ASSERT_TRUE(editor->DropDownVisible());
@@ -767,6 +763,38 @@ TEST_F(GridDropDownsTest, AltDownOpensThePickListTypingSearchesItEnterAccepts) {
   EXPECT_EQ(ds->FieldByName("KIND")->GetAsString(), "B");
   EXPECT_EQ(editor->GetText(), "Синий");
   EXPECT_EQ(ds->State(), dsEdit);  // the Enter that closed the list did not reach the grid
+}
+
+TEST_F(GridDropDownsTest, OnePressOnTheButtonDraggedIntoThePickListPicksWhereItIsReleased) {
+  ASSERT_NE(ShowEditor(1), nullptr);
+  guitest::PumpFor(100);
+  auto button = [&](DWORD Flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = Flags;
+    SendInput(1, &input, sizeof(INPUT));
+    guitest::PumpFor(100);
+  };
+  TRect face = editor->ButtonRect();
+  TPoint press = editor->ClientToScreen({(face.Left + face.Right) / 2, (face.Top + face.Bottom) / 2});
+  SetCursorPos(press.X, press.Y);
+  button(MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(editor->DropDownVisible());
+  auto* list = static_cast<TPopupListbox*>(editor->ActiveDropDown()->Control());
+  TRect first = list->ItemRect(0), last = list->ItemRect(2);
+  // Into the list (the editor hands it the press there), then down to the last line.
+  for (TPoint at : {list->ClientToScreen({first.Left + 10, first.Top + 2}),
+                    list->ClientToScreen({last.Left + 10, (last.Top + last.Bottom) / 2})}) {
+    SetCursorPos(at.X, at.Y);
+    button(MOUSEEVENTF_MOVE);
+  }
+  EXPECT_EQ(list->GetItemIndex(), 2);
+  EXPECT_TRUE(editor->DropDownVisible());
+  button(MOUSEEVENTF_LEFTUP);
+  EXPECT_FALSE(editor->DropDownVisible());
+  EXPECT_EQ(afterCloseUp, "ok ");
+  EXPECT_EQ(ds->FieldByName("KIND")->GetAsString(), "B");
+  EXPECT_EQ(GetFocus(), editor->GetHandle());
 }
 
 }  // namespace

@@ -1126,6 +1126,7 @@ void TWinControl::CreateSubClass(TCreateParams& Params, const String& SysClassNa
 void TWinControl::CreateHandle() {
   if (FHandle) return;
   CreateWnd();
+  OnWindowCreated(this);
   CreateChildHandles();
 }
 

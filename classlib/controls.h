@@ -76,6 +76,36 @@ constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = I
                        mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO, mrAll = mrNo + 1, mrNoToAll = mrAll + 1,
                        mrYesToAll = mrNoToAll + 1;
 
+// Several listeners of one notification, each added and removed by its token, called in
+// the order they were added. A handler may add or remove others: the ones there were are
+// called, unless removed meanwhile (their listener may be gone).
+template <class... A>
+class TEventList {
+ public:
+  using THandler = std::function<void(A...)>;
+  int Add(THandler Handler) {
+    FHandlers.emplace_back(FNext, std::move(Handler));
+    return FNext++;
+  }
+  void Remove(int Token) {
+    std::erase_if(FHandlers, [Token](auto& h) { return h.first == Token; });
+  }
+  void operator()(A... Args) const {
+    auto handlers = FHandlers;
+    for (auto& [token, handler] : handlers) {
+      bool listed = false;
+      for (auto& h : FHandlers) listed = listed || h.first == token;
+      if (listed && handler) handler(Args...);
+    }
+  }
+  bool Empty() const { return FHandlers.empty(); }
+
+ private:
+  std::vector<std::pair<int, THandler>> FHandlers;
+  int FNext = 1;
+};
+using TNotifyEventList = TEventList<TObject*>;
+
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
@@ -332,6 +362,9 @@ class TWinControl : public TControl {
   // Destroys and makes the window again; text, bounds, children and what is registered on
   // it (dropped files, its region) come back.
   void RecreateWnd();
+  // Told each time the window is made, again after RecreateWnd: components that work on
+  // the window (hooking it) take the new one here.
+  TNotifyEventList OnWindowCreated;
 
   int ControlCount() const { return static_cast<int>(FControls.size()); }
   TControl* Controls(int Index) const;

@@ -198,7 +198,6 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
   IconChanged();
-  OnWindowCreated(this);
 }
 
 void TCustomForm::ApplyStyles() {

@@ -39,35 +39,6 @@ using TFormState = TSet<TFormStateFlag>;
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
-// Several listeners of one notification, each added and removed by its token, called in
-// the order they were added. A handler may add or remove others: the ones there were are
-// called, unless removed meanwhile (their listener may be gone).
-template <class... A>
-class TEventList {
- public:
-  using THandler = std::function<void(A...)>;
-  int Add(THandler Handler) {
-    FHandlers.emplace_back(FNext, std::move(Handler));
-    return FNext++;
-  }
-  void Remove(int Token) {
-    std::erase_if(FHandlers, [Token](auto& h) { return h.first == Token; });
-  }
-  void operator()(A... Args) const {
-    auto handlers = FHandlers;
-    for (auto& [token, handler] : handlers) {
-      bool listed = false;
-      for (auto& h : FHandlers) listed = listed || h.first == token;
-      if (listed && handler) handler(Args...);
-    }
-  }
-  bool Empty() const { return FHandlers.empty(); }
-
- private:
-  std::vector<std::pair<int, THandler>> FHandlers;
-  int FNext = 1;
-};
-using TNotifyEventList = TEventList<TObject*>;
 using TCloseQueryEventList = TEventList<TObject*, bool&>;
 
 // Passed to a form's constructor: the form is built in code, without a form resource.
@@ -145,9 +116,6 @@ class TCustomForm : public TWinControl {
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
   TNotifyEvent OnDestroy;
-  // Told each time the form's window is made, again after RecreateWnd: components that
-  // work on the form's window (hooking it) take the new one here.
-  TNotifyEventList OnWindowCreated;
   // Components that keep state with the form listen here: told before OnShow runs, asked
   // after OnCloseQuery (with its answer, which they may change) and told before OnDestroy.
   TNotifyEventList ShowListeners;

@@ -33,6 +33,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       Form3->AttachTo(Form1->Parts(), Form1->DskStoreData1, Form1->AutoRun1, Form1->StoredFilesFolder());
       Application->CreateForm(Form4);
       Application->CreateForm(Form5);
+      Form5->OnPlayerOpen = [](bool Open) { Form1->PlayerOpen = Open; };
       Application->CreateForm(Form6);
       Application->Run();
     }

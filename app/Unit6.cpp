@@ -1,5 +1,6 @@
 #include "app/Unit6.h"
 
+#include "classlib/comctrls.h"
 #include "desktop/propstorage.h"
 
 TForm6* Form6 = nullptr;

@@ -6,11 +6,12 @@
 #include <array>
 
 #include "classlib/buttons.h"
-#include "classlib/comctrls.h"
 #include "classlib/forms.h"
 #include "classlib/stdctrls.h"
 
+class TPageControl;
 class TPropStorage;
+class TTabSheet;
 
 class TForm6 : public TForm {
   HX_CLASS(TForm6, TForm)

@@ -8,6 +8,7 @@
 #include "app/Unit3.h"
 #include "app/Unit6.h"
 #include "classlib/application.h"
+#include "classlib/comctrls.h"
 #include "classlib/registry.h"
 #include "classlib/stringlist.h"
 #include "tests/classlib/gui_test_util.h"

@@ -179,7 +179,11 @@ class TForm3::TControlOptions : public TClockOptions {
 
 TForm3::TForm3(TComponent* AOwner) : TForm(AOwner) {}
 
-TForm3::~TForm3() = default;
+TForm3::~TForm3() {
+  // The parts outlive this window (the main window is made first and freed last): what
+  // reads the options after it is gone gets their defaults, not its freed controls.
+  if (FParts && FParts->Options.get() == FOptions) FParts->Options = std::make_unique<TClockOptions>();
+}
 
 void TForm3::FormCreate(TObject*) {
   // The storage is read here and written at every change of its controls, so it neither
@@ -211,7 +215,9 @@ void TForm3::AttachTo(TClockParts& Parts, TDskStoreData* Store, TAutoRun* AutoRu
   FApplying = true;
   FParts = &Parts;
   // From now on the clock reads the options from these controls.
-  Parts.Options = std::make_unique<TControlOptions>(*this);
+  auto options = std::make_unique<TControlOptions>(*this);
+  FOptions = options.get();
+  Parts.Options = std::move(options);
   std::vector<String> errors;
   ApplyAll(errors);
   FApplying = false;

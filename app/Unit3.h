@@ -159,6 +159,7 @@ class TForm3 : public TForm {
   void SetHotKeyActive(bool Value, bool Report);
 
   TClockParts* FParts = nullptr;
+  TClockOptions* FOptions = nullptr;  // in FParts while this window is there
   TDskStoreData* FStore = nullptr;
   TAutoRun* FAutoRun = nullptr;
   String FCharacterFolder;

@@ -628,6 +628,10 @@ TEST_F(SettingsWindow, TheTrayCommandsGoThroughTheWindowsControls) {
   inTray = true;
   form->CheckBox4->SetChecked(true);
   EXPECT_TRUE(micro->Shown);
+  // Once the window is gone the clock reads the defaults, not its freed controls.
+  form.reset();
+  EXPECT_TRUE(parts.Options->TalkTime());
+  clock.Advance(2000);
 }
 
 }  // namespace

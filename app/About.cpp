@@ -1,6 +1,5 @@
 #include "app/About.h"
 
-#include "app/aboutlabels.h"
 #include "app/storedsounds.h"
 #include "classlib/application.h"
 #include "classlib/dialogs.h"
@@ -11,7 +10,9 @@ const char kAboutCredits[] =
     "Хоравокс — говорящие настольные часы.\n\n"
     "Голос часов — синтезатор речи, мелодии сыграны синтезатором звука, "
     "персонажи нарисованы программой.\n\n"
-    "Спасибо всем, кто проверял часы и присылал свои пожелания!";
+    "Спасибо всем, кто проверял часы и присылал свои пожелания!\n\n"
+    "Картинку показывает библиотека libjpeg-turbo. This software is based in part on the work of "
+    "the Independent JPEG Group.";
 
 HX_PUBLISH(TAboutBox, p) {
   p.Field("ProgramIcon", &TAboutBox::ProgramIcon);
@@ -25,35 +26,13 @@ HX_PUBLISH(TAboutBox, p) {
   p.Field("BitBtn1", &TAboutBox::BitBtn1);
   p.Field("BitBtn2", &TAboutBox::BitBtn2);
   p.Field("DskWaveHolder1", &TAboutBox::DskWaveHolder1);
-  p.Handler("FormCreate", &TAboutBox::FormCreate);
   p.Handler("ProgramIconClick", &TAboutBox::ProgramIconClick);
   p.Handler("BitBtn2Click", &TAboutBox::BitBtn2Click);
-  p.Handler("DskCommandLabel1Click", &TAboutBox::DskCommandLabel1Click);
-  p.Handler("DskCommandLabel2Click", &TAboutBox::DskCommandLabel2Click);
-}
-
-namespace {
-
-// Opens a link label's target; says so when nothing on this computer opens it.
-void OpenLinkOf(TLabel* Label, const String& Prefix) {
-  String target = LinkTarget(Prefix, Label->GetCaption());
-  if (!OpenLink(target)) ShowMessage("Не удалось открыть «" + target + "».");
-}
-
-}  // namespace
-
-void TAboutBox::FormCreate(TObject*) {
-  ProgramIcon->GetPicture()->SetIcon(Application->GetIcon());
-  DskVersionLabel1->SetCaption(ProgramVersionText());
 }
 
 void TAboutBox::ProgramIconClick(TObject*) { DskWaveHolder1->PlayInternalWave(0); }
 
 void TAboutBox::BitBtn2Click(TObject*) { ShowMessage(kAboutCredits); }
-
-void TAboutBox::DskCommandLabel1Click(TObject*) { OpenLinkOf(DskCommandLabel1, "mailto:"); }
-
-void TAboutBox::DskCommandLabel2Click(TObject*) { OpenLinkOf(DskCommandLabel2, "https://"); }
 
 void ShowAboutBox() {
   if (!AboutBox) return;

@@ -1,11 +1,12 @@
 #pragma once
-// TAboutBox, the about box: the program's picture (a click greets with the stored sound),
+// TAboutBox, the about box: the program's JPEG picture (a click greets with the stored sound),
 // name, version and release date, where to write and where to read about it, and the
 // credits. Windows only.
 #include "classlib/buttons.h"
 #include "classlib/extctrls.h"
 #include "classlib/forms.h"
 #include "classlib/stdctrls.h"
+#include "desktop/dsklabels.h"
 
 class TDskWaveHolder;
 
@@ -15,23 +16,20 @@ class TAboutBox : public TForm {
   using TForm::TForm;
 
   // From the form.
-  TImage* ProgramIcon = nullptr;       // the program's icon: a click plays stored sound 0
+  TImage* ProgramIcon = nullptr;       // the program's picture (JPEG): a click plays stored sound 0
   TLabel* ProductName = nullptr;       // "Хоравокс"
-  TLabel* DskVersionLabel1 = nullptr;  // "Версия: " and the executable's FileVersion
+  TDskVersionLabel* DskVersionLabel1 = nullptr;  // "Версия:" and the executable's FileVersion
   TLabel* ReleaseDate = nullptr;
   TLabel* MailCaption = nullptr;       // "E-Mail:"
-  TLabel* DskCommandLabel1 = nullptr;  // the address: a click opens a new mail to it
+  TDskCommandLabel* DskCommandLabel1 = nullptr;  // the address: a click opens a new mail to it
   TLabel* SiteCaption = nullptr;       // "Сайт:"
-  TLabel* DskCommandLabel2 = nullptr;  // the web page: a click opens it
+  TDskCommandLabel* DskCommandLabel2 = nullptr;  // the web page: a click opens it
   TBitBtn* BitBtn1 = nullptr;          // "Ясно!": closes (mrOk)
   TBitBtn* BitBtn2 = nullptr;          // the credits
   TDskWaveHolder* DskWaveHolder1 = nullptr;  // one stored sound, "Wazzap.wav"
 
-  void FormCreate(TObject* Sender);
   void ProgramIconClick(TObject* Sender);
   void BitBtn2Click(TObject* Sender);
-  void DskCommandLabel1Click(TObject* Sender);
-  void DskCommandLabel2Click(TObject* Sender);
 };
 
 extern TAboutBox* AboutBox;

@@ -487,6 +487,10 @@ void TBitmap::Assign(TPersistent* Source) {
     Changed();
     return;
   }
+  if (auto* jpeg = dynamic_cast<TJpegGraphic*>(Source)) {  // its decoded pixels
+    if (jpeg->Bitmap()) return Assign(jpeg->Bitmap());
+    return Assign(static_cast<TPersistent*>(nullptr));
+  }
   if (auto* graphic = dynamic_cast<TGraphic*>(Source)) {
     NewImage(graphic->GetWidth(), graphic->GetHeight(), pf32bit, nullptr, 0);
     if (FHandle) {
@@ -993,6 +997,10 @@ TGraphicFormats& Formats() {
     formats.ByExtension[".ico"] = {"TIcon", icon};
     formats.ByClass["TBITMAP"] = bitmap;
     formats.ByClass["TICON"] = icon;
+    TGraphicFactory jpeg = [] { return std::make_unique<TJpegGraphic>(); };
+    formats.ByExtension[".jpg"] = {"TJpegGraphic", jpeg};
+    formats.ByExtension[".jpeg"] = {"TJpegGraphic", jpeg};
+    formats.ByClass["TJPEGGRAPHIC"] = jpeg;
     return true;
   }();
   (void)filled;
@@ -1078,6 +1086,7 @@ void TPicture::LoadFromStream(TStream* Stream) {
   std::unique_ptr<TGraphic> graphic;
   if (got >= 2 && sig[0] == 'B' && sig[1] == 'M') graphic = std::make_unique<TBitmap>();
   else if (got == 4 && sig[0] == 0 && sig[1] == 0 && sig[2] == 1 && sig[3] == 0) graphic = std::make_unique<TIcon>();
+  else if (got >= 3 && sig[0] == 0xFF && sig[1] == 0xD8 && sig[2] == 0xFF) graphic = std::make_unique<TJpegGraphic>();
   else throw EInvalidGraphic("Unknown picture format");
   graphic->LoadFromStream(Stream);
   SetOwned(std::move(graphic));

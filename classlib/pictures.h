@@ -194,8 +194,48 @@ class TIcon : public TGraphic {
   std::vector<std::uint8_t> FData;  // the icon file it was loaded from
 };
 
+// A JPEG picture. It keeps the file's bytes as they came (saved and streamed back
+// unchanged) and is drawn from them decoded into a 32-bit bitmap; TBitmap::Assign takes
+// those pixels. Bad data raises EInvalidGraphic with the reason and leaves the picture as
+// it was. Its size is the picture's own (the setters raise EInvalidGraphicOperation).
+class TJpegGraphic : public TGraphic {
+  HX_CLASS(TJpegGraphic, TGraphic)
+ public:
+  TJpegGraphic();
+  ~TJpegGraphic() override;
+
+  bool Empty() const override { return FData.empty(); }
+  int GetWidth() const override;
+  void SetWidth(int Value) override;
+  int GetHeight() const override;
+  void SetHeight(int Value) override;
+
+  // The file's bytes, and its pixels (nullptr when empty).
+  const std::vector<std::uint8_t>& Data() const { return FData; }
+  TBitmap* Bitmap() const { return FBitmap.get(); }
+
+  void Assign(TPersistent* Source) override;
+  // The rest of the stream is the file.
+  void LoadFromStream(TStream* Stream) override;
+  void SaveToStream(TStream* Stream) override;
+
+ protected:
+  void Draw(TCanvas* ACanvas, const TRect& Rect) override;
+  // Form data: the byte count (4 bytes), then the file.
+  void ReadData(TStream* Stream) override;
+  void WriteData(TStream* Stream) override;
+  bool Equals(TGraphic* Other) override;
+
+ private:
+  void SetData(std::vector<std::uint8_t> Data);
+
+  std::vector<std::uint8_t> FData;
+  std::unique_ptr<TBitmap> FBitmap;
+};
+
 // Any graphic: the one it holds (owned), chosen by file extension (LoadFromFile) or by the
-// data's signature (LoadFromStream). Bitmaps and icons; other formats raise EInvalidGraphic.
+// data's signature (LoadFromStream). Bitmaps, icons and JPEG pictures; other formats raise
+// EInvalidGraphic.
 class TPicture : public TPersistent {
   HX_CLASS(TPicture, TPersistent)
  public:
@@ -234,8 +274,8 @@ class TPicture : public TPersistent {
   std::unique_ptr<TGraphic> FGraphic;
 };
 
-// A new graphic of a registered class name ("TBitmap", "TIcon") or for a file extension
-// (".bmp", ".ico"); nullptr when unknown. Further formats register themselves.
+// A new graphic of a registered class name ("TBitmap", "TIcon", "TJpegGraphic") or for a
+// file extension (".bmp", ".ico", ".jpg", ".jpeg"); nullptr when unknown. Further formats register themselves.
 using TGraphicFactory = std::function<std::unique_ptr<TGraphic>()>;
 void RegisterGraphicFormat(const String& Extension, const String& ClassName, TGraphicFactory Factory);
 std::unique_ptr<TGraphic> NewGraphicOfClass(const String& ClassName);

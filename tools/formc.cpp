@@ -4,7 +4,9 @@
 //         [<data folder>...]
 // Files made at build time go into a form by name: outside quoted strings, @file(NAME)
 // becomes the binary value of the file's bytes ({...}) and @size(NAME) its byte count, the
-// file NAME being looked up in the data folders in order.
+// file NAME being looked up in the data folders in order. @picture(CLASS, NAME) is a
+// picture's "Data" value holding the file as a graphic of that class: the class name, the
+// file's byte count (4 bytes) and the file ("Picture.Data = @picture(TJpegGraphic, a.jpg)").
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,9 +28,37 @@ std::string DataFile(const std::string& name, const std::vector<std::string>& fo
   throw EFOpenError("Data file " + name + " not found in the data folders");
 }
 
-// The text with every @file(NAME) and @size(NAME) outside quoted strings replaced.
-std::string EmbedDataFiles(const std::string& text, const std::vector<std::string>& folders) {
+// A binary value ({...}) of the bytes.
+std::string BinaryValue(const std::string& bytes) {
   static const char kHex[] = "0123456789ABCDEF";
+  std::string out = "{";
+  for (size_t k = 0; k < bytes.size(); ++k) {
+    if (k % 32 == 0) out += "\r\n";
+    out += kHex[static_cast<unsigned char>(bytes[k]) >> 4];
+    out += kHex[static_cast<unsigned char>(bytes[k]) & 15];
+  }
+  return out + "}";
+}
+
+// A picture's "Data": the class name (a short string), the byte count and the file.
+std::string PictureValue(const std::string& args, const std::vector<std::string>& folders) {
+  size_t comma = args.find(',');
+  if (comma == std::string::npos) throw EParserError("@picture(CLASS, NAME) expected");
+  std::string className = Trim(args.substr(0, comma)), name = Trim(args.substr(comma + 1));
+  if (className.empty() || className.size() > 255) throw EParserError("Bad picture class in @picture");
+  TMemoryStream data;
+  data.LoadFromFile(DataFile(name, folders));
+  auto size = static_cast<std::uint32_t>(data.GetSize());
+  std::string bytes(1, static_cast<char>(className.size()));
+  bytes += className;
+  for (int i = 0; i < 4; ++i) bytes += static_cast<char>((size >> (8 * i)) & 0xFF);
+  bytes.append(static_cast<const char*>(data.Memory()), size);
+  return BinaryValue(bytes);
+}
+
+// The text with every @file(NAME), @size(NAME) and @picture(CLASS, NAME) outside quoted
+// strings replaced.
+std::string EmbedDataFiles(const std::string& text, const std::vector<std::string>& folders) {
   std::string out;
   bool quoted = false;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -36,6 +66,13 @@ std::string EmbedDataFiles(const std::string& text, const std::vector<std::strin
     if (c == '\'') quoted = !quoted;  // a doubled quote inside a string toggles twice
     bool isFile = !quoted && text.compare(i, 6, "@file(") == 0;
     bool isSize = !quoted && text.compare(i, 6, "@size(") == 0;
+    if (!quoted && text.compare(i, 9, "@picture(") == 0) {
+      size_t close = text.find(')', i);
+      if (close == std::string::npos) throw EParserError("')' expected after @picture(");
+      out += PictureValue(text.substr(i + 9, close - i - 9), folders);
+      i = close;
+      continue;
+    }
     if (!isFile && !isSize) {
       out += c;
       continue;
@@ -48,14 +85,7 @@ std::string EmbedDataFiles(const std::string& text, const std::vector<std::strin
     if (isSize) {
       out += std::to_string(data.GetSize());
     } else {
-      out += '{';
-      auto* bytes = static_cast<const unsigned char*>(data.Memory());
-      for (std::int64_t k = 0; k < data.GetSize(); ++k) {
-        if (k % 32 == 0) out += "\r\n";
-        out += kHex[bytes[k] >> 4];
-        out += kHex[bytes[k] & 15];
-      }
-      out += '}';
+      out += BinaryValue(std::string(static_cast<const char*>(data.Memory()), static_cast<size_t>(data.GetSize())));
     }
     i = close;
   }

@@ -8,6 +8,7 @@
 #include <signal.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -184,7 +185,22 @@ TEST(MainWindow, TrayIconMenuCountdownAboutAndExit) {
   ASSERT_EQ(wine.Ctl({"wait-window", "TAboutBox", "10000"}).exit_code, 0);
   std::this_thread::sleep_for(500ms);
   EXPECT_EQ(wine.Ctl({"front", "TAboutBox"}).out, "1\n") << "the about box is behind";
-  wine.Screenshot("mainwindow-about");
+  // Its picture is the JPEG made at build time, stretched over the 64 x 64 image at 16, 16.
+  Picture about = ReadPicture(wine, wine.Screenshot("mainwindow-about"));
+  Rect client = CtlRect(wine, "client-rect", "TAboutBox");
+  std::string scaled = WineSession::ArtifactDir() + "/about-picture-expected.png";
+  ASSERT_EQ(wine.Host({"convert", WineSession::WinBuildDir() + "/app/pictures/About.jpg", "-resize", "64x64!", scaled})
+                .exit_code,
+            0);
+  Picture expected = ReadPicture(wine, scaled);
+  ASSERT_EQ(expected.width, 64);
+  double difference[3] = {};
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      unsigned shown = about.At(client.left + 16 + x, client.top + 16 + y), made = expected.At(x, y);
+      for (int c = 0; c < 3; ++c) difference[c] += std::abs(int(shown >> (8 * c) & 255) - int(made >> (8 * c) & 255));
+    }
+  for (double d : difference) EXPECT_LT(d / (64 * 64), 12) << "the about box's picture differs from About.jpg";
 
   // "Выход" while the about box is open: it goes, then the clock ends once, cleanly.
   ASSERT_EQ(wine.Ctl({"tray-click", "right"}).exit_code, 0);

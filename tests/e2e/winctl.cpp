@@ -43,6 +43,7 @@
 //   winctl backdrop <rrggbb> <ms>             covers the screen with a window of that
 //                                             colour (not on top) for that long
 //   winctl rect <class>                       prints its window's left top right bottom
+//   winctl client-rect <class>                prints its client area's, on the screen
 //   winctl workarea <class>                   prints the work area (left top right bottom)
 //                                             of the monitor nearest its window
 //   winctl styles <class>                     prints "caption" or "captionless", then
@@ -589,12 +590,16 @@ int wmain(int argc, wchar_t** argv) {
         std::to_wstring(r.bottom));
     return 0;
   }
-  if (cmd == L"rect" || cmd == L"visible" || cmd == L"front") {
+  if (cmd == L"rect" || cmd == L"client-rect" || cmd == L"visible" || cmd == L"front") {
     HWND w = FindWindowW(argv[2], nullptr);
     if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
     RECT r;
     GetWindowRect(w, &r);
-    if (cmd == L"rect")
+    if (cmd == L"client-rect") {
+      GetClientRect(w, &r);
+      MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    }
+    if (cmd == L"rect" || cmd == L"client-rect")
       Out(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
           std::to_wstring(r.bottom));
     else if (cmd == L"visible")

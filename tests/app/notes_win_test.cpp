@@ -11,7 +11,6 @@
 #include "classlib/comctrls.h"
 #include "classlib/registry.h"
 #include "classlib/stringlist.h"
-#include "tests/classlib/gui_test_util.h"
 
 namespace {
 
@@ -83,11 +82,10 @@ TEST_F(NotesWindow, ClearEmptiesOnlyItsOwnPage) {
 
 TEST_F(NotesWindow, TheChosenPagesMemoTakesTheFocus) {
   notes->Show();
-  guitest::BringToFront(notes->GetHandle());
   notes->PageControl1->SetActivePageIndex(4);
   notes->PageControl1Change(notes->PageControl1);
-  guitest::PumpFor(50);
-  EXPECT_EQ(GetFocus(), notes->Memo5->GetHandle());
+  // The window's own focus: the display is shared, so the system's may be elsewhere.
+  EXPECT_EQ(notes->GetActiveControl(), notes->Memo5);
   notes->Close();
 }
 

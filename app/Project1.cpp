@@ -34,6 +34,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       Application->CreateForm(Form4);
       Form4->AttachTo(Form1->Parts(), Form1->MediaPlayer2, Form1->Gate(), [] { return Form1->ComboBox1->GetText(); });
       Application->CreateForm(Form5);
+      Form5->OnPlayerOpen = [](bool Open) { Form1->PlayerOpen = Open; };
       Application->CreateForm(Form6);
       Application->Run();
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/Unit5.h"
 #include "app/microplace.h"
 #include "app/storedata.h"
 #include "classlib/application.h"
@@ -231,6 +232,6 @@ void TForm2::KitClock1DblClick(TObject*) {
 
 void TForm2::FormDropFiles(TObject*, const std::vector<String>& Files, TPoint) {
   // The whole name, however long; a folder or a name that is gone is not played.
-  if (Files.empty() || !FParts || !FileExists(Files.front())) return;
-  FParts->Player->PlayFile(Files.front());
+  if (Files.empty() || !FileExists(Files.front())) return;
+  if (Form5) Form5->PlayDroppedFile(Files.front());
 }

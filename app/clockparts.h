@@ -3,7 +3,7 @@
 // interface: the LED clock, the date caption, the talk-interval bar, the alarm setting, the
 // countdown's controls and LED, the signals' switch-off buttons, the tray menu, the global
 // hotkey, the character, the micro clock with its countdown meter, the reminder calendar,
-// the audio player, the pop-up notices, the reminder input dialog, the settings window's options, and the
+// the pop-up notices, the reminder input dialog, the settings window's options, and the
 // system's tone generator, program start and shutdown.
 //
 // Each base class is also the part's empty implementation: it does nothing, and what it
@@ -247,14 +247,6 @@ class TMicroClock {
   bool FMeterVisible = false;
 };
 
-// The audio player window (TForm5): plays a file given to it (a file dropped on the micro
-// clock). Empty until the player plays.
-class TAudioPlayer {
- public:
-  virtual ~TAudioPlayer() = default;
-  virtual void PlayFile(const String&) {}
-};
-
 // The reminder calendar window (TForm4) with its table.
 class TReminderCalendar {
  public:
@@ -369,7 +361,6 @@ struct TClockParts {
   std::unique_ptr<TSayTimeHotKey> HotKey = std::make_unique<TSayTimeHotKey>();
   std::unique_ptr<TCharacter> Character = std::make_unique<TCharacter>();
   std::unique_ptr<TMicroClock> MicroClock = std::make_unique<TMicroClock>();
-  std::unique_ptr<TAudioPlayer> Player = std::make_unique<TAudioPlayer>();
   std::unique_ptr<TReminderCalendar> Calendar = std::make_unique<TReminderCalendar>();
   std::unique_ptr<TPopupNotice> AlarmNotice = std::make_unique<TPopupNotice>();
   std::unique_ptr<TPopupNotice> CountdownNotice = std::make_unique<TPopupNotice>();

@@ -1,8 +1,8 @@
 // The micro clock window as the program has it, read from its form on a virtual clock and
 // one fixed monitor: its three kinds and their texts, the countdown meter under each face
 // and its coming and going, the placement at the tick, colours and stored options that are
-// out of range, a dropped file (a long name, a missing file, a folder) and the labels'
-// font kept under "MicroFont".
+// out of range, a dropped file (a long name, a missing file, a folder) played by the audio
+// player window, and the labels' font kept under "MicroFont".
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/Unit2.h"
+#include "app/Unit5.h"
 #include "app/microplace.h"
 #include "classlib/application.h"
 #include "classlib/clock.h"
@@ -23,17 +24,12 @@
 #include "controls/kitclock.h"
 #include "desktop/propstorage.h"
 #include "gridcal/gxclock.h"
+#include "fake_media.h"
 #include "tests/classlib/gui_test_util.h"
 
 namespace {
 
 const char kFontKey[] = "\\Software\\Fernwick\\Horavox\\MicroFont";
-
-class TRecordingPlayer : public TAudioPlayer {
- public:
-  void PlayFile(const String& Name) override { Played.push_back(Name); }
-  std::vector<String> Played;
-};
 
 class TSetOptions : public TClockOptions {
  public:
@@ -60,14 +56,15 @@ class MicroClockTest : public ::testing::Test {
     auto options = std::make_unique<TSetOptions>();
     opts = options.get();
     parts.Options = std::move(options);
-    auto recorder = std::make_unique<TRecordingPlayer>();
-    player = recorder.get();
-    parts.Player = std::move(recorder);
+    player.reset(NewForm<TForm5>(Application));
+    Form5 = player.get();
     form.reset(NewForm<TForm2>(Application));
     form->AttachTo(parts, nullptr);
   }
   void TearDown() override {
     form.reset();
+    Form5 = nullptr;
+    player.reset();
     RemoveFontKey();
   }
   void Tick() { form->Timer1Timer(nullptr); }
@@ -79,7 +76,8 @@ class MicroClockTest : public ::testing::Test {
   TSeamScope<TMonitorSystem> monitorScope{monitors};
   TClockParts parts;
   TSetOptions* opts = nullptr;
-  TRecordingPlayer* player = nullptr;
+  horavox::test::TFakeMediaSystem media;
+  std::unique_ptr<TForm5> player;  // the audio player the program has
   std::unique_ptr<TForm2> form;
 };
 
@@ -239,11 +237,14 @@ TEST_F(MicroClockTest, ADroppedFileReachesThePlayerAndAMissingFileOrAFolderNot) 
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   CloseHandle(file);
 
+  media.AddFile(name, 4000);
+  media.AddFile(folder + "\\missing.wav", 4000);
   DropFile(form->GetHandle(), name);
   DropFile(form->GetHandle(), folder + "\\missing.wav");
   DropFile(form->GetHandle(), folder);
-  ASSERT_EQ(player->Played.size(), 1u);
-  EXPECT_EQ(player->Played[0], name);
+  EXPECT_EQ(media.Log, (std::vector<String>{"Open " + name, "Play"}));
+  EXPECT_TRUE(player->GetVisible());
+  EXPECT_EQ(player->GetFormStyle(), fsStayOnTop);
 
   DeleteFileW(wide.c_str());
   for (auto f = folders.rbegin(); f != folders.rend(); ++f) RemoveDirectoryW((L"\\\\?\\" + Utf8ToWide(*f)).c_str());

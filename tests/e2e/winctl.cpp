@@ -19,6 +19,15 @@
 //                                             text, else 0
 //   winctl type <class> <text> <typed>        focuses its child window that shows the
 //                                             text, goes to its start and types
+//   winctl type-in <class> <child class> <typed>
+//                                             the same in its first visible child of
+//                                             that class (a memo)
+//   winctl text-in <class> <child class>      prints that child's text
+//   winctl click-at <class> <x> <y>           clicks (posted) the control at that point of
+//                                             its client area (a button without caption)
+//   winctl enabled-at <class> <x> <y>         prints 1 when that control is enabled, else 0
+//   winctl file-dialog <path>                 waits for the open dialog, gives it the
+//                                             file's name and presses OK
 //   winctl grab-hotkey <key>...               prints 1 when this program can register
 //                                             the chord as a hotkey (then frees it), else 0
 //   winctl restore <class>                    restores it as its task bar button does
@@ -273,7 +282,7 @@ WORD KeyOf(const std::wstring& name) {
     WORD Key;
   } keys[] = {{L"ctrl", VK_CONTROL}, {L"alt", VK_MENU}, {L"shift", VK_SHIFT}, {L"down", VK_DOWN},
               {L"up", VK_UP},        {L"left", VK_LEFT}, {L"right", VK_RIGHT}, {L"enter", VK_RETURN},
-              {L"escape", VK_ESCAPE}};
+              {L"escape", VK_ESCAPE}, {L"tab", VK_TAB}};
   for (const auto& k : keys)
     if (name == k.Name) return k.Key;
   if (name.size() == 1 && iswalnum(name[0])) return static_cast<WORD>(towupper(name[0]));
@@ -409,6 +418,38 @@ int Watch(const wchar_t* cls, DWORD duration) {
 
 }  // namespace
 
+// The first visible child of this class.
+HWND FindVisibleChildOfClass(HWND parent, const wchar_t* cls) {
+  return FindChildWhere(parent, [cls](HWND w) {
+    wchar_t name[64] = L"";
+    GetClassNameW(w, name, 64);
+    return wcscmp(name, cls) == 0 && IsWindowVisible(w);
+  });
+}
+
+// The visible control at a point of the window's client area (a button without a caption).
+HWND ControlAt(HWND top, int x, int y) {
+  HWND c = ChildWindowFromPointEx(top, POINT{x, y}, CWP_SKIPINVISIBLE);
+  return c == top ? nullptr : c;
+}
+
+// Answers the system's open dialog: the file's name in its name box, then OK.
+int AnswerFileDialog(const wchar_t* path, DWORD timeout) {
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeout; Sleep(100)) {
+    HWND dialog = nullptr;
+    while ((dialog = FindWindowExW(nullptr, dialog, L"#32770", nullptr)))
+      if (IsWindowVisible(dialog)) break;
+    if (!dialog) continue;
+    Sleep(300);  // let it fill its lists
+    HWND box = GetDlgItem(dialog, 0x47C);
+    if (!box) box = GetDlgItem(dialog, 0x480);
+    if (!box) return Fail(L"the dialog has no file name box");
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path));
+    return PostMessageW(dialog, WM_COMMAND, IDOK, 0) ? 0 : Fail(L"PostMessage failed");
+  }
+  return Fail(L"no open dialog");
+}
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return Fail(L"usage: winctl <command> <arguments>");
   std::wstring cmd = argv[1];
@@ -432,6 +473,30 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (argc < 3) return Fail(L"usage: winctl <command> <arguments>");
   if (cmd == L"wait-window" && argc == 4) return WaitWindow(argv[2], _wtoi(argv[3]));
+  if (cmd == L"file-dialog") return AnswerFileDialog(argv[2], 10000);
+  if ((cmd == L"click-at" || cmd == L"enabled-at") && argc == 5) {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    HWND control = ControlAt(w, _wtoi(argv[3]), _wtoi(argv[4]));
+    if (!control) return Fail(L"no control there");
+    if (cmd == L"enabled-at") {
+      Out(IsWindowEnabled(control) ? L"1" : L"0");
+      return 0;
+    }
+    return PostMessageW(control, BM_CLICK, 0, 0) ? 0 : Fail(L"PostMessage failed");
+  }
+  if ((cmd == L"type-in" && argc == 5) || (cmd == L"text-in" && argc == 4)) {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    HWND control = FindVisibleChildOfClass(w, argv[3]);
+    if (!control) return Fail(std::wstring(L"no visible ") + argv[3]);
+    if (cmd == L"type-in") return Type(w, control, argv[4]);
+    wchar_t text[1024] = L"";
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &ignored);
+    Out(text);
+    return 0;
+  }
   if (cmd == L"watch" && argc == 4) return Watch(argv[2], _wtoi(argv[3]));
   if (cmd == L"text") {
     HWND w = FindWindowW(argv[2], nullptr);

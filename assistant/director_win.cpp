@@ -239,10 +239,13 @@ bool TAssistantDirector::IsPending(std::uint32_t Id) const {
 
 bool TAssistantDirector::WaitFor(std::uint32_t Id) {
   while (IsPending(Id)) {
-    if (Id == FCurrentRequest && FEngine->HasEndlessLoop()) return false;
-    // Wakes when something is done, and looks again every 10 ms: a request taken off the
-    // queue becomes current before its animation is loaded, so whether it loops endlessly
-    // is known only a moment later.
+    // Only the request's own animation tells: a request taken off the queue becomes current
+    // before its animation is loaded, while the engine may still hold the previous one.
+    if (Id == FCurrentRequest && FEngine->CurrentAnimation() == static_cast<int>(Id & 0xFFFF) &&
+        FEngine->HasEndlessLoop())
+      return false;
+    // Wakes when something is done, and looks again every 10 ms, for the moment the
+    // animation is loaded.
     TWaitResult r = WaitPumping(FDoneEvent, 10);
     if (r == wrQuit || r == wrError) return false;
   }

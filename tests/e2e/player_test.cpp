@@ -57,14 +57,14 @@ TEST(Player, FromTheTrayItPlaysAWaveChosenInItsDialogUntilStop) {
   OpenFromTray(wine, "5", "TForm5");
   EXPECT_EQ(wine.Ctl({"text", "TForm5"}).out, "Мини проигрыватель\n");
   EXPECT_EQ(wine.Ctl({"enabled-at", "TForm5", kStop[0], kStop[1]}).out, "0\n");
-  ASSERT_EQ(wine.Ctl({"click-at", "TForm5", kOpen[0], kOpen[1]}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"button-at", "TForm5", kOpen[0], kOpen[1]}).exit_code, 0);
   ASSERT_EQ(wine.Ctl({"file-dialog", WineSession::WindowsPath(wav)}).exit_code, 0);
 
   // Two seconds in, it plays what the file holds, from its start, and Stop ends it.
   std::this_thread::sleep_for(2s);
   EXPECT_EQ(wine.Ctl({"enabled-at", "TForm5", kStop[0], kStop[1]}).out, "1\n");
   wine.Screenshot("player-playing");
-  ASSERT_EQ(wine.Ctl({"click-at", "TForm5", kStop[0], kStop[1]}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"button-at", "TForm5", kStop[0], kStop[1]}).exit_code, 0);
   std::this_thread::sleep_for(700ms);
   Bytes atStop = Audible(ReadWholeFile(capture));
   std::this_thread::sleep_for(1500ms);

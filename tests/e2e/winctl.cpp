@@ -23,7 +23,7 @@
 //                                             the same in its first visible child of
 //                                             that class (a memo)
 //   winctl text-in <class> <child class>      prints that child's text
-//   winctl click-at <class> <x> <y>           clicks (posted) the control at that point of
+//   winctl button-at <class> <x> <y>          clicks (posted) the control at that point of
 //                                             its client area (a button without caption)
 //   winctl enabled-at <class> <x> <y>         prints 1 when that control is enabled, else 0
 //   winctl file-dialog <path>                 waits for the open dialog, gives it the
@@ -474,7 +474,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return Fail(L"usage: winctl <command> <arguments>");
   if (cmd == L"wait-window" && argc == 4) return WaitWindow(argv[2], _wtoi(argv[3]));
   if (cmd == L"file-dialog") return AnswerFileDialog(argv[2], 10000);
-  if ((cmd == L"click-at" || cmd == L"enabled-at") && argc == 5) {
+  if ((cmd == L"button-at" || cmd == L"enabled-at") && argc == 5) {
     HWND w = FindWindowW(argv[2], nullptr);
     if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
     HWND control = ControlAt(w, _wtoi(argv[3]), _wtoi(argv[4]));

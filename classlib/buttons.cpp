@@ -160,12 +160,16 @@ void TButtonGlyph::Draw(TCanvas* Canvas, const TRect& Client, TPoint Offset, con
   }
   std::wstring text = Utf8ToWide(Caption);
   HDC dc = Canvas->GetHandle();
-  RECT measure{0, 0, Client.Width(), 0};
-  if (!text.empty()) DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measure, DT_CALCRECT | DT_SINGLELINE);
+  // No caption takes no room: the glyph alone is centred.
+  TPoint textSize{0, 0};
+  if (!text.empty()) {
+    RECT measure{0, 0, Client.Width(), 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measure, DT_CALCRECT | DT_SINGLELINE);
+    textSize = {measure.right, measure.bottom};
+  }
   TPoint glyphAt;
   TRect textAt;
-  CalcButtonLayout({Client.Width(), Client.Height()}, size, {measure.right, measure.bottom}, FLayout, FMargin,
-                   FSpacing, glyphAt, textAt);
+  CalcButtonLayout({Client.Width(), Client.Height()}, size, textSize, FLayout, FMargin, FSpacing, glyphAt, textAt);
   int x = Client.Left + Offset.X, y = Client.Top + Offset.Y;
   if (FImages) {
     int index = State < FNumGlyphs ? State : 0;

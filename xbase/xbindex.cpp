@@ -453,6 +453,12 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
     pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(right));
   }
   node->Entries = std::move(pieces.back());
+  const bool moved = SplitsIntoNewPages();
+  if (moved) {
+    FReleased.push_back(node->Page);
+    node->Page = NewPage();
+    if (level > 0) FPath[level - 1]->Entries[FPath[level - 1]->Current].Child = node->Page;
+  }
   std::vector<TxbIndexEntry> parentEntries;
   TxbIndexNode previous;
   for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
@@ -479,7 +485,13 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
   }
   node->Left = previous->Page;
   const int height = static_cast<int>(FPath.size()) - 1 - level;
-  MarkChanged(node, rankLosing + MaxDepth - height);
+  if (moved) {
+    // Nothing on disk refers to the new page before the write above it.
+    if (node->Rank < 0) FDirty.push_back(node);
+    node->Rank = rankNew;
+  } else {
+    MarkChanged(node, rankLosing + MaxDepth - height);
+  }
   TxbIndexEntry own = node->Entries.back();
   own.Child = node->Page;
   if (level == 0) {
@@ -523,10 +535,13 @@ void XBobjIndexTag::FlushNodes() {
   } catch (...) {
     for (const TxbIndexNode& n : FDirty) n->Rank = -1;
     FDirty.clear();
+    FReleased.clear();  // the old tree may still refer to them
     ClearCache();
     throw;
   }
   FDirty.clear();
+  for (std::int64_t page : FReleased) FOwner.FreePage(page);
+  FReleased.clear();
 }
 
 bool XBobjIndexTag::InsertKey(std::string_view stored, std::uint32_t recno) {

@@ -12,7 +12,8 @@
 //
 // Updates write their nodes at once, in an order that keeps a killed writer harmless: nodes
 // that gain entries (new nodes, neighbours, parents, then the header) before those that
-// lose entries, so a crash loses at most the key in flight or leaves a duplicate.
+// lose entries, so a crash loses at most the key in flight or leaves a duplicate. A format
+// whose splits move every part to new pages switches to them with the one write above them.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -98,6 +99,11 @@ class XBobjIndexTag : public TObject {
   // keys added in order still fill the tree (a nearly empty left part would deepen it).
   virtual int SplitPoint(const XBobjIndexKey& node) const { return (node.Count() + 1) / 2; }
   virtual std::int64_t NewPage();
+  // Whether a split moves the node's kept part to a new page as well: without sibling links
+  // the parent's (or, for a new root, the header's) one write then switches from the whole
+  // old node to its parts, where a node split in place holds the parts' keys twice until it
+  // is rewritten itself. The old page is handed to the file's FreePage once written over.
+  virtual bool SplitsIntoNewPages() const { return false; }
   // The byte a shorter key is read as padded with.
   virtual char PadByte() const { return ' '; }
   // The type of the key's value: C text, N number, D date (a search text is read by it).
@@ -199,6 +205,7 @@ class XBobjIndexTag : public TObject {
   std::vector<TxbIndexNode> FPath;
   bool FPathValid = false;
   std::vector<TxbIndexNode> FDirty;
+  std::vector<std::int64_t> FReleased;  // pages split nodes left, free once the update is written
   XBobjIndexKeyData FCurrent;
   bool FHaveCurrent = false;
   bool FEof = true, FBof = true;
@@ -220,6 +227,7 @@ class XBobjIndexFile : public TObject {
   virtual bool DeleteTag(std::string_view) { return false; }
   virtual void OpenTags() {}
   virtual std::int64_t NewPage() { return -1; }
+  // A page nothing refers to any more (a format may use it again); -1 when it is not kept.
   virtual std::int64_t FreePage(std::int64_t) { return -1; }
   virtual bool ReadPage(std::int64_t position, void* buffer, std::size_t length);
   virtual void WritePage(std::int64_t position, const void* buffer, std::size_t length);

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "xbase/xbindex.h"
 
@@ -31,6 +32,7 @@ class XBobjNDXTag : public XBobjIndexTag {
   bool RecordsOrdered() const override { return false; }  // interior items carry no record
   char PadByte() const override { return FKeyType == 'C' ? ' ' : '\0'; }
   std::int64_t NewPage() override;
+  bool SplitsIntoNewPages() const override { return true; }
 
   // The key's type and length set the geometry (C: the text's length; N, D: 8).
   void Define(std::string_view name, std::string_view keyExpr, bool unique, char keyType, int keyLength);
@@ -68,6 +70,9 @@ class XBobjNDXFile : public XBobjIndexFile {
   XBobjIndexTag* AddTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique,
                         bool descending) override;
   std::int64_t NewPage() override;
+  // The format keeps no free list: a page a split left is used again by this object while
+  // it has the file to itself, and stays unused (until re-indexing) otherwise.
+  std::int64_t FreePage(std::int64_t page) override;
   void Reindex() override;
   // No change counter: a shared file is read again at every lock and positioning.
   bool ChangedByOther() override;
@@ -86,5 +91,6 @@ class XBobjNDXFile : public XBobjIndexFile {
   friend class XBobjNDXTag;
   std::string BaseName() const;
   void EmptyLocked();
-  std::int64_t FNext = -1;  // the next free block, -1 unknown
+  std::int64_t FNext = -1;        // the next free block, -1 unknown
+  std::vector<std::int64_t> FSpare;  // blocks splits left, free for new nodes
 };

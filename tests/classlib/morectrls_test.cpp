@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -240,6 +242,75 @@ TEST_F(MoreControlsTest, AreReadFromTheFormResourceIntoTheirWindows) {
   TRect s3 = form->SpeedButton3->GetBoundsRect();
   EXPECT_EQ(c->GetPixels(s3.Left + 10, s3.Top + 12), clGreen);
   EXPECT_EQ(c->GetPixels(s3.Left, s3.Top), ColorToRGB(clBtnFace));
+}
+
+// Small glyph buttons with no caption, as the clock's countdown button: the whole glyph
+// shows, centred on the face, its key colour the face's; a 24-bit glyph read from a bitmap
+// file (as form data gives it) as well as one drawn in code.
+TEST_F(MoreControlsTest, GlyphButtonsWithoutACaptionShowTheWholeGlyph) {
+  // A red square with a green band at its right, on the key colour: not symmetric.
+  auto glyph = [](TPixelFormat Format) {
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->SetPixelFormat(Format);
+    bitmap->SetSize(16, 16);
+    TCanvas* c = bitmap->Canvas();
+    for (auto [color, r] : {std::pair{clFuchsia, Rect(0, 0, 16, 16)}, std::pair{clRed, Rect(3, 3, 13, 13)},
+                            std::pair{clLime, Rect(13, 3, 15, 13)}}) {
+      c->GetBrush()->SetColor(color);
+      c->FillRect(r);
+    }
+    return bitmap;
+  };
+  auto fromFile = [&](TPixelFormat Format) {
+    TMemoryStream file;
+    glyph(Format)->SaveToStream(&file);
+    file.SetPosition(0);
+    auto bitmap = std::make_unique<TBitmap>();
+    bitmap->LoadFromStream(&file);
+    return bitmap;
+  };
+  auto bitBtn = [&](TBitmap* Glyph) {
+    auto* button = new TBitBtn(form.get());
+    button->SetGlyph(Glyph);
+    return static_cast<TControl*>(button);
+  };
+  auto speedButton = [&](TBitmap* Glyph) {
+    auto* button = new TSpeedButton(form.get());
+    button->SetGlyph(Glyph);
+    return static_cast<TControl*>(button);
+  };
+  struct TCase {
+    const char* What;
+    std::function<TControl*(TBitmap*)> Make;
+    std::unique_ptr<TBitmap> Glyph;
+  } cases[] = {
+      {"bit button, 24-bit glyph from a file", bitBtn, fromFile(pf24bit)},
+      {"bit button, 32-bit glyph drawn in code", bitBtn, glyph(pf32bit)},
+      {"speed button, 24-bit glyph from a file", speedButton, fromFile(pf24bit)},
+  };
+  std::unique_ptr<TBitmap> expected = glyph(pf32bit);
+  for (TCase& k : cases) {
+    ASSERT_EQ(k.Glyph->GetWidth(), 16) << k.What;
+    std::unique_ptr<TControl> button(k.Make(k.Glyph.get()));
+    button->SetBounds(10, 330, 28, 24);
+    button->SetParent(form.get());
+    PumpFor(100);
+    auto pixels = Capture(form->GetHandle(), false);
+    // Either face is 24 x 20 inside a 2-pixel frame: the glyph 6 in and 4 down.
+    const TPoint at{10 + 6, 330 + 4};
+    int wrong = 0;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        TColor want = expected->Canvas()->GetPixels(x, y);
+        if (want == clFuchsia) want = static_cast<TColor>(ColorToRGB(clBtnFace));
+        TColor seen = pixels->Canvas()->GetPixels(at.X + x, at.Y + y);
+        if (seen != want && ++wrong <= 3)
+          ADD_FAILURE() << k.What << ": glyph pixel (" << x << ", " << y << ") shows " << std::hex << seen
+                        << ", not " << want;
+      }
+    EXPECT_EQ(wrong, 0) << k.What;
+    if (wrong) SaveScreenshot(form->GetHandle(), "classlib-glyph-button.bmp");
+  }
 }
 
 // A radio group tells a change of its item, clicked or set in code, once; a radio button

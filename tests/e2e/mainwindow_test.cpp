@@ -171,13 +171,19 @@ TEST(MainWindow, TrayIconMenuCountdownAboutAndExit) {
   ASSERT_EQ(wine.Ctl({"menu-click", "10", "7", "7", "0"}).exit_code, 0);
   Rect form = WindowRect(wine, "TForm1");
   std::set<std::string> led;
+  Picture picture;
   // A screenshot takes about as long as a blink: the pauses between them differ.
   for (int i = 0; i < 8 && led.size() < 2; ++i) {
-    Picture picture = ReadPicture(wine, wine.Screenshot("mainwindow-countdown"));
+    picture = ReadPicture(wine, wine.Screenshot("mainwindow-countdown"));
     led.insert(Hex(picture.At(form.left + 111, form.top + 247)));
     std::this_thread::sleep_for(std::chrono::milliseconds(130 * (i + 1)));
   }
   EXPECT_TRUE(led.count("00ff00") && led.count("008000")) << "the countdown's LED does not blink";
+  // The stop button (28 x 24 at 166, 236) shows its red square whole, centred: the glyph
+  // 6 in and 4 down, its fill from 4 to 11.
+  for (auto [x, y] : {std::pair{4, 4}, {8, 8}, {11, 11}, {11, 4}})
+    EXPECT_EQ(Hex(picture.At(form.left + 166 + 6 + x, form.top + 236 + 4 + y)), "d00000")
+        << "the stop button's glyph at " << x << "," << y;
 
   // "О программе": the about box comes up in front of the shield.
   ASSERT_EQ(wine.Ctl({"tray-click", "right"}).exit_code, 0);

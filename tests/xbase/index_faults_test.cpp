@@ -180,9 +180,13 @@ TEST_P(IndexFaults, AWriterStoppedAfterAnyWriteLosesAtMostItsOwnKey) {
           EXPECT_TRUE(tag->FindEntry(e.first, e.second)) << tag->Name() << " cannot find record " << e.second;
         }
         // Splits that switch with one write leave no key twice but the one in flight.
-        if (tag->SplitsIntoNewPages())
-          for (const TEntry& e : distinct)
-            if (got.count(e) > 1) EXPECT_FALSE(both.count(e)) << tag->Name() << " holds record " << e.second << " twice";
+        if (tag->SplitsIntoNewPages()) {
+          for (const TEntry& e : distinct) {
+            if (got.count(e) > 1) {
+              EXPECT_FALSE(both.count(e)) << tag->Name() << " holds record " << e.second << " twice";
+            }
+          }
+        }
       }
       // Re-indexing repairs it.
       files[0]->Reindex();

@@ -13,6 +13,7 @@
 #include "classlib/stringlist.h"
 #include "classlib/unicode.h"
 #include "gridcal/celldropdowns.h"
+#include "gridcal/picklist.h"
 
 HX_PUBLISH(TDgDBGridInplaceEdit, p) {}
 
@@ -953,19 +954,19 @@ void TDgCustomDBGrid::SetSortMarker(int DataCol, TDgSortMarker Value) {
   InvalidateCell(DataToRawColumn(DataCol), 0);
 }
 
+// The pick list's rules are those of its drop-down (picklist.h).
 bool TDgCustomDBGrid::PickMapping(TDgColumn* Column) const {
   return Column->HasPickList() && Column->HasPickValues() &&
-         Column->GetPickValues()->Count() == Column->GetPickList()->Count();
+         PickValuesApply(Column->GetPickList(), Column->GetPickValues());
 }
 
 String TDgCustomDBGrid::PickTextOf(TDgColumn* Column, const String& Stored) {
-  int i = Column->GetPickValues()->IndexOf(Stored);
+  int i = PickListIndex(Column->GetPickList(), Column->GetPickValues(), Stored, false);
   return i < 0 ? String() : Column->GetPickList()->Get(i);
 }
 
 String TDgCustomDBGrid::PickValueOf(TDgColumn* Column, const String& Text) {
-  int i = Column->GetPickList()->IndexOf(Text);
-  return i < 0 ? String() : Column->GetPickValues()->Get(i);
+  return PickListValue(Column->GetPickList(), Column->GetPickValues(), Column->GetPickList()->IndexOf(Text));
 }
 
 bool TDgCustomDBGrid::LookupComplete(TDgColumn* Column) {

@@ -1,6 +1,6 @@
 // Figures, not a test (tools/bench.sh runs it under Wine): paging a data grid through
-// 10,000 records, every page painted, beside a bare Next walk of the same dataset. The
-// in-memory dataset stands in for a DBF table until the xBase dataset exists.
+// 10,000 records, every page painted, beside a bare Next walk of the same (in-memory)
+// dataset.
 #include <chrono>
 #include <cstdio>
 

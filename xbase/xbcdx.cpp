@@ -493,6 +493,7 @@ void XBobjCDXFile::InitEmpty() {
   UnderWholeFile([&] {
     FFile->Truncate(0);
     FEnd = 1024;
+    FSpare.clear();
     FDirectory = std::make_unique<XBobjCDXTag>(*this, 0);
     XBobjIndexKey root;
     root.Page = NewPage();
@@ -506,14 +507,29 @@ void XBobjCDXFile::InitEmpty() {
 }
 
 std::int64_t XBobjCDXFile::NewPage() {
+  if (!FSpare.empty()) {
+    std::int64_t spare = FSpare.back();
+    FSpare.pop_back();
+    return spare;
+  }
   if (FEnd < 0) FEnd = (FFile->FileSize() + XBobjCDXTag::NodeSize - 1) / XBobjCDXTag::NodeSize * XBobjCDXTag::NodeSize;
   std::int64_t page = std::max<std::int64_t>(FEnd, 1024);
   FEnd = page + XBobjCDXTag::NodeSize;
   return page;
 }
 
+std::int64_t XBobjCDXFile::FreePage(std::int64_t page) {
+  if (page < 1024 || page % XBobjCDXTag::NodeSize != 0) return -1;
+  FSpare.push_back(page);
+  return page;
+}
+
 void XBobjCDXFile::OnLocked() {
-  if (FFile->Shared()) FEnd = -1;  // another writer may have grown the file
+  if (FFile->Shared()) {
+    // Another writer may have grown the file, or rebuilt it over the nodes kept spare.
+    FEnd = -1;
+    FSpare.clear();
+  }
   FCounted = false;
 }
 
@@ -538,6 +554,7 @@ void XBobjCDXFile::Resync() {
   std::uint8_t v[4];
   if (ReadPage(8, v, 4)) FVersion = GetLE32(v);
   FEnd = -1;
+  FSpare.clear();
   FDirectory->ClearCache();
   FDirectory->ReadHeader();
   XBobjIndexFile::Resync();

@@ -14,9 +14,7 @@
 
 namespace {
 
-// Write order within an update: what gains entries before what loses them. Split nodes lose
-// entries to new nodes only their parent's new image points to, so they go from the top
-// down: rankLosing plus the levels below the root's height.
+// Write order within an update: what gains entries before what loses them.
 enum : int { rankNew = 0, rankNeighbour = 1, rankParent = 2, rankGaining = 3, rankLosing = 5 };
 
 }  // namespace
@@ -91,6 +89,7 @@ bool XBobjIndexTag::EvaluateFor() {
 }
 
 std::int64_t XBobjIndexTag::NewPage() { return FOwner.NewPage(); }
+void XBobjIndexTag::ReleasePage(std::int64_t page) { FOwner.FreePage(page); }
 
 int XBobjIndexTag::CompareKeys(std::string_view a, std::string_view b, bool partial) const {
   std::size_t n = std::min(a.size(), b.size());
@@ -453,11 +452,17 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
     pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(right));
   }
   node->Entries = std::move(pieces.back());
-  const bool moved = SplitsIntoNewPages();
-  if (moved) {
-    FReleased.push_back(node->Page);
-    node->Page = NewPage();
-    if (level > 0) FPath[level - 1]->Entries[FPath[level - 1]->Current].Child = node->Page;
+  // Every part goes to a new page: the neighbours' links are pointed at the parts first,
+  // then the parent's (or, for a new root, the header's) one write switches from the whole
+  // old node to its parts. A node split in place would hold the parts' keys twice until it
+  // was rewritten itself. The old page is released once the switch is written.
+  FReleased.push_back(node->Page);
+  node->Page = NewPage();
+  if (level > 0) FPath[level - 1]->Entries[FPath[level - 1]->Current].Child = node->Page;
+  if (node->Right >= 0) {
+    TxbIndexNode neighbour = LoadNode(node->Right);
+    neighbour->Left = node->Page;
+    MarkChanged(neighbour, rankNeighbour);
   }
   std::vector<TxbIndexEntry> parentEntries;
   TxbIndexNode previous;
@@ -484,14 +489,9 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
     previous = fresh;
   }
   node->Left = previous->Page;
-  const int height = static_cast<int>(FPath.size()) - 1 - level;
-  if (moved) {
-    // Nothing on disk refers to the new page before the write above it.
-    if (node->Rank < 0) FDirty.push_back(node);
-    node->Rank = rankNew;
-  } else {
-    MarkChanged(node, rankLosing + MaxDepth - height);
-  }
+  // Nothing on disk refers to the new page before the write above it.
+  if (node->Rank < 0) FDirty.push_back(node);
+  node->Rank = rankNew;
   TxbIndexEntry own = node->Entries.back();
   own.Child = node->Page;
   if (level == 0) {
@@ -540,7 +540,7 @@ void XBobjIndexTag::FlushNodes() {
     throw;
   }
   FDirty.clear();
-  for (std::int64_t page : FReleased) FOwner.FreePage(page);
+  for (std::int64_t page : FReleased) ReleasePage(page);
   FReleased.clear();
 }
 

@@ -12,8 +12,8 @@
 //
 // Updates write their nodes at once, in an order that keeps a killed writer harmless: nodes
 // that gain entries (new nodes, neighbours, parents, then the header) before those that
-// lose entries, so a crash loses at most the key in flight or leaves a duplicate. A format
-// whose splits move every part to new pages switches to them with the one write above them.
+// lose entries, so a crash loses at most the key in flight or leaves a duplicate. A split
+// moves every part of a node to new pages and switches to them with the one write above.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -95,15 +95,13 @@ class XBobjIndexTag : public TObject {
   virtual bool EvaluateFor();
   // Whether a node's entries fit its page; where to cut one that does not (1..count-1).
   virtual bool NodeFits(const XBobjIndexKey& node) const = 0;
-  // The base keeps the larger half on the left: the new right part takes the next keys, so
-  // keys added in order still fill the tree (a nearly empty left part would deepen it).
+  // The new node takes the left part, the larger half; the node keeps the rest, where the
+  // keys added in order go on arriving, so such keys still fill the tree (a nearly empty
+  // left part would deepen it).
   virtual int SplitPoint(const XBobjIndexKey& node) const { return (node.Count() + 1) / 2; }
   virtual std::int64_t NewPage();
-  // Whether a split moves the node's kept part to a new page as well: without sibling links
-  // the parent's (or, for a new root, the header's) one write then switches from the whole
-  // old node to its parts, where a node split in place holds the parts' keys twice until it
-  // is rewritten itself. The old page is handed to the file's FreePage once written over.
-  virtual bool SplitsIntoNewPages() const { return false; }
+  // A page nothing refers to any more; the base hands it to the file's FreePage.
+  virtual void ReleasePage(std::int64_t page);
   // The byte a shorter key is read as padded with.
   virtual char PadByte() const { return ' '; }
   // The type of the key's value: C text, N number, D date (a search text is read by it).

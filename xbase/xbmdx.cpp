@@ -158,12 +158,24 @@ void XBobjMDXTag::KeyToStored(const TxbVariant& value, std::string& stored, bool
 }
 
 std::int64_t XBobjMDXTag::NewPage() {
+  if (!FSpare.empty()) {
+    // The block keeps its place in the tag's chain: its link to the block before is kept.
+    std::int64_t unit = FSpare.back();
+    FSpare.pop_back();
+    std::uint8_t link[4];
+    FPrevious[unit] = FOwner.ReadPage(unit * kUnit + 4, link, 4) ? GetLE32(link) : 0;
+    return unit;
+  }
   std::int64_t unit = FOwner.NewPage();
   FPrevious[unit] = FLastUnit;
   if (FFirstUnit == 0) FFirstUnit = unit;
   FLastUnit = unit;
   FHeaderChanged = true;
   return unit;
+}
+
+void XBobjMDXTag::ReleasePage(std::int64_t unit) {
+  if (unit >= 1) FSpare.push_back(unit);
 }
 
 void XBobjMDXTag::Define(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique,
@@ -217,6 +229,7 @@ bool XBobjMDXTag::Load(std::string_view name) {
 }
 
 void XBobjMDXTag::ReadHeader() {
+  FSpare.clear();  // another writer may have rebuilt the file over them
   std::uint8_t h[4];
   if (!FOwner.ReadPage(FHeaderUnit * kUnit, h, 4)) Damaged();
   std::int64_t root = GetLE32(h);

@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "xbase/xbindex.h"
 
@@ -42,7 +43,10 @@ class XBobjMDXTag : public XBobjIndexTag {
   bool NodeFits(const XBobjIndexKey& node) const override { return node.Count() <= FMaxKeys; }
   bool RecordsOrdered() const override { return false; }  // interior items carry no record
   char PadByte() const override { return FKeyType == 'C' ? ' ' : '\0'; }
+  // A block a split left (kept for this tag: it stays in the tag's chain of allocations),
+  // else a new one.
   std::int64_t NewPage() override;
+  void ReleasePage(std::int64_t unit) override;
 
   void Define(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique, bool descending,
               char keyType, int keyLength);
@@ -70,6 +74,8 @@ class XBobjMDXTag : public XBobjIndexTag {
   int FKeyLength = 10, FItemLength = 16, FMaxKeys = 62;
   std::int64_t FFirstUnit = 0, FLastUnit = 0;
   std::map<std::int64_t, std::int64_t> FPrevious;  // units allocated, not yet written: the unit before
+  // Blocks splits left; dropped when another writer may have rebuilt the file over them.
+  std::vector<std::int64_t> FSpare;
 };
 
 class XBobjMDXFile : public XBobjIndexFile {

@@ -32,7 +32,6 @@ class XBobjNDXTag : public XBobjIndexTag {
   bool RecordsOrdered() const override { return false; }  // interior items carry no record
   char PadByte() const override { return FKeyType == 'C' ? ' ' : '\0'; }
   std::int64_t NewPage() override;
-  bool SplitsIntoNewPages() const override { return true; }
 
   // The key's type and length set the geometry (C: the text's length; N, D: 8).
   void Define(std::string_view name, std::string_view keyExpr, bool unique, char keyType, int keyLength);

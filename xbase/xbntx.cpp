@@ -227,14 +227,28 @@ XBobjNTXFile::XBobjNTXFile(XBO_dBaseFld* table, std::string_view name, bool crea
 XBobjNTXFile::~XBobjNTXFile() = default;
 
 std::int64_t XBobjNTXFile::NewPage() {
+  if (!FSpare.empty()) {
+    std::int64_t spare = FSpare.back();
+    FSpare.pop_back();
+    return spare;
+  }
   if (FEnd < 0) FEnd = (FFile->FileSize() + kPage - 1) / kPage * kPage;
   std::int64_t page = std::max<std::int64_t>(FEnd, kPage);
   FEnd = page + kPage;
   return page;
 }
 
+std::int64_t XBobjNTXFile::FreePage(std::int64_t page) {
+  if (page < kPage || page % kPage != 0) return -1;
+  FSpare.push_back(page);
+  return page;
+}
+
 void XBobjNTXFile::OnLocked() {
-  if (FFile->Shared()) FEnd = -1;  // another writer may have grown the file
+  if (!FFile->Shared()) return;
+  // Another writer may have grown the file, or rebuilt it over the pages kept spare.
+  FEnd = -1;
+  FSpare.clear();
 }
 
 bool XBobjNTXFile::ChangedByOther() {
@@ -247,6 +261,7 @@ void XBobjNTXFile::Resync() {
   std::uint8_t v[2];
   if (ReadPage(2, v, 2)) FVersion = GetLE16(v);
   FEnd = -1;
+  FSpare.clear();
   if (!FDamaged) XBobjIndexFile::Resync();
 }
 
@@ -311,6 +326,7 @@ void XBobjNTXFile::EmptyLocked() {
   Tag()->ClearCache();
   FFile->Truncate(0);
   FEnd = kPage;  // the header is the page at 0
+  FSpare.clear();
   FVersion = 1;
 }
 

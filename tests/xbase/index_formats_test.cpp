@@ -239,6 +239,60 @@ TEST_P(IndexFormats, ABuildReportsItsProgress) {
   check();
 }
 
+// The nodes of a tag level by level, each level in key order.
+std::vector<std::vector<XBobjIndexKey>> TreeLevels(XBobjIndexTag& tag) {
+  std::vector<std::vector<XBobjIndexKey>> levels;
+  std::vector<std::int64_t> pages{tag.RootPage()};
+  while (!pages.empty()) {
+    levels.emplace_back();
+    std::vector<std::int64_t> below;
+    for (std::int64_t page : pages) {
+      XBobjIndexKey node;
+      node.Page = page;
+      if (!tag.ReadNode(node)) return {};
+      if (!node.Leaf)
+        for (const TxbIndexEntry& e : node.Entries) below.push_back(e.Child);
+      levels.back().push_back(std::move(node));
+    }
+    pages.swap(below);
+  }
+  return levels;
+}
+
+std::vector<std::int64_t> TreePages(XBobjIndexTag& tag) {
+  std::vector<std::int64_t> pages;
+  for (const auto& level : TreeLevels(tag))
+    for (const XBobjIndexKey& node : level) pages.push_back(node.Page);
+  return pages;
+}
+
+// A writer keeping the file to itself uses the blocks a split left again: the file grows
+// with the tree, not with every split.
+TEST_P(IndexFormats, TheFileGrowsWithTheTreeNotWithEverySplit) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  std::mt19937 rng(58);
+  for (int i = 0; i < 3000; ++i) {
+    std::string name;
+    for (int n = 0; n < 12; ++n) name += static_cast<char>('A' + rng() % 26);
+    Add(i % 2 ? name : "Z" + std::to_string(100000 + i), i, true);  // half of them in order
+  }
+  const std::map<std::string, int> blockSize = {{"Cdx", 512}, {"Ndx", 512}, {"Mdx", 1024}, {"Ntx", 1024}};
+  const std::int64_t nodes = static_cast<std::int64_t>(TreePages(*tags["NAME"]).size());
+  ASSERT_GT(nodes, 50);
+  const std::int64_t blocks = files[0]->File()->FileSize() / blockSize.at(GetParam().Name);
+  EXPECT_LE(blocks, nodes + 8) << "nodes " << nodes;  // the headers take a few
+  // Where nodes link their neighbours (other programs walk a level by the links), the links
+  // follow the moved nodes.
+  const bool linked = GetParam().Name == std::string("Cdx");
+  for (const auto& level : TreeLevels(*tags["NAME"])) {
+    for (std::size_t i = 0; linked && i < level.size(); ++i) {
+      EXPECT_EQ(level[i].Left, i == 0 ? -1 : level[i - 1].Page) << "node " << level[i].Page;
+      EXPECT_EQ(level[i].Right, i + 1 == level.size() ? -1 : level[i + 1].Page) << "node " << level[i].Page;
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kIndexFormats),
                          [](const auto& info) { return std::string(info.param.Name); });
 
@@ -483,6 +537,33 @@ TEST_F(Mdx, GeometryTagTableAndLimits) {
   EXPECT_EQ(again.TagByName("NUM"), nullptr);
 }
 
+// Every block of a tag records the one allocated before it; a block a split left and the
+// tag took again keeps its place, so the chain from the last allocation still passes every
+// block of the tree once and ends at the first.
+TEST_F(Mdx, SplitsKeepTheChainOfAllocatedBlocks) {
+  OpenTable();
+  XBobjMDXFile index(table.get(), "T", true, true, false);
+  index.AddTag("NAME", "NAME", "", false, false);
+  index.AddTag("NUM", "NUM", "", false, true);
+  std::mt19937 rng(131);
+  for (int i = 0; i < 2500; ++i) Append(&index, std::to_string(rng() % 100000), static_cast<double>(rng() % 5000));
+  const std::string file = fs.FileBytes("T.MDX");
+  auto le32 = [&](std::int64_t at) { return static_cast<std::int64_t>(GetLE32(reinterpret_cast<const std::uint8_t*>(file.data()) + at)); };
+  for (const char* name : {"NAME", "NUM"}) {
+    auto& tag = static_cast<XBobjMDXTag&>(*index.TagByName(name));
+    std::vector<std::int64_t> tree = TreePages(tag);
+    ASSERT_GT(tree.size(), 40u) << name;
+    std::set<std::int64_t> chain;
+    std::int64_t unit = le32(tag.HeaderUnit() * 512 + 252), last = 0;
+    for (; unit != 0 && chain.size() * 1024 <= file.size(); unit = le32(unit * 512 + 4)) {
+      ASSERT_TRUE(chain.insert(unit).second) << name << " passes unit " << unit << " twice";
+      last = unit;
+    }
+    EXPECT_EQ(last, le32(tag.HeaderUnit() * 512 + 248)) << name;
+    for (std::int64_t page : tree) EXPECT_TRUE(chain.count(page)) << name << " unit " << page << " is off the chain";
+  }
+}
+
 TEST_F(Mdx, NumbersAndDatesKeepTheirOrderOnDisk) {
   OpenTable();
   XBobjMDXFile index(table.get(), "K", true, true, false);
@@ -680,7 +761,8 @@ TEST_F(Ntx, ADamagedFileOpensDamaged) {
     EXPECT_TRUE(index.Damaged()) << c.what;
   }
   std::string crowded = good;
-  PutLE16(crowded.data() + 1024 + 2, 1020);  // item 0 runs past the page
+  const std::uint32_t root = GetLE32(reinterpret_cast<const std::uint8_t*>(good.data()) + 4);
+  PutLE16(crowded.data() + root + 2, 1020);  // the root's item 0 runs past the page
   fs.SetFile("H.NTX", crowded);
   XBobjNTXFile index(table.get(), "H", false, true, false);
   EXPECT_EQ(RaisedBy([&] { Scan(*index.Tag()); }), EngineErrorMessage(xbeIndexDamaged, xbsNone, index.FileName().c_str()));

@@ -99,6 +99,7 @@ class TOffice97Button : public TCustomControl {
   // The button tells of the mouse's entry and exit itself (as its state changes).
   void MouseEnter() override {}
   void MouseLeave() override {}
+  void DoStartDrag(TDragObject*& DragObject) override;
 
  private:
   struct TLayout {

@@ -348,15 +348,18 @@ void TOffice97Button::SetMouseState(int Value) {
 }
 
 void TOffice97Button::ResetMouse() {
-  if (FMouseState != msNormal && HandleAllocated() && GetCapture() == GetHandle()) ReleaseCapture();
+  // A drag of the button, begun by this press, keeps the capture it holds.
+  if (FMouseState != msNormal && HandleAllocated() && GetCapture() == GetHandle() && !Dragging()) ReleaseCapture();
   FMouseState = msNormal;
 }
 
 bool TOffice97Button::MouseInside(int X, int Y) {
-  if (!ClientRect().Contains({X, Y})) return false;
-  POINT at{X, Y};
-  ::ClientToScreen(GetHandle(), &at);
-  return WindowFromPoint(at) == GetHandle();
+  return ClientRect().Contains({X, Y}) && FindDragTarget(ClientToScreen({X, Y}), false) == this;
+}
+
+void TOffice97Button::DoStartDrag(TDragObject*& DragObject) {
+  SetMouseState(msNormal);  // the press became a drag
+  TCustomControl::DoStartDrag(DragObject);
 }
 
 void TOffice97Button::Click() {
@@ -419,6 +422,7 @@ void TOffice97Button::Dispatch(TMessage& Message) {
         const bool inside = MouseInside(x, y);
         if (inside && FModalResult == mrNone) {
           SetMouseState(msHot);
+          if (GetCapture() != GetHandle()) SetCapture(GetHandle());  // hot holds it (a drag that never started let go)
         } else {
           SetMouseState(msNormal);
           if (GetCapture() == GetHandle()) ReleaseCapture();

@@ -1,6 +1,7 @@
 #include "classlib/application.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "classlib/callbackguard.h"
 #include "classlib/filer.h"
@@ -542,15 +543,66 @@ void TScreen::SetActiveControl(TWinControl* Control) {
 void TScreen::SetCursor(TCursor Value) {
   if (Value == FCursor) return;
   FCursor = Value;
+  RefreshCursor();
+}
+
+void TScreen::RefreshCursor() {
   POINT p{};
   GetCursorPos(&p);
-  if (Value != crDefault) {
-    ::SetCursor(Cursors(Value));
+  if (FCursor != crDefault) {
+    ::SetCursor(Cursors(FCursor));
   } else if (HWND window = WindowFromPoint(p)) {
     LRESULT hit = SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
     SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(hit, WM_MOUSEMOVE));
   }
 }
+
+namespace {
+// The drag cursor: the arrow with a sheet below it on the right. '#' black, '.' white,
+// the rest transparent.
+HCURSOR MakeDragCursor() {
+  static const char* const kRows[] = {
+      "#",
+      "##",
+      "#.#",
+      "#..#",
+      "#...#",
+      "#....#",
+      "#.....#",
+      "#......#",
+      "#.......#",
+      "#........#",
+      "#.....#####",
+      "#..#..#",
+      "#.# #..#",
+      "##  #..#",
+      "#    #..#",
+      "     #..#",
+      "      ##",
+      "",
+      "       ###########",
+      "       #.........#",
+      "       #.........#",
+      "       #.........#",
+      "       #.........#",
+      "       #.........#",
+      "       #.........#",
+      "       ###########",
+  };
+  constexpr int kSize = 32, kStride = kSize / 8;
+  BYTE andMask[kSize * kStride], xorMask[kSize * kStride];
+  std::fill(std::begin(andMask), std::end(andMask), BYTE{0xFF});
+  std::fill(std::begin(xorMask), std::end(xorMask), BYTE{0});
+  for (int y = 0; y < static_cast<int>(std::size(kRows)); ++y)
+    for (int x = 0; kRows[y][x]; ++x) {
+      if (kRows[y][x] == ' ') continue;
+      BYTE bit = static_cast<BYTE>(0x80 >> (x % 8));
+      andMask[y * kStride + x / 8] &= static_cast<BYTE>(~bit);
+      if (kRows[y][x] == '.') xorMask[y * kStride + x / 8] |= bit;
+    }
+  return CreateCursor(GetModuleHandleW(nullptr), 0, 0, kSize, kSize, andMask, xorMask);
+}
+}  // namespace
 
 HCURSOR TScreen::Cursors(int Index) const {
   auto own = FCursors.find(Index);
@@ -571,6 +623,11 @@ HCURSOR TScreen::Cursors(int Index) const {
     case crSQLWait: id = IDC_WAIT; break;
     case crNo:
     case crNoDrop: id = IDC_NO; break;
+    case crDrag: {
+      static const HCURSOR drag = MakeDragCursor();  // lives as long as the program
+      if (drag) return drag;
+      break;
+    }
     case crAppStart: id = IDC_APPSTARTING; break;
     case crHelp: id = IDC_HELP; break;
     case crHandPoint: id = IDC_HAND; break;

@@ -229,8 +229,12 @@ class TScreen : public TComponent {
   // A cursor for every control at once (crDefault: each control's own).
   TCursor GetCursor() const { return FCursor; }
   void SetCursor(TCursor Value);
-  // The cursor of a number: the system's for the cr* numbers, else one set here (the
-  // screen destroys those it was given).
+  // Shows the cursor due where the pointer is now: the screen's, or the one the window
+  // under the pointer asks for (after something else showed its own, a drag).
+  void RefreshCursor();
+  // The cursor of a number: the system's for the cr* numbers (crDrag, which the system
+  // lacks, drawn by the library), else one set here (the screen destroys those it was
+  // given).
   HCURSOR Cursors(int Index) const;
   void SetCursors(int Index, HCURSOR Value);
 

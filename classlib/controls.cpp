@@ -8,6 +8,7 @@
 
 #include "classlib/application.h"
 #include "classlib/callbackguard.h"
+#include "classlib/dragdrop.h"
 #include "classlib/filer.h"
 #include "classlib/forms.h"
 #include "classlib/lists.h"
@@ -21,7 +22,14 @@ HX_PUBLISH(TControl, p) {
   p.Property("Width", &TControl::GetWidth, &TControl::SetWidth).Stored(&TControl::IsSizeStored);
   p.Property("Height", &TControl::GetHeight, &TControl::SetHeight).Stored(&TControl::IsSizeStored);
   p.Property("Cursor", &TControl::GetCursor, &TControl::SetCursor).Default(crDefault);
+  p.Property("DragCursor", &TControl::GetDragCursor, &TControl::SetDragCursor).Default(crDrag);
+  p.Property("DragKind", &TControl::GetDragKind, &TControl::SetDragKind).Default(dkDrag);
+  p.Property("DragMode", &TControl::GetDragMode, &TControl::SetDragMode).Default(dmManual);
   p.Property("Hint", &TControl::GetHint, &TControl::SetHint).Default("");
+  p.Event("OnDragDrop", &TControl::OnDragDrop);
+  p.Event("OnDragOver", &TControl::OnDragOver);
+  p.Event("OnEndDrag", &TControl::OnEndDrag);
+  p.Event("OnStartDrag", &TControl::OnStartDrag);
 }
 HX_PUBLISH(TWinControl, p) {}
 HX_PUBLISH(TGraphicControl, p) {}
@@ -171,6 +179,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont) {
 
 TControl::~TControl() {
   Destroying();
+  TDragSession::ControlDestroyed(this);
   if (mouseControl == this) {
     mouseControl = nullptr;
     if (TApplication* app = ExistingApplication()) app->MouseControlChanged(nullptr);
@@ -519,8 +528,10 @@ void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
 
 void TControl::WndProc(TMessage& Message) {
   if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL &&
-      Message.Msg != WM_MOUSEHWHEEL)
+      Message.Msg != WM_MOUSEHWHEEL) {
+    if (TDragSession::MouseMessage(this, Message)) return;
     HandleMouse(Message);
+  }
   Dispatch(Message);
 }
 
@@ -540,6 +551,7 @@ void TControl::HandleMouse(TMessage& Message) {
       if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
       if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
       FControlState.Include(csLButtonDown);
+      if (FDragMode == dmAutomatic) BeginDrag(false);
       break;
     case WM_LBUTTONUP:
       FControlState.Exclude(csLButtonDown);
@@ -1270,6 +1282,7 @@ void TWinControl::SetWindowVisibility() {
 // ---- Messages ----
 
 bool TWinControl::IsControlMouseMsg(TMessage& Message) {
+  if (TDragSession::IsSource(this)) return false;  // its drag takes the mouse, not its children
   TControl* target = nullptr;
   TPoint pos{MessageX(Message.LParam), MessageY(Message.LParam)};
   if (FCaptureControl && GetCapture() == FHandle) target = FCaptureControl;
@@ -1297,6 +1310,14 @@ void TWinControl::WndProc(TMessage& Message) {
       break;
     case WM_CAPTURECHANGED:
       FCaptureControl = nullptr;
+      TDragSession::CaptureChanged(FHandle, reinterpret_cast<HWND>(Message.LParam));
+      break;
+    case WM_KEYDOWN:
+    case CN_KEYDOWN:
+      if (Message.WParam == VK_ESCAPE && TDragSession::Escape()) {
+        Message.Result = 1;
+        return;
+      }
       break;
   }
   if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL &&

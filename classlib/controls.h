@@ -70,6 +70,26 @@ enum TCursor : int {
 };
 const TIdentMap& HxIdentMap(TCursor);
 
+// Drag and drop between the program's own controls (not the shell's: see AcceptFiles).
+// A drag begins on its source (BeginDrag, or a left press with DragMode dmAutomatic) and
+// starts once the pointer has moved the threshold; the control under the pointer is then
+// asked through OnDragOver whether it accepts, and a release over one that does drops on it
+// (OnDragDrop). The source hears how it ended (OnEndDrag). dkDock is named for forms that
+// carry it: docking is not built, and a control of that kind starts no drag.
+HX_ENUM(TDragMode, dmManual, dmAutomatic);
+HX_ENUM(TDragKind, dkDrag, dkDock);
+HX_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove);
+
+// A source's own object for a drag, made by its OnStartDrag (which owns it, and frees it
+// in OnEndDrag at the latest); the targets then see it as the source instead of the
+// control. The drag keeps its two fields up to date.
+class TDragObject : public TObject {
+  HX_CLASS(TDragObject, TObject)
+ public:
+  TPoint DragPos;                  // the pointer, in screen coordinates
+  TControl* DragTarget = nullptr;  // the control under it
+};
+
 // What a modal form returns (ModalResult) and which button set it.
 using TModalResult = int;
 constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
@@ -111,6 +131,15 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+// The drag events. Source is the dragged control (or its drag object), Target the control
+// that took the drop (nullptr when none did: dropped nowhere, refused or cancelled); X and
+// Y are in the client coordinates of the control the event is about (OnEndDrag's: the
+// target's, or the source's when there is none).
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
 // Full paths of the files dropped on a window (UTF-8), and where (client coordinates).
 using TDropFilesEvent = std::function<void(TObject* Sender, const std::vector<String>& Files, TPoint Pos)>;
 
@@ -228,6 +257,25 @@ class TControl : public TComponent {
   virtual void Repaint();
   void Refresh() { Repaint(); }
 
+  // ---- Drag and drop (see TDragMode) ----
+  TDragMode GetDragMode() const { return FDragMode; }
+  void SetDragMode(TDragMode Value) { FDragMode = Value; }
+  TDragKind GetDragKind() const { return FDragKind; }
+  void SetDragKind(TDragKind Value) { FDragKind = Value; }
+  // The cursor over a target that accepts (crNoDrop shows elsewhere).
+  TCursor GetDragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  // Begins a drag of this control: at once, or once the pointer has moved Threshold pixels
+  // (5 when negative) from where it is now; a release before that ends it unseen, as a
+  // plain click. The control holds the mouse capture meanwhile. Nothing happens while
+  // another drag runs or with DragKind dkDock.
+  void BeginDrag(bool Immediate, int Threshold = -1);
+  // Ends this control's drag: dropped where the pointer is (when the target there accepts),
+  // or cancelled.
+  void EndDrag(bool Drop);
+  // A drag of this control has begun (also before it passed its threshold).
+  bool Dragging() const;
+
   // Sends a message straight to WindowProc; returns its result.
   LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
   // The message entry; another component may wrap it (keeping the old value to call on).
@@ -245,6 +293,13 @@ class TControl : public TComponent {
   TNotifyEvent OnMouseLeave;
   TNotifyEvent OnResize;
   TContextPopupEvent OnContextPopup;
+  // A drag of this control started (past its threshold).
+  TStartDragEvent OnStartDrag;
+  // A drag entered, moved over or left this control: Accept (true to begin with) says
+  // whether a drop here is welcome. A control without the handler accepts nothing.
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TEndDragEvent OnEndDrag;
 
   // Streaming: controls are children of their parent.
   bool HasParent() const override { return true; }
@@ -254,6 +309,7 @@ class TControl : public TComponent {
  protected:
   friend class TWinControl;
   friend class TApplication;
+  friend struct TDragSteps;
 
   virtual void WndProc(TMessage& Message);
   virtual void Dispatch(TMessage& Message);
@@ -267,6 +323,11 @@ class TControl : public TComponent {
   virtual void MouseLeave();
   // A right click (or the menu key): OnContextPopup, then the popup menu.
   virtual void DoContextPopup(TPoint MousePos, bool& Handled);
+  // The drag events, for descendants that do more.
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, int X, int Y);
+  virtual void DoEndDrag(TObject* Target, int X, int Y);
   virtual void Resize();
   // Bounds came from outside (the window moved): store and realign without moving back.
   void UpdateBoundsFromWindow(int ALeft, int ATop, int AWidth, int AHeight);
@@ -317,6 +378,9 @@ class TControl : public TComponent {
   TBiDiMode FBiDiMode = bdLeftToRight;
   bool FParentBiDiMode = true;
   TComponent* FPopupMenu = nullptr;
+  TDragMode FDragMode = dmManual;
+  TDragKind FDragKind = dkDrag;
+  TCursor FDragCursor = crDrag;
   TControlStyle FControlStyle;
   TControlState FControlState;
 };
@@ -348,6 +412,10 @@ void FreeDeviceContexts();
 TCustomForm* GetParentForm(TControl* Control);
 // The control of a window of ours; nullptr for other windows.
 TWinControl* FindControl(HWND Window);
+// The control of ours under a screen point, a windowless one where it lies over its
+// parent's window; nullptr over other programs' windows and the desktop. Disabled
+// windowless controls count with AllowDisabled.
+TControl* FindDragTarget(TPoint ScreenPos, bool AllowDisabled);
 
 class TWinControl : public TControl {
   HX_CLASS(TWinControl, TControl)

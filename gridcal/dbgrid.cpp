@@ -1643,6 +1643,8 @@ void TDgCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   } else if (Button == mbLeft && cell.X >= GetFixedCols() && (same || FOptions.Contains(dgAlwaysShowEditor))) {
     SetEditorMode(true);
   }
+  // Rows dragged out to other controls: the drag starts once the pointer has moved.
+  if (Button == mbLeft && FOptions.Contains(dgDragOutRows) && GetDragKind() == dkDrag) BeginDrag(false, 5);
   TCustomControl::MouseDown(Button, Shift, X, Y);
 }
 

@@ -33,6 +33,32 @@ void ClickScreen(TPoint At) {
   PumpFor(200);
 }
 
+namespace {
+void MouseInput(DWORD Flags) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = Flags;
+  SendInput(1, &input, sizeof(INPUT));
+  PumpFor(50);
+}
+}  // namespace
+
+void MoveMouse(TPoint At) {
+  SetCursorPos(At.X, At.Y);
+  MouseInput(MOUSEEVENTF_MOVE);  // no distance: a move message where the cursor is now
+}
+
+void MouseButton(DWORD Flags) { MouseInput(Flags); }
+
+void PressKey(WORD Key) {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = Key;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+  PumpFor(50);
+}
+
 bool BringToFront(HWND Window, DWORD DeadlineMs) {
   return PumpUntil(
       [&] {

@@ -27,6 +27,12 @@ bool BringToFront(HWND Window, DWORD DeadlineMs = 3000);
 // A left click of the mouse itself at a screen point (the cursor moves there), then the
 // messages it caused handled. Tests that use it run alone: the desktop's mouse is shared.
 void ClickScreen(TPoint At);
+// The mouse itself in steps, as a user drags: the cursor moved to a screen point with a
+// move the windows see, a button pressed or let go where it is (MOUSEEVENTF_LEFTDOWN ...),
+// a key pressed and let go; each step's messages handled. Shared like ClickScreen.
+void MoveMouse(TPoint At);
+void MouseButton(DWORD Flags);
+void PressKey(WORD Key);
 
 std::wstring ClassOf(HWND Window);
 std::wstring TextOf(HWND Window);

@@ -6,10 +6,12 @@
 
 #include "assistant/flatbutton.h"
 #include "classlib/application.h"
+#include "classlib/extctrls.h"
 #include "classlib/forms.h"
 #include "classlib/messages.h"
 #include "classlib/unicode.h"
 #include "message_pump.h"
+#include "tests/classlib/gui_test_util.h"
 
 namespace horavox::test {
 namespace {
@@ -183,6 +185,73 @@ TEST(FlatButton, MouseStatesByMessages) {
   f.Send(WM_LBUTTONUP, 5, 5);
   EXPECT_EQ(b->MouseState(), 0);
   EXPECT_EQ(clicks, 2);
+}
+
+// Drags with the mouse itself: onto the button from a panel, and of the button (automatic)
+// onto the panel; the button's mouse states stay sound around them.
+TEST(FlatButton, TakesPartInDrags) {
+  TButtonForm f;
+  TOffice97Button* b = f.Button;
+  auto* panel = new TPanel(f.Form);
+  panel->SetParent(f.Form);
+  panel->SetBounds(10, 80, 120, 60);
+  std::vector<std::string> events;
+  auto name = [&](TObject* o) { return o == b ? "button" : o == panel ? "panel" : o ? "?" : "nil"; };
+  for (TControl* c : std::initializer_list<TControl*>{b, panel}) {
+    c->OnDragOver = [&, c](TObject*, TObject* Source, int, int, TDragState State, bool&) {
+      if (State == dsDragEnter) events.push_back(std::string(name(c)) + " enter " + name(Source));
+    };
+    c->OnDragDrop = [&, c](TObject*, TObject* Source, int X, int Y) {
+      events.push_back(std::string(name(c)) + " drop " + name(Source) + " " + std::to_string(X) + "," + std::to_string(Y));
+    };
+    c->OnEndDrag = [&, c](TObject*, TObject* Target, int, int) {
+      events.push_back(std::string(name(c)) + " end " + name(Target));
+    };
+  }
+  int clicks = 0;
+  b->OnClick = [&](TObject*) { ++clicks; };
+  auto drag = [&](TControl* From, TControl* To) {
+    guitest::BringToFront(f.Form->GetHandle());
+    events.clear();
+    ::SetFocus(f.Form->GetHandle());  // the press focuses the button first
+    TPoint press = From->ClientToScreen({20, 10});
+    guitest::MoveMouse(press);
+    guitest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+    guitest::MoveMouse({press.X + 10, press.Y});
+    guitest::MoveMouse(To->ClientToScreen({30, 15}));
+  };
+
+  panel->SetDragMode(dmAutomatic);
+  drag(panel, b);
+  EXPECT_EQ(b->MouseState(), TOffice97Button::msNormal);  // not hot: the drag has the mouse
+  guitest::MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(events, (std::vector<std::string>{"panel enter panel", "button enter panel", "button drop panel 30,15",
+                                              "panel end button"}));
+  guitest::MoveMouse(b->ClientToScreen({31, 15}));
+  EXPECT_EQ(b->MouseState(), TOffice97Button::msHot);  // the next move finds it as usual
+  EXPECT_EQ(GetCapture(), b->GetHandle());
+
+  // An automatic button still clicks when the press does not move, and stays hot.
+  panel->SetDragMode(dmManual);
+  b->SetDragMode(dmAutomatic);
+  guitest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+  guitest::MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(b->MouseState(), TOffice97Button::msHot);
+  EXPECT_EQ(GetCapture(), b->GetHandle());
+  // Moved, the press becomes a drag: the button no longer looks pressed, and is not clicked.
+  drag(b, panel);
+  EXPECT_EQ(b->MouseState(), TOffice97Button::msNormal);
+  EXPECT_TRUE(b->Dragging());
+  guitest::MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_EQ(events, (std::vector<std::string>{"button enter button", "panel enter button", "panel drop button 30,15",
+                                              "button end panel"}));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(GetCapture(), nullptr);
+  guitest::MoveMouse(b->ClientToScreen({20, 10}));
+  EXPECT_EQ(b->MouseState(), TOffice97Button::msHot);
+  guitest::MoveMouse(panel->ClientToScreen({20, 10}));
+  EXPECT_EQ(b->MouseState(), TOffice97Button::msNormal);
 }
 
 TEST(FlatButton, ARadioButtonUnchecksItsSiblings) {

@@ -3,7 +3,8 @@
 // bar, closed and empty datasets, no typed text lost whatever moves the dataset, painting
 // that never raises, check boxes, pick-list mapping, calculated fields, and the cell
 // editor's styles and drop-downs (fakes behind the editor's drop-down face). Keys and
-// clicks are window messages to the grid and its editor.
+// clicks are window messages to the grid and its editor; rows are dragged out with the
+// mouse itself.
 #include "gridcal/dbgrid.h"
 
 #include <gtest/gtest.h>
@@ -177,6 +178,51 @@ TEST_F(DBGridTest, OptionsFollowEachOther) {
   EXPECT_EQ(grid->SelectedBookmarks()->Count(), 1);
   grid->SetOptions(grid->GetOptions() - TDgDBGridOptions{dgMultiSelect});
   EXPECT_EQ(grid->SelectedBookmarks()->Count(), 0);
+}
+
+TEST_F(DBGridTest, RowsAreDraggedOutOnceThePointerMovesFivePixels) {
+  Fill(5);
+  grid->SetOptions(grid->GetOptions() + TDgDBGridOptions{dgDragOutRows});
+  Attach();
+  std::vector<std::string> events;
+  grid->OnStartDrag = [&](TObject*, TDragObject*&) { events.push_back("start"); };
+  grid->OnEndDrag = [&](TObject*, TObject* Target, int, int) { events.push_back(Target == other ? "end other" : "end nil"); };
+  other->OnDragOver = [&](TObject*, TObject*, int, int, TDragState, bool&) {};
+  other->OnDragDrop = [&](TObject*, TObject* Source, int, int) {
+    events.push_back(Source == grid ? "drop grid " + ds->FieldByName("SOBITIE")->GetAsString() : "drop ?");
+  };
+  struct TCase {
+    int Row, Move;
+    std::vector<std::string> Events;
+  } cases[] = {
+      {3, 3, {}},  // a press on the row: it becomes current, nothing dragged
+      {2, 5, {"start", "drop grid rec 2", "end other"}},
+      {4, 8, {"start", "drop grid rec 4", "end other"}},
+  };
+  for (const TCase& c : cases) {
+    guitest::BringToFront(form->GetHandle());
+    events.clear();
+    TRect cell = grid->CellRect(2, c.Row);
+    TPoint press = grid->ClientToScreen({cell.Left + 10, (cell.Top + cell.Bottom) / 2});
+    guitest::MoveMouse(press);
+    guitest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_EQ(ds->FieldByName("SOBITIE")->GetAsString(), "rec " + IntToStr(c.Row));
+    guitest::MoveMouse({press.X, press.Y + c.Move});
+    if (!c.Events.empty()) guitest::MoveMouse(other->ClientToScreen({20, 10}));
+    guitest::MouseButton(MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(events, c.Events) << "row " << c.Row << " moved " << c.Move;
+    EXPECT_FALSE(grid->Dragging());
+  }
+  // Docking is not built: a grid of the dock kind drags no rows.
+  grid->SetDragKind(dkDock);
+  events.clear();
+  TRect cell = grid->CellRect(2, 1);
+  TPoint press = grid->ClientToScreen({cell.Left + 10, (cell.Top + cell.Bottom) / 2});
+  guitest::MoveMouse(press);
+  guitest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+  guitest::MoveMouse(other->ClientToScreen({20, 10}));
+  guitest::MouseButton(MOUSEEVENTF_LEFTUP);
+  EXPECT_TRUE(events.empty());
 }
 
 TEST_F(DBGridTest, FixedColumnsStayBelowTheColumnCount) {

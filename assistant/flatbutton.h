@@ -4,7 +4,9 @@
 // carry glyphs for its states, act as a radio, up, down or hint button with built-in glyphs
 // ("OFFICE_1" .. "OFFICE_24", assistant/balloonglyphs.rc), end a modal form with its
 // ModalResult, play the default and cancel roles, wrap its caption, size its height to its
-// content and change its font while hot. The speech balloon builds its buttons from it.
+// content and change its font while hot; it takes part in drags as any control (found as the
+// drag target under the pointer when the mouse enters it). The speech balloon builds its
+// buttons from it.
 // Windows only; main thread only.
 #include <memory>
 #include <string>

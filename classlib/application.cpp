@@ -551,7 +551,8 @@ void TScreen::RefreshCursor() {
   GetCursorPos(&p);
   if (FCursor != crDefault) {
     ::SetCursor(Cursors(FCursor));
-  } else if (HWND window = WindowFromPoint(p)) {
+  } else if (HWND window = WindowFromPoint(p); window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) {
+    // Only our own windows are asked: another program's may not answer.
     LRESULT hit = SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
     SendMessageW(window, WM_SETCURSOR, reinterpret_cast<WPARAM>(window), MAKELPARAM(hit, WM_MOUSEMOVE));
   }

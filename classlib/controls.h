@@ -1,7 +1,8 @@
 #pragma once
 // Controls: TControl (bounds, parent, visibility, colour, font, text, hints, cursor,
-// alignment, mouse events, painting requests, message dispatch), TWinControl (a window of
-// its own, made on demand, with child controls, focus, keys and dropped files),
+// alignment, mouse events, drag and drop (classlib/dragdrop.h), painting requests, message
+// dispatch), TWinControl (a window of its own, made on demand, with child controls, focus,
+// keys and dropped files),
 // TGraphicControl (windowless: its parent paints it and routes the mouse to it) and
 // TCustomControl (a window with a canvas and Paint). Windows only; main thread only.
 //

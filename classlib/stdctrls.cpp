@@ -950,7 +950,11 @@ void TCustomGroupBox::Paint() {
   // The caption interrupts the frame's top line.
   RECT r{8, 0, 0, height};
   DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_SINGLELINE | DT_CALCRECT);
-  r.right = std::min(r.right, static_cast<LONG>(client.Right - 8));
+  // A blank's room after the text: a substituted face (Wine's for Tahoma) draws a few
+  // pixels past its measured width, which the frame line would otherwise cut off.
+  SIZE blank{};
+  GetTextExtentPoint32W(dc, L" ", 1, &blank);
+  r.right = std::min(r.right + blank.cx, static_cast<LONG>(client.Right - 8));
   canvas->GetBrush()->SetStyle(bsSolid);
   canvas->GetBrush()->SetColor(GetColor());
   canvas->FillRect(Rect(r.left - 1, r.top, r.right + 1, r.bottom));

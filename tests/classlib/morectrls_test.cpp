@@ -642,6 +642,46 @@ TEST_F(MoreControlsTest, AnOwnerDrawnListBoxMeasuresAndDrawsItsItems) {
   }
 }
 
+// The columns of a picture's rows [Top, Bottom) that hold anything but Background: the first
+// and the last (-1, -1 when none).
+std::pair<int, int> InkColumns(TBitmap& Picture, int Top, int Bottom, TColor Background, int From = 0) {
+  std::pair<int, int> span{-1, -1};
+  for (int x = From; x < Picture.GetWidth(); ++x)
+    for (int y = Top; y < Bottom; ++y)
+      if (Picture.Canvas()->GetPixels(x, y) != Background) {
+        if (span.first < 0) span.first = x;
+        span.second = x;
+        break;
+      }
+  return span;
+}
+
+// A group box's caption is drawn whole: as wide as the same text written freely in the
+// same font (the frame line resumes only after it).
+TEST_F(MoreControlsTest, AGroupBoxCaptionIsDrawnWhole) {
+  const String caption = "Автовыключение сигналов";
+  TGroupBox* box = form->GroupBox1;
+  box->SetCaption(caption);
+  form->SetWidth(form->GetWidth() + 300);
+  box->SetWidth(300);
+  box->SetColor(clWhite);
+  PumpFor(100);
+  auto painted = Capture(box->GetHandle(), false);
+  TBitmap written;
+  written.SetSize(300, 30);
+  written.Canvas()->GetBrush()->SetColor(clWhite);
+  written.Canvas()->FillRect(Rect(0, 0, 300, 30));
+  written.Canvas()->GetFont()->Assign(box->GetFont());
+  written.Canvas()->TextOut(0, 0, caption);
+  // Above the frame's top line only the caption is drawn (the frame's left edge aside):
+  // the same rows of both.
+  const int lineRow = written.Canvas()->TextHeight(caption) / 2 - 1;
+  auto free = InkColumns(written, 0, lineRow, clWhite);
+  ASSERT_GT(free.second - free.first, 50);
+  auto inBox = InkColumns(*painted, 0, lineRow, clWhite, 4);
+  EXPECT_EQ(inBox.second - inBox.first, free.second - free.first);
+}
+
 // Alt with a letter: a label focuses its control, a group box its first control, a button
 // clicks.
 TEST_F(MoreControlsTest, AltWithALetterReachesItsControl) {

@@ -148,11 +148,18 @@ TEST_F(LookupListTest, TheDropDownKeepsTheChoiceWhenItLetsGoOfItsSource) {
   popup->SetRowCount(3);
   popup->SetKeyField("ID");
   popup->SetListField("NAME;CITY");
-  popup->SetListSource(source);
-  popup->SetDropDownValue(12);
   TPoint o = form->ClientOrigin();
-  popup->DropDown({o.X + 10, o.Y + 10, o.X + 110, o.Y + 30});
-  guitest::PumpFor(100);
+  // Tests run side by side on one display: another program taking the foreground closes
+  // the drop-down (as it should); it is dropped down again, a few times at most.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    closes.clear();
+    popup->SetListSource(source);
+    popup->SetDropDownValue(12);
+    popup->DropDown({o.X + 10, o.Y + 10, o.X + 110, o.Y + 30});
+    guitest::PumpFor(100);
+    if (closes.empty()) break;
+  }
+  ASSERT_EQ(closes, "");
   EXPECT_EQ(popup->GetClientHeight(), 3 * popup->GetItemHeight());
   EXPECT_EQ(popup->DropDownValue().AsInteger(), 12);
   guitest::SaveScreenshot(popup->GetHandle(), "classlib-lookup-list.bmp");

@@ -665,8 +665,6 @@ TEST_F(MoreControlsTest, AGroupBoxCaptionIsDrawnWhole) {
   form->SetWidth(form->GetWidth() + 300);
   box->SetWidth(300);
   box->SetColor(clWhite);
-  PumpFor(100);
-  auto painted = Capture(box->GetHandle(), false);
   TBitmap written;
   written.SetSize(300, 30);
   written.Canvas()->GetBrush()->SetColor(clWhite);
@@ -678,7 +676,16 @@ TEST_F(MoreControlsTest, AGroupBoxCaptionIsDrawnWhole) {
   const int lineRow = written.Canvas()->TextHeight(caption) / 2 - 1;
   auto free = InkColumns(written, 0, lineRow, clWhite);
   ASSERT_GT(free.second - free.first, 50);
-  auto inBox = InkColumns(*painted, 0, lineRow, clWhite, 4);
+  // The box's pixels are read off the display: another program's window passing over it
+  // spoils a reading, which is taken again.
+  std::pair<int, int> inBox;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    BringToFront(form->GetHandle());
+    box->Repaint();
+    PumpFor(100);
+    inBox = InkColumns(*Capture(box->GetHandle(), false), 0, lineRow, clWhite, 4);
+    if (inBox.second - inBox.first == free.second - free.first) break;
+  }
   EXPECT_EQ(inBox.second - inBox.first, free.second - free.first);
 }
 

@@ -507,29 +507,15 @@ void XBobjCDXFile::InitEmpty() {
 }
 
 std::int64_t XBobjCDXFile::NewPage() {
-  if (!FSpare.empty()) {
-    std::int64_t spare = FSpare.back();
-    FSpare.pop_back();
-    return spare;
-  }
+  if (std::int64_t spare; TakeSpare(spare)) return spare;
   if (FEnd < 0) FEnd = (FFile->FileSize() + XBobjCDXTag::NodeSize - 1) / XBobjCDXTag::NodeSize * XBobjCDXTag::NodeSize;
   std::int64_t page = std::max<std::int64_t>(FEnd, 1024);
   FEnd = page + XBobjCDXTag::NodeSize;
   return page;
 }
 
-std::int64_t XBobjCDXFile::FreePage(std::int64_t page) {
-  if (page < 1024 || page % XBobjCDXTag::NodeSize != 0) return -1;
-  FSpare.push_back(page);
-  return page;
-}
-
 void XBobjCDXFile::OnLocked() {
-  if (FFile->Shared()) {
-    // Another writer may have grown the file, or rebuilt it over the nodes kept spare.
-    FEnd = -1;
-    FSpare.clear();
-  }
+  if (FFile->Shared()) FEnd = -1;  // another writer may have grown the file
   FCounted = false;
 }
 
@@ -554,7 +540,6 @@ void XBobjCDXFile::Resync() {
   std::uint8_t v[4];
   if (ReadPage(8, v, 4)) FVersion = GetLE32(v);
   FEnd = -1;
-  FSpare.clear();
   FDirectory->ClearCache();
   FDirectory->ReadHeader();
   XBobjIndexFile::Resync();

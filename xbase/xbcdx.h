@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "xbase/xbindex.h"
 
@@ -100,7 +99,6 @@ class XBobjCDXFile : public XBobjIndexFile {
   void OpenTags() override;
   // A node a split left first, else the end of the file.
   std::int64_t NewPage() override;
-  std::int64_t FreePage(std::int64_t page) override;
   void Reindex() override;
   bool ChangedByOther() override;
   void Resync() override;
@@ -127,8 +125,6 @@ class XBobjCDXFile : public XBobjIndexFile {
 
   std::unique_ptr<XBobjCDXTag> FDirectory;
   std::int64_t FEnd = -1;  // the next node offset, -1 unknown
-  // Nodes splits left; dropped when another writer may have rebuilt the file over them.
-  std::vector<std::int64_t> FSpare;
   std::uint32_t FVersion = 0;
   bool FCounted = false;
 };

@@ -782,8 +782,16 @@ void XBobjIndexFile::ReleaseWholeFile() {
   FFile->Unlock();
 }
 
+bool XBobjIndexFile::TakeSpare(std::int64_t& page) {
+  if (FSpare.empty()) return false;
+  page = FSpare.back();
+  FSpare.pop_back();
+  return true;
+}
+
 void XBobjIndexFile::LockIndex() {
   if (FLockDepth++ > 0) return;
+  if (FFile && FFile->Shared()) FSpare.clear();  // another writer may have rebuilt the file over them
   OnLocked();
   if (!FFile || !FFile->Shared() || FFile->HasExclusiveAccess()) return;
   TxbLockOffsets o = LockOffsetsFor(FProtocol);

@@ -225,8 +225,10 @@ class XBobjIndexFile : public TObject {
   virtual bool DeleteTag(std::string_view) { return false; }
   virtual void OpenTags() {}
   virtual std::int64_t NewPage() { return -1; }
-  // A page nothing refers to any more (a format may use it again); -1 when it is not kept.
-  virtual std::int64_t FreePage(std::int64_t) { return -1; }
+  // A page nothing refers to any more. The formats keep no free list on disk: the page is
+  // used again by this object's NewPage (TakeSpare) while it has the file to itself, and
+  // stays unused until re-indexing otherwise.
+  virtual void FreePage(std::int64_t page) { FSpare.push_back(page); }
   virtual bool ReadPage(std::int64_t position, void* buffer, std::size_t length);
   virtual void WritePage(std::int64_t position, const void* buffer, std::size_t length);
   virtual void RenameIndex(std::string_view newTableName);
@@ -286,11 +288,14 @@ class XBobjIndexFile : public TObject {
   // Runs Work under the whole-file or the index lock, given back however Work ends.
   template <class Work> void UnderWholeFile(Work&& W) { Under(&XBobjIndexFile::TakeWholeFile, &XBobjIndexFile::ReleaseWholeFile, W); }
   template <class Work> void UnderIndexLock(Work&& W) { Under(&XBobjIndexFile::LockIndex, &XBobjIndexFile::UnlockIndex, W); }
+  // A page FreePage kept, when there is one.
+  bool TakeSpare(std::int64_t& page);
 
   XBO_dBaseFld* FTable;
   std::unique_ptr<XBO_DiskFile> FFile;
   std::vector<std::unique_ptr<XBobjIndexTag>> FTags;
   int FCurrentTag = -1;
+  std::vector<std::int64_t> FSpare;  // pages splits left (emptied when the file is cut)
   bool FProduction = false;
   bool FDamaged = false;
   TxbLokProtocol FProtocol = TxbLokProtocol::Default;

@@ -215,34 +215,20 @@ std::int64_t XBobjNDXFile::NewPageFrontier() {
 }
 
 std::int64_t XBobjNDXFile::NewPage() {
-  if (!FSpare.empty()) {
-    std::int64_t spare = FSpare.back();
-    FSpare.pop_back();
-    return spare;
-  }
+  if (std::int64_t spare; TakeSpare(spare)) return spare;
   std::int64_t block = std::max<std::int64_t>(NewPageFrontier(), 1);
   FNext = block + 1;
   return block;
 }
 
-std::int64_t XBobjNDXFile::FreePage(std::int64_t page) {
-  if (page < 1) return -1;
-  FSpare.push_back(page);
-  return page;
-}
-
 void XBobjNDXFile::OnLocked() {
-  if (!FFile->Shared()) return;
-  // Another writer may have grown the file, or rebuilt it over the blocks kept spare.
-  FNext = -1;
-  FSpare.clear();
+  if (FFile->Shared()) FNext = -1;  // another writer may have grown the file
 }
 
 bool XBobjNDXFile::ChangedByOther() { return FFile && FFile->Shared() && !FFile->HasExclusiveAccess(); }
 
 void XBobjNDXFile::Resync() {
   FNext = -1;
-  FSpare.clear();
   if (!FDamaged) XBobjIndexFile::Resync();
 }
 

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "xbase/xbindex.h"
 
@@ -69,9 +68,6 @@ class XBobjNDXFile : public XBobjIndexFile {
   XBobjIndexTag* AddTag(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique,
                         bool descending) override;
   std::int64_t NewPage() override;
-  // The format keeps no free list: a page a split left is used again by this object while
-  // it has the file to itself, and stays unused (until re-indexing) otherwise.
-  std::int64_t FreePage(std::int64_t page) override;
   void Reindex() override;
   // No change counter: a shared file is read again at every lock and positioning.
   bool ChangedByOther() override;
@@ -90,6 +86,5 @@ class XBobjNDXFile : public XBobjIndexFile {
   friend class XBobjNDXTag;
   std::string BaseName() const;
   void EmptyLocked();
-  std::int64_t FNext = -1;        // the next free block, -1 unknown
-  std::vector<std::int64_t> FSpare;  // blocks splits left, free for new nodes
+  std::int64_t FNext = -1;  // the next free block, -1 unknown
 };

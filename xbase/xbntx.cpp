@@ -227,28 +227,15 @@ XBobjNTXFile::XBobjNTXFile(XBO_dBaseFld* table, std::string_view name, bool crea
 XBobjNTXFile::~XBobjNTXFile() = default;
 
 std::int64_t XBobjNTXFile::NewPage() {
-  if (!FSpare.empty()) {
-    std::int64_t spare = FSpare.back();
-    FSpare.pop_back();
-    return spare;
-  }
+  if (std::int64_t spare; TakeSpare(spare)) return spare;
   if (FEnd < 0) FEnd = (FFile->FileSize() + kPage - 1) / kPage * kPage;
   std::int64_t page = std::max<std::int64_t>(FEnd, kPage);
   FEnd = page + kPage;
   return page;
 }
 
-std::int64_t XBobjNTXFile::FreePage(std::int64_t page) {
-  if (page < kPage || page % kPage != 0) return -1;
-  FSpare.push_back(page);
-  return page;
-}
-
 void XBobjNTXFile::OnLocked() {
-  if (!FFile->Shared()) return;
-  // Another writer may have grown the file, or rebuilt it over the pages kept spare.
-  FEnd = -1;
-  FSpare.clear();
+  if (FFile->Shared()) FEnd = -1;  // another writer may have grown the file
 }
 
 bool XBobjNTXFile::ChangedByOther() {
@@ -261,7 +248,6 @@ void XBobjNTXFile::Resync() {
   std::uint8_t v[2];
   if (ReadPage(2, v, 2)) FVersion = GetLE16(v);
   FEnd = -1;
-  FSpare.clear();
   if (!FDamaged) XBobjIndexFile::Resync();
 }
 

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "xbase/xbindex.h"
 
@@ -69,7 +68,6 @@ class XBobjNTXFile : public XBobjIndexFile {
                         bool descending) override;
   // The page a split left first, else the end of the file.
   std::int64_t NewPage() override;
-  std::int64_t FreePage(std::int64_t page) override;
   void Reindex() override;
   // Counts the update (1 .. 32767, then 1 again) before the keys are kept current.
   void KeyUpdateAll(std::uint32_t recno, bool isAppend) override;
@@ -88,7 +86,5 @@ class XBobjNTXFile : public XBobjIndexFile {
   friend class XBobjNTXTag;
   void EmptyLocked();
   std::int64_t FEnd = -1;  // the next page offset, -1 unknown
-  // Pages splits left; dropped when another writer may have rebuilt the file over them.
-  std::vector<std::int64_t> FSpare;
   std::uint16_t FVersion = 1;
 };

@@ -4,7 +4,7 @@
 # needs to open files with Cyrillic names.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build ccache g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 xvfb xauth x11-utils imagemagick faketime
   espeak-ng sox googletest libbenchmark-dev locales fonts-liberation fonts-dejavu-core

@@ -81,14 +81,14 @@ HX_PUBLISH(TForm1, p) {
   p.Field("N26", &TForm1::N26);
   p.Field("N27", &TForm1::N27);
   p.Field("DtTrayIcon1", &TForm1::DtTrayIcon1);
-  p.Field("LEVPopUp1", &TForm1::LEVPopUp1);
-  p.Field("LEVPopUp2", &TForm1::LEVPopUp2);
+  p.Field("DskPopUp1", &TForm1::DskPopUp1);
+  p.Field("DskPopUp2", &TForm1::DskPopUp2);
   p.Field("KitGlobalHotKey1", &TForm1::KitGlobalHotKey1);
   p.Field("DskMsgDlgHolder1", &TForm1::DskMsgDlgHolder1);
   p.Field("KitStarter1", &TForm1::KitStarter1);
   p.Field("DskSystemManager1", &TForm1::DskSystemManager1);
   p.Field("AutoRun1", &TForm1::AutoRun1);
-  p.Field("LvnPrModalWM1", &TForm1::LvnPrModalWM1);
+  p.Field("DskModalWatch1", &TForm1::DskModalWatch1);
   p.Field("GxCalculator1", &TForm1::GxCalculator1);
   p.Field("Timer1", &TForm1::Timer1);
   p.Field("TimerPlay1", &TForm1::TimerPlay1);
@@ -180,8 +180,8 @@ void TForm1::FormCreate(TObject*) {
   FParts.Led = std::make_unique<TLedCountdown>(DskLed1);
   FParts.SignalButtons = std::make_unique<TControlsSignalButtons>(Button6, Button7);
   FParts.HotKey = std::make_unique<TKitSayTimeHotKey>(KitGlobalHotKey1);
-  FParts.AlarmNotice = std::make_unique<TPopUpNotice>(LEVPopUp2);
-  FParts.CountdownNotice = std::make_unique<TPopUpNotice>(LEVPopUp1);
+  FParts.AlarmNotice = std::make_unique<TPopUpNotice>(DskPopUp2);
+  FParts.CountdownNotice = std::make_unique<TPopUpNotice>(DskPopUp1);
   auto reminder = std::make_unique<TDialogReminderInput>(DskMsgDlgHolder1->Items(0));
   FReminderInput = reminder.get();
   FParts.ReminderInput = std::move(reminder);

@@ -37,13 +37,13 @@ class TNeatBtn;
 class TNeatTrackBar;
 class TDskLed;
 class TDtTrayIcon;
-class TLEVPopUp;
+class TDskPopUp;
 class TKitGlobalHotKey;
 class TDskMsgDlgHolder;
 class TKitStarter;
 class TDskSystemManager;
 class TAutoRun;
-class TLvnPrModalWM;
+class TDskModalWatch;
 class TGxCalculator;
 class TIconTrayMenu;
 class TDialogReminderInput;
@@ -94,14 +94,14 @@ class TForm1 : public TForm {
   TMenuItem* N26 = nullptr;                // … "На 1 час"
   TMenuItem* N27 = nullptr;                // "Остановить"
   TDtTrayIcon* DtTrayIcon1 = nullptr;
-  TLEVPopUp* LEVPopUp1 = nullptr;          // the countdown's notice
-  TLEVPopUp* LEVPopUp2 = nullptr;          // the alarm's notice
+  TDskPopUp* DskPopUp1 = nullptr;          // the countdown's notice
+  TDskPopUp* DskPopUp2 = nullptr;          // the alarm's notice
   TKitGlobalHotKey* KitGlobalHotKey1 = nullptr;  // says the time
   TDskMsgDlgHolder* DskMsgDlgHolder1 = nullptr;  // item 0: the countdown's reminder
   TKitStarter* KitStarter1 = nullptr;            // starts the countdown's program
   TDskSystemManager* DskSystemManager1 = nullptr;  // the screen saver
   TAutoRun* AutoRun1 = nullptr;                  // starts the clock with Windows
-  TLvnPrModalWM* LvnPrModalWM1 = nullptr;
+  TDskModalWatch* DskModalWatch1 = nullptr;
   TGxCalculator* GxCalculator1 = nullptr;
   TTimer* Timer1 = nullptr;     // the clock tick
   TTimer* TimerPlay1 = nullptr;

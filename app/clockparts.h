@@ -257,7 +257,7 @@ class TReminderCalendar {
   virtual void PackTable() {}
 };
 
-// A pop-up notice on the desktop (LEVPopUp1, LEVPopUp2).
+// A pop-up notice on the desktop (DskPopUp1, DskPopUp2).
 class TPopupNotice {
  public:
   virtual ~TPopupNotice() = default;

@@ -18,7 +18,7 @@ class TNeatTrackBar;
 class TDskLed;
 class TDtTrayIcon;
 class TKitGlobalHotKey;
-class TLEVPopUp;
+class TDskPopUp;
 class TDskMsgDlg;
 class TDskStoreData;
 class TAssistant;
@@ -153,11 +153,11 @@ class TKitSayTimeHotKey : public TSayTimeHotKey {
 // A notice of the pop-up notifier, with the text given.
 class TPopUpNotice : public TPopupNotice {
  public:
-  explicit TPopUpNotice(TLEVPopUp* PopUp) : FPopUp(PopUp) {}
+  explicit TPopUpNotice(TDskPopUp* PopUp) : FPopUp(PopUp) {}
   void ShowNotice(const String& Text) override;
 
  private:
-  TLEVPopUp* FPopUp;
+  TDskPopUp* FPopUp;
 };
 
 // The countdown's reminder: a message of the dialog holder. Its "ОК" result (the form's

@@ -7,7 +7,7 @@
 // In this program the player is an invisible component: it has no button bar, and Visible
 // (published for forms that mention it) is False by default.
 //
-// Wait and Notify apply to the next command only, as Delphi-style players do: without them,
+// Wait and Notify apply to the next command only and are then cleared: without them,
 // Play returns at once and reports its end through OnNotify, and every other command waits
 // and reports nothing. A failed command raises EMCIDeviceError with the device's own text.
 //

@@ -1,5 +1,5 @@
 #pragma once
-// TLEVPopUp: short notices in small borderless windows that stay on top without taking the
+// TDskPopUp: short notices in small borderless windows that stay on top without taking the
 // focus, at one of nine places on the screen (or, while others are open and CascadePopups
 // is on, 10 pixels right and down from the last), sized to their text in Font (wrapped at
 // half the screen's width) with an optional icon, each closing itself after TimeOut seconds
@@ -18,13 +18,13 @@
 HX_ENUM(TMestoScreen, msTopLeft, msTopCenter, msTopRight, msCenterLeft, msCenter, msCenterRight, msBottomLeft,
         msBottomCenter, msBottomRight);
 
-class TLEVPopUp;
+class TDskPopUp;
 
 // The notice window, built in code.
-class TfrmLEVPopUp : public TCustomForm {
-  HX_CLASS(TfrmLEVPopUp, TCustomForm)
+class TDskPopUpForm : public TCustomForm {
+  HX_CLASS(TDskPopUpForm, TCustomForm)
  public:
-  explicit TfrmLEVPopUp(TComponent* AOwner);
+  explicit TDskPopUpForm(TComponent* AOwner);
 
   TPanel* pnlBorder;
   TImage* imgIcon;
@@ -32,7 +32,7 @@ class TfrmLEVPopUp : public TCustomForm {
   TTimer* tmrExit;
   int TimeOut = 10;  // seconds
   // The component that opened it, until it goes.
-  TLEVPopUp* PopUp = nullptr;
+  TDskPopUp* PopUp = nullptr;
 
   // Shows the window without activating it, on top, and starts the time-out.
   void ShowNotice();
@@ -43,11 +43,11 @@ class TfrmLEVPopUp : public TCustomForm {
   void SetWindowVisibility() override;
 };
 
-class TLEVPopUp : public TComponent {
-  HX_CLASS(TLEVPopUp, TComponent)
+class TDskPopUp : public TComponent {
+  HX_CLASS(TDskPopUp, TComponent)
  public:
-  explicit TLEVPopUp(TComponent* AOwner);
-  ~TLEVPopUp() override;
+  explicit TDskPopUp(TComponent* AOwner);
+  ~TDskPopUp() override;
 
   TColor BkColor = clInfoBk;
   String Text;
@@ -70,13 +70,13 @@ class TLEVPopUp : public TComponent {
   int OpenCount() const { return FCount; }
 
  private:
-  friend class TfrmLEVPopUp;
-  void NoticeClosed(TfrmLEVPopUp* Notice);
+  friend class TDskPopUpForm;
+  void NoticeClosed(TDskPopUpForm* Notice);
 
   std::unique_ptr<TFont> FFont;
   std::unique_ptr<TIcon> FPopUpIcon;
   TMsgDlgType FDlgType = mtCustom;
   int FCount = 0;
   int FNextX = 0, FNextY = 0;
-  std::vector<TfrmLEVPopUp*> FNotices;
+  std::vector<TDskPopUpForm*> FNotices;
 };

@@ -6,24 +6,24 @@
 #include "classlib/application.h"
 #include "classlib/unicode.h"
 
-HX_PUBLISH(TfrmLEVPopUp, p) {}
+HX_PUBLISH(TDskPopUpForm, p) {}
 
-HX_PUBLISH(TLEVPopUp, p) {
-  p.Property("BkColor", &TLEVPopUp::BkColor, &TLEVPopUp::BkColor).Default(clInfoBk);
-  p.Property("Text", &TLEVPopUp::Text, &TLEVPopUp::Text).Default("");
-  p.Property("PopUpIcon", &TLEVPopUp::GetPopUpIcon);
-  p.Property("TimeOut", &TLEVPopUp::TimeOut, &TLEVPopUp::TimeOut).Default(10);
-  p.Property("Font", &TLEVPopUp::GetFont);
-  p.Property("DlgType", &TLEVPopUp::GetDlgType, &TLEVPopUp::SetDlgType).Default(mtInformation);
-  p.Property("MestoScreen", &TLEVPopUp::MestoScreen, &TLEVPopUp::MestoScreen).Default(msTopRight);
-  p.Property("MarginX", &TLEVPopUp::MarginX, &TLEVPopUp::MarginX).Default(10);
-  p.Property("MarginY", &TLEVPopUp::MarginY, &TLEVPopUp::MarginY).Default(10);
-  p.Property("CascadePopups", &TLEVPopUp::CascadePopups, &TLEVPopUp::CascadePopups).Default(true);
+HX_PUBLISH(TDskPopUp, p) {
+  p.Property("BkColor", &TDskPopUp::BkColor, &TDskPopUp::BkColor).Default(clInfoBk);
+  p.Property("Text", &TDskPopUp::Text, &TDskPopUp::Text).Default("");
+  p.Property("PopUpIcon", &TDskPopUp::GetPopUpIcon);
+  p.Property("TimeOut", &TDskPopUp::TimeOut, &TDskPopUp::TimeOut).Default(10);
+  p.Property("Font", &TDskPopUp::GetFont);
+  p.Property("DlgType", &TDskPopUp::GetDlgType, &TDskPopUp::SetDlgType).Default(mtInformation);
+  p.Property("MestoScreen", &TDskPopUp::MestoScreen, &TDskPopUp::MestoScreen).Default(msTopRight);
+  p.Property("MarginX", &TDskPopUp::MarginX, &TDskPopUp::MarginX).Default(10);
+  p.Property("MarginY", &TDskPopUp::MarginY, &TDskPopUp::MarginY).Default(10);
+  p.Property("CascadePopups", &TDskPopUp::CascadePopups, &TDskPopUp::CascadePopups).Default(true);
 }
 
 // ---- The notice window ----
 
-TfrmLEVPopUp::TfrmLEVPopUp(TComponent* AOwner) : TCustomForm(AOwner, CreateNew) {
+TDskPopUpForm::TDskPopUpForm(TComponent* AOwner) : TCustomForm(AOwner, CreateNew) {
   SetBorderStyle(bsDialog);
   pnlBorder = new TPanel(this);
   pnlBorder->SetParent(this);
@@ -52,7 +52,7 @@ TfrmLEVPopUp::TfrmLEVPopUp(TComponent* AOwner) : TCustomForm(AOwner, CreateNew) 
   };
 }
 
-void TfrmLEVPopUp::CreateParams(TCreateParams& Params) {
+void TDskPopUpForm::CreateParams(TCreateParams& Params) {
   TCustomForm::CreateParams(Params);
   Params.Style &= ~static_cast<DWORD>(WS_CAPTION);
   Params.Style |= WS_POPUP;
@@ -60,13 +60,13 @@ void TfrmLEVPopUp::CreateParams(TCreateParams& Params) {
   Params.WndParent = GetDesktopWindow();
 }
 
-void TfrmLEVPopUp::SetWindowVisibility() {
+void TDskPopUpForm::SetWindowVisibility() {
   if (!Showing() || !HandleAllocated()) return TCustomForm::SetWindowVisibility();
   ShowWindow(GetHandle(), SW_SHOWNOACTIVATE);
   SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TfrmLEVPopUp::ShowNotice() {
+void TDskPopUpForm::ShowNotice() {
   pnlBorder->SetAlign(alNone);
   // TimeOut is at least 1 s here, and the interval stays within its type.
   tmrExit->SetInterval(static_cast<std::uint32_t>(std::min<long long>(1000LL * TimeOut, INT_MAX)));
@@ -74,26 +74,26 @@ void TfrmLEVPopUp::ShowNotice() {
   SetVisible(true);
 }
 
-void TfrmLEVPopUp::DoClose(TCloseAction& Action) {
+void TDskPopUpForm::DoClose(TCloseAction& Action) {
   TCustomForm::DoClose(Action);
   Action = caFree;
   if (PopUp) PopUp->NoticeClosed(this);
   PopUp = nullptr;
 }
 
-// ---- TLEVPopUp ----
+// ---- TDskPopUp ----
 
-TLEVPopUp::TLEVPopUp(TComponent* AOwner)
+TDskPopUp::TDskPopUp(TComponent* AOwner)
     : TComponent(AOwner), FFont(std::make_unique<TFont>()), FPopUpIcon(std::make_unique<TIcon>()) {
   SetDlgType(mtInformation);
 }
 
-TLEVPopUp::~TLEVPopUp() {
+TDskPopUp::~TDskPopUp() {
   // The open notices run their time without us.
-  for (TfrmLEVPopUp* notice : FNotices) notice->PopUp = nullptr;
+  for (TDskPopUpForm* notice : FNotices) notice->PopUp = nullptr;
 }
 
-void TLEVPopUp::SetDlgType(TMsgDlgType Value) {
+void TDskPopUp::SetDlgType(TMsgDlgType Value) {
   if (Value == FDlgType) return;
   FDlgType = Value;
   static const LPCWSTR kStock[] = {IDI_EXCLAMATION, IDI_HAND, IDI_ASTERISK, IDI_QUESTION};
@@ -102,20 +102,20 @@ void TLEVPopUp::SetDlgType(TMsgDlgType Value) {
   else FPopUpIcon->SetHandle(LoadIconW(nullptr, kStock[Value]), true);
 }
 
-void TLEVPopUp::SetPopUpIcon(TIcon* Value) {
+void TDskPopUp::SetPopUpIcon(TIcon* Value) {
   FPopUpIcon->Assign(Value);
   FDlgType = mtCustom;
 }
 
-void TLEVPopUp::NoticeClosed(TfrmLEVPopUp* Notice) {
+void TDskPopUp::NoticeClosed(TDskPopUpForm* Notice) {
   if (FCount > 0) --FCount;
   FNotices.erase(std::remove(FNotices.begin(), FNotices.end(), Notice), FNotices.end());
 }
 
-bool TLEVPopUp::Show() {
+bool TDskPopUp::Show() {
   ++FCount;
   TComponent* owner = Owner() ? Owner() : static_cast<TComponent*>(Application);
-  auto* notice = new TfrmLEVPopUp(owner);
+  auto* notice = new TDskPopUpForm(owner);
   notice->PopUp = this;
   FNotices.push_back(notice);
   notice->pnlBorder->SetColor(BkColor);

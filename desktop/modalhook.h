@@ -1,5 +1,5 @@
 #pragma once
-// TLvnPrModalWM: while a modal window is open, a press on the caption or frame of a window
+// TDskModalWatch: while a modal window is open, a press on the caption or frame of a window
 // it disabled brings the modal window to the press (sliding, with a window effect or at
 // once), or glides the mouse pointer to it when it is large, then flashes its caption.
 // One mouse hook of the thread serves every active component; the newest active one
@@ -10,14 +10,14 @@
 #include "classlib/geometry.h"
 #include "classlib/winapi.h"
 
-HX_ENUM(TLvnResponseOnUser, tlruAuto, tlruMoveWindow, tlruMoveMouse);
-HX_ENUM(TLvnAnimMoveWindow, tlmvAnimRandom, tlmvAnimSliding, tlmwAnimBlend, tlmwAnimCenter, tlmwAnimNot);
+HX_ENUM(TDskResponseOnUser, tlruAuto, tlruMoveWindow, tlruMoveMouse);
+HX_ENUM(TDskAnimMoveWindow, tlmvAnimRandom, tlmvAnimSliding, tlmwAnimBlend, tlmwAnimCenter, tlmwAnimNot);
 
 // What the reaction asks of Windows beyond moving windows; tests install a recording one
-// (TLvnModalCallsScope).
-class TLvnModalCalls {
+// (TDskModalCallsScope).
+class TDskModalCalls {
  public:
-  virtual ~TLvnModalCalls() = default;
+  virtual ~TDskModalCalls() = default;
   // The next hook of the chain.
   virtual LRESULT CallNextHook(int Code, WPARAM WParam, LPARAM LParam);
   // FlashWindowEx on the caption; false when the system lacks it.
@@ -29,38 +29,38 @@ class TLvnModalCalls {
   virtual void Pause(unsigned Ms);
 };
 
-TLvnModalCalls& LvnModalCalls();
+TDskModalCalls& DskModalCalls();
 
-class TLvnModalCallsScope {
+class TDskModalCallsScope {
  public:
-  explicit TLvnModalCallsScope(TLvnModalCalls& Calls);
-  ~TLvnModalCallsScope();
-  TLvnModalCallsScope(const TLvnModalCallsScope&) = delete;
-  TLvnModalCallsScope& operator=(const TLvnModalCallsScope&) = delete;
+  explicit TDskModalCallsScope(TDskModalCalls& Calls);
+  ~TDskModalCallsScope();
+  TDskModalCallsScope(const TDskModalCallsScope&) = delete;
+  TDskModalCallsScope& operator=(const TDskModalCallsScope&) = delete;
 
  private:
-  TLvnModalCalls* FPrevious;
+  TDskModalCalls* FPrevious;
 };
 
 // tlruAuto's choice: the mouse goes to a window that covers more than Percent of the
 // screen, the window comes to the mouse otherwise.
-TLvnResponseOnUser LvnAutoResponse(TPoint WindowSize, TPoint ScreenSize, int Percent);
+TDskResponseOnUser DskAutoResponse(TPoint WindowSize, TPoint ScreenSize, int Percent);
 // The top-left corners a window at Window takes, step by step, to come back onto Desktop:
 // 10 pixels a step (no step pushes the other edge off); a window larger than the desktop
 // in a dimension is aligned to its left or top edge once.
-std::vector<TPoint> LvnStepsOntoDesktop(const TRect& Window, const TRect& Desktop);
+std::vector<TPoint> DskStepsOntoDesktop(const TRect& Window, const TRect& Desktop);
 
-class TLvnPrModalWM : public TComponent {
-  HX_CLASS(TLvnPrModalWM, TComponent)
+class TDskModalWatch : public TComponent {
+  HX_CLASS(TDskModalWatch, TComponent)
  public:
   // Active from the start.
-  explicit TLvnPrModalWM(TComponent* AOwner);
-  ~TLvnPrModalWM() override;
+  explicit TDskModalWatch(TComponent* AOwner);
+  ~TDskModalWatch() override;
 
   bool GetActive() const { return FActive; }
   void SetActive(bool Value);
-  TLvnResponseOnUser ResponseOnUser = tlruAuto;
-  TLvnAnimMoveWindow AnimMoveWindow = tlmvAnimRandom;
+  TDskResponseOnUser ResponseOnUser = tlruAuto;
+  TDskAnimMoveWindow AnimMoveWindow = tlmvAnimRandom;
   int GetSpeedAnimSliding() const { return FSpeedAnimSliding; }
   void SetSpeedAnimSliding(int Value);  // 0 stores 1
   // The window effect's duration in ms, and ten times the pause between steps.

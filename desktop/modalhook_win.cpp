@@ -5,22 +5,22 @@
 #include "classlib/callbackguard.h"
 #include "classlib/random.h"
 
-HX_PUBLISH(TLvnPrModalWM, p) {
-  p.Property("Active", &TLvnPrModalWM::GetActive, &TLvnPrModalWM::SetActive);
-  p.Property("ResponseOnUser", &TLvnPrModalWM::ResponseOnUser, &TLvnPrModalWM::ResponseOnUser).Default(tlruAuto);
-  p.Property("AnimMoveWindow", &TLvnPrModalWM::AnimMoveWindow, &TLvnPrModalWM::AnimMoveWindow)
+HX_PUBLISH(TDskModalWatch, p) {
+  p.Property("Active", &TDskModalWatch::GetActive, &TDskModalWatch::SetActive);
+  p.Property("ResponseOnUser", &TDskModalWatch::ResponseOnUser, &TDskModalWatch::ResponseOnUser).Default(tlruAuto);
+  p.Property("AnimMoveWindow", &TDskModalWatch::AnimMoveWindow, &TDskModalWatch::AnimMoveWindow)
       .Default(tlmvAnimRandom);
-  p.Property("SpeedAnimSliding", &TLvnPrModalWM::GetSpeedAnimSliding, &TLvnPrModalWM::SetSpeedAnimSliding)
+  p.Property("SpeedAnimSliding", &TDskModalWatch::GetSpeedAnimSliding, &TDskModalWatch::SetSpeedAnimSliding)
       .Default(10);
-  p.Property("TimeSpeedAnim", &TLvnPrModalWM::TimeSpeedAnim, &TLvnPrModalWM::TimeSpeedAnim).Default(100);
-  p.Property("PercentWindow", &TLvnPrModalWM::GetPercentWindow, &TLvnPrModalWM::SetPercentWindow).Default(30);
-  p.Property("CountFlash", &TLvnPrModalWM::CountFlash, &TLvnPrModalWM::CountFlash).Default(3u);
+  p.Property("TimeSpeedAnim", &TDskModalWatch::TimeSpeedAnim, &TDskModalWatch::TimeSpeedAnim).Default(100);
+  p.Property("PercentWindow", &TDskModalWatch::GetPercentWindow, &TDskModalWatch::SetPercentWindow).Default(30);
+  p.Property("CountFlash", &TDskModalWatch::CountFlash, &TDskModalWatch::CountFlash).Default(3u);
 }
 
 namespace {
 
 // The active components, oldest first, and the one hook that serves them.
-std::vector<TLvnPrModalWM*> activeComponents;
+std::vector<TDskModalWatch*> activeComponents;
 HHOOK mouseHook = nullptr;
 
 template <class F>
@@ -31,17 +31,17 @@ F UserFunction(const char* Name) {
 using TAnimateWindow = BOOL(WINAPI*)(HWND, DWORD, DWORD);
 using TFlashWindowEx = BOOL(WINAPI*)(PFLASHWINFO);
 
-TLvnModalCalls* installedCalls = nullptr;
+TDskModalCalls* installedCalls = nullptr;
 
 }  // namespace
 
 // ---- The system calls ----
 
-LRESULT TLvnModalCalls::CallNextHook(int Code, WPARAM WParam, LPARAM LParam) {
+LRESULT TDskModalCalls::CallNextHook(int Code, WPARAM WParam, LPARAM LParam) {
   return CallNextHookEx(mouseHook, Code, WParam, LParam);
 }
 
-bool TLvnModalCalls::FlashCaption(HWND Window, unsigned Count, unsigned Timeout) {
+bool TDskModalCalls::FlashCaption(HWND Window, unsigned Count, unsigned Timeout) {
   static auto flash = UserFunction<TFlashWindowEx>("FlashWindowEx");
   if (!flash) return false;
   FLASHWINFO info{};
@@ -54,29 +54,29 @@ bool TLvnModalCalls::FlashCaption(HWND Window, unsigned Count, unsigned Timeout)
   return true;
 }
 
-bool TLvnModalCalls::CanAnimate() { return UserFunction<TAnimateWindow>("AnimateWindow") != nullptr; }
+bool TDskModalCalls::CanAnimate() { return UserFunction<TAnimateWindow>("AnimateWindow") != nullptr; }
 
-bool TLvnModalCalls::Animate(HWND Window, unsigned Time, unsigned Flags) {
+bool TDskModalCalls::Animate(HWND Window, unsigned Time, unsigned Flags) {
   static auto animate = UserFunction<TAnimateWindow>("AnimateWindow");
   return animate && animate(Window, Time, Flags);
 }
 
-void TLvnModalCalls::Pause(unsigned Ms) { Sleep(Ms); }
+void TDskModalCalls::Pause(unsigned Ms) { Sleep(Ms); }
 
-TLvnModalCalls& LvnModalCalls() {
-  static TLvnModalCalls system;
+TDskModalCalls& DskModalCalls() {
+  static TDskModalCalls system;
   return installedCalls ? *installedCalls : system;
 }
 
-TLvnModalCallsScope::TLvnModalCallsScope(TLvnModalCalls& Calls) : FPrevious(installedCalls) {
+TDskModalCallsScope::TDskModalCallsScope(TDskModalCalls& Calls) : FPrevious(installedCalls) {
   installedCalls = &Calls;
 }
 
-TLvnModalCallsScope::~TLvnModalCallsScope() { installedCalls = FPrevious; }
+TDskModalCallsScope::~TDskModalCallsScope() { installedCalls = FPrevious; }
 
 // ---- Pure rules ----
 
-TLvnResponseOnUser LvnAutoResponse(TPoint WindowSize, TPoint ScreenSize, int Percent) {
+TDskResponseOnUser DskAutoResponse(TPoint WindowSize, TPoint ScreenSize, int Percent) {
   long long screen = static_cast<long long>(ScreenSize.X) * ScreenSize.Y;
   long long window = static_cast<long long>(WindowSize.X) * WindowSize.Y;
   long long share = screen > 0 ? window * 100 / screen : 0;
@@ -93,7 +93,7 @@ int AxisStep(int Low, int High, int DeskLow, int DeskHigh) {
 }
 }  // namespace
 
-std::vector<TPoint> LvnStepsOntoDesktop(const TRect& Window, const TRect& Desktop) {
+std::vector<TPoint> DskStepsOntoDesktop(const TRect& Window, const TRect& Desktop) {
   std::vector<TPoint> steps;
   TRect r = Window;
   bool wide = r.Width() > Desktop.Width(), tall = r.Height() > Desktop.Height();
@@ -112,15 +112,15 @@ std::vector<TPoint> LvnStepsOntoDesktop(const TRect& Window, const TRect& Deskto
   return steps;
 }
 
-// ---- TLvnPrModalWM ----
+// ---- TDskModalWatch ----
 
-TLvnPrModalWM::TLvnPrModalWM(TComponent* AOwner) : TComponent(AOwner) { SetActive(true); }
+TDskModalWatch::TDskModalWatch(TComponent* AOwner) : TComponent(AOwner) { SetActive(true); }
 
-TLvnPrModalWM::~TLvnPrModalWM() { SetActive(false); }
+TDskModalWatch::~TDskModalWatch() { SetActive(false); }
 
-HHOOK TLvnPrModalWM::Hook() { return mouseHook; }
+HHOOK TDskModalWatch::Hook() { return mouseHook; }
 
-void TLvnPrModalWM::SetActive(bool Value) {
+void TDskModalWatch::SetActive(bool Value) {
   FActive = Value;
   if (ComponentState().Contains(csDesigning)) return;
   auto at = std::find(activeComponents.begin(), activeComponents.end(), this);
@@ -134,11 +134,11 @@ void TLvnPrModalWM::SetActive(bool Value) {
   }
 }
 
-void TLvnPrModalWM::SetSpeedAnimSliding(int Value) { FSpeedAnimSliding = Value == 0 ? 1 : Value; }
+void TDskModalWatch::SetSpeedAnimSliding(int Value) { FSpeedAnimSliding = Value == 0 ? 1 : Value; }
 
-void TLvnPrModalWM::SetPercentWindow(int Value) { FPercentWindow = std::clamp(Value, 1, 100); }
+void TDskModalWatch::SetPercentWindow(int Value) { FPercentWindow = std::clamp(Value, 1, 100); }
 
-LRESULT CALLBACK TLvnPrModalWM::HookProc(int Code, WPARAM WParam, LPARAM LParam) {
+LRESULT CALLBACK TDskModalWatch::HookProc(int Code, WPARAM WParam, LPARAM LParam) {
   if (Code >= 0 && WParam == WM_NCLBUTTONDOWN && !activeComponents.empty()) {
     const auto* info = reinterpret_cast<const MOUSEHOOKSTRUCT*>(LParam);
     HWND window = info->hwnd;
@@ -149,34 +149,34 @@ LRESULT CALLBACK TLvnPrModalWM::HookProc(int Code, WPARAM WParam, LPARAM LParam)
       RECT rc;
       GetClientRect(window, &rc);
       if (!PtInRect(&rc, client)) {
-        TLvnPrModalWM* newest = activeComponents.back();
+        TDskModalWatch* newest = activeComponents.back();
         GuardCallback([&] { newest->React({info->pt.x, info->pt.y}, window); });
       }
     }
   }
-  LRESULT next = LvnModalCalls().CallNextHook(Code, WParam, LParam);
+  LRESULT next = DskModalCalls().CallNextHook(Code, WParam, LParam);
   return Code >= 0 ? 0 : next;
 }
 
-void TLvnPrModalWM::React(TPoint Point, HWND Window) {
+void TDskModalWatch::React(TPoint Point, HWND Window) {
   HWND active = GetActiveWindow();
   if (!active) return;
   RECT wr;
   GetWindowRect(active, &wr);
-  TLvnResponseOnUser mode = ResponseOnUser;
+  TDskResponseOnUser mode = ResponseOnUser;
   if (mode == tlruAuto)
-    mode = LvnAutoResponse({wr.right - wr.left, wr.bottom - wr.top},
+    mode = DskAutoResponse({wr.right - wr.left, wr.bottom - wr.top},
                            {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, FPercentWindow);
   if (mode == tlruMoveMouse) GlideMouse(active, Point);
   else MoveWindowTo(active, Point, Window);
-  if (CountFlash > 0) LvnModalCalls().FlashCaption(active, CountFlash, 100);
+  if (CountFlash > 0) DskModalCalls().FlashCaption(active, CountFlash, 100);
 }
 
-void TLvnPrModalWM::MoveWindowTo(HWND Active, TPoint Point, HWND Clicked) {
-  TLvnModalCalls& calls = LvnModalCalls();
-  TLvnAnimMoveWindow effect = AnimMoveWindow;
+void TDskModalWatch::MoveWindowTo(HWND Active, TPoint Point, HWND Clicked) {
+  TDskModalCalls& calls = DskModalCalls();
+  TDskAnimMoveWindow effect = AnimMoveWindow;
   if (effect == tlmvAnimRandom) {
-    static const TLvnAnimMoveWindow choices[] = {tlmvAnimSliding, tlmwAnimNot, tlmwAnimCenter};
+    static const TDskAnimMoveWindow choices[] = {tlmvAnimSliding, tlmwAnimNot, tlmwAnimCenter};
     effect = calls.CanAnimate() ? choices[Random(3)] : tlmvAnimSliding;
   }
   if ((effect == tlmwAnimBlend || effect == tlmwAnimCenter) && !calls.CanAnimate()) effect = tlmvAnimSliding;
@@ -226,19 +226,19 @@ void TLvnPrModalWM::MoveWindowTo(HWND Active, TPoint Point, HWND Clicked) {
   KeepOnDesktop(Active);
 }
 
-void TLvnPrModalWM::KeepOnDesktop(HWND Active) {
+void TDskModalWatch::KeepOnDesktop(HWND Active) {
   RECT dr, wr;
   GetWindowRect(GetDesktopWindow(), &dr);
   GetWindowRect(Active, &wr);
   unsigned pause = static_cast<unsigned>(std::max(TimeSpeedAnim, 0)) / 10;
-  for (TPoint p : LvnStepsOntoDesktop(Rect(wr.left, wr.top, wr.right, wr.bottom),
+  for (TPoint p : DskStepsOntoDesktop(Rect(wr.left, wr.top, wr.right, wr.bottom),
                                       Rect(dr.left, dr.top, dr.right, dr.bottom))) {
     MoveWindow(Active, p.X, p.Y, wr.right - wr.left, wr.bottom - wr.top, TRUE);
-    LvnModalCalls().Pause(pause);
+    DskModalCalls().Pause(pause);
   }
 }
 
-void TLvnPrModalWM::GlideMouse(HWND Active, TPoint Point) {
+void TDskModalWatch::GlideMouse(HWND Active, TPoint Point) {
   RECT wr;
   GetWindowRect(Active, &wr);
   int sw = std::max(GetSystemMetrics(SM_CXSCREEN), 1), sh = std::max(GetSystemMetrics(SM_CYSCREEN), 1);
@@ -254,6 +254,6 @@ void TLvnPrModalWM::GlideMouse(HWND Active, TPoint Point) {
     input.mi.dy = y0 + i * sy;
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendInput(1, &input, sizeof input);
-    LvnModalCalls().Pause(pause);
+    DskModalCalls().Pause(pause);
   }
 }

@@ -562,7 +562,7 @@ void TDgCustomDBGrid::LoadImages() {
   FIndicators = std::make_unique<TImageList>(nullptr);
   FIndicators->SetWidth(7);
   FIndicators->SetHeight(9);
-  for (const wchar_t* name : {L"VDBGARROW", L"VDBEDIT", L"VDBINSERT", L"VDBMULTIDOT", L"VDBMULTIARROW"}) {
+  for (const wchar_t* name : {L"DGGARROW", L"DGEDIT", L"DGINSERT", L"DGMULTIDOT", L"DGMULTIARROW"}) {
     auto b = load(name);
     if (!b) {
       FIndicators->Clear();
@@ -573,7 +573,7 @@ void TDgCustomDBGrid::LoadImages() {
   FSortImages = std::make_unique<TImageList>(nullptr);
   FSortImages->SetWidth(8);
   FSortImages->SetHeight(5);
-  for (const wchar_t* name : {L"VDBSMDOWN", L"VDBSMUP"}) {
+  for (const wchar_t* name : {L"DGSMDOWN", L"DGSMUP"}) {
     auto b = load(name);
     if (!b) {
       FSortImages->Clear();

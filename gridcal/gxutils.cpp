@@ -18,8 +18,8 @@ HCURSOR ResourceCursor(HINSTANCE Module, const wchar_t* Name, const wchar_t* Sys
 }  // namespace
 
 void RegisterGridCalCursors(HINSTANCE Module) {
-  Screen->SetCursors(crHand, ResourceCursor(Module, L"RX_HANDCUR", IDC_HAND));
-  Screen->SetCursors(crDragHand, ResourceCursor(Module, L"RX_DRAGCUR", IDC_SIZEALL));
+  Screen->SetCursors(crHand, ResourceCursor(Module, L"GX_HANDCUR", IDC_HAND));
+  Screen->SetCursors(crDragHand, ResourceCursor(Module, L"GX_DRAGCUR", IDC_SIZEALL));
 }
 
 void BitmapCell(TGraphic* Source, TBitmap* Dest, int Cols, int Rows, int Index) {

@@ -12,7 +12,7 @@ class TCustomImageList;
 constexpr int crHand = 14000;
 constexpr int crDragHand = 14001;
 
-// Registers the cursor resources "RX_HANDCUR" and "RX_DRAGCUR" of Module (nullptr: the
+// Registers the cursor resources "GX_HANDCUR" and "GX_DRAGCUR" of Module (nullptr: the
 // executable) as crHand and crDragHand; a missing hand is the system's hand, a missing
 // drag hand the system's drag cursor. Runs once at start-up for the executable.
 void RegisterGridCalCursors(HINSTANCE Module = nullptr);

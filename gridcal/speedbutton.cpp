@@ -157,7 +157,7 @@ TPoint TGxButtonGlyph::Size() const {
 }
 
 int TGxButtonGlyph::StateIndex(TGxButtonState State) {
-  if (State == rbsDown && FNumGlyphs < 3) State = rbsUp;
+  if (State == gbsDown && FNumGlyphs < 3) State = gbsUp;
   int& cached = FIndexes[State];
   if (cached >= 0) return cached;
   TPoint size = Size();
@@ -168,12 +168,12 @@ int TGxButtonGlyph::StateIndex(TGxButtonState State) {
   TBitmap image;
   BitmapCell(FOriginal.get(), &image, FNumGlyphs, 1, cell);
   TColor mask = FTransparentColor;
-  if (State == rbsDisabled && FNumGlyphs < 2) {
+  if (State == gbsDisabled && FNumGlyphs < 2) {
     TBitmap disabled;
     CreateDisabledBitmap(&image, &disabled, FTransparentColor);
     image.Assign(&disabled);
     mask = clBtnFace;
-  } else if (State == rbsInactive && FNumGlyphs < 5) {
+  } else if (State == gbsInactive && FNumGlyphs < 5) {
     COLORREF key = ColorToRGB(FTransparentColor) & 0xFFFFFF, face = ColorToRGB(clBtnFace) & 0xFFFFFF;
     TCanvas* c = image.Canvas();
     for (int y = 0; y < size.Y; ++y)
@@ -239,8 +239,8 @@ void TGxSpeedButton::SetDown(bool Value) {
   if (Value == FDown) return;
   if (FDown && !Value && !FAllowAllUp) return;  // the one down of a group stays down
   FDown = Value;
-  if (!GetEnabled()) FState = rbsDisabled;
-  else FState = Value ? rbsExclusive : rbsUp;
+  if (!GetEnabled()) FState = gbsDisabled;
+  else FState = Value ? gbsExclusive : gbsUp;
   Invalidate();
   if (Value) UpdateExclusive();
 }
@@ -275,7 +275,7 @@ void TGxSpeedButton::SetGroupIndex(int Value) {
   FGroupIndex = Value;
   if (Value == 0 && FDown) {
     FDown = false;
-    FState = rbsUp;
+    FState = gbsUp;
     Invalidate();
   }
   UpdateExclusive();
@@ -335,7 +335,7 @@ void TGxSpeedButton::UpdateExclusive() {
     if (!other || other == this || other->FGroupIndex != FGroupIndex) continue;
     if (FDown && other->FDown) {
       other->FDown = false;
-      other->FState = other->GetEnabled() ? rbsUp : rbsDisabled;
+      other->FState = other->GetEnabled() ? gbsUp : gbsDisabled;
       other->Invalidate();
     }
     other->FAllowAllUp = FAllowAllUp;
@@ -343,8 +343,8 @@ void TGxSpeedButton::UpdateExclusive() {
 }
 
 TGxButtonState TGxSpeedButton::RestingState() const {
-  if (!GetEnabled()) return rbsDisabled;
-  return FDown ? rbsExclusive : rbsUp;
+  if (!GetEnabled()) return gbsDisabled;
+  return FDown ? gbsExclusive : gbsUp;
 }
 
 void TGxSpeedButton::ActionChanged() {
@@ -381,7 +381,7 @@ void TGxSpeedButton::Click() {
 
 void TGxSpeedButton::ButtonClick() {
   if (FMenuTracking || !GetEnabled() || (FDropDownMenu && FDropDownMenu->GetAutoPopup())) return;
-  FState = rbsDown;
+  FState = gbsDown;
   Invalidate();
   Update();
   Sleep(20);
@@ -429,7 +429,7 @@ bool TGxSpeedButton::PopupDropDown() {
 void TGxSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TGraphicControl::MouseDown(Button, Shift, X, Y);
   if (Button != mbLeft || !GetEnabled() || FMenuTracking) return;
-  FState = rbsDown;
+  FState = gbsDown;
   FDragging = true;
   Invalidate();
   if (FDropDownMenu && FDropDownMenu->GetAutoPopup()) {
@@ -457,7 +457,7 @@ void TGxSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, in
 
 void TGxSpeedButton::RepeatTick(TObject*) {
   FRepeatTimer->SetInterval(FRepeatInterval);
-  if (FState == rbsDown && FDragging) Click();  // last: the handler may free the button
+  if (FState == gbsDown && FDragging) Click();  // last: the handler may free the button
 }
 
 void TGxSpeedButton::StopRepeat() {
@@ -468,7 +468,7 @@ void TGxSpeedButton::MouseMove(TShiftState Shift, int X, int Y) {
   TGraphicControl::MouseMove(Shift, X, Y);
   if (!FDragging) return;
   bool inside = X >= 0 && Y >= 0 && X < GetWidth() && Y < GetHeight();
-  TGxButtonState state = inside ? rbsDown : (FDown ? rbsExclusive : rbsUp);
+  TGxButtonState state = inside ? gbsDown : (FDown ? gbsExclusive : gbsUp);
   if (state != FState) {
     FState = state;
     Invalidate();
@@ -590,7 +590,7 @@ void TGxSpeedButton::DrawCaptionAndMark(TCanvas* Canvas, const TRect& Client, TP
                    FSpacing, glyphPos, textBounds);
   int ox = Client.Left + Offset.X, oy = Client.Top + Offset.Y;
   if (glyphSize.X > 0) FGlyph->Draw(Canvas, glyphPos.X + ox, glyphPos.Y + oy, GlyphState);
-  bool disabled = FState == rbsDisabled;
+  bool disabled = FState == gbsDisabled;
   if (!text.empty()) {
     RECT r{textBounds.Left + ox, textBounds.Top + oy, textBounds.Right + ox - markRoom, textBounds.Bottom + oy};
     SetBkMode(dc, TRANSPARENT);
@@ -628,13 +628,13 @@ void TGxSpeedButton::DrawCaptionAndMark(TCanvas* Canvas, const TRect& Client, TP
 
 void TGxSpeedButton::Paint() {
   if (!GetEnabled()) {
-    FState = rbsDisabled;
+    FState = gbsDisabled;
     FDragging = false;
-  } else if (FState == rbsDisabled) {
+  } else if (FState == gbsDisabled) {
     FState = RestingState();
   }
   TGxButtonState painted = FState;
-  if (FFlat && !FMouseInControl && FState != rbsDown && FState != rbsExclusive) painted = rbsInactive;
+  if (FFlat && !FMouseInControl && FState != gbsDown && FState != gbsExclusive) painted = gbsInactive;
   int w = GetWidth(), h = GetHeight();
   if (w <= 0 || h <= 0) return;
   TBitmap face;
@@ -648,9 +648,9 @@ void TGxSpeedButton::Paint() {
     canvas->GetBrush()->SetColor(clBtnFace);
     canvas->FillRect(client);
   }
-  bool down = FState == rbsDown || FState == rbsExclusive;
+  bool down = FState == gbsDown || FState == gbsExclusive;
   RECT r{0, 0, w, h};
-  if (painted != rbsInactive || FState == rbsExclusive) {
+  if (painted != gbsInactive || FState == gbsExclusive) {
     if (FFlat) {
       DrawEdge(dc, &r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT | BF_ADJUST);
     } else if (FStyle == bsWin31) {
@@ -664,7 +664,7 @@ void TGxSpeedButton::Paint() {
       DrawEdge(dc, &r, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT | BF_ADJUST);
     }
   }
-  if (FState == rbsExclusive && !FTransparent) {
+  if (FState == gbsExclusive && !FTransparent) {
     // A face of dots, as a button that stays down shows.
     TBitmap pattern;
     pattern.SetSize(8, 8);

@@ -19,7 +19,7 @@
 #include "classlib/menus.h"
 #include "classlib/timers.h"
 
-HX_ENUM(TGxButtonState, rbsUp, rbsDisabled, rbsDown, rbsExclusive, rbsInactive);
+HX_ENUM(TGxButtonState, gbsUp, gbsDisabled, gbsDown, gbsExclusive, gbsInactive);
 HX_ENUM(TButtonStyle, bsAutoDetect, bsWin31, bsNew);
 HX_ENUM(TGxDropDownMenuPos, dmpBottom, dmpRight);
 
@@ -189,7 +189,7 @@ class TGxSpeedButton : public TGraphicControl {
   std::unique_ptr<TGxButtonGlyph> FGlyph;
   TActionLink FActionLink;
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);  // cleared when freed
-  TGxButtonState FState = rbsUp;
+  TGxButtonState FState = gbsUp;
   TAlignment FAlignment = taCenter;
   bool FAllowAllUp = false;
   bool FAllowTimer = false;

@@ -12,30 +12,30 @@ using namespace guitest;
 
 namespace {
 
-TEST(LvnStepsOntoDesktop, StepsTenPixelsAtATimeAndAlwaysEnds) {
+TEST(DskStepsOntoDesktop, StepsTenPixelsAtATimeAndAlwaysEnds) {
   const TRect desk = Rect(0, 0, 1024, 768);
-  EXPECT_EQ(LvnStepsOntoDesktop(Rect(-25, 100, 175, 300), desk),
+  EXPECT_EQ(DskStepsOntoDesktop(Rect(-25, 100, 175, 300), desk),
             (std::vector<TPoint>{{-15, 100}, {-5, 100}, {5, 100}}));
-  EXPECT_EQ(LvnStepsOntoDesktop(Rect(900, 700, 1100, 800), desk),
+  EXPECT_EQ(DskStepsOntoDesktop(Rect(900, 700, 1100, 800), desk),
             (std::vector<TPoint>{{890, 690}, {880, 680}, {870, 670}, {860, 660}, {850, 660}, {840, 660},
                                  {830, 660}, {820, 660}}));
-  EXPECT_TRUE(LvnStepsOntoDesktop(Rect(10, 10, 110, 110), desk).empty());
+  EXPECT_TRUE(DskStepsOntoDesktop(Rect(10, 10, 110, 110), desk).empty());
   // Wider than the desktop: to its left edge once, and then only the height is stepped.
-  EXPECT_EQ(LvnStepsOntoDesktop(Rect(-50, -12, 1100, 100), desk), (std::vector<TPoint>{{0, -12}, {0, -2}, {0, 8}}));
-  EXPECT_EQ(LvnStepsOntoDesktop(Rect(0, 5, 1100, 900), desk), (std::vector<TPoint>{{0, 0}}));
+  EXPECT_EQ(DskStepsOntoDesktop(Rect(-50, -12, 1100, 100), desk), (std::vector<TPoint>{{0, -12}, {0, -2}, {0, 8}}));
+  EXPECT_EQ(DskStepsOntoDesktop(Rect(0, 5, 1100, 900), desk), (std::vector<TPoint>{{0, 0}}));
   // Almost as wide as the desktop: no step pushes the other edge off.
-  auto steps = LvnStepsOntoDesktop(Rect(-3, 0, 1016, 100), desk);
+  auto steps = DskStepsOntoDesktop(Rect(-3, 0, 1016, 100), desk);
   ASSERT_EQ(steps.size(), 1u);
   EXPECT_EQ(steps[0].X, 5);
 }
 
-TEST(TLvnPrModalWM, ChoosesByTheWindowsShareOfTheScreen) {
+TEST(TDskModalWatch, ChoosesByTheWindowsShareOfTheScreen) {
   const TPoint screen{1000, 1000};
-  EXPECT_EQ(LvnAutoResponse({400, 300}, screen, 30), tlruMoveWindow);  // 12 %
-  EXPECT_EQ(LvnAutoResponse({600, 500}, screen, 30), tlruMoveWindow);  // 30 %: not above
-  EXPECT_EQ(LvnAutoResponse({600, 600}, screen, 30), tlruMoveMouse);   // 36 %
-  EXPECT_EQ(LvnAutoResponse({600, 600}, screen, 50), tlruMoveWindow);
-  TLvnPrModalWM hook(nullptr);
+  EXPECT_EQ(DskAutoResponse({400, 300}, screen, 30), tlruMoveWindow);  // 12 %
+  EXPECT_EQ(DskAutoResponse({600, 500}, screen, 30), tlruMoveWindow);  // 30 %: not above
+  EXPECT_EQ(DskAutoResponse({600, 600}, screen, 30), tlruMoveMouse);   // 36 %
+  EXPECT_EQ(DskAutoResponse({600, 600}, screen, 50), tlruMoveWindow);
+  TDskModalWatch hook(nullptr);
   for (auto [set, read] : {std::pair{0, 1}, {150, 100}, {50, 50}}) {
     hook.SetPercentWindow(set);
     EXPECT_EQ(hook.GetPercentWindow(), read);
@@ -44,7 +44,7 @@ TEST(TLvnPrModalWM, ChoosesByTheWindowsShareOfTheScreen) {
   EXPECT_EQ(hook.GetSpeedAnimSliding(), 1);
 }
 
-class TRecordingCalls : public TLvnModalCalls {
+class TRecordingCalls : public TDskModalCalls {
  public:
   int NextHooks = 0;
   std::vector<unsigned> Flashes;
@@ -59,10 +59,10 @@ class TRecordingCalls : public TLvnModalCalls {
   void Pause(unsigned) override {}
 };
 
-class TRecordingHook : public TLvnPrModalWM {
+class TRecordingHook : public TDskModalWatch {
  public:
-  using TLvnPrModalWM::React;
-  using TLvnPrModalWM::TLvnPrModalWM;
+  using TDskModalWatch::React;
+  using TDskModalWatch::TDskModalWatch;
   std::vector<TPoint> Reactions;
 
  protected:
@@ -72,7 +72,7 @@ class TRecordingHook : public TLvnPrModalWM {
 class ModalHookTest : public ::testing::Test {
  protected:
   TRecordingCalls calls;
-  TLvnModalCallsScope scope{calls};
+  TDskModalCallsScope scope{calls};
   std::unique_ptr<TForm> form{new TForm(nullptr, CreateNew)};
 
   void SetUp() override {
@@ -84,7 +84,7 @@ class ModalHookTest : public ::testing::Test {
     info.pt = {At.X, At.Y};
     info.hwnd = form->GetHandle();
     info.wHitTestCode = HTERROR;
-    return TLvnPrModalWM::HookProc(HC_ACTION, Message, reinterpret_cast<LPARAM>(&info));
+    return TDskModalWatch::HookProc(HC_ACTION, Message, reinterpret_cast<LPARAM>(&info));
   }
   TPoint Caption() {
     RECT r;
@@ -104,38 +104,38 @@ TEST_F(ModalHookTest, OnlyAPressOnADisabledWindowsFrameReacts) {
   EXPECT_EQ(Press(WM_NCLBUTTONDOWN, Caption()), 0);
   EXPECT_EQ(hook.Reactions, std::vector<TPoint>{Caption()});
   EXPECT_EQ(calls.NextHooks, 4);  // always passed on
-  EXPECT_EQ(TLvnPrModalWM::HookProc(-1, WM_NCLBUTTONDOWN, 0), 42);
+  EXPECT_EQ(TDskModalWatch::HookProc(-1, WM_NCLBUTTONDOWN, 0), 42);
   EnableWindow(form->GetHandle(), TRUE);
 }
 
 TEST_F(ModalHookTest, TheNewestActiveComponentReactsAndTheLastOneUnhooks) {
-  EXPECT_EQ(TLvnPrModalWM::Hook(), nullptr);
+  EXPECT_EQ(TDskModalWatch::Hook(), nullptr);
   auto* older = new TRecordingHook(nullptr);
-  HHOOK hook = TLvnPrModalWM::Hook();
+  HHOOK hook = TDskModalWatch::Hook();
   ASSERT_NE(hook, nullptr);
   older->SetActive(true);  // once more: no second hook
   auto* newer = new TRecordingHook(nullptr);
-  EXPECT_EQ(TLvnPrModalWM::Hook(), hook);
+  EXPECT_EQ(TDskModalWatch::Hook(), hook);
   EnableWindow(form->GetHandle(), FALSE);
   Press(WM_NCLBUTTONDOWN, Caption());
   EXPECT_EQ(newer->Reactions.size(), 1u);
   EXPECT_TRUE(older->Reactions.empty());
   delete newer;  // the older one goes on, on the same hook
-  EXPECT_EQ(TLvnPrModalWM::Hook(), hook);
+  EXPECT_EQ(TDskModalWatch::Hook(), hook);
   Press(WM_NCLBUTTONDOWN, Caption());
   EXPECT_EQ(older->Reactions.size(), 1u);
   older->SetActive(false);
-  EXPECT_EQ(TLvnPrModalWM::Hook(), nullptr);
+  EXPECT_EQ(TDskModalWatch::Hook(), nullptr);
   Press(WM_NCLBUTTONDOWN, Caption());  // nobody left to react
   EXPECT_EQ(older->Reactions.size(), 1u);
   delete older;
   EnableWindow(form->GetHandle(), TRUE);
 }
 
-class TPlainHook : public TLvnPrModalWM {
+class TPlainHook : public TDskModalWatch {
  public:
-  using TLvnPrModalWM::React;
-  using TLvnPrModalWM::TLvnPrModalWM;
+  using TDskModalWatch::React;
+  using TDskModalWatch::TDskModalWatch;
 };
 
 TEST_F(ModalHookTest, TheCaptionFlashesAsOftenAsAskedAndNotAtZero) {
@@ -163,7 +163,7 @@ TEST(ModalHook, APressOnTheDisabledFormBringsTheModalWindowToIt) {
   main->SetFormStyle(fsStayOnTop);  // over the other test programs' windows
   main->Show();
   ASSERT_TRUE(BringToFront(main->GetHandle()));
-  auto* hook = new TLvnPrModalWM(main.get());
+  auto* hook = new TDskModalWatch(main.get());
   hook->ResponseOnUser = tlruMoveWindow;
   hook->AnimMoveWindow = tlmvAnimSliding;
   hook->SetSpeedAnimSliding(5);

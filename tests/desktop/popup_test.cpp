@@ -19,16 +19,16 @@ class PopUpTest : public ::testing::Test {
   TVirtualClock clock;
   TClockScope scope{clock};
   std::unique_ptr<TComponent> owner = std::make_unique<TComponent>(nullptr);
-  TLEVPopUp* popup = new TLEVPopUp(owner.get());
+  TDskPopUp* popup = new TDskPopUp(owner.get());
 
   // The notices open now, oldest first.
-  std::vector<TfrmLEVPopUp*> Notices() {
-    std::vector<TfrmLEVPopUp*> found;
+  std::vector<TDskPopUpForm*> Notices() {
+    std::vector<TDskPopUpForm*> found;
     for (int i = 0; i < owner->ComponentCount(); ++i)
-      if (auto* n = dynamic_cast<TfrmLEVPopUp*>(owner->Components(i))) found.push_back(n);
+      if (auto* n = dynamic_cast<TDskPopUpForm*>(owner->Components(i))) found.push_back(n);
     return found;
   }
-  TRect Bounds(TfrmLEVPopUp* Notice) {
+  TRect Bounds(TDskPopUpForm* Notice) {
     RECT r{};
     GetWindowRect(Notice->GetHandle(), &r);
     return {r.left, r.top, r.right, r.bottom};
@@ -48,7 +48,7 @@ TEST_F(PopUpTest, NoticesStandAtTheirPlace) {
   for (int place = msTopLeft; place <= msBottomRight; ++place) {
     popup->MestoScreen = static_cast<TMestoScreen>(place);
     popup->Show();
-    TfrmLEVPopUp* notice = Notices().back();
+    TDskPopUpForm* notice = Notices().back();
     TRect r = Bounds(notice);
     const int w = r.Width(), h = r.Height(), col = place % 3, row = place / 3;
     EXPECT_EQ(r.Left, col == 0 ? 12 : col == 1 ? sw / 2 - w / 2 : sw - 12 - w) << place;
@@ -64,7 +64,7 @@ TEST_F(PopUpTest, TheSizeFollowsTextAndIcon) {
   popup->SetDlgType(mtCustom);
   ASSERT_TRUE(popup->GetPopUpIcon()->Empty());
   popup->Show();
-  TfrmLEVPopUp* plain = Notices().back();
+  TDskPopUpForm* plain = Notices().back();
   TRect text = plain->lblText->GetBoundsRect();
   const int marginX = text.Left, marginY = text.Top;
   EXPECT_GT(marginX, 0);
@@ -75,7 +75,7 @@ TEST_F(PopUpTest, TheSizeFollowsTextAndIcon) {
   popup->SetDlgType(mtWarning);
   ASSERT_FALSE(popup->GetPopUpIcon()->Empty());
   popup->Show();
-  TfrmLEVPopUp* withIcon = Notices().back();
+  TDskPopUpForm* withIcon = Notices().back();
   // One line of text: the icon's 32 pixels set the height, the text stands right of it.
   EXPECT_EQ(withIcon->ClientRect().Height(), 2 * marginY + 32);
   EXPECT_EQ(withIcon->imgIcon->GetBoundsRect().Left, marginX);
@@ -88,7 +88,7 @@ TEST_F(PopUpTest, TheSizeFollowsTextAndIcon) {
   // Text is measured in the notice's font: a larger one gives a larger notice.
   popup->GetFont()->SetSize(20);
   popup->Show();
-  TfrmLEVPopUp* large = Notices().back();
+  TDskPopUpForm* large = Notices().back();
   EXPECT_GT(large->ClientRect().Height(), iconHeight);
   EXPECT_EQ(large->ClientRect().Width(), large->lblText->GetBoundsRect().Right + large->imgIcon->GetBoundsRect().Left);
   CloseAll();
@@ -99,7 +99,7 @@ TEST_F(PopUpTest, TheSizeFollowsTextAndIcon) {
   popup->Text.clear();
   for (int i = 0; i < 60; ++i) popup->Text += "будильник ";
   popup->Show();
-  TfrmLEVPopUp* wrapped = Notices().back();
+  TDskPopUpForm* wrapped = Notices().back();
   EXPECT_LE(wrapped->lblText->GetBoundsRect().Width(), Screen->Width() / 2);
   EXPECT_GT(wrapped->lblText->GetBoundsRect().Height(), 2 * text.Height());
 }
@@ -109,7 +109,7 @@ TEST_F(PopUpTest, NoticesCascadeAndComeBackInPlace) {
   for (bool cascade : {true, false}) {
     popup->CascadePopups = cascade;
     for (int i = 0; i < 3; ++i) popup->Show();
-    std::vector<TfrmLEVPopUp*> notices = Notices();
+    std::vector<TDskPopUpForm*> notices = Notices();
     ASSERT_EQ(notices.size(), 3u);
     EXPECT_EQ(popup->OpenCount(), 3);
     TRect first = Bounds(notices[0]);
@@ -135,7 +135,7 @@ TEST_F(PopUpTest, ANoticeTakesNoFocusStaysOnTopAndClosesOnTime) {
   popup->Text = "Будильник";
   popup->TimeOut = 7;
   popup->Show();
-  TfrmLEVPopUp* notice = Notices().back();
+  TDskPopUpForm* notice = Notices().back();
   Application->ProcessMessages();
   EXPECT_EQ(GetForegroundWindow(), foreground);
   EXPECT_TRUE(IsWindowVisible(notice->GetHandle()));

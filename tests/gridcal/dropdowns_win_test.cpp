@@ -590,9 +590,9 @@ TEST(GridPictures, DrawnOnTheirTransparentColour) {
     int Width, Height;
     TColor Back;
   } cases[] = {
-      {"VDBGARROW", 7, 9, clWhite},   {"VDBEDIT", 7, 9, clWhite},   {"VDBINSERT", 7, 9, clWhite},
-      {"VDBMULTIDOT", 7, 9, clWhite}, {"VDBMULTIARROW", 7, 9, clWhite},
-      {"VDBSMDOWN", 8, 5, clSilver},  {"VDBSMUP", 8, 5, clSilver},
+      {"DGGARROW", 7, 9, clWhite},   {"DGEDIT", 7, 9, clWhite},   {"DGINSERT", 7, 9, clWhite},
+      {"DGMULTIDOT", 7, 9, clWhite}, {"DGMULTIARROW", 7, 9, clWhite},
+      {"DGSMDOWN", 8, 5, clSilver},  {"DGSMUP", 8, 5, clSilver},
   };
   for (const Case& c : cases) {
     TBitmap bitmap;

@@ -61,7 +61,7 @@ TEST(GxButtonGlyph, NumGlyphsFollowsTheGlyphsShape) {
   glyph.SetGlyph(Strip(1).get());
   glyph.SetGlyph(nullptr);  // no glyph: nothing drawn
   EXPECT_EQ(glyph.Size(), (TPoint{0, 0}));
-  EXPECT_EQ(glyph.StateIndex(rbsUp), -1);
+  EXPECT_EQ(glyph.StateIndex(gbsUp), -1);
 }
 
 TEST(GxButtonGlyph, DerivesTheDisabledAndInactiveImagesOfOneCell) {
@@ -70,10 +70,10 @@ TEST(GxButtonGlyph, DerivesTheDisabledAndInactiveImagesOfOneCell) {
   strip->Canvas()->SetPixels(1, 1, clBtnFace);  // the face colour stays in the grey image
   glyph.SetGlyph(strip.get());
   TBitmap image;
-  glyph.GetStateImage(rbsDisabled, &image);
+  glyph.GetStateImage(gbsDisabled, &image);
   EXPECT_EQ(Colours(&image), (std::set<TColor>{Rgb(clBtnFace), Rgb(clBtnHighlight), Rgb(clBtnShadow)}));
 
-  glyph.GetStateImage(rbsInactive, &image);
+  glyph.GetStateImage(gbsInactive, &image);
   int grey = (77 * 255) / 256;  // pure red
   EXPECT_EQ(image.Canvas()->GetPixels(8, 8), static_cast<TColor>(RGB(grey, grey, grey)));
   EXPECT_EQ(image.Canvas()->GetPixels(0, 15), clFuchsia);
@@ -84,15 +84,15 @@ TEST(GxButtonGlyph, FiveCellsGiveTheirOwnInactiveImageAndTwoHaveNoDownImage) {
   TGxButtonGlyph five;
   five.SetGlyph(Strip(5).get());
   TBitmap image;
-  five.GetStateImage(rbsInactive, &image);
+  five.GetStateImage(gbsInactive, &image);
   EXPECT_EQ(image.Canvas()->GetPixels(8, 8), clAqua);  // cell 4
-  five.GetStateImage(rbsDown, &image);
+  five.GetStateImage(gbsDown, &image);
   EXPECT_EQ(image.Canvas()->GetPixels(8, 8), clBlue);  // cell 2
 
   TGxButtonGlyph two;
   two.SetGlyph(Strip(2).get());
-  EXPECT_EQ(two.StateIndex(rbsDown), two.StateIndex(rbsUp));
-  two.GetStateImage(rbsDisabled, &image);
+  EXPECT_EQ(two.StateIndex(gbsDown), two.StateIndex(gbsUp));
+  two.GetStateImage(gbsDisabled, &image);
   EXPECT_EQ(image.Canvas()->GetPixels(8, 8), clLime);  // its own disabled cell
 }
 
@@ -104,9 +104,9 @@ TEST(GlyphCache, ListsAreSharedBySizeReuseSlotsAndGoWithTheLastGlyph) {
     a->SetGlyph(Strip(1).get());
     b.SetGlyph(Strip(1).get());
     big.SetGlyph(Strip(1, 20).get());
-    int slotA = a->StateIndex(rbsUp);
-    int slotB = b.StateIndex(rbsUp);
-    big.StateIndex(rbsUp);
+    int slotA = a->StateIndex(gbsUp);
+    int slotB = b.StateIndex(gbsUp);
+    big.StateIndex(gbsUp);
     EXPECT_EQ(a->List(), b.List());
     EXPECT_NE(big.List(), b.List());
     EXPECT_EQ(GlyphCache()->ListCount(), 2);
@@ -115,8 +115,8 @@ TEST(GlyphCache, ListsAreSharedBySizeReuseSlotsAndGoWithTheLastGlyph) {
     a.reset();  // its slot is free for the next image
     TGxButtonGlyph c;
     c.SetGlyph(Strip(1).get());
-    EXPECT_EQ(c.StateIndex(rbsUp), slotA);
-    EXPECT_EQ(b.StateIndex(rbsUp), slotB);
+    EXPECT_EQ(c.StateIndex(gbsUp), slotA);
+    EXPECT_EQ(b.StateIndex(gbsUp), slotB);
   }
   EXPECT_EQ(GlyphCache(), nullptr);
 }
@@ -165,13 +165,13 @@ TEST_F(GxSpeedButtonTest, AGroupKeepsOneButtonDown) {
   Click(b);  // the one down stays down, yet it is a click
   EXPECT_TRUE(b->GetDown());
   EXPECT_EQ(clicks, (std::vector<TGxSpeedButton*>{a, b, b}));
-  EXPECT_EQ(b->State(), rbsExclusive);
+  EXPECT_EQ(b->State(), gbsExclusive);
 
   b->SetAllowAllUp(true);
   EXPECT_TRUE(a->GetAllowAllUp());  // the group shares it
   Click(b);
   EXPECT_FALSE(b->GetDown());
-  EXPECT_EQ(b->State(), rbsUp);
+  EXPECT_EQ(b->State(), gbsUp);
 
   TGxSpeedButton* single = NewButton(110);
   single->SetDown(true);
@@ -228,7 +228,7 @@ TEST_F(GxSpeedButtonTest, ButtonClickClicksOnceAndNotWhenDisabledOrWithAMenuOfIt
   TGxSpeedButton* b = NewButton(10);
   b->ButtonClick();
   EXPECT_EQ(clicks.size(), 1u);
-  EXPECT_EQ(b->State(), rbsUp);
+  EXPECT_EQ(b->State(), gbsUp);
   b->SetEnabled(false);
   b->ButtonClick();
   EXPECT_EQ(clicks.size(), 1u);

@@ -79,6 +79,12 @@ class TFormMicroClock : public TMicroClock {
   void SetTextFont(const String& Name, int Size) override {
     if (Form()) Form()->SetTextFont(Name, Size);
   }
+  bool TextFont(String& Name, int& Size) override {
+    if (!Form()) return false;
+    Name = Form()->Label1->GetFont()->GetName();
+    Size = Form()->Label1->GetFont()->GetSize();
+    return true;
+  }
   void PlaceMeterUnderFace() override {
     if (Form()) Form()->PlaceMeterUnderFace();
   }

@@ -6,6 +6,7 @@
 #include "classlib/extctrls.h"
 #include "classlib/forms.h"
 #include "classlib/stdctrls.h"
+#include "controls/kitlabel.h"
 #include "desktop/dsklabels.h"
 
 class TDskWaveHolder;
@@ -17,7 +18,7 @@ class TAboutBox : public TForm {
 
   // From the form.
   TImage* ProgramIcon = nullptr;       // the program's picture (JPEG): a click plays stored sound 0
-  TLabel* ProductName = nullptr;       // "Хоравокс"
+  TKitLabel* ProductName = nullptr;    // "Хоравокс", sunken
   TDskVersionLabel* DskVersionLabel1 = nullptr;  // "Версия:" and the executable's FileVersion
   TLabel* ReleaseDate = nullptr;
   TLabel* MailCaption = nullptr;       // "E-Mail:"

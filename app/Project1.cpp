@@ -30,7 +30,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       Form2->AttachTo(Form1->Parts(), Form1->DskStoreData1);
       Application->CreateForm(Form3);
       Form3->InTray = [] { return Form1->TrayFlag; };
-      Form3->AttachTo(Form1->Parts(), Form1->DskStoreData1, Form1->AutoRun1, Form1->StoredFilesFolder());
+      Form3->AttachTo(Form1->Parts(), Form1->DskStoreData1, Form1->AutoRun1, Form1->StoredFilesFolder(),
+                      Form1->StoredFilesError());
       Application->CreateForm(Form4);
       Form4->AttachTo(Form1->Parts(), Form1->MediaPlayer2, Form1->Gate(), [] { return Form1->ComboBox1->GetText(); });
       Application->CreateForm(Form5);

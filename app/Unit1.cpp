@@ -274,9 +274,8 @@ void TForm1::FormCreate(TObject*) {
   });
 
   if (!placed.Errors.empty()) {
-    String text = "Не удалось записать файлы персонажей:";
-    for (const String& error : placed.Errors) text += "\n" + error;
-    Application->MessageBox(text, "", MB_OK | MB_ICONWARNING);
+    FStoredFilesError = "Не удалось записать файлы персонажей:";
+    for (const String& error : placed.Errors) FStoredFilesError += "\n" + error;
   }
 }
 

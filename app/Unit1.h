@@ -185,6 +185,9 @@ class TForm1 : public TForm {
   // Where the character files were written: the program's folder, or this user's when
   // that one cannot be written.
   const String& StoredFilesFolder() const { return FStoredFilesFolder; }
+  // Why the character files could not be written at start (empty when they were): the
+  // settings window says it in its one report, with what else failed.
+  const String& StoredFilesError() const { return FStoredFilesError; }
   // The current time, decoded at every tick.
   std::uint16_t Hour() const { return FTick->Hour; }
   std::uint16_t Minute() const { return FTick->Minute; }
@@ -220,6 +223,7 @@ class TForm1 : public TForm {
   std::unique_ptr<TAlarm> FAlarm;
   std::unique_ptr<TCountdown> FCountdown;
   String FStoredFilesFolder;  // where the character files were written
+  String FStoredFilesError;
   int FRestoreToken = 0;
   bool FActivated = false;  // the first activation has been
   bool FExiting = false;    // "Выход" waits for the modal windows to close

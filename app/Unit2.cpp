@@ -10,6 +10,7 @@
 #include "classlib/formatsettings.h"
 #include "classlib/stdctrls.h"
 #include "classlib/timers.h"
+#include "classlib/unicode.h"
 #include "controls/frmeter.h"
 #include "controls/kitclock.h"
 #include "desktop/dskled.h"
@@ -78,6 +79,21 @@ class TFormMicroClock : public TMicroClock {
   }
   void SetTextFont(const String& Name, int Size) override {
     if (Form()) Form()->SetTextFont(Name, Size);
+  }
+  bool TextFont(String& Name, int& Size) override {
+    if (!Form()) return false;
+    TFont* font = Form()->Label1->GetFont();
+    // The face the system draws it with: a name it lacks ("Tahoma" under Wine) is shown in
+    // another, which the font dialog lists.
+    Name = font->GetName();
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font->GetHandle());
+    wchar_t face[LF_FACESIZE] = {};
+    if (GetTextFaceW(dc, LF_FACESIZE, face) > 0 && face[0]) Name = WideToUtf8(face);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    Size = font->GetSize();
+    return true;
   }
   void PlaceMeterUnderFace() override {
     if (Form()) Form()->PlaceMeterUnderFace();

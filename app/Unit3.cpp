@@ -208,10 +208,12 @@ void TForm3::SaveStorage() {
 
 // ---- Creation ----
 
-void TForm3::AttachTo(TClockParts& Parts, TDskStoreData* Store, TAutoRun* AutoRun, const String& CharacterFolder) {
+void TForm3::AttachTo(TClockParts& Parts, TDskStoreData* Store, TAutoRun* AutoRun, const String& CharacterFolder,
+                      const String& CharacterFilesError) {
   FStore = Store;
   FAutoRun = AutoRun;
   FCharacterFolder = CharacterFolder;
+  FCharacterFilesError = CharacterFilesError;
   FApplying = true;
   FParts = &Parts;
   // From now on the clock reads the options from these controls.
@@ -285,7 +287,9 @@ void TForm3::ApplyAll(std::vector<String>& Errors) {
   step([&] { parts.Tray->OptionsChanged(); });
   step([&] {
     String error = ApplyCharacterFile();
-    if (!error.empty()) Errors.push_back(error);
+    // A file not written is the reason its character does not load: said once.
+    if (!FCharacterFilesError.empty()) Errors.push_back(FCharacterFilesError);
+    else if (!error.empty()) Errors.push_back(error);
   });
   step([&] {
     SetLittleClockDependents();
@@ -463,6 +467,13 @@ void TForm3::DskColorComboChange(TObject*) {
 
 void TForm3::Button2Click(TObject*) {
   if (!Ready()) return;
+  // The dialog opens on the micro clock's font as it is.
+  String name;
+  int size = 0;
+  if (FParts->MicroClock->TextFont(name, size)) {
+    FontDialog1->GetFont()->SetName(name);
+    FontDialog1->GetFont()->SetSize(size);
+  }
   if (OnExecuteDialog ? OnExecuteDialog(FontDialog1) : FontDialog1->Execute()) FontDialog1Apply(FontDialog1, nullptr);
 }
 

@@ -130,9 +130,11 @@ class TForm3 : public TForm {
 
   // What the window acts on, given once after its creation: the clock's parts (its
   // options go in there), the settings store, the autostart entry and the folder the
-  // character files were written to. Then every option is applied; the steps that fail
-  // are reported together, once.
-  void AttachTo(TClockParts& Parts, TDskStoreData* Store, TAutoRun* AutoRun, const String& CharacterFolder);
+  // character files were written to, with why they could not be written (empty when they
+  // were). Then every option is applied; the steps that fail are reported together, once,
+  // the files' failure in place of the character's that follows from it.
+  void AttachTo(TClockParts& Parts, TDskStoreData* Store, TAutoRun* AutoRun, const String& CharacterFolder,
+                const String& CharacterFilesError = String());
 
   // Reports a failure to the user (a message box unless replaced).
   std::function<void(const String& Text)> OnReport;
@@ -163,6 +165,7 @@ class TForm3 : public TForm {
   TDskStoreData* FStore = nullptr;
   TAutoRun* FAutoRun = nullptr;
   String FCharacterFolder;
+  String FCharacterFilesError;
   bool FLoading = false;   // the property storage sets the controls
   bool FApplying = false;  // creation applies the options
 };

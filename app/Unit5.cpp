@@ -58,6 +58,7 @@ class TFormPlayerView : public TPlayerView {
   }
   void SetStayOnTop(bool Value) override { F.SetFormStyle(Value ? fsStayOnTop : fsNormal); }
   void ShowWindow() override { F.Show(); }
+  void RestoreTopMosts() override { Application->RestoreTopMosts(); }
   void ShowError(const String& Message) override {
     Application->MessageBox(Message, Application->GetTitle(), MB_OK | MB_ICONWARNING);
   }

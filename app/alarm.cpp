@@ -6,6 +6,9 @@ namespace {
 const char kAlarmNotice[] = "Будильник сработал!";
 }
 
+const char* const TAlarm::kTimeRefused =
+    "Неверное время будильника. Введите время в виде чч:мм:сс, от 00:00:00 до 23:59:59.";
+
 TAlarm::TAlarm(const TAlarmTimers& Timers, TSignals& Signals, TClockParts& Parts)
     : FTimers(Timers), FSignals(Signals), FParts(Parts) {
   FTimers.Repeat->OnTimer = [this](TObject*) { Repeat(); };
@@ -18,8 +21,9 @@ TAlarm::TAlarm(const TAlarmTimers& Timers, TSignals& Signals, TClockParts& Parts
 
 void TAlarm::Load(const String& Time, bool On) {
   int second = 0;
-  FParts.Alarm->SetTime(ParseAlarmTime(Time, second) ? AlarmTimeText(second) : Time);
-  FParts.Alarm->SetOn(On);
+  const bool valid = ParseAlarmTime(Time, second);
+  FParts.Alarm->SetTime(valid ? AlarmTimeText(second) : Time);
+  FParts.Alarm->SetOn(On && valid);
   ShowState();
 }
 
@@ -36,7 +40,7 @@ void TAlarm::PanelButtonClick() {
   }
   int second = 0;
   if (!ParseAlarmTime(setting.Time(), second)) {
-    setting.Refuse();
+    setting.Refuse(kTimeRefused);
     return;
   }
   String time = AlarmTimeText(second);
@@ -46,7 +50,17 @@ void TAlarm::PanelButtonClick() {
   if (OnSave) OnSave(time, setting.On());
 }
 
-void TAlarm::OnBoxClick() { FParts.Alarm->SetTimeReadOnly(FParts.Alarm->On()); }
+void TAlarm::OnBoxClick() {
+  TAlarmSetting& setting = *FParts.Alarm;
+  int second = 0;
+  if (setting.On() && !ParseAlarmTime(setting.Time(), second)) {
+    setting.SetOn(false);
+    setting.SetTimeReadOnly(false);
+    setting.Refuse(kTimeRefused);
+    return;
+  }
+  setting.SetTimeReadOnly(setting.On());
+}
 
 void TAlarm::RaiseAlarm() {
   // One alarm time fires once: the tick stands still past it.

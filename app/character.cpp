@@ -16,7 +16,11 @@ std::uint32_t NextWanderInterval() { return static_cast<std::uint32_t>(std::max(
 void WanderOnce(TCharacter& Character, TTimer* WanderTimer) {
   const bool wandering = WanderTimer->GetEnabled();
   WanderTimer->SetEnabled(false);
-  if (!Character.Visible()) return;
+  if (!Character.Visible()) {
+    // Kept for the next time the character is shown ("Постоянно на экране" ticked later).
+    WanderTimer->SetEnabled(wandering);
+    return;
+  }
   TCharacterPlace to = WanderTarget(Character.WanderArea(), Character.StageWidth(), Character.StageHeight());
   WanderTimer->SetInterval(NextWanderInterval());
   Character.MoveTo(to.Left, to.Top);

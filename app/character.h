@@ -16,7 +16,8 @@ TCharacterPlace WanderTarget(const TCharacterArea& Area, int StageWidth, int Sta
 // The next wandering interval, ms: 1000..60000 (an interval of 0 would never fire).
 std::uint32_t NextWanderInterval();
 // One run of the wandering timer: the timer is held while the character walks to a random
-// place of its area with a new interval; a character not visible leaves the timer off.
+// place of its area with a new interval; a character not visible stays where it is and the
+// timer runs on, so it wanders once it is shown.
 void WanderOnce(TCharacter& Character, TTimer* WanderTimer);
 // At idle, on the assistant's own thread: animation 3 about one time in three. Touches no
 // window or timer.

@@ -60,8 +60,8 @@ class TAlarmSetting {
   virtual void SetTimeReadOnly(bool) {}
   // The panel button's caption: whether the alarm is on.
   virtual void SetCaption(const String&) {}
-  // A time that is no time was typed: the user hears a beep and goes back to the box.
-  virtual void Refuse() {}
+  // A time that is no time was typed: the user is told why and goes back to the box.
+  virtual void Refuse(const String& /*Message*/) {}
 
  private:
   bool FOn = false;
@@ -228,6 +228,8 @@ class TMicroClock {
   virtual void SetColors(int /*Back*/, int /*Time*/, int /*Date*/) {}
   virtual void SetDialSize(int) {}
   virtual void SetTextFont(const String& /*Name*/, int /*Size*/) {}
+  // The text's font as it is (false when there is none to tell).
+  virtual bool TextFont(String& /*Name*/, int& /*Size*/) { return false; }
   // Puts the countdown meter under whichever clock face is visible.
   virtual void PlaceMeterUnderFace() {}
   // The countdown meter (Gauge1): its maximum and value (kept within 0..Max) and whether

@@ -48,7 +48,8 @@ bool ParseAlarmTime(const String& Text, int& SecondOfDay) {
       if (++digits > 2) return false;
       fields[count] = fields[count] * 10 + (c - '0');
     } else if (c == ':') {
-      if (digits == 0 || count == 3) return false;
+      // The hour may have one digit; minutes and seconds have two, as the mask asks.
+      if (digits == 0 || count == 3 || (count > 0 && digits < 2)) return false;
       ++count;
       digits = 0;
       if (i == Text.size()) break;

@@ -34,8 +34,9 @@ class TQuietHoursRule {
 bool IsTalkSecond(int Interval, int Minute, int Second);
 
 // The alarm time as typed or stored: "hh:mm:ss", or "hh:mm" meaning the full minute (the
-// stored default "06:00" is 06:00:00); the hour may have one digit and a leading blank.
-// False for anything else, a field left blank ("07:3_:__") or out of range included.
+// stored default "06:00" is 06:00:00); the hour may have one digit and a leading blank,
+// minutes and seconds have two. False for anything else, a field left blank ("07:3_:__"),
+// a short one ("7:5") or one out of range ("24:00:00", "25:99:99") included.
 bool ParseAlarmTime(const String& Text, int& SecondOfDay);
 // "hh:mm:ss" of a second of the day.
 String AlarmTimeText(int SecondOfDay);

@@ -3,6 +3,7 @@
 #include "app/character.h"
 #include "app/storedata.h"
 #include "assistant/assistant.h"
+#include "classlib/application.h"
 #include "classlib/monitors.h"
 #include "classlib/timers.h"
 #include "classlib/extctrls.h"
@@ -68,8 +69,8 @@ void TControlsAlarmSetting::SetPanelVisible(bool Value) { FPanel->SetVisible(Val
 void TControlsAlarmSetting::SetTimeReadOnly(bool Value) { FTime->SetReadOnly(Value); }
 void TControlsAlarmSetting::SetCaption(const String& Value) { FButton->SetCaption(Value); }
 
-void TControlsAlarmSetting::Refuse() {
-  MessageBeep(0);
+void TControlsAlarmSetting::Refuse(const String& Message) {
+  Application->MessageBox(Message, "", MB_OK | MB_ICONWARNING);
   if (FTime->CanFocus()) FTime->SetFocus();
 }
 

@@ -60,7 +60,7 @@ class TControlsAlarmSetting : public TAlarmSetting {
   void SetPanelVisible(bool Value) override;
   void SetTimeReadOnly(bool Value) override;
   void SetCaption(const String& Value) override;
-  void Refuse() override;
+  void Refuse(const String& Message) override;
 
  private:
   TCheckBox* FOn;

@@ -72,6 +72,7 @@ bool TMiniPlayer::OpenAndPlay() {
     }
     FLength = 0;
     ShowClosed();
+    FView.ShowFileName("");  // the label names no file the player does not hold
     FView.ShowError(kRefused);
     return false;
   }

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "app/clockrules.h"
+
 String TrayHint(bool CountdownRunning, int MinutesLeft, bool AlarmOn, const String& AlarmTime) {
   String countdown = "Часы: Таймер: осталось " + std::to_string(MinutesLeft) + " мин.";
   if (CountdownRunning && AlarmOn) return countdown + " Будильник на: " + AlarmTime;
@@ -38,7 +40,11 @@ void TTrayModel::RefreshScreenSaverItem() {
 
 void TTrayModel::RefreshHint() {
   bool ticking = CountdownTicking && CountdownTicking();
-  String hint = TrayHint(ticking, FParts.Countdown->Minutes(), FParts.Alarm->On(), FParts.Alarm->Time());
+  // Only a time that is a time is told as the alarm's.
+  int alarmAt = 0;
+  String alarmTime = FParts.Alarm->Time();
+  bool alarmOn = FParts.Alarm->On() && ParseAlarmTime(alarmTime, alarmAt);
+  String hint = TrayHint(ticking, FParts.Countdown->Minutes(), alarmOn, alarmTime);
   if (hint == FHint) return;
   FHint = hint;
   Apply();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <set>
+#include <vector>
 
 #include "classlib/callbackguard.h"
 #include "classlib/filer.h"
@@ -308,6 +310,34 @@ void TApplication::BringToFront() {
   HWND top = GetLastActivePopup(FHandle);
   if (FMainForm && top == FHandle && FMainForm->HandleAllocated()) top = FMainForm->GetHandle();
   if (top && IsWindowVisible(top) && IsWindowEnabled(top)) SetForegroundWindow(top);
+}
+
+void TApplication::RestoreTopMosts() {
+  std::set<HWND> stayOnTop;
+  if (TScreen* screen = ExistingScreen())
+    for (int i = 0; i < screen->FormCount(); ++i) {
+      TCustomForm* form = screen->Forms(i);
+      if (form->GetFormStyle() == fsStayOnTop && form->HandleAllocated()) stayOnTop.insert(form->GetHandle());
+    }
+  struct TFound {
+    DWORD Process;
+    std::vector<HWND> Windows;
+  } found{GetCurrentProcessId(), {}};
+  EnumWindows(
+      [](HWND Window, LPARAM Data) -> BOOL {
+        auto* f = reinterpret_cast<TFound*>(Data);
+        DWORD process = 0;
+        GetWindowThreadProcessId(Window, &process);
+        if (process == f->Process && IsWindowVisible(Window)) f->Windows.push_back(Window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  // Listed from the top down: the lowest goes up first, so their order stays.
+  for (auto it = found.Windows.rbegin(); it != found.Windows.rend(); ++it) {
+    bool topMost = (GetWindowLongPtrW(*it, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 || stayOnTop.count(*it);
+    if (topMost)
+      SetWindowPos(*it, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+  }
 }
 
 // ---- Exceptions ----

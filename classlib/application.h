@@ -105,6 +105,10 @@ class TApplication : public TComponent {
   void Minimize();
   void Restore();
   void BringToFront();
+  // Puts the application's shown top-most windows (its stay-on-top forms, also one whose
+  // window lost its top-most place, and its other top-most windows) back above every other
+  // window, keeping their order among themselves.
+  void RestoreTopMosts();
 
   // The exception being handled (call inside a catch block), or a given one: OnException
   // when assigned, otherwise a dialog with the message. EAbort is dropped.

@@ -206,9 +206,9 @@ struct TKindInfo {
 };
 
 const TKindInfo kKinds[] = {
-    {"", mrNone},         {"OK", mrOk},        {"Cancel", mrCancel}, {"&Help", mrNone},
-    {"&Yes", mrYes},      {"&No", mrNo},       {"&Close", mrNone},   {"Abort", mrAbort},
-    {"&Retry", mrRetry},  {"&Ignore", mrIgnore}, {"&All", mrAll},
+    {"", mrNone},              {"ОК", mrOk},                 {"Отмена", mrCancel}, {"&Справка", mrNone},
+    {"&Да", mrYes},            {"&Нет", mrNo},               {"&Закрыть", mrNone}, {"Прервать", mrAbort},
+    {"&Повторить", mrRetry},   {"П&ропустить", mrIgnore},    {"&Все", mrAll},
 };
 
 }  // namespace

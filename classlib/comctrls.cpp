@@ -566,4 +566,6 @@ void THotKey::Dispatch(TMessage& Message) {
     return;
   }
   TWinControl::Dispatch(Message);
+  // The system's hotkey box does not draw itself again when enabled or disabled.
+  if (Message.Msg == CM_ENABLEDCHANGED && HandleAllocated()) InvalidateRect(GetHandle(), nullptr, TRUE);
 }

@@ -234,7 +234,12 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   AHeight = std::max(AHeight, 0);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   bool resized = AWidth != FWidth || AHeight != FHeight;
-  Invalidate();  // where it was
+  // Where it was, background and all: what it no longer covers (the end of a label's
+  // longer caption) is the parent's to paint, even under an opaque control.
+  if (FVisible && FParent && FParent->HandleAllocated()) {
+    RECT was = ToRECT(GetBoundsRect());
+    InvalidateRect(FParent->GetHandle(), &was, TRUE);
+  }
   FLeft = ALeft;
   FTop = ATop;
   FWidth = AWidth;
@@ -1461,6 +1466,14 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CN_CTLCOLORLISTBOX:
     case CN_CTLCOLORSTATIC: {
       auto dc = reinterpret_cast<HDC>(Message.WParam);
+      if (!GetEnabled() && GetColor() == clWindow &&
+          (Message.Msg == CN_CTLCOLOREDIT || Message.Msg == CN_CTLCOLORSTATIC)) {
+        // A disabled box looks disabled: grey text on the button face, not editable white.
+        SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        Message.Result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        return;
+      }
       SetTextColor(dc, ColorToRGB(GetFont()->GetColor()) & 0xFFFFFF);
       SetBkColor(dc, ColorToRGB(GetColor()) & 0xFFFFFF);
       Message.Result = reinterpret_cast<LRESULT>(FBrush->GetHandle());

@@ -40,12 +40,12 @@ TPoint MeasureText(TFont* Font, const String& Text, int MaxWidth) {
 }  // namespace
 
 std::unique_ptr<TForm> CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons) {
-  static const char* const captions[] = {"Warning", "Error", "Information", "Confirmation", ""};
+  static const char* const captions[] = {"Предупреждение", "Ошибка", "Информация", "Подтверждение", ""};
   static const LPCWSTR icons[] = {IDI_WARNING, IDI_ERROR, IDI_INFORMATION, IDI_QUESTION, nullptr};
   static const char* const names[] = {"Yes",   "No",  "OK",      "Cancel",   "Abort", "Retry",
                                       "Ignore", "All", "NoToAll", "YesToAll", "Help"};
-  static const char* const buttonCaptions[] = {"&Yes",   "&No",  "OK",          "Cancel",        "&Abort", "&Retry",
-                                               "&Ignore", "&All", "N&o to All", "Yes to &All", "&Help"};
+  static const char* const buttonCaptions[] = {"&Да",        "&Нет", "ОК",           "Отмена",      "&Прервать", "&Повторить",
+                                               "П&ропустить", "&Все", "Н&ет для всех", "Да для в&сех", "&Справка"};
   static const TModalResult results[] = {mrYes, mrNo, mrOk, mrCancel, mrAbort, mrRetry, mrIgnore, mrAll, mrNoToAll,
                                          mrYesToAll, mrNone};
 
@@ -124,7 +124,7 @@ bool InputQuery(const String& Caption, const String& Prompt, String& Value) {
 
   const int buttonsTop = edit->GetTop() + edit->GetHeight() + kMargin * 2;
   int x = clientWidth - kMargin - 2 * kButtonWidth - kButtonSpacing;
-  for (auto [name, caption, result] : {std::tuple{"OK", "OK", mrOk}, std::tuple{"Cancel", "Cancel", mrCancel}}) {
+  for (auto [name, caption, result] : {std::tuple{"OK", "ОК", mrOk}, std::tuple{"Cancel", "Отмена", mrCancel}}) {
     auto* button = new TButton(form.get());
     button->SetName(name);
     button->SetParent(form.get());

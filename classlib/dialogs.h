@@ -1,6 +1,7 @@
 #pragma once
 // Message and input dialogs: small modal forms built in code, with the class library's own
-// captions ("Warning", "OK", "Cancel" ...). Windows only.
+// captions, in Russian as the rest of the program ("Подтверждение", "ОК", "Отмена" ...).
+// Windows only.
 #include <memory>
 
 #include "classlib/forms.h"
@@ -18,7 +19,8 @@ inline constexpr TMsgDlgButtons mbAbortRetryIgnore{mbAbort, mbRetry, mbIgnore};
 inline constexpr TMsgDlgButtons mbAbortIgnore{mbAbort, mbIgnore};
 
 // The dialog MessageDlg shows, for callers that adjust it first; the caller owns it. Its
-// buttons are named after their kind ("Yes", "OK", "NoToAll" ...), the text is "Message".
+// buttons are named after their kind ("Yes", "OK", "NoToAll" ...; their captions "&Да",
+// "ОК", "Н&ет для всех" ...), the text is "Message".
 std::unique_ptr<TForm> CreateMessageDialog(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons);
 // Shows the message modally; the button pressed (mrYes, mrOk ...), mrCancel when closed.
 TModalResult MessageDlg(const String& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, int HelpCtx = 0);

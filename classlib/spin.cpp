@@ -159,6 +159,12 @@ void TSpinEdit::Dispatch(TMessage& Message) {
       TCustomEdit::Dispatch(Message);
       PlaceUpDown();
       return;
+    case WM_PAINT:
+      // The edit paints over its child under Wine (after a click or a key): the arrows
+      // are drawn again on top.
+      TCustomEdit::Dispatch(Message);
+      if (FUpDown) RedrawWindow(FUpDown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      return;
     case WM_ENABLE:
       TCustomEdit::Dispatch(Message);
       if (FUpDown) EnableWindow(FUpDown, Message.WParam != 0);

@@ -8,6 +8,8 @@
 //
 // Typed keys go through the panel's CalcKey: a key with a button presses it visibly, the
 // rest go to the engine. Escape clears (it does not close the dialog) and Enter is '='.
+// Numbers are written with the user's locale's decimal separator (unless other format
+// settings are given), and both '.' and ',' typed enter it.
 // The key glyphs come from the bitmap resource "CALCBTNS" (six cells: Cancel, OK, ±, ×,
 // −, +); without it the keys show their captions.
 #include "classlib/extctrls.h"
@@ -47,7 +49,7 @@ class TCalculatorPanel : public TPanel {
   HX_CLASS(TCalculatorPanel, TPanel)
  public:
   TCalculatorPanel(TComponent* AOwner, TCalcPanelLayout Layout,
-                   const TFormatSettings& Settings = DefaultFormatSettings());
+                   const TFormatSettings& Settings = LocaleFormatSettings());
 
   TCalcEngine& Engine() { return FEngine; }
   TCalcPanelLayout Layout() const { return FLayout; }
@@ -87,7 +89,7 @@ class TGxCalculatorForm : public TForm {
   HX_CLASS(TGxCalculatorForm, TForm)
  public:
   TGxCalculatorForm(TComponent* AOwner, int HelpContext = 0,
-                    const TFormatSettings& Settings = DefaultFormatSettings());
+                    const TFormatSettings& Settings = LocaleFormatSettings());
 
   TCalculatorPanel* CalcPanel() const { return FCalcPanel; }
   TLabel* Display() const { return FDisplay; }
@@ -152,6 +154,6 @@ class TGxCalculator : public TComponent {
   int FPrecision = 15;
   String FTitle = "Calculator";
   double FValue = 0;
-  TFormatSettings FSettings = DefaultFormatSettings();
+  TFormatSettings FSettings = LocaleFormatSettings();
   TGxCalculatorForm* FForm = nullptr;
 };

@@ -1,5 +1,5 @@
 // The character's direction apart from the component: wandering targets and intervals, the
-// wandering timer's run (held while it walks, off while the character is hidden), the idle
+// wandering timer's run (held while it walks, kept while the character is hidden), the idle
 // handler's draws, the stored options applied at start and a stored place brought back
 // onto the desktop — with seeded random numbers and the wandering timer on a virtual clock.
 #include <gtest/gtest.h>
@@ -106,14 +106,32 @@ TEST_F(CharacterTest, TheWanderingTimerWalksTheVisibleCharacterAgainAndAgain) {
   EXPECT_TRUE(timer->GetEnabled());
 }
 
-TEST_F(CharacterTest, AWanderingRunKeepsTheTimersStateOnlyWhileTheCharacterIsVisible) {
+TEST_F(CharacterTest, ACharacterHiddenAtTheFirstTickWandersOnceItIsShown) {
+  auto* timer = new TTimer(&owner);
+  timer->SetInterval(30000);
+  timer->OnTimer = [&](TObject*) { WanderOnce(character, timer); };
+  character.SetVisible(false);  // "Постоянно на экране" off at start
+  timer->SetEnabled(true);      // "Автоперемещение персонажа" on
+  clock.Advance(30000);
+  EXPECT_TRUE(calls.Calls.empty());
+  EXPECT_TRUE(timer->GetEnabled());
+  clock.Advance(15000);
+  character.SetVisible(true);  // ticked later
+  clock.Advance(15000);        // the next tick, 30 s after the first
+  ASSERT_EQ(calls.Calls.size(), 1u);
+  EXPECT_EQ(calls.Calls[0].rfind("60000 MoveTo ", 0), 0u) << calls.Calls[0];
+  clock.Advance(600000);
+  EXPECT_GE(calls.Calls.size(), 11u);
+}
+
+TEST_F(CharacterTest, AWanderingRunKeepsTheTimersStateWhetherTheCharacterIsShownOrNot) {
   struct Case {
     const char* what;
     bool visible, enabled;
     bool moves, enabledAfter;
   };
   const Case cases[] = {
-      {"hidden, wandering", false, true, false, false},
+      {"hidden, wandering", false, true, false, true},
       {"hidden, held by a signal", false, false, false, false},
       {"visible, wandering", true, true, true, true},
       {"visible, held by a signal (a move at a repeat)", true, false, true, false},

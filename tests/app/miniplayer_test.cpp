@@ -124,8 +124,10 @@ TEST_F(MiniPlayer, EachButtonTheTimerAndTheEndOfTheTrackLeaveTheirState) {
 }
 
 TEST_F(MiniPlayer, ARefusedFileIsReportedClosedAndTheWindowClosesAfterIt) {
+  view.FileName = "minuta.wav";  // the file played before
   view.Chosen = kBroken;
   player.OpenFromDialog();
+  EXPECT_EQ(view.FileName, "");  // the label names no file
   EXPECT_EQ(view.Errors, std::vector<String>{"Формат не поддерживается!"});
   EXPECT_EQ(view.Buttons, TPlayerButtons::Closed());
   EXPECT_FALSE(view.SliderEnabled);

@@ -131,6 +131,11 @@ TEST_F(PlayerWindow, AFileChosenInTheDialogPlaysPausesSeeksAndStops) {
 }
 
 TEST_F(PlayerWindow, ARefusedFileIsReportedAndTheWindowStillCloses) {
+  // A file played before names itself in the label.
+  media.AddFile("C:\\Музыка\\minuta.wav", 2000);
+  form->PlayDroppedFile("C:\\Музыка\\minuta.wav");
+  Tick();
+  EXPECT_EQ(form->Label2->GetCaption(), "minuta.wav");
   std::wstring said;
   {
     TDialogWatcher watcher(
@@ -147,7 +152,10 @@ TEST_F(PlayerWindow, ARefusedFileIsReportedAndTheWindowStillCloses) {
   EXPECT_EQ(Shown(), TPlayerButtons::Closed());
   EXPECT_FALSE(form->KitScrollBar1->GetEnabled());
   EXPECT_FALSE(flag);
+  EXPECT_EQ(form->Label2->GetCaption(), "");  // no file the player holds
   form->Show();
+  PumpFor(100);
+  SaveScreenshot(form->GetHandle(), "app-player-refused.bmp");
   EXPECT_NO_THROW(form->Close());
   EXPECT_FALSE(form->GetVisible());
 }

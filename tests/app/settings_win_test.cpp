@@ -28,6 +28,8 @@
 #include "desktop/dskled.h"
 #include "desktop/propstorage.h"
 #include "signal_fixture.h"
+#include "tests/classlib/gui_test_util.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 using namespace horavox::test;
@@ -81,6 +83,11 @@ class TRecordingMicroClock : public TMicroClock {
   void SetTextFont(const String& Name, int Size) override {
     FontName = Name;
     FontSize = Size;
+  }
+  bool TextFont(String& Name, int& Size) override {
+    Name = FontName;
+    Size = FontSize;
+    return true;
   }
   int Kind = -1, Placement = -1, Back = -1, Time = -1, DateColor = -1, Dial = -1, FontSize = 0;
   int OnTop = -1, Seconds = -1, Date = -1;
@@ -155,6 +162,7 @@ class SettingsWindow : public SignalFixture {
     Form.OnExecuteDialog = [this](TCommonDialog* Dialog) {
       if (auto* open = dynamic_cast<TOpenDialog*>(Dialog)) open->SetFileName(chosenFile);
       if (auto* font = dynamic_cast<TFontDialog*>(Dialog)) {
+        fontAtOpen = {font->GetFont()->GetName(), font->GetFont()->GetSize()};
         font->GetFont()->SetName("Arial");
         font->GetFont()->SetSize(14);
       }
@@ -191,6 +199,7 @@ class SettingsWindow : public SignalFixture {
   std::unique_ptr<TForm3> form;
   std::vector<String> reports;
   String chosenFile = "C:\\Tools\\notes.exe";
+  std::pair<String, int> fontAtOpen;
   bool inTray = false;
 };
 
@@ -284,6 +293,15 @@ TEST_F(SettingsWindow, AKeyWithEveryOptionChangedShowsAndAppliesEachAndReportsFa
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_NE(reports[0].find("автозапуск"), String::npos) << reports[0];
   EXPECT_NE(reports[0].find("Dolly.aal: no such file"), String::npos) << reports[0];
+}
+
+TEST_F(SettingsWindow, CharacterFilesNotWrittenAreSaidOnceInPlaceOfTheCharacterThatCannotLoad) {
+  const String written = "Не удалось записать файлы персонажей:\nAngel.aal: отказано в доступе";
+  actor->Fail = "Angel.aal: no such file";
+  form.reset(NewForm<TForm3>(Application));
+  form->OnReport = [this](const String& Text) { reports.push_back(Text); };
+  form->AttachTo(parts, &store, &autoRun, kFolder, written);
+  EXPECT_EQ(reports, std::vector<String>{written});
 }
 
 TEST_F(SettingsWindow, EachChangeIsStoredAtOnceActsAtOnceAndComesBackNextTime) {
@@ -390,8 +408,17 @@ TEST_F(SettingsWindow, EachChangeIsStoredAtOnceActsAtOnceAndComesBackNextTime) {
        },
        nullptr, nullptr, [&] { return hotKey->Key() == kCtrlAltT && hotKey->Active(); },
        [](TForm3& f) { return f.HotKey1->GetHotKey() == kCtrlAltT; }},
-      {"font", [](TForm3& f) { f.Button2Click(f.Button2); }, nullptr, nullptr,
-       [&] { return micro->FontName == "Arial" && micro->FontSize == 14; }, [](TForm3&) { return true; }},
+      {"font",
+       [&](TForm3& f) {
+         micro->SetTextFont("Tahoma", 11);  // the micro clock's font: the dialog opens on it
+         f.Button2Click(f.Button2);
+       },
+       nullptr, nullptr,
+       [&] {
+         return fontAtOpen == std::pair<String, int>{"Tahoma", 11} && micro->FontName == "Arial" &&
+                micro->FontSize == 14;
+       },
+       [](TForm3&) { return true; }},
   };
   for (const TCase& c : cases) {
     std::map<String, String> before = StorageSection();
@@ -495,6 +522,71 @@ TEST_F(SettingsWindow, TheAutoOffWordAndStoredMinutesAndSizesOutOfRange) {
     EXPECT_EQ(next->Label10->GetCaption(), s.Word);
     EXPECT_EQ(spareParts.Options->AutoOffMinutes(), s.ShownMinutes);
   }
+}
+
+// What the window shows after the arrows, a clamp and typing: the word of the value in
+// the box, and nothing of a longer word before it beside the label.
+TEST_F(SettingsWindow, TheMinutesWordFollowsTheValueShownAfterArrowsClampAndTyping) {
+  Create();
+  form->PageControl1->SetActivePage(form->PageControl1->Pages(0));
+  form->Show();
+  TSpinEdit* spin = form->Edit3Spin;
+  TLabel* label = form->Label10;
+  auto type = [&](const std::wstring& Text) {
+    spin->SetFocus();
+    SendMessageW(spin->GetHandle(), EM_SETSEL, 0, -1);
+    for (wchar_t c : Text) SendMessageW(spin->GetHandle(), WM_CHAR, c, 0);
+  };
+  auto arrow = [&](bool Up) {  // a click on the upper or lower arrow
+    RECT r{};
+    GetClientRect(spin->UpDownHandle(), &r);
+    LPARAM at = MAKELPARAM(r.right / 2, Up ? r.bottom / 4 : r.bottom * 3 / 4);
+    SendMessageW(spin->UpDownHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(spin->UpDownHandle(), WM_LBUTTONUP, 0, at);
+  };
+  auto leave = [&] { form->CheckBox17->SetFocus(); };
+  // Pixels that are not the group's face in the 12 pixels after the label's caption.
+  auto leftOver = [&] {
+    TWinControl* group = label->GetParent();
+    horavox::test::PumpMessagesUntil([] { return false; }, 150);
+    UpdateWindow(group->GetHandle());
+    auto pixels = guitest::Capture(group->GetHandle(), false);
+    TRect at = label->GetBoundsRect();
+    int n = 0;
+    for (int y = at.Top; y < at.Bottom; ++y)
+      for (int x = at.Right; x < at.Right + 12; ++x)
+        n += static_cast<COLORREF>(pixels->Canvas()->GetPixels(x, y)) != ColorToRGB(clBtnFace);
+    return n;
+  };
+  const struct {
+    const char* What;
+    std::function<void()> Act;
+    int Value;
+    const char* Word;
+  } steps[] = {
+      {"typed 1", [&] { type(L"1"); }, 1, "минуту"},
+      {"typed 4", [&] { type(L"4"); }, 4, "минуты"},
+      {"arrow up", [&] { arrow(true); }, 5, "минут"},
+      {"arrow down", [&] { arrow(false); }, 4, "минуты"},
+      {"typed 21", [&] { type(L"21"); }, 21, "минуту"},
+      {"arrow up", [&] { arrow(true); }, 22, "минуты"},
+      {"typed 55", [&] { type(L"55"); }, 55, "минут"},
+      {"arrow up", [&] { arrow(true); }, 56, "минут"},
+      {"typed 2", [&] { type(L"2"); }, 2, "минуты"},
+      {"typed 999", [&] { type(L"999"); }, 999, "минут"},
+      {"left: clamped", leave, 60, "минут"},
+      {"arrow up at the end", [&] { arrow(true); }, 60, "минут"},
+      {"typed 1 again", [&] { type(L"1"); }, 1, "минуту"},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.What);
+    step.Act();
+    EXPECT_EQ(spin->GetValue(), step.Value);
+    EXPECT_EQ(label->GetCaption(), step.Word);
+    EXPECT_EQ(leftOver(), 0);
+  }
+  guitest::SaveScreenshot(form->GetHandle(), "app-settings-minutes.bmp");
+  form->Hide();
 }
 
 TEST_F(SettingsWindow, StoredChoicesOutOfRangeReadAsTheirDefaults) {

@@ -2,9 +2,10 @@
 // clock tick stands still for ten seconds; the repeats, the automatic switch-off, the
 // melody on its own player that stops when switched off, no melody, both signals at once
 // with the tray item's labels and the character's state, the PC-speaker beeper, and the
-// alarm panel that refuses an incomplete time.
+// alarm panel that refuses a time that is no time.
 #include <gtest/gtest.h>
 
+#include "app/traymenu.h"
 #include "caught_exceptions.h"
 #include "signal_fixture.h"
 
@@ -140,7 +141,7 @@ TEST_F(Alarm, ThePanelRefusesAnIncompleteTimeAndKeepsAWholeOne) {
   std::vector<std::pair<String, bool>> saved;
   alarm->OnSave = [&](const String& time, bool on) { saved.push_back({time, on}); };
   struct Refusing : TAlarmSetting {
-    void Refuse() override { ++Refused; }
+    void Refuse(const String&) override { ++Refused; }
     int Refused = 0;
   };
   auto* setting = Install(parts.Alarm, std::make_unique<Refusing>());
@@ -159,6 +160,53 @@ TEST_F(Alarm, ThePanelRefusesAnIncompleteTimeAndKeepsAWholeOne) {
   EXPECT_FALSE(setting->PanelVisible());
   EXPECT_EQ(saved, (std::vector<std::pair<String, bool>>{{"07:30:00", true}}));
   EXPECT_EQ(setting->Time(), "07:30:00");
+}
+
+TEST_F(Alarm, ATimeThatIsNoTimeIsRefusedWithItsFormAndIsNeitherKeptNorShownInTheTip) {
+  std::vector<std::pair<String, bool>> saved;
+  alarm->OnSave = [&](const String& time, bool on) { saved.push_back({time, on}); };
+  struct Refusing : TAlarmSetting {
+    void Refuse(const String& Message) override { Messages.push_back(Message); }
+    std::vector<String> Messages;
+  };
+  auto* setting = Install(parts.Alarm, std::make_unique<Refusing>());
+  auto* tip = Install(parts.Tray, std::make_unique<TTrayModel>(parts));
+  const struct {
+    const char* Typed;
+    const char* Kept;  // nullptr: refused
+  } cases[] = {{"07:30:05", "07:30:05"}, {"24:00:00", nullptr}, {"25:99:99", nullptr}, {"7:5", nullptr}, {"", nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Typed);
+    alarm->Load("06:00:00", false);
+    setting->Messages.clear();
+    saved.clear();
+    alarm->PanelButtonClick();  // opens
+    setting->SetTime(c.Typed);
+    // "Включить" ticked, then the panel's button.
+    setting->SetOn(true);
+    alarm->OnBoxClick();
+    tip->RefreshHint();
+    alarm->PanelButtonClick();
+    if (c.Kept) {
+      EXPECT_TRUE(setting->Messages.empty());
+      EXPECT_TRUE(setting->On());
+      EXPECT_FALSE(setting->PanelVisible());
+      EXPECT_EQ(saved, (std::vector<std::pair<String, bool>>{{c.Kept, true}}));
+      EXPECT_EQ(tip->Hint(), String("Часы: Будильник поставлен на: ") + c.Kept);
+    } else {
+      // Told at the tick and again at the button; the alarm stays off and the panel open.
+      EXPECT_EQ(setting->Messages, (std::vector<String>{TAlarm::kTimeRefused, TAlarm::kTimeRefused}));
+      EXPECT_FALSE(setting->On());
+      EXPECT_TRUE(setting->PanelVisible());
+      EXPECT_TRUE(saved.empty());
+      EXPECT_EQ(tip->Hint(), "Хоравокс");
+      setting->SetPanelVisible(false);
+    }
+  }
+  EXPECT_NE(String(TAlarm::kTimeRefused).find("чч:мм:сс, от 00:00:00 до 23:59:59"), String::npos);
+  // A stored time that is no time leaves the alarm off.
+  alarm->Load("25:99:99", true);
+  EXPECT_FALSE(setting->On());
 }
 
 class Signals : public SignalFixture {};

@@ -2,9 +2,11 @@
 // painting, events bound by name, dialogs, the application object and its loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -418,10 +420,10 @@ TEST(Forms, ModalDialogsReturnTheButtonPressed) {
   {
     RECT shown{};
     TDialogWatcher watcher(
-        GetCurrentThreadId(), [](HWND w) { return TextOf(w) == L"Confirmation"; },
+        GetCurrentThreadId(), [](HWND w) { return TextOf(w) == L"Подтверждение"; },
         [&](HWND dialog) {
           GetWindowRect(dialog, &shown);
-          PostMessageW(FindChildByText(dialog, L"&No"), BM_CLICK, 0, 0);
+          PostMessageW(FindChildByText(dialog, L"&Нет"), BM_CLICK, 0, 0);
         });
     EXPECT_EQ(MessageDlg("Сохранить?", mtConfirmation, mbYesNoCancel), mrNo);
     // In the middle of the screen.
@@ -434,7 +436,7 @@ TEST(Forms, ModalDialogsReturnTheButtonPressed) {
         GetCurrentThreadId(), [](HWND w) { return TextOf(w) == L"Напоминание"; },
         [](HWND dialog) {
           SendMessageW(FindChildByClass(dialog, L"TEdit"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"купить хлеб"));
-          PostMessageW(FindChildByText(dialog, L"OK"), BM_CLICK, 0, 0);
+          PostMessageW(FindChildByText(dialog, L"ОК"), BM_CLICK, 0, 0);
         });
     String value = "старое";
     EXPECT_TRUE(InputQuery("Напоминание", "Введите напоминание", value));
@@ -450,6 +452,77 @@ TEST(Forms, ModalDialogsReturnTheButtonPressed) {
   TCodeForm visible(Application);
   visible.Show();
   EXPECT_THROW(visible.ShowModal(), EInvalidOperation);
+}
+
+// The captions of the class library's own boxes, as the boxes on screen show them.
+TEST(Forms, TheLibrarysDialogsSpeakRussian) {
+  auto captions = [](HWND Dialog) {
+    std::vector<std::wstring> texts{TextOf(Dialog)};
+    for (HWND child = GetWindow(Dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      wchar_t cls[32] = {};
+      GetClassNameW(child, cls, 32);
+      if (std::wstring(cls) == L"TButton") texts.push_back(TextOf(child));
+    }
+    return texts;
+  };
+  const struct {
+    std::function<void()> Show;
+    std::vector<std::wstring> Texts;  // the title, then the buttons
+  } boxes[] = {
+      {[] { TConfirmation::System().Confirm("Удалить запись ?"); }, {L"Подтверждение", L"ОК", L"Отмена"}},
+      {[] { MessageDlg("?", mtConfirmation, mbYesNoCancel); }, {L"Подтверждение", L"&Да", L"&Нет", L"Отмена"}},
+      {[] { MessageDlg("!", mtWarning, mbAbortRetryIgnore); },
+       {L"Предупреждение", L"&Прервать", L"&Повторить", L"П&ропустить"}},
+      {[] { MessageDlg("!", mtError, {mbOK, mbHelp}); }, {L"Ошибка", L"ОК", L"&Справка"}},
+      {[] { MessageDlg("i", mtInformation, {mbYes, mbNo, mbCancel, mbAll, mbNoToAll, mbYesToAll}); },
+       {L"Информация", L"&Да", L"&Нет", L"Отмена", L"&Все", L"Н&ет для всех", L"Да для в&сех"}},
+      {[] { InputBox("Напоминание", "Введите напоминание", ""); }, {L"Напоминание", L"ОК", L"Отмена"}},
+  };
+  for (const auto& box : boxes) {
+    std::vector<std::wstring> seen;
+    TDialogWatcher watcher(
+        // The modal box: the one window of the thread left enabled, with buttons.
+        GetCurrentThreadId(), [](HWND w) { return IsWindowEnabled(w) && FindChildByClass(w, L"TButton"); },
+        [&](HWND dialog) {
+          seen = captions(dialog);
+          PostMessageW(dialog, WM_CLOSE, 0, 0);
+        });
+    box.Show();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), box.Texts.front());
+    std::vector<std::wstring> buttons(seen.begin() + 1, seen.end()), expected(box.Texts.begin() + 1, box.Texts.end());
+    std::sort(buttons.begin(), buttons.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(buttons, expected) << WideToUtf8(seen.front());
+  }
+}
+
+TEST(Application, RestoreTopMostsPutsTheStayOnTopFormsBackAboveTheRest) {
+  auto topMost = [](TForm& Form) { return (GetWindowLongPtrW(Form.GetHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+  TCodeForm onTop(Application), lowered(Application), plain(Application);
+  onTop.SetFormStyle(fsStayOnTop);
+  lowered.SetFormStyle(fsStayOnTop);
+  for (TForm* form : {&onTop, &lowered, &plain}) {
+    form->SetBounds(100, 100, 200, 150);
+    form->Show();
+  }
+  // One lost its place among the top-most windows (a dialog lowered it), and a window that
+  // is not top-most stands over the other.
+  SetWindowPos(lowered.GetHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ASSERT_FALSE(topMost(lowered));
+  ASSERT_TRUE(topMost(onTop));
+  Application->RestoreTopMosts();
+  EXPECT_TRUE(topMost(lowered));
+  EXPECT_TRUE(topMost(onTop));
+  EXPECT_FALSE(topMost(plain));
+  // Both above the plain one.
+  auto above = [&](HWND Upper, HWND Lower) {
+    for (HWND w = GetWindow(Lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV))
+      if (w == Upper) return true;
+    return false;
+  };
+  EXPECT_TRUE(above(lowered.GetHandle(), plain.GetHandle()));
+  EXPECT_TRUE(above(onTop.GetHandle(), plain.GetHandle()));
 }
 
 TEST(Application, HooksMinimiseAndRestoreListenersAndExceptions) {

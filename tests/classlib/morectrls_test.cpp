@@ -204,7 +204,7 @@ TEST_F(MoreControlsTest, AreReadFromTheFormResourceIntoTheirWindows) {
   EXPECT_EQ(form->HotKey1->GetHotKey(), 49217);
 
   EXPECT_EQ(GetWindowLongPtrW(form->BitBtn1->GetHandle(), GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
-  EXPECT_EQ(form->BitBtn2->GetCaption(), "OK");
+  EXPECT_EQ(form->BitBtn2->GetCaption(), "ОК");
   EXPECT_EQ(form->BitBtn2->GetModalResult(), mrOk);
   EXPECT_TRUE(form->BitBtn2->GetDefault());
   EXPECT_TRUE(form->SpeedButton1->GetDown());

@@ -61,6 +61,8 @@
 //                                             SendInput as Unicode keys, any letters
 //   winctl tray-icons                         prints the number of icons in the
 //                                             notification area
+//   winctl tray-tip                           prints the first tray icon's tip (its
+//                                             tooltip's text, read in the tray's process)
 //   winctl tray-click <left|right>            clicks the first tray icon through SendInput
 //   winctl menu-click <count> <index>...      waits for an open menu of count items and
 //                                             clicks item index; each further pair does
@@ -75,6 +77,7 @@
 //                                             and is the foreground window (1/0 each)
 // Exit code 0 on success; a message on stderr otherwise.
 #include <windows.h>
+#include <commctrl.h>
 #include <mmsystem.h>
 
 #include <algorithm>
@@ -336,6 +339,60 @@ std::vector<HWND> TrayIcons() {
   return icons;
 }
 
+// The tooltip of the first tray icon lives in the process that holds the icons: its text
+// is asked for with a buffer allocated there.
+int TrayTip() {
+  std::vector<HWND> icons = TrayIcons();
+  if (icons.empty()) return Fail(L"no tray icon");
+  // Owned by the icon, or by the tray that holds the icons (one tool each).
+  HWND icon = icons.front(), tip = nullptr;
+  for (HWND w = nullptr; !tip && (w = FindWindowExW(nullptr, w, L"tooltips_class32", nullptr));)
+    if (GetWindow(w, GW_OWNER) == icon || GetWindow(w, GW_OWNER) == GetParent(icon)) tip = w;
+  if (!tip) return Fail(L"the tray icon has no tooltip");
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tip, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return Fail(L"cannot open the tray's process");
+  constexpr SIZE_T kChars = 1024;
+  auto* remote = static_cast<BYTE*>(
+      VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  std::wstring text;
+  bool found = false;
+  if (remote) {
+    TTTOOLINFOW info{};
+    // The icon's tool (its window, or its number), else the first.
+    LRESULT tools = SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), chosen = -1;
+    for (LRESULT i = 0; i < tools && chosen < 0; ++i) {
+      info = TTTOOLINFOW{};
+      info.cbSize = sizeof info;
+      WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
+      if (!SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote))) continue;
+      ReadProcessMemory(process, remote, &info, sizeof info, nullptr);
+      if (info.hwnd == icon || info.uId == reinterpret_cast<UINT_PTR>(icon)) chosen = i;
+    }
+    if (chosen < 0) chosen = 0;
+    info = TTTOOLINFOW{};
+    info.cbSize = sizeof info;
+    WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
+    if (tools > 0 && SendMessageW(tip, TTM_ENUMTOOLSW, chosen, reinterpret_cast<LPARAM>(remote))) {
+      ReadProcessMemory(process, remote, &info, sizeof info, nullptr);
+      info.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof info);
+      WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
+      const wchar_t none = 0;
+      WriteProcessMemory(process, info.lpszText, &none, sizeof none, nullptr);
+      SendMessageW(tip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));
+      std::vector<wchar_t> buffer(kChars + 1, 0);
+      found = ReadProcessMemory(process, info.lpszText, buffer.data(), kChars * sizeof(wchar_t), nullptr);
+      text = buffer.data();
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  if (!found) return Fail(L"the tooltip's text cannot be read");
+  Out(text);
+  return 0;
+}
+
 void Click(POINT at, bool right) {
   SetCursorPos(at.x, at.y);
   Sleep(100);
@@ -467,6 +524,7 @@ int wmain(int argc, wchar_t** argv) {
     Out(text);
     return 0;
   }
+  if (cmd == L"tray-tip") return TrayTip();
   if (cmd == L"tray-icons") {
     Out(std::to_wstring(TrayIcons().size()));
     return 0;

@@ -243,3 +243,45 @@ TEST(GxCalculator, TitleIsStreamedOnlyWhenItIsNotCalculator) {
 }
 
 }  // namespace
+
+// The user's decimal separator for a test, the one before restored afterwards.
+class TLocaleDecimal {
+ public:
+  explicit TLocaleDecimal(const wchar_t* Separator) {
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, FSaved, 8);
+    SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, Separator);
+  }
+  ~TLocaleDecimal() { SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, FSaved); }
+
+ private:
+  wchar_t FSaved[8] = L".";
+};
+
+TEST(GxCalculator, TheDecimalKeyAndTheDisplayUseTheLocalesSeparatorAndTakeBothTyped) {
+  for (const wchar_t* separator : {L",", L"."}) {
+    TLocaleDecimal locale(separator);
+    const std::string sep = separator[0] == L',' ? "," : ".";
+    SCOPED_TRACE("separator " + sep);
+    TGxCalculator calculator(nullptr);  // nothing set: the user's locale
+    calculator.SetValue(0.5);
+    String opened, key, typed;
+    TCalculatorUser user(&calculator, {
+        [&](TGxCalculatorForm* f) {
+          opened = Shown(f);
+          key = f->CalcPanel()->ButtonOfKind(12)->GetCaption();
+          Type(f, "C1.5+1,25=");
+        },
+        [&](TGxCalculatorForm* f) {
+          typed = Shown(f);
+          guitest::SaveScreenshot(f->GetHandle(), sep == "," ? "gridcal-calculator-comma.bmp"
+                                                              : "gridcal-calculator-point.bmp");
+          PressKey(f, 27);
+        },
+    });
+    EXPECT_TRUE(calculator.ShowModalCalculator());
+    EXPECT_EQ(opened, "0" + sep + "5");
+    EXPECT_EQ(key, sep);
+    EXPECT_EQ(typed, "2" + sep + "75");
+    EXPECT_DOUBLE_EQ(calculator.GetValue(), 2.75);
+  }
+}

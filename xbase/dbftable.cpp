@@ -77,7 +77,7 @@ XBO_dBaseDBF::XBO_dBaseDBF(std::string_view FileName, bool ReadWrite, bool Share
   for (auto& f : FFields) {
     f.Offset = offset;
     offset += f.Length;
-    if (offset > FRecordLength + 1) HeaderError();
+    if (offset > FRecordLength) HeaderError();  // the fields end within the record
   }
   if (FVersion == 0x30) {
     FHasMemo = (FFlags & 2) != 0;

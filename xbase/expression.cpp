@@ -322,7 +322,17 @@ void TxbExpOperator::EvaluateNumeric(const TxbExpValue& l, const TxbExpValue& r)
   }
   // No infinity or NaN goes on into keys and comparisons.
   if (!std::isfinite(v)) ValueRequired("number");
-  Value.SetNumber(v, r.Type);
+  // A date moved by days stays a date, whichever side it is on; two dates apart are a
+  // count of days. Otherwise the result takes the right operand's type.
+  std::uint8_t type = r.Type;
+  if (Code == xboPlus || Code == xboMinus) {
+    bool leftDate = l.Type == xbtDate, rightDate = r.Type == xbtDate;
+    if (leftDate && rightDate && Code == xboMinus)
+      type = xbtNumber;
+    else if (leftDate != rightDate && (leftDate || Code == xboPlus))
+      type = xbtDate;
+  }
+  Value.SetNumber(v, type);
 }
 
 void TxbExpOperator::EvaluateText(const TxbExpValue& l, const TxbExpValue& r) {

@@ -54,7 +54,9 @@ TEST_F(Expressions, OperatorsBindByPrecedenceAndMixTypesByTheRules) {
       {".F. .AND. .F. .OR. .T.", "L:T"}, {"PAID = .T.", "L:T"}, {"TRUE", "L:T"}, {"false", "L:F"},
       {"T", "C:tee"}, {".T.", "L:T"}, {"t + 'x'", "C:teex"},
       {"'ab  ' - 'cd'", "C:abcd  "}, {"\"a\" + [b] + 'c'", "C:abc"},
-      {"{20260315} + 5", "N:2461120"}, {"5 + {20260315}", "D:20260320"}, {"DATA - 1 < DATA", "L:T"},
+      {"{20260315} + 5", "D:20260320"}, {"5 + {20260315}", "D:20260320"},
+      {"{20260315} - 5", "D:20260310"}, {"{20260315} - {20260314}", "N:1"}, {"{20260301} - {20260315}", "N:-14"},
+      {"DATA - DATA", "N:0"}, {"DATA - 1 - DATA", "N:-1"}, {"DATA - 1 < DATA", "L:T"},
       {"{}", "D:        "}, {"NODATE = CTOD('')", "L:T"},
       {"UPPER (NAME)", "C:SMITH     "}, {"(((A)))", "N:2"},
   };

@@ -345,8 +345,15 @@ void XBobjIndexTag::TagMove(int code) {
 bool XBobjIndexTag::TagSeek(const TxbVariant& value) {
   CheckExpressions();
   std::string stored;
-  KeyToStored(value, stored, true);
-  return SeekStored(stored, true);
+  int place = SeekTarget(value, stored);
+  if (place == 0) return SeekStored(stored, true);
+  FOwner.CheckChanges();
+  Descend(stored, place > 0 ? srLast : srFirst, 0);
+  if (SettleForward() && RangeTest(PathKey()) == 0)
+    TakeCurrent();
+  else
+    FEof = true;
+  return false;
 }
 
 bool XBobjIndexTag::SeekStored(std::string_view stored, bool partial) {

@@ -108,6 +108,14 @@ class XBobjIndexTag : public TObject {
   virtual char KeyType() const { return 'C'; }
   // Whether equal keys are kept in record-number order.
   virtual bool RecordsOrdered() const { return true; }
+  // The stored key a seek for value looks for: 0 when it can hold the value exactly; when it
+  // cannot (a number beyond the key's decimals or width), the seek reports not found and
+  // lands on the first key after the value: 1 when that is after every key equal to
+  // stored, -1 when at the first of them.
+  virtual int SeekTarget(const TxbVariant& value, std::string& stored) {
+    KeyToStored(value, stored, true);
+    return 0;
+  }
 
   // ---- Movement and search ----
   // -1 next, -2 prior, -3 top, -4 bottom, -5 again on the current key (top when it is gone).

@@ -58,6 +58,26 @@ void XBobjNTXTag::KeyToStored(const TxbVariant& value, std::string& stored, bool
   if (stored.size() > static_cast<std::size_t>(FKeySize)) stored.resize(static_cast<std::size_t>(FKeySize));
 }
 
+int XBobjNTXTag::SeekTarget(const TxbVariant& value, std::string& stored) {
+  if (FKeyType != 'N' || value.Type() == xvBinary || value.Type() == xvText)
+    return XBobjIndexTag::SeekTarget(value, stored);
+  double v = value.AsFloat();
+  int after = FDescending ? -1 : 1;
+  std::string text = std::isfinite(v) ? FormatNumberWidth(std::fabs(v), FKeySize, FDecimals) : std::string();
+  double held = 0;
+  if (text.empty() || static_cast<int>(text.size()) > FKeySize || !TryParseNumber(text, held)) {
+    // Wider than any key: beyond the largest key of its sign, all nines.
+    bool above = !(v < 0);
+    stored.assign(static_cast<std::size_t>(FKeySize), above ? '9' : static_cast<char>(92 - '9'));
+    if (FDecimals > 0 && FDecimals < FKeySize) stored[static_cast<std::size_t>(FKeySize - FDecimals - 1)] = '.';
+    return above ? after : -after;
+  }
+  stored = NtxNumberKey(v, FKeySize, FDecimals);
+  if (v < 0) held = -held;
+  if (held == v) return 0;
+  return v > held ? after : -after;
+}
+
 bool XBobjNTXTag::Define(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique,
                          bool descending, char keyType, int keySize, int decimals) {
   if (keySize < 1 || MaxItemsFor(keySize) < 2) return false;

@@ -33,6 +33,9 @@ class XBobjNTXTag : public XBobjIndexTag {
   void WriteHeader() override;
   bool NodeFits(const XBobjIndexKey& node) const override { return node.Count() <= FMaxItems; }
   bool RecordsOrdered() const override { return false; }  // interior items carry no record
+  // A number is sought as the key that rounds it; one the key cannot hold exactly is not
+  // found, as in the formats that keep numbers whole.
+  int SeekTarget(const TxbVariant& value, std::string& stored) override;
 
   // Key size 0 refuses; false when fewer than 2 items would fit a page.
   bool Define(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique, bool descending,

@@ -770,4 +770,38 @@ TEST_F(Ntx, ADamagedFileOpensDamaged) {
   EXPECT_EQ(RaisedBy([&] { Scan(*index.Tag()); }), EngineErrorMessage(xbeIndexDamaged, xbsNone, index.FileName().c_str()));
 }
 
+// One table, an index of NUM N(12,3) in every format: each seek gives the same answer and
+// lands on the same record, whether or not the key can hold the number sought.
+TEST_F(IndexTable, NumberSeeksAgreeAcrossTheFormats) {
+  OpenTable();
+  TFiles files;
+  std::vector<XBobjIndexTag*> numTags;
+  for (const TIndexFormat& f : kIndexFormats) {
+    files.push_back(f.Open(table.get(), std::string("S") + f.Name, true, false));
+    numTags.push_back(files.back()->AddTag("NUM", "NUM", "", false, false));
+  }
+  for (double num : {-5.0, 0.0, 0.01, 1.5, 2.0, 100.0}) {
+    std::uint32_t r = Append(nullptr, "R", num);
+    for (auto& file : files) file->KeyUpdateAll(r, true);
+  }
+  struct Case {
+    double sought;
+    bool found;
+    std::uint32_t lands;  // 0: the end
+  } cases[] = {
+      {1.5, true, 4},   {-5, true, 1},        {0, true, 2},         {0.0004, false, 3}, {-0.0004, false, 2},
+      {1.5004, false, 5}, {1.4996, false, 4}, {-4.9996, false, 2},  {-5.0004, false, 1}, {1e12, false, 0},
+      {-1e12, false, 1},  {99999999.999, false, 0}, {100.0001, false, 0},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      TxbVariant v;
+      v.SetFloat(c.sought);
+      XBobjIndexTag& tag = *numTags[i];
+      EXPECT_EQ(tag.TagSeek(v), c.found) << kIndexFormats[i].Name << " " << c.sought;
+      EXPECT_EQ(tag.Eof() ? 0u : tag.CurrentKey().RecNo, c.lands) << kIndexFormats[i].Name << " " << c.sought;
+    }
+  }
+}
+
 }  // namespace

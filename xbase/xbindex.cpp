@@ -133,6 +133,13 @@ TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
   return node;
 }
 
+TxbIndexNode XBobjIndexTag::LoadChild(std::int64_t page) {
+  // A page met twice on one path is a cycle: walking on would return the same keys again.
+  for (const TxbIndexNode& above : FPath)
+    if (above->Page == page) Damaged();
+  return LoadNode(page);
+}
+
 void XBobjIndexTag::ClearCache() {
   FPath.clear();
   FPathValid = false;
@@ -144,7 +151,7 @@ void XBobjIndexTag::Descend(std::string_view key, TSearch mode, std::uint32_t re
   std::int64_t page = RootPage();
   for (int depth = 0;; ++depth) {
     if (depth >= MaxDepth) Damaged();
-    TxbIndexNode node = LoadNode(page);
+    TxbIndexNode node = LoadChild(page);
     int lo = 0, hi = node->Count();
     while (lo < hi) {
       int mid = (lo + hi) / 2;
@@ -167,7 +174,7 @@ void XBobjIndexTag::DescendEdge(bool first) {
   while (!FPath.back()->Leaf) {
     if (static_cast<int>(FPath.size()) >= MaxDepth) Damaged();
     const XBobjIndexKey& parent = *FPath.back();
-    TxbIndexNode node = LoadNode(parent.Entries[parent.Current].Child);
+    TxbIndexNode node = LoadChild(parent.Entries[parent.Current].Child);
     if (!node->Leaf && node->Count() == 0) Damaged();
     node->Current = first ? 0 : node->Count() - 1;
     FPath.push_back(node);

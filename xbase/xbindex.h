@@ -169,6 +169,8 @@ class XBobjIndexTag : public TObject {
   enum TSearch { srFirst, srLast, srExact };
   // Reads a node through ReadNode; a bad one raises the damaged-index error.
   TxbIndexNode LoadNode(std::int64_t page);
+  // LoadNode for the next node down the path; a page already on the path is damage.
+  TxbIndexNode LoadChild(std::int64_t page);
   void Damaged() const;
   // Positions the path on the first entry at or after the target (the leaf's Current may
   // be its count); true when that entry matches the target.

@@ -295,6 +295,45 @@ TEST_P(IndexFormats, TheFileGrowsWithTheTreeNotWithEverySplit) {
   }
 }
 
+// A damaged file whose root names itself as its last child: every walk, from either end, and
+// a seek that goes down that child stop at the first page met twice, no key returned twice.
+TEST_P(IndexFormats, ATreeThatCyclesIsDamagedAtTheFirstRevisit) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  for (int i = 0; i < 1000; ++i) Add("K" + std::to_string(10000 + i), i, true);
+  {
+    XBobjIndexTag& tag = *tags["NAME"];
+    XBobjIndexKey root;
+    root.Page = tag.RootPage();
+    ASSERT_TRUE(tag.ReadNode(root));
+    ASSERT_FALSE(root.Leaf);
+    root.Entries.back().Child = root.Page;
+    ASSERT_TRUE(tag.WriteNode(root));
+  }
+  files.clear();
+  auto file = GetParam().Open(table.get(), FileOf("NAME"), false, false);
+  XBobjIndexTag& tag = *file->TagByName("NAME");
+  const std::string damaged = EngineErrorMessage(xbeIndexDamaged, xbsNone, file->FileName().c_str());
+  for (bool backward : {false, true}) {
+    std::set<TEntry> seen;
+    std::size_t returned = 0;
+    std::string raised = RaisedBy([&] {
+      tag.TagMove(backward ? -4 : -3);
+      while (!tag.Eof() && !tag.Bof()) {
+        seen.emplace(tag.CurrentStored(), tag.CurrentKey().RecNo);
+        ++returned;
+        tag.TagMove(backward ? -2 : -1);
+      }
+    });
+    EXPECT_EQ(raised, damaged) << (backward ? "backward" : "forward");
+    EXPECT_EQ(seen.size(), returned) << (backward ? "backward" : "forward");
+    EXPECT_LT(returned, 1000u);
+  }
+  TxbVariant last;
+  last.SetString("K10999");
+  EXPECT_EQ(RaisedBy([&] { tag.TagSeek(last); }), damaged);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kIndexFormats),
                          [](const auto& info) { return std::string(info.param.Name); });
 

@@ -588,20 +588,55 @@ bool XBobjIndexTag::DeleteKey(std::string_view stored, std::uint32_t recno) {
   bool found = FindEntry(stored, recno);
   FPathValid = false;
   if (!found) return false;
+  ErasePathEntry();
+  return true;
+}
+
+void XBobjIndexTag::ErasePathEntry() {
+  FPathValid = false;
   XBobjIndexKey& leaf = *FPath.back();
   leaf.Entries.erase(leaf.Entries.begin() + leaf.Current);
   MarkChanged(FPath.back(), rankLosing);
   FlushNodes();
-  return true;
 }
 
-void XBobjIndexTag::EvaluateOld(std::string& key) {
+bool XBobjIndexTag::FindRecord(std::string_view near, std::uint32_t recno, const std::string* skip) {
+  constexpr int kNeighbourhood = 256;
+  int skips = 0;
+  auto holds = [&] {
+    const TxbIndexEntry& e = FPath.back()->Entries[FPath.back()->Current];
+    if (e.RecNo != recno) return false;
+    if (skip && skips == 0 && CompareKeys(e.Key, *skip) == 0) {
+      ++skips;  // the entry just added for the new image
+      return false;
+    }
+    return true;
+  };
+  // The entries around where the key's own spelling would stand, on both sides.
+  Descend(near, srFirst, 0);
+  bool ok = SettleForward();
+  for (int n = 0; ok && n < kNeighbourhood; ++n, ok = StepForward())
+    if (holds()) return true;
+  skips = 0;
+  Descend(near, srFirst, 0);
+  ok = StepBackward();
+  for (int n = 0; ok && n < kNeighbourhood; ++n, ok = StepBackward())
+    if (holds()) return true;
+  // Then the whole tag.
+  skips = 0;
+  DescendFromRoot(true);
+  for (ok = SettleForward(); ok; ok = StepForward())
+    if (holds()) return true;
+  return false;
+}
+
+template <class Evaluate> void XBobjIndexTag::OnOriginal(Evaluate&& evaluate) {
   XBO_dBaseFld& table = *FOwner.Table();
   std::size_t n = static_cast<std::size_t>(table.RecordLength());
   std::string current(table.Record(), n);
   std::memcpy(table.Record(), table.OriginalRecord(), n);
   try {
-    EvaluateKey(key);
+    evaluate();
   } catch (...) {
     std::memcpy(table.Record(), current.data(), n);
     throw;
@@ -621,14 +656,26 @@ void XBobjIndexTag::TagKeyUpdate(std::uint32_t recno, bool isAppend) {
     if (newFor) InsertKey(newKey, recno);
   } else {
     std::string oldKey;
-    EvaluateOld(oldKey);
+    bool oldFor = true;
+    OnOriginal([&] {
+      EvaluateKey(oldKey);
+      oldFor = !FHasFor || EvaluateFor();
+    });
     // Whatever FOR said of the old image, a key of it that is there goes (unless kept).
-    if (newFor && oldKey == newKey) {
-      if (!FindEntry(oldKey, recno)) InsertKey(newKey, recno);
-    } else {
+    bool there = FindEntry(oldKey, recno);
+    std::string gone = oldKey;
+    if (!there && oldFor && !FUnique) {
+      // The record's entry is not where its key's spelling puts it (another program spelled
+      // it otherwise): that entry is the one replaced. With none at all the tag is damaged;
+      // adding the new key would leave whatever holds the record behind.
+      if (!FindRecord(oldKey, recno, nullptr)) Damaged();
+      gone = PathKey();
+      there = true;
+    }
+    if (!(there && newFor && gone == newKey)) {
       // The new key first: a writer killed in between leaves a duplicate, never a loss.
       if (newFor) InsertKey(newKey, recno);
-      DeleteKey(oldKey, recno);
+      if (there && !DeleteKey(gone, recno) && FindRecord(gone, recno, newFor ? &newKey : nullptr)) ErasePathEntry();
     }
   }
   if (!hadPath) ClearCache();

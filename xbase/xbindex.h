@@ -199,8 +199,13 @@ class XBobjIndexTag : public TObject {
   // Builds the tree bottom-up from every record of the table (FOR applied): nodes filled
   // while they fit, the root and the header written. textKeys sorts keys as texts.
   void BuildTree(bool textKeys);
-  // The key of the table's original record (the one last read).
-  void EvaluateOld(std::string& key);
+  // Runs evaluate with the table's record buffer holding the original record.
+  template <class Evaluate> void OnOriginal(Evaluate&& evaluate);
+  // Positions the path on an entry of record recno: first around where near would stand,
+  // then anywhere in the tag; skip names a key whose first entry of the record is passed over.
+  bool FindRecord(std::string_view near, std::uint32_t recno, const std::string* skip);
+  // Removes the path's entry and writes the node.
+  void ErasePathEntry();
 
   XBobjIndexFile& FOwner;
   const char* FSignature = "UNK";

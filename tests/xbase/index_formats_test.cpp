@@ -334,6 +334,35 @@ TEST_P(IndexFormats, ATreeThatCyclesIsDamagedAtTheFirstRevisit) {
   EXPECT_EQ(RaisedBy([&] { tag.TagSeek(last); }), damaged);
 }
 
+// Another program may spell a record's key otherwise than the key expression does: a
+// rewrite replaces the record's entry wherever that spelling put it, near or far; with no
+// entry for the record at all the tag is damaged and nothing is added.
+TEST_P(IndexFormats, ARewriteReplacesItsRecordsEntryHoweverItIsSpelled) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  for (int i = 0; i < 300; ++i) Add("N" + std::to_string(10000 + i), i, true);
+  XBobjIndexTag& tag = *tags["NAME"];
+  ASSERT_TRUE(tag.DeleteKey("N10006", 7));
+  ASSERT_TRUE(tag.InsertKey("n10006", 7));  // far from where "N10006" stands
+  ASSERT_TRUE(tag.DeleteKey("N10008", 9));
+  ASSERT_TRUE(tag.InsertKey("N10008X", 9));  // beside it
+  ASSERT_TRUE(tag.DeleteKey("N10010", 11));  // none
+  Change(7, "A7", 7, true);
+  Change(9, "B9", 9, true);
+  auto holding = [&](std::uint32_t r) {
+    std::vector<std::string> keys;
+    for (const TEntry& e : Scan(tag))
+      if (e.second == r) keys.push_back(e.first);
+    return keys;
+  };
+  EXPECT_EQ(holding(7), std::vector<std::string>{"A7"});
+  EXPECT_EQ(holding(9), std::vector<std::string>{"B9"});
+  EXPECT_EQ(RaisedBy([&] { Change(11, "C11", 11, true); }),
+            EngineErrorMessage(xbeIndexDamaged, xbsNone, files[0]->FileName().c_str()));
+  EXPECT_TRUE(holding(11).empty());
+  EXPECT_EQ(Scan(tag).size(), 299u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kIndexFormats),
                          [](const auto& info) { return std::string(info.param.Name); });
 

@@ -95,6 +95,8 @@ class XBO_dBaseDBF : public XBO_DiskFile {
   bool Eof() const { return FEof; }
   bool Bof() const { return FBof; }
   bool Encrypted() const { return FEncrypted; }
+  // The key the table is enciphered with (its index files use it too); empty when plain.
+  const std::string& CipherKey() const { return FReadKey; }
   bool HasMemo() const { return FHasMemo; }
   bool ChangedByOther() const { return FChangedByOther; }
   bool RecordChanged() const { return FRecordChanged; }

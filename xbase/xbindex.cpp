@@ -768,12 +768,41 @@ const std::string& XBobjIndexFile::FileName() const {
 
 void XBobjIndexFile::RaiseDamaged() const { RaiseEngineError(xbeIndexDamaged, xbsNone, FileName()); }
 
+namespace {
+
+// An enciphered table's index is enciphered byte by byte by the byte's place in the file, so
+// a page, a header and a counter read or written alone all meet the same cipher.
+void CipherAt(std::string_view key, std::int64_t position, std::uint8_t* bytes, std::size_t length) {
+  const std::size_t size = key.size();
+  std::size_t k = static_cast<std::size_t>(position % static_cast<std::int64_t>(size));
+  auto place = static_cast<std::uint8_t>(position & 0xFF);
+  for (std::size_t i = 0; i < length; ++i) {
+    bytes[i] ^= static_cast<std::uint8_t>(place | static_cast<std::uint8_t>(key[k]));
+    ++place;
+    if (++k == size) k = 0;
+  }
+}
+
+}  // namespace
+
+void XBobjIndexFile::TakeTableKey() {
+  FCipherKey = FTable && FTable->Encrypted() ? FTable->CipherKey() : std::string();
+}
+
+const std::string* XBobjIndexFile::CipherKey() const { return FCipherKey.empty() ? nullptr : &FCipherKey; }
+
 bool XBobjIndexFile::ReadPage(std::int64_t position, void* buffer, std::size_t length) {
-  return FFile && FFile->Read(position, buffer, length) == length;
+  if (!FFile || FFile->Read(position, buffer, length) != length) return false;
+  if (const std::string* key = CipherKey()) CipherAt(*key, position, static_cast<std::uint8_t*>(buffer), length);
+  return true;
 }
 
 void XBobjIndexFile::WritePage(std::int64_t position, const void* buffer, std::size_t length) {
-  FFile->Write(position, buffer, length);
+  const std::string* key = CipherKey();
+  if (!key) return FFile->Write(position, buffer, length);
+  std::vector<std::uint8_t> copy(static_cast<const std::uint8_t*>(buffer), static_cast<const std::uint8_t*>(buffer) + length);
+  CipherAt(*key, position, copy.data(), length);
+  FFile->Write(position, copy.data(), length);
 }
 
 void XBobjIndexFile::RenameIndex(std::string_view newTableName) {
@@ -822,6 +851,7 @@ void XBobjIndexFile::OpenOrCreate(std::string_view name, std::string_view extens
     std::size_t cut = t.find_last_of("\\/");
     if (cut != std::string::npos) n = t.substr(0, cut + 1) + n;
   }
+  TakeTableKey();
   FFile = std::make_unique<XBO_DiskFile>(n, create || readWrite, shared);
   if (create) {
     FFile->CreateNew();

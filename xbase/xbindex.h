@@ -244,6 +244,7 @@ class XBobjIndexFile : public TObject {
   // used again by this object's NewPage (TakeSpare) while it has the file to itself, and
   // stays unused until re-indexing otherwise.
   virtual void FreePage(std::int64_t page) { FSpare.push_back(page); }
+  // An enciphered table's index is read and written through the table's key.
   virtual bool ReadPage(std::int64_t position, void* buffer, std::size_t length);
   virtual void WritePage(std::int64_t position, const void* buffer, std::size_t length);
   virtual void RenameIndex(std::string_view newTableName);
@@ -281,6 +282,8 @@ class XBobjIndexFile : public TObject {
   bool Damaged() const { return FDamaged; }
   TxbLokProtocol LockProtocol() const { return FProtocol; }
   [[noreturn]] void RaiseDamaged() const;
+  // Takes the table's key again (the table was enciphered anew; re-index next).
+  void TakeTableKey();
 
  private:
   template <class Work> void Under(void (XBobjIndexFile::*Take)(), void (XBobjIndexFile::*Release)(), Work& W) {
@@ -305,6 +308,9 @@ class XBobjIndexFile : public TObject {
   template <class Work> void UnderIndexLock(Work&& W) { Under(&XBobjIndexFile::LockIndex, &XBobjIndexFile::UnlockIndex, W); }
   // A page FreePage kept, when there is one.
   bool TakeSpare(std::int64_t& page);
+  // The table's key when its index is enciphered, else nullptr.
+  const std::string* CipherKey() const;
+  std::string FCipherKey;  // taken from the table when the file is opened
 
   XBO_dBaseFld* FTable;
   std::unique_ptr<XBO_DiskFile> FFile;

@@ -363,6 +363,31 @@ TEST_P(IndexFormats, ARewriteReplacesItsRecordsEntryHoweverItIsSpelled) {
   EXPECT_EQ(Scan(tag).size(), 299u);
 }
 
+// An enciphered table's index is enciphered with the table's key: no key shows in the
+// file's bytes, and the index reads back whole through the key.
+TEST_P(IndexFormats, AnEncipheredTablesIndexHoldsNoKeyInPlainText) {
+  CreateTable("T.DBF", 0x03, {{"NAME", 'C', 12}, {"NUM", 'N', 12, 3}, {"DAY", 'D', 8}, {"FLAG", 'L', 1}, {"NOTE", 'C', 5}},
+              "Ключ");
+  table = std::make_unique<XBO_dBaseFld>("T.DBF", true, false, "Ключ");
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  for (int i = 0; i < 300; ++i) Add("SECRET" + std::to_string(1000 + i), i, true);
+  Change(5, "HIDDEN", 5, true);
+  const std::vector<TEntry> scan = Scan(*tags["NAME"]);
+  ASSERT_EQ(scan.size(), 300u);
+  EXPECT_EQ(scan.front(), TEntry("HIDDEN", 5));
+  files.clear();
+  const std::string bytes = fs.FileBytes(FileOf("NAME"));
+  EXPECT_EQ(bytes.find("SECRET"), std::string::npos);
+  EXPECT_EQ(bytes.find("HIDDEN"), std::string::npos);
+  auto reopened = GetParam().Open(table.get(), FileOf("NAME"), false, false);
+  ASSERT_FALSE(reopened->Damaged());
+  EXPECT_EQ(Scan(*reopened->TagByName("NAME")), scan);
+  TxbVariant v;
+  v.SetString("SECRET1200");
+  EXPECT_TRUE(reopened->TagByName("NAME")->TagSeek(v));
+  EXPECT_EQ(reopened->TagByName("NAME")->CurrentKey().RecNo, 201u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kIndexFormats),
                          [](const auto& info) { return std::string(info.param.Name); });
 

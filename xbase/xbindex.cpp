@@ -455,6 +455,8 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
     probe.Entries.swap(pieces[i]);
     bool fits = probe.Count() <= 1 || NodeFits(probe);
     int k = fits ? 0 : std::clamp(SplitPoint(probe), 1, probe.Count() - 1);
+    // A held key stays behind the child before it.
+    if (!fits && probe.Entries[static_cast<std::size_t>(k)].Held) k = k + 1 < probe.Count() ? k + 1 : k - 1;
     probe.Entries.swap(pieces[i]);
     if (fits) {
       ++i;
@@ -499,7 +501,15 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
       }
     }
     MarkChanged(fresh, rankNew);
-    parentEntries.push_back({fresh->Entries.back().Key, fresh->Entries.back().RecNo, fresh->Page});
+    if (fresh->Entries.back().Held) {
+      // The held key goes up, between the part and what follows it.
+      TxbIndexEntry held = std::move(fresh->Entries.back());
+      fresh->Entries.pop_back();
+      parentEntries.push_back({held.Key, held.RecNo, fresh->Page});
+      parentEntries.push_back(std::move(held));
+    } else {
+      parentEntries.push_back({fresh->Entries.back().Key, fresh->Entries.back().RecNo, fresh->Page});
+    }
     previous = fresh;
   }
   node->Left = previous->Page;

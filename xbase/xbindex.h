@@ -38,6 +38,11 @@ struct TxbIndexEntry {
   // The bound of an interior node's key-less last child (formats that store none): it
   // compares beyond every key, so it never has to be spelled as bytes.
   bool Beyond = false;
+  // An interior item that is itself a key of the tag (other programs' text-key indexes keep
+  // keys between the children): it follows the entry of the child before it, holds the
+  // key and record, and its Child is a one-key leaf the format makes of it. A split never
+  // leaves it last in a node: it moves up to the parent with the node before it.
+  bool Held = false;
 };
 
 // The current key of a tag: the stored key bytes (binary), its record number and its tag

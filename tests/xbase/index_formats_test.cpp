@@ -811,6 +811,57 @@ TEST_F(Ntx, GeometryDatesAndRefusals) {
   EXPECT_NE(RaisedBy([&] { big.AddTag("W", "WIDE", "", false, false); }), "(nothing raised)");
 }
 
+// Another program's interior keys are keys: walked both ways, sought (the first of equal
+// keys), and kept through appends and rewrites that split its pages, in the order the
+// records give.
+TEST_F(Ntx, AnotherProgramsInteriorKeysAreKeys) {
+  OpenTable();
+  const std::vector<TEntry> sorted = ForeignNtxEntries();
+  std::map<std::uint32_t, std::string> model;
+  for (const auto& [key, r] : sorted) model[r] = key;
+  for (const auto& [r, key] : model) Append(nullptr, key);
+  fs.SetFile("F.NTX", ForeignNtx(sorted, "NAME", 12, 4, 3, 3, 3));
+  auto index = std::make_unique<XBobjNTXFile>(table.get(), "F", false, true, false);
+  ASSERT_FALSE(index->Damaged());
+  EXPECT_EQ(Scan(*index->Tag()), sorted);
+  EXPECT_EQ(Scan(*index->Tag(), true), sorted);
+  for (std::size_t j = 0; j < sorted.size(); ++j) {
+    if (j > 0 && sorted[j - 1].first == sorted[j].first) continue;
+    TxbVariant v;
+    v.SetString(sorted[j].first);
+    EXPECT_TRUE(index->Tag()->TagSeek(v)) << sorted[j].first;
+    EXPECT_EQ(index->Tag()->CurrentKey().RecNo, sorted[j].second) << sorted[j].first;
+  }
+  std::mt19937 rng(45);
+  auto randomKey = [&] {
+    char key[8];
+    std::snprintf(key, sizeof key, "K%02d", static_cast<int>(rng() % 30));
+    return std::string(key);
+  };
+  auto check = [&](XBobjNTXTag& tag) {
+    std::vector<TEntry> scan = Scan(tag);
+    EXPECT_EQ(Scan(tag, true), scan);
+    EXPECT_TRUE(std::is_sorted(scan.begin(), scan.end(), [](const TEntry& a, const TEntry& b) { return a.first < b.first; }));
+    std::sort(scan.begin(), scan.end());
+    std::vector<TEntry> expected;
+    for (const auto& [r, key] : model) expected.emplace_back(key, r);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(scan, expected);
+  };
+  for (std::uint32_t r = 1; r <= 35; r += 2) {  // half the records, interior keys among them
+    model[r] = randomKey();
+    Rewrite(index.get(), r, model[r], 0, true);
+  }
+  check(*index->Tag());
+  for (int i = 0; i < 60; ++i) {
+    std::string key = randomKey();
+    model[Append(index.get(), key)] = key;
+  }
+  check(*index->Tag());
+  index = std::make_unique<XBobjNTXFile>(table.get(), "F", false, true, false);
+  check(*index->Tag());
+}
+
 TEST_F(Ntx, TheVersionCounterWrapsAndASecondTableSeesTheChange) {
   OpenTable("T.DBF", true);
   XBobjNTXFile a(table.get(), "V", true, true, true);

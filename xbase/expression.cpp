@@ -29,7 +29,7 @@ std::int64_t XbWholeOf(double v) {
   if (std::isnan(v)) return 0;
   if (v > limit) return static_cast<std::int64_t>(limit);
   if (v < -limit) return -static_cast<std::int64_t>(limit);
-  return static_cast<std::int64_t>(std::trunc(v));
+  return static_cast<std::int64_t>(v);  // the conversion truncates toward zero
 }
 
 void XbExpressionError(const std::string& message) { throw EXBaseExpression(message); }
@@ -271,6 +271,10 @@ const TxbExpValue& TxbExpOperator::Evaluate() {
   }
   if (!Left) XbExpressionError(Format(STargetMissing, OperatorText(Code)));
   const TxbExpValue& l = Left->Evaluate();
+  if ((Code == xboAnd || Code == xboOr) && l.Type == xbtBoolean && l.Logical == (Code == xboOr)) {
+    Value.SetBoolean(l.Logical);  // the left side decides: the right one is not evaluated
+    return Value;
+  }
   const TxbExpValue& r = Right->Evaluate();
   bool numeric = XbIsNumeric(l.Type) && XbIsNumeric(r.Type);
   if (l.Type != r.Type && !numeric) XbExpressionError(SSidesMismatch);

@@ -51,7 +51,7 @@ TEST_F(Expressions, OperatorsBindByPrecedenceAndMixTypesByTheRules) {
       {"A >= 2", "L:T"}, {"A # 2", "L:F"}, {"A <> B", "L:T"}, {"A != B", "L:T"}, {"B =< A", "L:F"},
       {".NOT. .T.", "L:F"}, {"!PAID", "L:F"}, {".NOT. A = B", "L:T"}, {".NOT. .NOT. PAID", "L:T"},
       {"PAID AND NOT PAID", "L:F"}, {"PAID OR .F.", "L:T"}, {".T. .AND. .F. .OR. .T.", "L:T"},
-      {".F. .AND. .F. .OR. .T.", "L:T"}, {"PAID = .T.", "L:T"}, {"TRUE", "L:T"}, {"false", "L:F"},
+      {".F. .AND. .F. .OR. .T.", "L:T"}, {".F. .AND. 1/0 > 1", "L:F"}, {".T. .OR. 1/0 > 1", "L:T"}, {"PAID = .T.", "L:T"}, {"TRUE", "L:T"}, {"false", "L:F"},
       {"T", "C:tee"}, {".T.", "L:T"}, {"t + 'x'", "C:teex"},
       {"'ab  ' - 'cd'", "C:abcd  "}, {"\"a\" + [b] + 'c'", "C:abc"},
       {"{20260315} + 5", "D:20260320"}, {"5 + {20260315}", "D:20260320"},

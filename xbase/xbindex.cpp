@@ -127,10 +127,36 @@ int XBobjIndexTag::Order(const TxbIndexEntry& e, std::string_view key, TSearch m
 void XBobjIndexTag::Damaged() const { FOwner.RaiseDamaged(); }
 
 TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
+  // A file this object has to itself keeps the nodes it read while nothing writes to it;
+  // an update reads its own (it changes them before they are written).
+  XBO_DiskFile* file = FOwner.File();
+  const bool kept = FUpdating == 0 && file && !file->Shared();
+  if (kept) {
+    const std::uint64_t generation = file->WriteGeneration();
+    if (generation != FKeptGeneration) {
+      DropKeptNodes();
+      FKeptGeneration = generation;
+    }
+    if (auto it = FKept.find(page); it != FKept.end()) {
+      it->second->Current = -1;
+      return it->second;
+    }
+  }
   auto node = std::make_shared<XBobjIndexKey>();
   node->Page = page;
   if (page < 0 || !ReadNode(*node)) Damaged();
+  if (kept) {
+    const std::size_t weight = static_cast<std::size_t>(node->Count()) + 4;
+    if (FKeptWeight + weight > MaxKeptEntries) DropKeptNodes();
+    FKept.emplace(page, node);
+    FKeptWeight += weight;
+  }
   return node;
+}
+
+void XBobjIndexTag::DropKeptNodes() {
+  FKept.clear();
+  FKeptWeight = 0;
 }
 
 TxbIndexNode XBobjIndexTag::LoadChild(std::int64_t page) {
@@ -143,6 +169,7 @@ TxbIndexNode XBobjIndexTag::LoadChild(std::int64_t page) {
 void XBobjIndexTag::ClearCache() {
   FPath.clear();
   FPathValid = false;
+  DropKeptNodes();
 }
 
 void XBobjIndexTag::Descend(std::string_view key, TSearch mode, std::uint32_t recno) {
@@ -569,6 +596,7 @@ void XBobjIndexTag::FlushNodes() {
 }
 
 bool XBobjIndexTag::InsertKey(std::string_view stored, std::uint32_t recno) {
+  TUpdating updating(*this);
   if (FUnique) {
     Descend(stored, srFirst, 0);
     if (SettleForward() && CompareKeys(PathKey(), stored) == 0) {
@@ -595,6 +623,7 @@ bool XBobjIndexTag::InsertKey(std::string_view stored, std::uint32_t recno) {
 }
 
 bool XBobjIndexTag::DeleteKey(std::string_view stored, std::uint32_t recno) {
+  TUpdating updating(*this);
   bool found = FindEntry(stored, recno);
   FPathValid = false;
   if (!found) return false;
@@ -603,6 +632,7 @@ bool XBobjIndexTag::DeleteKey(std::string_view stored, std::uint32_t recno) {
 }
 
 void XBobjIndexTag::ErasePathEntry() {
+  TUpdating updating(*this);
   FPathValid = false;
   XBobjIndexKey& leaf = *FPath.back();
   leaf.Entries.erase(leaf.Entries.begin() + leaf.Current);
@@ -655,6 +685,7 @@ template <class Evaluate> void XBobjIndexTag::OnOriginal(Evaluate&& evaluate) {
 }
 
 void XBobjIndexTag::TagKeyUpdate(std::uint32_t recno, bool isAppend) {
+  TUpdating updating(*this);
   XBO_dBaseFld* table = FOwner.Table();
   if (!table || table->RecordLength() <= 0) return;
   CheckExpressions();

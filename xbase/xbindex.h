@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "xbase/dbftable.h"
@@ -72,6 +73,9 @@ class XBobjIndexTag : public TObject {
  public:
   static constexpr int MaxDepth = 32;
   static constexpr int MaxEmptyLeaves = 65536;  // passed over in one step before the file counts as damaged
+  // The nodes a tag keeps in memory, counted in entries (about 64 bytes each, 4 a node over):
+  // a 1,000,000-key tag fits.
+  static constexpr std::size_t MaxKeptEntries = std::size_t{3} << 20 >> 1;
 
   explicit XBobjIndexTag(XBobjIndexFile& owner);
   ~XBobjIndexTag() override;
@@ -172,8 +176,18 @@ class XBobjIndexTag : public TObject {
 
  protected:
   enum TSearch { srFirst, srLast, srExact };
-  // Reads a node through ReadNode; a bad one raises the damaged-index error.
+  // Reads a node through ReadNode; a bad one raises the damaged-index error. Outside
+  // updates, on a file not shared, the nodes read are kept until anything writes the file.
   TxbIndexNode LoadNode(std::int64_t page);
+  void DropKeptNodes();
+  // Marks an update under way: its nodes are read afresh and none are kept.
+  struct TUpdating {
+    explicit TUpdating(XBobjIndexTag& tag) : Tag(tag) {
+      if (Tag.FUpdating++ == 0) Tag.DropKeptNodes();
+    }
+    ~TUpdating() { --Tag.FUpdating; }
+    XBobjIndexTag& Tag;
+  };
   // LoadNode for the next node down the path; a page already on the path is damage.
   TxbIndexNode LoadChild(std::int64_t page);
   void Damaged() const;
@@ -232,6 +246,10 @@ class XBobjIndexTag : public TObject {
   std::string FLow, FHigh;
   std::int64_t FNodesWritten = 0;
   TxbVariant FWork;
+  std::unordered_map<std::int64_t, TxbIndexNode> FKept;
+  std::size_t FKeptWeight = 0;
+  std::uint64_t FKeptGeneration = 0;
+  int FUpdating = 0;
 };
 
 class XBobjIndexFile : public TObject {

@@ -388,6 +388,30 @@ TEST_P(IndexFormats, AnEncipheredTablesIndexHoldsNoKeyInPlainText) {
   EXPECT_EQ(reopened->TagByName("NAME")->CurrentKey().RecNo, 201u);
 }
 
+// A tag keeps the nodes it read while nothing writes its file: a key another object on the
+// same file adds is found at once, and a rewrite through the tag itself is walked.
+TEST_P(IndexFormats, KeptNodesFollowEveryWrite) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  for (int i = 0; i < 300; ++i) Add("N" + std::to_string(10000 + i), i, true);
+  XBobjIndexTag& tag = *tags["NAME"];
+  ASSERT_EQ(Scan(tag).size(), 300u);
+  TxbVariant v;
+  v.SetString("N10150");
+  ASSERT_TRUE(tag.TagSeek(v));
+  auto other = GetParam().Open(table.get(), FileOf("NAME"), false, false);
+  table->BlankRecord();
+  Fill("N10150A", 1, true);
+  table->Append();
+  other->KeyUpdateAll(static_cast<std::uint32_t>(table->RecNo()), true);
+  v.SetString("N10150A");
+  EXPECT_TRUE(tag.TagSeek(v));
+  EXPECT_EQ(tag.CurrentKey().RecNo, 301u);
+  Change(2, "A2", 2, true);
+  EXPECT_EQ(Scan(tag).front(), TEntry("A2", 2));
+  EXPECT_EQ(Scan(tag).size(), 301u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kIndexFormats),
                          [](const auto& info) { return std::string(info.param.Name); });
 

@@ -522,6 +522,11 @@ TEST_F(Ndx, ADamagedHeaderOpensDamaged) {
     XBobjNDXFile index(table.get(), "H", false, true, false);
     EXPECT_TRUE(index.Damaged()) << c.what;
   }
+  std::string huge = good;  // keys a block times the item size beyond any block
+  PutLE16(huge.data() + 14, 65535);
+  PutLE16(huge.data() + 18, 65535);
+  fs.SetFile("H.NDX", huge);
+  EXPECT_TRUE(XBobjNDXFile(table.get(), "H", false, true, false).Damaged());
   // TDbf's bytes 8-11 are ignored; a block holding more keys than allowed is damaged.
   std::string odd = good;
   odd[8] = 1;

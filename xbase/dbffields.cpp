@@ -217,11 +217,15 @@ double XBO_dBaseFld::GetNumber(int n) {
       }
     }
   }
-  std::string text = TrimBlanks(FieldText(n)).substr(0, 31);
+  std::string_view text(p, static_cast<std::size_t>(f->Length));  // read in place: no copy per value
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  text = text.substr(0, 31);
   if (text.empty()) return 0;
   double v = 0;
+  if (ParseFieldDecimal(text, v)) return v;
   if (!TryParseNumber(text, v)) {
-    std::string info = "Invalid number in field " + BaseName() + "->" + f->Name + " (" + text + ")";
+    std::string info = "Invalid number in field " + BaseName() + "->" + f->Name + " (" + std::string(text) + ")";
     Error(xbeFieldType, xbsNone, info);
     RaiseEngineError(xbeFieldType, xbsNone, info);
   }

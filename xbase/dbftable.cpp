@@ -77,7 +77,7 @@ XBO_dBaseDBF::XBO_dBaseDBF(std::string_view FileName, bool ReadWrite, bool Share
   for (auto& f : FFields) {
     f.Offset = offset;
     offset += f.Length;
-    if (offset > FRecordLength + 1) HeaderError();
+    if (offset > FRecordLength) HeaderError();  // the fields end within the record
   }
   if (FVersion == 0x30) {
     FHasMemo = (FFlags & 2) != 0;
@@ -264,15 +264,48 @@ void XBO_dBaseDBF::Go(std::int32_t recno) {
     }
   }
   StatusUpdate(xbStatBeforeRead, target);
-  std::int64_t offset = FHeaderLength + static_cast<std::int64_t>(target - 1) * FRecordLength;
-  std::string record(FRecordLength, ' ');
-  if (Read(offset, record.data(), FRecordLength) != static_cast<std::size_t>(FRecordLength))
-    Error(xbeBeyondEof, xbsRecordRead, FileName());
-  if (FEncrypted) CryptRecord(FReadKey, record.data(), record.data(), FRecordLength);
-  std::memcpy(FRecord.data(), record.data(), FRecordLength);
+  const char* stored = StoredRecord(target);
+  const auto length = static_cast<std::size_t>(FRecordLength);
+  if (FEncrypted) {
+    CryptRecord(FReadKey, stored, FRecord.data(), length);
+    std::memcpy(FOriginal.data(), FRecord.data(), length);
+  } else {
+    // Both copies from the source: copying the copy just written would wait on it.
+    if (stored != FRecord.data()) std::memcpy(FRecord.data(), stored, length);
+    std::memcpy(FOriginal.data(), stored, length);
+  }
   FCurrentRecord = target;
   StatusUpdate(xbStatAfterRead, target);
-  FOriginal = FRecord;
+}
+
+const char* XBO_dBaseDBF::StoredRecord(std::int32_t recno) {
+  const std::int64_t offset = FHeaderLength + static_cast<std::int64_t>(recno - 1) * FRecordLength;
+  // The file ours alone, records read in order come from a block read once, until anything
+  // writes; others (a shared file, records out of order) from the file one by one.
+  const bool inOrder = recno == FCurrentRecord + 1 || recno == FCurrentRecord - 1;
+  const std::uint64_t generation = Shared() ? 0 : WriteGeneration();
+  const bool inBlock = !Shared() && generation == FBlockGeneration && offset >= FBlockStart &&
+                       offset + FRecordLength <= FBlockStart + static_cast<std::int64_t>(FBlockFilled);
+  if (!inBlock && (Shared() || !inOrder)) {
+    if (Read(offset, FRecord.data(), FRecordLength) != static_cast<std::size_t>(FRecordLength))
+      Error(xbeBeyondEof, xbsRecordRead, FileName());
+    return FRecord.data();
+  }
+  if (!inBlock) {
+    const std::int64_t perBlock = std::max<std::int64_t>(1, kReadBlockBytes / FRecordLength);
+    std::int64_t first = recno;  // forward walks read ahead, backward ones behind
+    if (FBlockFilled > 0 && generation == FBlockGeneration && offset < FBlockStart) first = std::max<std::int64_t>(1, recno - perBlock + 1);
+    FBlock.resize(static_cast<std::size_t>(perBlock * FRecordLength));
+    FBlockStart = FHeaderLength + (first - 1) * FRecordLength;
+    FBlockFilled = 0;
+    FBlockFilled = Read(FBlockStart, FBlock.data(), FBlock.size());
+    FBlockGeneration = generation;
+    if (offset + FRecordLength > FBlockStart + static_cast<std::int64_t>(FBlockFilled)) {
+      FBlockFilled = 0;
+      Error(xbeBeyondEof, xbsRecordRead, FileName());
+    }
+  }
+  return FBlock.data() + (offset - FBlockStart);
 }
 
 void XBO_dBaseDBF::Append() {

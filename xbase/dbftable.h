@@ -95,6 +95,8 @@ class XBO_dBaseDBF : public XBO_DiskFile {
   bool Eof() const { return FEof; }
   bool Bof() const { return FBof; }
   bool Encrypted() const { return FEncrypted; }
+  // The key the table is enciphered with (its index files use it too); empty when plain.
+  const std::string& CipherKey() const { return FReadKey; }
   bool HasMemo() const { return FHasMemo; }
   bool ChangedByOther() const { return FChangedByOther; }
   bool RecordChanged() const { return FRecordChanged; }
@@ -135,6 +137,15 @@ class XBO_dBaseDBF : public XBO_DiskFile {
   std::vector<TxbFieldDesc> FFields;
   std::int32_t FCurrentRecord = 0;
   std::string FRecord, FOriginal, FWork;
+  // Record recno's bytes as stored (enciphered when the table is): in the read block, or
+  // read into the record buffer.
+  const char* StoredRecord(std::int32_t recno);
+  // What an unshared table read last, as the file held it at FBlockGeneration.
+  static constexpr std::int64_t kReadBlockBytes = 65536;
+  std::vector<char> FBlock;
+  std::int64_t FBlockStart = 0;
+  std::size_t FBlockFilled = 0;
+  std::uint64_t FBlockGeneration = 0;
   std::vector<bool> FChanged;  // [0] the deletion byte, [n] field n
   bool FEof = false, FBof = true;
   std::uint8_t FVersion = 0;

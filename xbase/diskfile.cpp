@@ -1,6 +1,7 @@
 #include "xbase/diskfile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -19,6 +20,9 @@ struct TxbSharedHandle {
     std::uint64_t Offset, Length;
   };
   std::vector<THeld> Held;
+  // Counts the writes and cuts through any object on the handle: what one of them keeps
+  // of the file's bytes is current while the count stands.
+  std::atomic<std::uint64_t> Generation{0};
 };
 
 namespace {
@@ -77,6 +81,8 @@ void XBO_DiskFile::Error(std::int32_t Code, std::int32_t SubCode, const std::str
 void XBO_DiskFile::CheckFileError(std::int32_t Code, std::int32_t SubCode) {
   if (Code != 0) Error(Code, SubCode, FFileName);
 }
+
+std::uint64_t XBO_DiskFile::WriteGeneration() const { return FClosed ? 0 : FHandle->Generation.load(); }
 
 bool XBO_DiskFile::HasExclusiveAccess() const {
   return !FShared || (FLockCount >= 1 && FLockOffset == 0 && FLockLength == WholeFileLength);
@@ -158,6 +164,7 @@ void XBO_DiskFile::Write(std::int64_t Offset, const void* Buffer, std::size_t Co
   } else {
     std::lock_guard guard(FHandle->Section);
     std::size_t done = 0;
+    ++FHandle->Generation;
     FLastError = FHandle->File->Write(Offset, Buffer, Count, done);
     FLastCount = done;
     if (FLastError == 0 && done < Count) FLastError = xbeWriteError;
@@ -200,6 +207,7 @@ void XBO_DiskFile::Truncate(std::int64_t Offset) {
     FLastError = xbeAccessDenied;
   else {
     std::lock_guard guard(FHandle->Section);
+    ++FHandle->Generation;
     FLastError = FHandle->File->SetSize(Offset);
   }
   CheckFileError(FLastError, xbsTruncate);

@@ -42,6 +42,9 @@ class XBO_DiskFile : public TObject {
   void CheckFileError(std::int32_t Code, std::int32_t SubCode);
   // Not shared, or holding the whole-file region.
   bool HasExclusiveAccess() const;
+  // Changes with every write and cut through any object sharing the handle (0 when closed).
+  // Another process's writes to a shared file do not count.
+  std::uint64_t WriteGeneration() const;
 
   const std::string& FileName() const { return FFileName; }
   std::int32_t LastError() const { return FLastError; }

@@ -29,7 +29,7 @@ std::int64_t XbWholeOf(double v) {
   if (std::isnan(v)) return 0;
   if (v > limit) return static_cast<std::int64_t>(limit);
   if (v < -limit) return -static_cast<std::int64_t>(limit);
-  return static_cast<std::int64_t>(std::trunc(v));
+  return static_cast<std::int64_t>(v);  // the conversion truncates toward zero
 }
 
 void XbExpressionError(const std::string& message) { throw EXBaseExpression(message); }
@@ -271,6 +271,10 @@ const TxbExpValue& TxbExpOperator::Evaluate() {
   }
   if (!Left) XbExpressionError(Format(STargetMissing, OperatorText(Code)));
   const TxbExpValue& l = Left->Evaluate();
+  if ((Code == xboAnd || Code == xboOr) && l.Type == xbtBoolean && l.Logical == (Code == xboOr)) {
+    Value.SetBoolean(l.Logical);  // the left side decides: the right one is not evaluated
+    return Value;
+  }
   const TxbExpValue& r = Right->Evaluate();
   bool numeric = XbIsNumeric(l.Type) && XbIsNumeric(r.Type);
   if (l.Type != r.Type && !numeric) XbExpressionError(SSidesMismatch);
@@ -322,7 +326,17 @@ void TxbExpOperator::EvaluateNumeric(const TxbExpValue& l, const TxbExpValue& r)
   }
   // No infinity or NaN goes on into keys and comparisons.
   if (!std::isfinite(v)) ValueRequired("number");
-  Value.SetNumber(v, r.Type);
+  // A date moved by days stays a date, whichever side it is on; two dates apart are a
+  // count of days. Otherwise the result takes the right operand's type.
+  std::uint8_t type = r.Type;
+  if (Code == xboPlus || Code == xboMinus) {
+    bool leftDate = l.Type == xbtDate, rightDate = r.Type == xbtDate;
+    if (leftDate && rightDate && Code == xboMinus)
+      type = xbtNumber;
+    else if (leftDate != rightDate && (leftDate || Code == xboPlus))
+      type = xbtDate;
+  }
+  Value.SetNumber(v, type);
 }
 
 void TxbExpOperator::EvaluateText(const TxbExpValue& l, const TxbExpValue& r) {

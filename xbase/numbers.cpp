@@ -114,6 +114,28 @@ std::string FloatText(double value) {
   return FormatNumber(value, decimals < 0 ? 0 : decimals);
 }
 
+bool ParseFieldDecimal(std::string_view text, double& value) {
+  // A whole number over a power of ten, both exact, so the one rounding of the division is
+  // the correct one.
+  static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::int64_t whole = 0;
+  int digits = 0, decimals = -1;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      if (++digits > 15) return false;
+      whole = whole * 10 + (c - '0');
+      if (decimals >= 0) ++decimals;
+    } else if (c == '.' && decimals < 0) {
+      decimals = 0;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0) return false;
+  value = static_cast<double>(whole) / kPowers[decimals > 0 ? decimals : 0];
+  return true;
+}
+
 bool TryParseNumber(std::string_view text, double& value) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == 0)) text.remove_suffix(1);
@@ -124,6 +146,10 @@ bool TryParseNumber(std::string_view text, double& value) {
   }
   if (text.empty() || !(std::isdigit(static_cast<unsigned char>(text.front())) || text.front() == '.')) return false;
   double v = 0;
+  if (ParseFieldDecimal(text, v)) {
+    value = negative ? -v : v;
+    return true;
+  }
   auto res = std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::general);
   if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return false;
   value = negative ? -v : v;

@@ -17,3 +17,6 @@ std::string FloatText(double value);
 // Blanks around, an optional sign, digits with an optional "." and exponent. False for any
 // other text (an empty one too).
 bool TryParseNumber(std::string_view text, double& value);
+// The usual field text alone, "digits[.digits]" of at most 15 digits, no sign or blanks;
+// false for anything else (TryParseNumber reads that).
+bool ParseFieldDecimal(std::string_view text, double& value);

@@ -258,8 +258,8 @@ bool XBobjCDXTag::DecodeNode(const std::uint8_t* p, XBobjIndexKey& node) const {
     std::uint64_t v = 0;
     for (int b = bytes - 1; b >= 0; --b) v = (v << 8) | e[b];
     std::uint64_t record = v & Mask(recordBits);
-    std::size_t dup = (v >> recordBits) & Mask(dupBits);
-    std::size_t trail = (v >> (8 * bytes - trailBits)) & Mask(trailBits);
+    std::size_t dup = recordBits >= 64 ? 0 : (v >> recordBits) & Mask(dupBits);
+    std::size_t trail = trailBits == 0 ? 0 : (v >> (8 * bytes - trailBits)) & Mask(trailBits);
     if (record > 0xFFFFFFFFu || dup + trail > keyLength) return false;
     std::size_t stored = keyLength - dup - trail;
     position -= static_cast<int>(stored);

@@ -969,6 +969,8 @@ void XBO_dBHandler::ChangePassword(std::string_view newPassword) {
     throw;
   }
   SetTableState(xbStateNormal);
+  for (auto& f : FIndexFiles)
+    if (f) f->TakeTableKey();
   ReindexAll();
   if (saved >= 1 && saved <= FRecordCount) Go(saved);
 }

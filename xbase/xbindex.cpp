@@ -127,15 +127,49 @@ int XBobjIndexTag::Order(const TxbIndexEntry& e, std::string_view key, TSearch m
 void XBobjIndexTag::Damaged() const { FOwner.RaiseDamaged(); }
 
 TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
+  // A file this object has to itself keeps the nodes it read while nothing writes to it;
+  // an update reads its own (it changes them before they are written).
+  XBO_DiskFile* file = FOwner.File();
+  const bool kept = FUpdating == 0 && file && !file->Shared();
+  if (kept) {
+    const std::uint64_t generation = file->WriteGeneration();
+    if (generation != FKeptGeneration) {
+      DropKeptNodes();
+      FKeptGeneration = generation;
+    }
+    if (auto it = FKept.find(page); it != FKept.end()) {
+      it->second->Current = -1;
+      return it->second;
+    }
+  }
   auto node = std::make_shared<XBobjIndexKey>();
   node->Page = page;
   if (page < 0 || !ReadNode(*node)) Damaged();
+  if (kept) {
+    const std::size_t weight = static_cast<std::size_t>(node->Count()) + 4;
+    if (FKeptWeight + weight > MaxKeptEntries) DropKeptNodes();
+    FKept.emplace(page, node);
+    FKeptWeight += weight;
+  }
   return node;
+}
+
+void XBobjIndexTag::DropKeptNodes() {
+  FKept.clear();
+  FKeptWeight = 0;
+}
+
+TxbIndexNode XBobjIndexTag::LoadChild(std::int64_t page) {
+  // A page met twice on one path is a cycle: walking on would return the same keys again.
+  for (const TxbIndexNode& above : FPath)
+    if (above->Page == page) Damaged();
+  return LoadNode(page);
 }
 
 void XBobjIndexTag::ClearCache() {
   FPath.clear();
   FPathValid = false;
+  DropKeptNodes();
 }
 
 void XBobjIndexTag::Descend(std::string_view key, TSearch mode, std::uint32_t recno) {
@@ -144,7 +178,7 @@ void XBobjIndexTag::Descend(std::string_view key, TSearch mode, std::uint32_t re
   std::int64_t page = RootPage();
   for (int depth = 0;; ++depth) {
     if (depth >= MaxDepth) Damaged();
-    TxbIndexNode node = LoadNode(page);
+    TxbIndexNode node = LoadChild(page);
     int lo = 0, hi = node->Count();
     while (lo < hi) {
       int mid = (lo + hi) / 2;
@@ -167,7 +201,7 @@ void XBobjIndexTag::DescendEdge(bool first) {
   while (!FPath.back()->Leaf) {
     if (static_cast<int>(FPath.size()) >= MaxDepth) Damaged();
     const XBobjIndexKey& parent = *FPath.back();
-    TxbIndexNode node = LoadNode(parent.Entries[parent.Current].Child);
+    TxbIndexNode node = LoadChild(parent.Entries[parent.Current].Child);
     if (!node->Leaf && node->Count() == 0) Damaged();
     node->Current = first ? 0 : node->Count() - 1;
     FPath.push_back(node);
@@ -345,8 +379,15 @@ void XBobjIndexTag::TagMove(int code) {
 bool XBobjIndexTag::TagSeek(const TxbVariant& value) {
   CheckExpressions();
   std::string stored;
-  KeyToStored(value, stored, true);
-  return SeekStored(stored, true);
+  int place = SeekTarget(value, stored);
+  if (place == 0) return SeekStored(stored, true);
+  FOwner.CheckChanges();
+  Descend(stored, place > 0 ? srLast : srFirst, 0);
+  if (SettleForward() && RangeTest(PathKey()) == 0)
+    TakeCurrent();
+  else
+    FEof = true;
+  return false;
 }
 
 bool XBobjIndexTag::SeekStored(std::string_view stored, bool partial) {
@@ -441,6 +482,8 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
     probe.Entries.swap(pieces[i]);
     bool fits = probe.Count() <= 1 || NodeFits(probe);
     int k = fits ? 0 : std::clamp(SplitPoint(probe), 1, probe.Count() - 1);
+    // A held key stays behind the child before it.
+    if (!fits && probe.Entries[static_cast<std::size_t>(k)].Held) k = k + 1 < probe.Count() ? k + 1 : k - 1;
     probe.Entries.swap(pieces[i]);
     if (fits) {
       ++i;
@@ -485,7 +528,15 @@ void XBobjIndexTag::SplitIfNeeded(int level) {
       }
     }
     MarkChanged(fresh, rankNew);
-    parentEntries.push_back({fresh->Entries.back().Key, fresh->Entries.back().RecNo, fresh->Page});
+    if (fresh->Entries.back().Held) {
+      // The held key goes up, between the part and what follows it.
+      TxbIndexEntry held = std::move(fresh->Entries.back());
+      fresh->Entries.pop_back();
+      parentEntries.push_back({held.Key, held.RecNo, fresh->Page});
+      parentEntries.push_back(std::move(held));
+    } else {
+      parentEntries.push_back({fresh->Entries.back().Key, fresh->Entries.back().RecNo, fresh->Page});
+    }
     previous = fresh;
   }
   node->Left = previous->Page;
@@ -545,6 +596,7 @@ void XBobjIndexTag::FlushNodes() {
 }
 
 bool XBobjIndexTag::InsertKey(std::string_view stored, std::uint32_t recno) {
+  TUpdating updating(*this);
   if (FUnique) {
     Descend(stored, srFirst, 0);
     if (SettleForward() && CompareKeys(PathKey(), stored) == 0) {
@@ -571,23 +623,60 @@ bool XBobjIndexTag::InsertKey(std::string_view stored, std::uint32_t recno) {
 }
 
 bool XBobjIndexTag::DeleteKey(std::string_view stored, std::uint32_t recno) {
+  TUpdating updating(*this);
   bool found = FindEntry(stored, recno);
   FPathValid = false;
   if (!found) return false;
+  ErasePathEntry();
+  return true;
+}
+
+void XBobjIndexTag::ErasePathEntry() {
+  TUpdating updating(*this);
+  FPathValid = false;
   XBobjIndexKey& leaf = *FPath.back();
   leaf.Entries.erase(leaf.Entries.begin() + leaf.Current);
   MarkChanged(FPath.back(), rankLosing);
   FlushNodes();
-  return true;
 }
 
-void XBobjIndexTag::EvaluateOld(std::string& key) {
+bool XBobjIndexTag::FindRecord(std::string_view near, std::uint32_t recno, const std::string* skip) {
+  constexpr int kNeighbourhood = 256;
+  int skips = 0;
+  auto holds = [&] {
+    const TxbIndexEntry& e = FPath.back()->Entries[FPath.back()->Current];
+    if (e.RecNo != recno) return false;
+    if (skip && skips == 0 && CompareKeys(e.Key, *skip) == 0) {
+      ++skips;  // the entry just added for the new image
+      return false;
+    }
+    return true;
+  };
+  // The entries around where the key's own spelling would stand, on both sides.
+  Descend(near, srFirst, 0);
+  bool ok = SettleForward();
+  for (int n = 0; ok && n < kNeighbourhood; ++n, ok = StepForward())
+    if (holds()) return true;
+  skips = 0;
+  Descend(near, srFirst, 0);
+  ok = StepBackward();
+  for (int n = 0; ok && n < kNeighbourhood; ++n, ok = StepBackward())
+    if (holds()) return true;
+  // Then the whole tag.
+  skips = 0;
+  DescendFromRoot(true);
+  for (ok = SettleForward(); ok; ok = StepForward())
+    if (holds()) return true;
+  return false;
+}
+
+template <class Evaluate> void XBobjIndexTag::OnOriginal(Evaluate&& evaluate) {
   XBO_dBaseFld& table = *FOwner.Table();
   std::size_t n = static_cast<std::size_t>(table.RecordLength());
   std::string current(table.Record(), n);
   std::memcpy(table.Record(), table.OriginalRecord(), n);
   try {
-    EvaluateKey(key);
+    evaluate();
   } catch (...) {
     std::memcpy(table.Record(), current.data(), n);
     throw;
@@ -596,6 +685,7 @@ void XBobjIndexTag::EvaluateOld(std::string& key) {
 }
 
 void XBobjIndexTag::TagKeyUpdate(std::uint32_t recno, bool isAppend) {
+  TUpdating updating(*this);
   XBO_dBaseFld* table = FOwner.Table();
   if (!table || table->RecordLength() <= 0) return;
   CheckExpressions();
@@ -607,14 +697,26 @@ void XBobjIndexTag::TagKeyUpdate(std::uint32_t recno, bool isAppend) {
     if (newFor) InsertKey(newKey, recno);
   } else {
     std::string oldKey;
-    EvaluateOld(oldKey);
+    bool oldFor = true;
+    OnOriginal([&] {
+      EvaluateKey(oldKey);
+      oldFor = !FHasFor || EvaluateFor();
+    });
     // Whatever FOR said of the old image, a key of it that is there goes (unless kept).
-    if (newFor && oldKey == newKey) {
-      if (!FindEntry(oldKey, recno)) InsertKey(newKey, recno);
-    } else {
+    bool there = FindEntry(oldKey, recno);
+    std::string gone = oldKey;
+    if (!there && oldFor && !FUnique) {
+      // The record's entry is not where its key's spelling puts it (another program spelled
+      // it otherwise): that entry is the one replaced. With none at all the tag is damaged;
+      // adding the new key would leave whatever holds the record behind.
+      if (!FindRecord(oldKey, recno, nullptr)) Damaged();
+      gone = PathKey();
+      there = true;
+    }
+    if (!(there && newFor && gone == newKey)) {
       // The new key first: a writer killed in between leaves a duplicate, never a loss.
       if (newFor) InsertKey(newKey, recno);
-      DeleteKey(oldKey, recno);
+      if (there && !DeleteKey(gone, recno) && FindRecord(gone, recno, newFor ? &newKey : nullptr)) ErasePathEntry();
     }
   }
   if (!hadPath) ClearCache();
@@ -707,12 +809,41 @@ const std::string& XBobjIndexFile::FileName() const {
 
 void XBobjIndexFile::RaiseDamaged() const { RaiseEngineError(xbeIndexDamaged, xbsNone, FileName()); }
 
+namespace {
+
+// An enciphered table's index is enciphered byte by byte by the byte's place in the file, so
+// a page, a header and a counter read or written alone all meet the same cipher.
+void CipherAt(std::string_view key, std::int64_t position, std::uint8_t* bytes, std::size_t length) {
+  const std::size_t size = key.size();
+  std::size_t k = static_cast<std::size_t>(position % static_cast<std::int64_t>(size));
+  auto place = static_cast<std::uint8_t>(position & 0xFF);
+  for (std::size_t i = 0; i < length; ++i) {
+    bytes[i] ^= static_cast<std::uint8_t>(place | static_cast<std::uint8_t>(key[k]));
+    ++place;
+    if (++k == size) k = 0;
+  }
+}
+
+}  // namespace
+
+void XBobjIndexFile::TakeTableKey() {
+  FCipherKey = FTable && FTable->Encrypted() ? FTable->CipherKey() : std::string();
+}
+
+const std::string* XBobjIndexFile::CipherKey() const { return FCipherKey.empty() ? nullptr : &FCipherKey; }
+
 bool XBobjIndexFile::ReadPage(std::int64_t position, void* buffer, std::size_t length) {
-  return FFile && FFile->Read(position, buffer, length) == length;
+  if (!FFile || FFile->Read(position, buffer, length) != length) return false;
+  if (const std::string* key = CipherKey()) CipherAt(*key, position, static_cast<std::uint8_t*>(buffer), length);
+  return true;
 }
 
 void XBobjIndexFile::WritePage(std::int64_t position, const void* buffer, std::size_t length) {
-  FFile->Write(position, buffer, length);
+  const std::string* key = CipherKey();
+  if (!key) return FFile->Write(position, buffer, length);
+  std::vector<std::uint8_t> copy(static_cast<const std::uint8_t*>(buffer), static_cast<const std::uint8_t*>(buffer) + length);
+  CipherAt(*key, position, copy.data(), length);
+  FFile->Write(position, copy.data(), length);
 }
 
 void XBobjIndexFile::RenameIndex(std::string_view newTableName) {
@@ -761,6 +892,7 @@ void XBobjIndexFile::OpenOrCreate(std::string_view name, std::string_view extens
     std::size_t cut = t.find_last_of("\\/");
     if (cut != std::string::npos) n = t.substr(0, cut + 1) + n;
   }
+  TakeTableKey();
   FFile = std::make_unique<XBO_DiskFile>(n, create || readWrite, shared);
   if (create) {
     FFile->CreateNew();

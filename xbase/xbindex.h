@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "xbase/dbftable.h"
@@ -38,6 +39,11 @@ struct TxbIndexEntry {
   // The bound of an interior node's key-less last child (formats that store none): it
   // compares beyond every key, so it never has to be spelled as bytes.
   bool Beyond = false;
+  // An interior item that is itself a key of the tag (other programs' text-key indexes keep
+  // keys between the children): it follows the entry of the child before it, holds the
+  // key and record, and its Child is a one-key leaf the format makes of it. A split never
+  // leaves it last in a node: it moves up to the parent with the node before it.
+  bool Held = false;
 };
 
 // The current key of a tag: the stored key bytes (binary), its record number and its tag
@@ -67,6 +73,9 @@ class XBobjIndexTag : public TObject {
  public:
   static constexpr int MaxDepth = 32;
   static constexpr int MaxEmptyLeaves = 65536;  // passed over in one step before the file counts as damaged
+  // The nodes a tag keeps in memory, counted in entries (about 64 bytes each, 4 a node over):
+  // a 1,000,000-key tag fits.
+  static constexpr std::size_t MaxKeptEntries = std::size_t{3} << 20 >> 1;
 
   explicit XBobjIndexTag(XBobjIndexFile& owner);
   ~XBobjIndexTag() override;
@@ -108,6 +117,14 @@ class XBobjIndexTag : public TObject {
   virtual char KeyType() const { return 'C'; }
   // Whether equal keys are kept in record-number order.
   virtual bool RecordsOrdered() const { return true; }
+  // The stored key a seek for value looks for: 0 when it can hold the value exactly; when it
+  // cannot (a number beyond the key's decimals or width), the seek reports not found and
+  // lands on the first key after the value: 1 when that is after every key equal to
+  // stored, -1 when at the first of them.
+  virtual int SeekTarget(const TxbVariant& value, std::string& stored) {
+    KeyToStored(value, stored, true);
+    return 0;
+  }
 
   // ---- Movement and search ----
   // -1 next, -2 prior, -3 top, -4 bottom, -5 again on the current key (top when it is gone).
@@ -159,8 +176,20 @@ class XBobjIndexTag : public TObject {
 
  protected:
   enum TSearch { srFirst, srLast, srExact };
-  // Reads a node through ReadNode; a bad one raises the damaged-index error.
+  // Reads a node through ReadNode; a bad one raises the damaged-index error. Outside
+  // updates, on a file not shared, the nodes read are kept until anything writes the file.
   TxbIndexNode LoadNode(std::int64_t page);
+  void DropKeptNodes();
+  // Marks an update under way: its nodes are read afresh and none are kept.
+  struct TUpdating {
+    explicit TUpdating(XBobjIndexTag& tag) : Tag(tag) {
+      if (Tag.FUpdating++ == 0) Tag.DropKeptNodes();
+    }
+    ~TUpdating() { --Tag.FUpdating; }
+    XBobjIndexTag& Tag;
+  };
+  // LoadNode for the next node down the path; a page already on the path is damage.
+  TxbIndexNode LoadChild(std::int64_t page);
   void Damaged() const;
   // Positions the path on the first entry at or after the target (the leaf's Current may
   // be its count); true when that entry matches the target.
@@ -189,8 +218,13 @@ class XBobjIndexTag : public TObject {
   // Builds the tree bottom-up from every record of the table (FOR applied): nodes filled
   // while they fit, the root and the header written. textKeys sorts keys as texts.
   void BuildTree(bool textKeys);
-  // The key of the table's original record (the one last read).
-  void EvaluateOld(std::string& key);
+  // Runs evaluate with the table's record buffer holding the original record.
+  template <class Evaluate> void OnOriginal(Evaluate&& evaluate);
+  // Positions the path on an entry of record recno: first around where near would stand,
+  // then anywhere in the tag; skip names a key whose first entry of the record is passed over.
+  bool FindRecord(std::string_view near, std::uint32_t recno, const std::string* skip);
+  // Removes the path's entry and writes the node.
+  void ErasePathEntry();
 
   XBobjIndexFile& FOwner;
   const char* FSignature = "UNK";
@@ -212,6 +246,10 @@ class XBobjIndexTag : public TObject {
   std::string FLow, FHigh;
   std::int64_t FNodesWritten = 0;
   TxbVariant FWork;
+  std::unordered_map<std::int64_t, TxbIndexNode> FKept;
+  std::size_t FKeptWeight = 0;
+  std::uint64_t FKeptGeneration = 0;
+  int FUpdating = 0;
 };
 
 class XBobjIndexFile : public TObject {
@@ -229,6 +267,7 @@ class XBobjIndexFile : public TObject {
   // used again by this object's NewPage (TakeSpare) while it has the file to itself, and
   // stays unused until re-indexing otherwise.
   virtual void FreePage(std::int64_t page) { FSpare.push_back(page); }
+  // An enciphered table's index is read and written through the table's key.
   virtual bool ReadPage(std::int64_t position, void* buffer, std::size_t length);
   virtual void WritePage(std::int64_t position, const void* buffer, std::size_t length);
   virtual void RenameIndex(std::string_view newTableName);
@@ -266,6 +305,8 @@ class XBobjIndexFile : public TObject {
   bool Damaged() const { return FDamaged; }
   TxbLokProtocol LockProtocol() const { return FProtocol; }
   [[noreturn]] void RaiseDamaged() const;
+  // Takes the table's key again (the table was enciphered anew; re-index next).
+  void TakeTableKey();
 
  private:
   template <class Work> void Under(void (XBobjIndexFile::*Take)(), void (XBobjIndexFile::*Release)(), Work& W) {
@@ -290,6 +331,9 @@ class XBobjIndexFile : public TObject {
   template <class Work> void UnderIndexLock(Work&& W) { Under(&XBobjIndexFile::LockIndex, &XBobjIndexFile::UnlockIndex, W); }
   // A page FreePage kept, when there is one.
   bool TakeSpare(std::int64_t& page);
+  // The table's key when its index is enciphered, else nullptr.
+  const std::string* CipherKey() const;
+  std::string FCipherKey;  // taken from the table when the file is opened
 
   XBO_dBaseFld* FTable;
   std::unique_ptr<XBO_DiskFile> FFile;

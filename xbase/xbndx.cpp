@@ -61,7 +61,7 @@ bool XBobjNDXTag::DecodeHeader(const std::uint8_t* h, std::int64_t fileBlocks) {
   std::int64_t root = GetLE32(h), next = GetLE32(h + 4);
   int keyLength = GetLE16(h + 12), perBlock = GetLE16(h + 14), type = GetLE16(h + 16), item = GetLE16(h + 18);
   if (keyLength < 1 || keyLength > TxbSort::MaxKeyLength || item < 12 || keyLength > item - 8) return false;
-  if (perBlock < 2 || perBlock * item > 504 || (type != 0 && type != 1)) return false;
+  if (perBlock < 2 || perBlock > 504 / item || (type != 0 && type != 1)) return false;
   if (type == 1 && keyLength != 8) return false;
   if (root < 1 || root >= fileBlocks || next < 2 || next > fileBlocks) return false;
   const char* text = reinterpret_cast<const char*>(h + 24);

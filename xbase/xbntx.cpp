@@ -58,6 +58,32 @@ void XBobjNTXTag::KeyToStored(const TxbVariant& value, std::string& stored, bool
   if (stored.size() > static_cast<std::size_t>(FKeySize)) stored.resize(static_cast<std::size_t>(FKeySize));
 }
 
+bool XBobjNTXTag::NodeFits(const XBobjIndexKey& node) const {
+  int items = 0;
+  for (const TxbIndexEntry& e : node.Entries) items += e.Held ? 0 : 1;
+  return items <= FMaxItems;
+}
+
+int XBobjNTXTag::SeekTarget(const TxbVariant& value, std::string& stored) {
+  if (FKeyType != 'N' || value.Type() == xvBinary || value.Type() == xvText)
+    return XBobjIndexTag::SeekTarget(value, stored);
+  double v = value.AsFloat();
+  int after = FDescending ? -1 : 1;
+  std::string text = std::isfinite(v) ? FormatNumberWidth(std::fabs(v), FKeySize, FDecimals) : std::string();
+  double held = 0;
+  if (text.empty() || static_cast<int>(text.size()) > FKeySize || !TryParseNumber(text, held)) {
+    // Wider than any key: beyond the largest key of its sign, all nines.
+    bool above = !(v < 0);
+    stored.assign(static_cast<std::size_t>(FKeySize), above ? '9' : static_cast<char>(92 - '9'));
+    if (FDecimals > 0 && FDecimals < FKeySize) stored[static_cast<std::size_t>(FKeySize - FDecimals - 1)] = '.';
+    return above ? after : -after;
+  }
+  stored = NtxNumberKey(v, FKeySize, FDecimals);
+  if (v < 0) held = -held;
+  if (held == v) return 0;
+  return v > held ? after : -after;
+}
+
 bool XBobjNTXTag::Define(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique,
                          bool descending, char keyType, int keySize, int decimals) {
   if (keySize < 1 || MaxItemsFor(keySize) < 2) return false;
@@ -157,19 +183,29 @@ bool XBobjNTXTag::DecodeNode(const std::uint8_t* p, XBobjIndexKey& node) const {
   const std::uint8_t* first = itemAt(0);
   if (!first) return false;
   node.Leaf = GetLE32(first) == 0;
+  node.Entries.reserve(static_cast<std::size_t>(node.Leaf ? count : 2 * count + 1));
   for (int k = 0; k < count; ++k) {
     const std::uint8_t* it = itemAt(k);
     if (!it) return false;
     TxbIndexEntry e;
     e.Key.assign(reinterpret_cast<const char*>(it + 8), static_cast<std::size_t>(FKeySize));
     while (!e.Key.empty() && e.Key.back() == ' ') e.Key.pop_back();
+    std::uint32_t recno = GetLE32(it + 4);
     if (node.Leaf) {
-      e.RecNo = GetLE32(it + 4);
-    } else {
-      e.Child = GetLE32(it);
-      if (e.Child < kPage || e.Child % kPage != 0) return false;
+      e.RecNo = recno;
+      node.Entries.push_back(std::move(e));
+      continue;
     }
-    node.Entries.push_back(std::move(e));
+    e.Child = GetLE32(it);
+    if (e.Child < kPage || e.Child % kPage != 0) return false;
+    node.Entries.push_back(e);
+    if (recno != 0 && node.Page >= kPage && node.Page % kPage == 0) {
+      // Another program's interior item is a key too: it stands after its child.
+      e.RecNo = recno;
+      e.Held = true;
+      e.Child = node.Page + 1 + k;
+      node.Entries.push_back(std::move(e));
+    }
   }
   if (!node.Leaf) {
     const std::uint8_t* it = itemAt(count);
@@ -183,33 +219,80 @@ bool XBobjNTXTag::DecodeNode(const std::uint8_t* p, XBobjIndexKey& node) const {
   return true;
 }
 
-void XBobjNTXTag::EncodeNode(const XBobjIndexKey& node, std::uint8_t* p) const {
+bool XBobjNTXTag::EncodeNode(const XBobjIndexKey& node, std::uint8_t* p) const {
   std::memset(p, 0, kPage);
   const int item = ItemSize(), base = 2 * (FMaxItems + 2);
-  int keys = node.Leaf ? node.Count() : node.Count() - 1;
+  const int entries = node.Count();
+  int children = 0;
+  for (const TxbIndexEntry& e : node.Entries) children += e.Held ? 0 : 1;
+  int keys = node.Leaf ? entries : children - 1;
+  if (keys > FMaxItems) return false;
+  if (!node.Leaf && entries > 0 && node.Entries.back().Held) return false;  // a held key needs a child after it
   PutLE16(p, static_cast<std::uint16_t>(std::max(keys, 0)));
   for (int k = 0; k <= FMaxItems; ++k) PutLE16(p + 2 + 2 * k, static_cast<std::uint16_t>(base + k * item));
-  for (int k = 0; k < node.Count() && k <= FMaxItems; ++k) {
-    const TxbIndexEntry& e = node.Entries[static_cast<std::size_t>(k)];
+  int k = 0;
+  for (int j = 0; j < entries; ++j) {
+    const TxbIndexEntry& e = node.Entries[static_cast<std::size_t>(j)];
+    if (e.Held) continue;  // written with the child before it
     std::uint8_t* it = p + base + k * item;
     std::memset(it + 8, ' ', static_cast<std::size_t>(FKeySize));
-    if (!node.Leaf) PutLE32(it, static_cast<std::uint32_t>(e.Child));
-    if (k == keys) break;  // the last child holds no key
-    if (node.Leaf) PutLE32(it + 4, e.RecNo);
-    std::memcpy(it + 8, e.Key.data(), std::min(e.Key.size(), static_cast<std::size_t>(FKeySize)));
+    if (node.Leaf) {
+      PutLE32(it + 4, e.RecNo);
+      std::memcpy(it + 8, e.Key.data(), std::min(e.Key.size(), static_cast<std::size_t>(FKeySize)));
+    } else {
+      PutLE32(it, static_cast<std::uint32_t>(e.Child));
+      if (k < keys) {  // the last child holds no key
+        const TxbIndexEntry* held = j + 1 < entries && node.Entries[static_cast<std::size_t>(j + 1)].Held
+                                        ? &node.Entries[static_cast<std::size_t>(j + 1)]
+                                        : nullptr;
+        const std::string& key = held ? held->Key : e.Key;
+        PutLE32(it + 4, held ? held->RecNo : 0);
+        std::memcpy(it + 8, key.data(), std::min(key.size(), static_cast<std::size_t>(FKeySize)));
+      }
+    }
+    ++k;
   }
+  return true;
 }
 
 bool XBobjNTXTag::ReadNode(XBobjIndexKey& node) {
   std::uint8_t page[kPage];
-  if (node.Page < kPage || node.Page % kPage != 0 || !FOwner.ReadPage(node.Page, page, kPage)) return false;
-  return DecodeNode(page, node);
+  if (node.Page < kPage) return false;
+  const std::int64_t held = node.Page % kPage;
+  if (!FOwner.ReadPage(node.Page - held, page, kPage)) return false;
+  if (held == 0) return DecodeNode(page, node);
+  // One key of an interior page: a leaf of that key alone (none once its record was taken).
+  int k = static_cast<int>(held) - 1, count = GetLE16(page);
+  int offset = k < count && k <= FMaxItems ? GetLE16(page + 2 + 2 * k) : 0;
+  if (offset < 2 || offset + ItemSize() > kPage) return false;
+  node.Entries.clear();
+  node.Leaf = true;
+  if (std::uint32_t recno = GetLE32(page + offset + 4); recno != 0) {
+    TxbIndexEntry e;
+    e.Key.assign(reinterpret_cast<const char*>(page + offset + 8), static_cast<std::size_t>(FKeySize));
+    while (!e.Key.empty() && e.Key.back() == ' ') e.Key.pop_back();
+    e.RecNo = recno;
+    node.Entries.push_back(std::move(e));
+  }
+  return true;
 }
 
 bool XBobjNTXTag::WriteNode(XBobjIndexKey& node) {
   std::uint8_t page[kPage];
-  EncodeNode(node, page);
-  FOwner.WritePage(node.Page, page, kPage);
+  const std::int64_t held = node.Page % kPage;
+  if (held == 0) {
+    if (!EncodeNode(node, page)) return false;
+    FOwner.WritePage(node.Page, page, kPage);
+    return true;
+  }
+  // A held key's leaf: the interior item keeps its child and bound; its record goes when
+  // the key was taken out.
+  if (node.Count() > 1 || !FOwner.ReadPage(node.Page - held, page, kPage)) return false;
+  int k = static_cast<int>(held) - 1;
+  int offset = k < GetLE16(page) && k <= FMaxItems ? GetLE16(page + 2 + 2 * k) : 0;
+  if (offset < 2 || offset + ItemSize() > kPage) return false;
+  PutLE32(page + offset + 4, node.Count() == 0 ? 0 : node.Entries[0].RecNo);
+  FOwner.WritePage(node.Page - held + offset + 4, page + offset + 4, 4);
   return true;
 }
 

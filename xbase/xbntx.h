@@ -4,8 +4,11 @@
 // counter other writers watch. Every key is text: numbers as fixed-point digits (a negative
 // one with every digit mirrored, so text order is numeric order), dates as "yyyymmdd". A page
 // holds a table of item offsets, then items of child offset, record number and key; an
-// interior page's last item holds only its last child. Interior items carry record number 0:
-// they only separate children.
+// interior page's last item holds only its last child. The interior items this engine writes
+// carry record number 0: they only bound the child before them. Other programs keep keys in
+// interior items (a record number other than 0): such a key stands between its item's child
+// and the next, and is read, walked, sought and kept as a key (a one-key leaf of its own,
+// named by the page's offset + 1 + the item's place).
 //
 // Nothing read is trusted: a header or page that does not hold together is damaged (2112).
 #include <cstdint>
@@ -31,8 +34,12 @@ class XBobjNTXTag : public XBobjIndexTag {
   bool WriteNode(XBobjIndexKey& node) override;
   void ReadHeader() override;
   void WriteHeader() override;
-  bool NodeFits(const XBobjIndexKey& node) const override { return node.Count() <= FMaxItems; }
-  bool RecordsOrdered() const override { return false; }  // interior items carry no record
+  // Held keys share their item with the child before them.
+  bool NodeFits(const XBobjIndexKey& node) const override;
+  bool RecordsOrdered() const override { return false; }  // equal keys stand in any record order
+  // A number is sought as the key that rounds it; one the key cannot hold exactly is not
+  // found, as in the formats that keep numbers whole.
+  int SeekTarget(const TxbVariant& value, std::string& stored) override;
 
   // Key size 0 refuses; false when fewer than 2 items would fit a page.
   bool Define(std::string_view name, std::string_view keyExpr, std::string_view forExpr, bool unique, bool descending,
@@ -48,8 +55,10 @@ class XBobjNTXTag : public XBobjIndexTag {
   static int MaxItemsFor(int keySize) { return (1020 / (keySize + 10) - 1) / 2 * 2; }
   // The header and one page (the fuzzer drives these).
   bool DecodeHeader(const std::uint8_t* h, std::int64_t fileSize);
+  // node.Page names the page decoded (its held keys' leaves are named after it).
   bool DecodeNode(const std::uint8_t* page, XBobjIndexKey& node) const;
-  void EncodeNode(const XBobjIndexKey& node, std::uint8_t* page) const;
+  // False when the node cannot be written as a page.
+  bool EncodeNode(const XBobjIndexKey& node, std::uint8_t* page) const;
 
  private:
   friend class XBobjNTXFile;

@@ -57,6 +57,10 @@ TEST_F(Tables, OpenChecksTrustNothingRead) {
       {"record length 0", Header(0x03, 65, 0, {{"A", 'C', 10, 0}}), invalid},
       {"header length 32", Header(0x03, 32, 11, {}), invalid},
       {"a field past the record", Header(0x03, 65, 5, {{"A", 'C', 10, 0}}), invalid},
+      {"fields one byte past the record", Header(0x03, 65, 10, {{"A", 'C', 10, 0}}) + std::string(20, 'x') + "\x1A",
+       invalid},
+      {"fields filling the record", Header(0x03, 97, 11, {{"A", 'C', 6, 0}, {"B", 'C', 4, 0}}),
+       "fields 2 records 0"},
       {"no fields", Header(0x03, 33, 1, {}), invalid},
       {"ten bytes", "\x03\x01\x02\x03\x00\x00\x00\x00\x41\x00"s, invalid},
       {"VFP header below 296", Header(0x30, 65, 11, {{"A", 'C', 10, 0}}), invalid},
@@ -402,6 +406,53 @@ TEST(SharedAppends, TwoObjectsInOneProcess) {
 }  // namespace
 
 namespace {
+
+// A table read in order serves its records from one read of the file; a write through any
+// object on the file, before or behind, is read back at once, both ways and out of order.
+TEST_F(Tables, RecordsReadInOrderFollowEveryWrite) {
+  CreateTable("R.DBF", 0x03, {{"N", 'C', 6}});
+  XBO_dBaseFld a("R.DBF", true, false);
+  for (int i = 1; i <= 3000; ++i) {
+    a.BlankRecord();
+    a.PutText(1, "r" + std::to_string(i));
+    a.Append();
+  }
+  XBO_dBaseFld b("R.DBF", true, false);  // the same file, another object
+  auto text = [&] {
+    std::string t = a.FieldText(1);
+    t.erase(t.find_last_not_of(' ') + 1);
+    return t;
+  };
+  auto walk = [&](int from, int to) {
+    std::string seen;
+    a.Go(from);
+    for (int r = from;; r += from < to ? 1 : -1) {
+      seen += text() + ",";
+      if (r == to) break;
+      a.Go(from < to ? xbGoNext : xbGoPrior);
+    }
+    return seen;
+  };
+  EXPECT_EQ(walk(10, 12), "r10,r11,r12,");
+  b.Go(13);
+  b.PutText(1, "new13");
+  b.PutRec(13);
+  EXPECT_EQ(walk(12, 14), "r12,new13,r14,");
+  a.Go(2999);
+  b.Go(2998);
+  b.PutText(1, "back");
+  b.PutRec(2998);
+  a.Go(xbGoPrior);
+  EXPECT_EQ(text(), "back");
+  a.Go(5);
+  EXPECT_EQ(text(), "r5");
+  EXPECT_EQ(walk(2998, 3000), "back,r2999,r3000,");
+  b.Go(3000);
+  b.PutText(1, "last");
+  b.PutRec(3000);
+  a.Go(xbGoPrior);
+  EXPECT_EQ(walk(2999, 3000), "r2999,last,");
+}
 
 TEST_F(Tables, RenameTakesTheMemoFileAlong) {
   CreateTable("OLD.DBF", 0x83, {{"TXT", 'M', 10}});

@@ -2,12 +2,14 @@
 // MDX and NDX files that we read, and reads ours; Perl's XBase module dumps our NDX, MDX and
 // NTX files. The programs run natively; a test whose program is missing reports skipped.
 #include "index_fixture.h"
+#include "index_formats.h"
 #include "test_paths.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <random>
 #include <set>
@@ -398,6 +400,59 @@ TEST(PerlIndexes, ThePerlModuleReadsOurs) {
     }
     EXPECT_EQ(theirs, Records(Scan(*d.Ours)));
   }
+#endif
+}
+
+// An NTX as other programs write it (interior items are keys too, built here from the
+// format): Perl's XBase module walks it in our order, before and after we kept it through
+// appends and rewrites.
+TEST(PerlIndexes, ThePerlModuleWalksAnotherProgramsNtxAsWeDo) {
+  NATIVE_ONLY();
+#ifndef _WIN32
+  if (std::system("perl -MXBase::Index -e 1 >/dev/null 2>&1") != 0) GTEST_SKIP() << "Perl's XBase is not installed";
+  std::string dir = horavox::test::TempDir() + "/perl-foreign-ntx/";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  CreateTable(dir + "FN.DBF", 0x03, {{"NAME", 'C', 10}});
+  XBO_dBaseFld table(dir + "FN.DBF", true, false);
+  const std::vector<TEntry> sorted = ForeignNtxEntries();
+  std::map<std::uint32_t, std::string> names;
+  for (const auto& [key, r] : sorted) names[r] = key;
+  auto append = [&](const std::string& name) {
+    table.BlankRecord();
+    table.PutTextByName("NAME", name);
+    table.Append();
+    return static_cast<std::uint32_t>(table.RecNo());
+  };
+  for (const auto& [r, key] : names) append(key);
+  std::ofstream(dir + "FN.NTX", std::ios::binary) << ForeignNtx(sorted, "NAME", 10, 4, 3, 3, 3);
+  auto perlOrder = [&] {
+    auto lines = Lines("perl " + horavox::test::SourceDir() + "/tests/xbase/readers/index_order.pl '" + dir +
+                       "FN.NTX' FN char");
+    std::vector<std::uint32_t> order;
+    if (!lines) return order;
+    for (const std::string& line : *lines) order.push_back(static_cast<std::uint32_t>(std::stoul(line)));
+    return order;
+  };
+  XBobjNTXFile index(&table, dir + "FN.NTX", false, true, false);
+  EXPECT_EQ(perlOrder(), Records(sorted));
+  EXPECT_EQ(perlOrder(), Records(Scan(*index.Tag())));
+  std::mt19937 rng(45);
+  auto randomKey = [&] {
+    char key[8];
+    std::snprintf(key, sizeof key, "K%02d", static_cast<int>(rng() % 30));
+    return std::string(key);
+  };
+  for (std::uint32_t r = 1; r <= 35; r += 2) {
+    table.Go(static_cast<std::int32_t>(r));
+    table.PutTextByName("NAME", randomKey());
+    index.KeyUpdateAll(r, false);
+    table.PutRec(static_cast<std::int32_t>(r));
+  }
+  for (int i = 0; i < 60; ++i) index.KeyUpdateAll(append(randomKey()), true);
+  std::vector<std::uint32_t> ours = Records(Scan(*index.Tag()));
+  ASSERT_EQ(ours.size(), 95u);
+  EXPECT_EQ(perlOrder(), ours);
 #endif
 }
 

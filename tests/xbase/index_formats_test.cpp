@@ -295,6 +295,123 @@ TEST_P(IndexFormats, TheFileGrowsWithTheTreeNotWithEverySplit) {
   }
 }
 
+// A damaged file whose root names itself as its last child: every walk, from either end, and
+// a seek that goes down that child stop at the first page met twice, no key returned twice.
+TEST_P(IndexFormats, ATreeThatCyclesIsDamagedAtTheFirstRevisit) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  for (int i = 0; i < 1000; ++i) Add("K" + std::to_string(10000 + i), i, true);
+  {
+    XBobjIndexTag& tag = *tags["NAME"];
+    XBobjIndexKey root;
+    root.Page = tag.RootPage();
+    ASSERT_TRUE(tag.ReadNode(root));
+    ASSERT_FALSE(root.Leaf);
+    root.Entries.back().Child = root.Page;
+    ASSERT_TRUE(tag.WriteNode(root));
+  }
+  files.clear();
+  auto file = GetParam().Open(table.get(), FileOf("NAME"), false, false);
+  XBobjIndexTag& tag = *file->TagByName("NAME");
+  const std::string damaged = EngineErrorMessage(xbeIndexDamaged, xbsNone, file->FileName().c_str());
+  for (bool backward : {false, true}) {
+    std::set<TEntry> seen;
+    std::size_t returned = 0;
+    std::string raised = RaisedBy([&] {
+      tag.TagMove(backward ? -4 : -3);
+      while (!tag.Eof() && !tag.Bof()) {
+        seen.emplace(tag.CurrentStored(), tag.CurrentKey().RecNo);
+        ++returned;
+        tag.TagMove(backward ? -2 : -1);
+      }
+    });
+    EXPECT_EQ(raised, damaged) << (backward ? "backward" : "forward");
+    EXPECT_EQ(seen.size(), returned) << (backward ? "backward" : "forward");
+    EXPECT_LT(returned, 1000u);
+  }
+  TxbVariant last;
+  last.SetString("K10999");
+  EXPECT_EQ(RaisedBy([&] { tag.TagSeek(last); }), damaged);
+}
+
+// Another program may spell a record's key otherwise than the key expression does: a
+// rewrite replaces the record's entry wherever that spelling put it, near or far; with no
+// entry for the record at all the tag is damaged and nothing is added.
+TEST_P(IndexFormats, ARewriteReplacesItsRecordsEntryHoweverItIsSpelled) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  for (int i = 0; i < 300; ++i) Add("N" + std::to_string(10000 + i), i, true);
+  XBobjIndexTag& tag = *tags["NAME"];
+  ASSERT_TRUE(tag.DeleteKey("N10006", 7));
+  ASSERT_TRUE(tag.InsertKey("n10006", 7));  // far from where "N10006" stands
+  ASSERT_TRUE(tag.DeleteKey("N10008", 9));
+  ASSERT_TRUE(tag.InsertKey("N10008X", 9));  // beside it
+  ASSERT_TRUE(tag.DeleteKey("N10010", 11));  // none
+  Change(7, "A7", 7, true);
+  Change(9, "B9", 9, true);
+  auto holding = [&](std::uint32_t r) {
+    std::vector<std::string> keys;
+    for (const TEntry& e : Scan(tag))
+      if (e.second == r) keys.push_back(e.first);
+    return keys;
+  };
+  EXPECT_EQ(holding(7), std::vector<std::string>{"A7"});
+  EXPECT_EQ(holding(9), std::vector<std::string>{"B9"});
+  EXPECT_EQ(RaisedBy([&] { Change(11, "C11", 11, true); }),
+            EngineErrorMessage(xbeIndexDamaged, xbsNone, files[0]->FileName().c_str()));
+  EXPECT_TRUE(holding(11).empty());
+  EXPECT_EQ(Scan(tag).size(), 299u);
+}
+
+// An enciphered table's index is enciphered with the table's key: no key shows in the
+// file's bytes, and the index reads back whole through the key.
+TEST_P(IndexFormats, AnEncipheredTablesIndexHoldsNoKeyInPlainText) {
+  CreateTable("T.DBF", 0x03, {{"NAME", 'C', 12}, {"NUM", 'N', 12, 3}, {"DAY", 'D', 8}, {"FLAG", 'L', 1}, {"NOTE", 'C', 5}},
+              "Ключ");
+  table = std::make_unique<XBO_dBaseFld>("T.DBF", true, false, "Ключ");
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  for (int i = 0; i < 300; ++i) Add("SECRET" + std::to_string(1000 + i), i, true);
+  Change(5, "HIDDEN", 5, true);
+  const std::vector<TEntry> scan = Scan(*tags["NAME"]);
+  ASSERT_EQ(scan.size(), 300u);
+  EXPECT_EQ(scan.front(), TEntry("HIDDEN", 5));
+  files.clear();
+  const std::string bytes = fs.FileBytes(FileOf("NAME"));
+  EXPECT_EQ(bytes.find("SECRET"), std::string::npos);
+  EXPECT_EQ(bytes.find("HIDDEN"), std::string::npos);
+  auto reopened = GetParam().Open(table.get(), FileOf("NAME"), false, false);
+  ASSERT_FALSE(reopened->Damaged());
+  EXPECT_EQ(Scan(*reopened->TagByName("NAME")), scan);
+  TxbVariant v;
+  v.SetString("SECRET1200");
+  EXPECT_TRUE(reopened->TagByName("NAME")->TagSeek(v));
+  EXPECT_EQ(reopened->TagByName("NAME")->CurrentKey().RecNo, 201u);
+}
+
+// A tag keeps the nodes it read while nothing writes its file: a key another object on the
+// same file adds is found at once, and a rewrite through the tag itself is walked.
+TEST_P(IndexFormats, KeptNodesFollowEveryWrite) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  for (int i = 0; i < 300; ++i) Add("N" + std::to_string(10000 + i), i, true);
+  XBobjIndexTag& tag = *tags["NAME"];
+  ASSERT_EQ(Scan(tag).size(), 300u);
+  TxbVariant v;
+  v.SetString("N10150");
+  ASSERT_TRUE(tag.TagSeek(v));
+  auto other = GetParam().Open(table.get(), FileOf("NAME"), false, false);
+  table->BlankRecord();
+  Fill("N10150A", 1, true);
+  table->Append();
+  other->KeyUpdateAll(static_cast<std::uint32_t>(table->RecNo()), true);
+  v.SetString("N10150A");
+  EXPECT_TRUE(tag.TagSeek(v));
+  EXPECT_EQ(tag.CurrentKey().RecNo, 301u);
+  Change(2, "A2", 2, true);
+  EXPECT_EQ(Scan(tag).front(), TEntry("A2", 2));
+  EXPECT_EQ(Scan(tag).size(), 301u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kIndexFormats),
                          [](const auto& info) { return std::string(info.param.Name); });
 
@@ -405,6 +522,11 @@ TEST_F(Ndx, ADamagedHeaderOpensDamaged) {
     XBobjNDXFile index(table.get(), "H", false, true, false);
     EXPECT_TRUE(index.Damaged()) << c.what;
   }
+  std::string huge = good;  // keys a block times the item size beyond any block
+  PutLE16(huge.data() + 14, 65535);
+  PutLE16(huge.data() + 18, 65535);
+  fs.SetFile("H.NDX", huge);
+  EXPECT_TRUE(XBobjNDXFile(table.get(), "H", false, true, false).Damaged());
   // TDbf's bytes 8-11 are ignored; a block holding more keys than allowed is damaged.
   std::string odd = good;
   odd[8] = 1;
@@ -718,6 +840,57 @@ TEST_F(Ntx, GeometryDatesAndRefusals) {
   EXPECT_NE(RaisedBy([&] { big.AddTag("W", "WIDE", "", false, false); }), "(nothing raised)");
 }
 
+// Another program's interior keys are keys: walked both ways, sought (the first of equal
+// keys), and kept through appends and rewrites that split its pages, in the order the
+// records give.
+TEST_F(Ntx, AnotherProgramsInteriorKeysAreKeys) {
+  OpenTable();
+  const std::vector<TEntry> sorted = ForeignNtxEntries();
+  std::map<std::uint32_t, std::string> model;
+  for (const auto& [key, r] : sorted) model[r] = key;
+  for (const auto& [r, key] : model) Append(nullptr, key);
+  fs.SetFile("F.NTX", ForeignNtx(sorted, "NAME", 12, 4, 3, 3, 3));
+  auto index = std::make_unique<XBobjNTXFile>(table.get(), "F", false, true, false);
+  ASSERT_FALSE(index->Damaged());
+  EXPECT_EQ(Scan(*index->Tag()), sorted);
+  EXPECT_EQ(Scan(*index->Tag(), true), sorted);
+  for (std::size_t j = 0; j < sorted.size(); ++j) {
+    if (j > 0 && sorted[j - 1].first == sorted[j].first) continue;
+    TxbVariant v;
+    v.SetString(sorted[j].first);
+    EXPECT_TRUE(index->Tag()->TagSeek(v)) << sorted[j].first;
+    EXPECT_EQ(index->Tag()->CurrentKey().RecNo, sorted[j].second) << sorted[j].first;
+  }
+  std::mt19937 rng(45);
+  auto randomKey = [&] {
+    char key[8];
+    std::snprintf(key, sizeof key, "K%02d", static_cast<int>(rng() % 30));
+    return std::string(key);
+  };
+  auto check = [&](XBobjNTXTag& tag) {
+    std::vector<TEntry> scan = Scan(tag);
+    EXPECT_EQ(Scan(tag, true), scan);
+    EXPECT_TRUE(std::is_sorted(scan.begin(), scan.end(), [](const TEntry& a, const TEntry& b) { return a.first < b.first; }));
+    std::sort(scan.begin(), scan.end());
+    std::vector<TEntry> expected;
+    for (const auto& [r, key] : model) expected.emplace_back(key, r);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(scan, expected);
+  };
+  for (std::uint32_t r = 1; r <= 35; r += 2) {  // half the records, interior keys among them
+    model[r] = randomKey();
+    Rewrite(index.get(), r, model[r], 0, true);
+  }
+  check(*index->Tag());
+  for (int i = 0; i < 60; ++i) {
+    std::string key = randomKey();
+    model[Append(index.get(), key)] = key;
+  }
+  check(*index->Tag());
+  index = std::make_unique<XBobjNTXFile>(table.get(), "F", false, true, false);
+  check(*index->Tag());
+}
+
 TEST_F(Ntx, TheVersionCounterWrapsAndASecondTableSeesTheChange) {
   OpenTable("T.DBF", true);
   XBobjNTXFile a(table.get(), "V", true, true, true);
@@ -768,6 +941,40 @@ TEST_F(Ntx, ADamagedFileOpensDamaged) {
   fs.SetFile("H.NTX", crowded);
   XBobjNTXFile index(table.get(), "H", false, true, false);
   EXPECT_EQ(RaisedBy([&] { Scan(*index.Tag()); }), EngineErrorMessage(xbeIndexDamaged, xbsNone, index.FileName().c_str()));
+}
+
+// One table, an index of NUM N(12,3) in every format: each seek gives the same answer and
+// lands on the same record, whether or not the key can hold the number sought.
+TEST_F(IndexTable, NumberSeeksAgreeAcrossTheFormats) {
+  OpenTable();
+  TFiles files;
+  std::vector<XBobjIndexTag*> numTags;
+  for (const TIndexFormat& f : kIndexFormats) {
+    files.push_back(f.Open(table.get(), std::string("S") + f.Name, true, false));
+    numTags.push_back(files.back()->AddTag("NUM", "NUM", "", false, false));
+  }
+  for (double num : {-5.0, 0.0, 0.01, 1.5, 2.0, 100.0}) {
+    std::uint32_t r = Append(nullptr, "R", num);
+    for (auto& file : files) file->KeyUpdateAll(r, true);
+  }
+  struct Case {
+    double sought;
+    bool found;
+    std::uint32_t lands;  // 0: the end
+  } cases[] = {
+      {1.5, true, 4},   {-5, true, 1},        {0, true, 2},         {0.0004, false, 3}, {-0.0004, false, 2},
+      {1.5004, false, 5}, {1.4996, false, 4}, {-4.9996, false, 2},  {-5.0004, false, 1}, {1e12, false, 0},
+      {-1e12, false, 1},  {99999999.999, false, 0}, {100.0001, false, 0},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      TxbVariant v;
+      v.SetFloat(c.sought);
+      XBobjIndexTag& tag = *numTags[i];
+      EXPECT_EQ(tag.TagSeek(v), c.found) << kIndexFormats[i].Name << " " << c.sought;
+      EXPECT_EQ(tag.Eof() ? 0u : tag.CurrentKey().RecNo, c.lands) << kIndexFormats[i].Name << " " << c.sought;
+    }
+  }
 }
 
 }  // namespace

@@ -39,6 +39,8 @@ HX_PUBLISH(TDgDBGrid, p) {
   p.Property("Options", &TDgDBGrid::GetOptions, &TDgDBGrid::SetOptions).Default(DgDefaultGridOptions);
   p.Property("ParentColor", &TDgDBGrid::GetParentColor, &TDgDBGrid::SetParentColor).Default(false);
   p.Property("ParentFont", &TDgDBGrid::GetParentFont, &TDgDBGrid::SetParentFont).Default(true);
+  p.Property("ParentShowHint", &TDgDBGrid::GetParentShowHint, &TDgDBGrid::SetParentShowHint).Default(true);
+  p.Property("PopupMenu", &TDgDBGrid::GetPopupMenu, &TDgDBGrid::SetPopupMenu);
   p.Property("ReadOnly", &TDgDBGrid::GetReadOnly, &TDgDBGrid::SetReadOnly).Default(false);
   p.Property("RowsHeight", &TDgDBGrid::GetRowsHeight, &TDgDBGrid::SetRowsHeight).Default(0);
   p.Property("ShowHint", &TDgDBGrid::GetShowHint, &TDgDBGrid::SetShowHint).Default(false);
@@ -47,6 +49,9 @@ HX_PUBLISH(TDgDBGrid, p) {
   p.Property("TitleFont", &TDgDBGrid::GetTitleFont, &TDgDBGrid::SetTitleFont);
   p.Property("TitleHeight", &TDgDBGrid::GetTitleHeight, &TDgDBGrid::SetTitleHeight).Default(0);
   p.Property("Visible", &TDgDBGrid::GetVisible, &TDgDBGrid::SetVisible).Default(true);
+  p.Event("AfterCloseUp", &TDgDBGrid::AfterCloseUp);
+  p.Event("BeforeDropDown", &TDgDBGrid::BeforeDropDown);
+  p.Event("OnCalcFieldEdited", &TDgDBGrid::OnCalcFieldEdited);
   p.Event("OnCellClick", &TDgDBGrid::OnCellClick);
   p.Event("OnColEnter", &TDgDBGrid::OnColEnter);
   p.Event("OnColExit", &TDgDBGrid::OnColExit);
@@ -61,7 +66,12 @@ HX_PUBLISH(TDgDBGrid, p) {
   p.Event("OnExit", &TDgDBGrid::OnExit);
   p.Event("OnKeyDown", &TDgDBGrid::OnKeyDown);
   p.Event("OnKeyPress", &TDgDBGrid::OnKeyPress);
+  p.Event("OnKeyUp", &TDgDBGrid::OnKeyUp);
+  p.Event("OnMouseDown", &TDgDBGrid::OnMouseDown);
+  p.Event("OnMouseMove", &TDgDBGrid::OnMouseMove);
+  p.Event("OnMouseUp", &TDgDBGrid::OnMouseUp);
   p.Event("OnMultiSelectChanged", &TDgDBGrid::OnMultiSelectChanged);
+  p.Event("OnSpecialKeyDown", &TDgDBGrid::OnSpecialKeyDown);
   p.Event("OnTitleClick", &TDgDBGrid::OnTitleClick);
 }
 

@@ -120,6 +120,22 @@ bool IsNumberField(TField* Field) {
   }
 }
 
+// Numbers, dates and Booleans keep their reading order in a right-to-left grid.
+bool ReadsRightToLeft(TField* Field) {
+  if (!Field) return true;
+  switch (Field->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftFloat:
+    case ftDate:
+    case ftDateTime:
+    case ftBoolean:
+      return false;
+    default:
+      return true;
+  }
+}
+
 bool IsDateField(TField* Field) {
   return Field->DataType() == ftDate || Field->DataType() == ftDateTime;
 }
@@ -146,14 +162,18 @@ int TDgDBGridInplaceEdit::ButtonWidth() const { return std::max(GetSystemMetrics
 
 TRect TDgDBGridInplaceEdit::ButtonRect() {
   if (FEditStyle == esSimple) return {};
+  if (UseRightToLeftAlignment()) return {0, 0, ButtonWidth(), GetHeight()};
   return {GetWidth() - ButtonWidth(), 0, GetWidth(), GetHeight()};
 }
 
 TRect TDgDBGridInplaceEdit::EditRect() {
   TRect r = TInplaceEdit::EditRect();
-  if (FEditStyle != esSimple) r.Right -= ButtonWidth();
+  if (FEditStyle == esSimple) return r;
+  if (UseRightToLeftAlignment()) r.Left += ButtonWidth();
+  else r.Right -= ButtonWidth();
   return r;
 }
+
 
 void TDgDBGridInplaceEdit::SetEditStyle(TDgEditStyle Value) {
   if (Value == FEditStyle) return;
@@ -596,6 +616,9 @@ void TDgCustomDBGrid::LoadImages() {
 void TDgCustomDBGrid::CreateParams(TCreateParams& Params) {
   TCustomGrid::CreateParams(Params);
   Params.Style |= WS_VSCROLL;
+  // Right to left the window is mirrored: the indicator and the first column at the right,
+  // the scroll bar at the left. The editor lays out its own mirror.
+  if (UseRightToLeftAlignment()) Params.ExStyle |= WS_EX_LAYOUTRTL | WS_EX_NOINHERITLAYOUT;
 }
 
 void TDgCustomDBGrid::CreateWnd() {
@@ -1086,7 +1109,8 @@ void TDgCustomDBGrid::DrawIndicator(const TRect& ARect, int ARow) {
     image = imMultiDot;
   }
   if (image < 0) return;
-  int x = ARect.Right - 7 - frame, y = ARect.Top + (ARect.Height() - 9) / 2;
+  // A mirrored window draws one pixel further right.
+  int x = ARect.Right - 7 - frame - (UseRightToLeftAlignment() ? 1 : 0), y = ARect.Top + (ARect.Height() - 9) / 2;
   if (FIndicators->Count() > image) {
     FIndicators->Draw(canvas, x, y, image);
     return;
@@ -1104,7 +1128,7 @@ void TDgCustomDBGrid::DrawIndicator(const TRect& ARect, int ARow) {
 }
 
 void TDgCustomDBGrid::WriteText(const TRect& ARect, int DX, int DY, const String& Text, TAlignment Alignment,
-                                bool Wrap) {
+                                bool Wrap, bool RightToLeft) {
   TCanvas* canvas = Canvas();
   canvas->FillRect(ARect);
   if (Text.empty()) return;
@@ -1114,6 +1138,7 @@ void TDgCustomDBGrid::WriteText(const TRect& ARect, int DX, int DY, const String
   if (Alignment == taRightJustify) r.right -= DX - 1;
   UINT format = DT_NOPREFIX | DT_EXPANDTABS | (Wrap ? DT_WORDBREAK : DT_SINGLELINE);
   format |= Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
+  if (RightToLeft) format |= DT_RTLREADING;
   SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &r, format);
   SetBkMode(dc, OPAQUE);
@@ -1137,7 +1162,7 @@ void TDgCustomDBGrid::DrawTitle(int DataCol, const TRect& ARect, TGridDrawState 
     canvas->GetBrush()->SetColor(color);
     bool pressed = FPressedCol == DataToRawColumn(DataCol);
     int d = frame + (pressed ? 1 : 0);
-    WriteText(ARect, d, d, title->GetCaption(), title->GetAlignment(), true);
+    WriteText(ARect, d, d, title->GetCaption(), title->GetAlignment(), true, UseRightToLeftReading());
     TDgSortMarker marker = GetSortMarker(DataCol);
     if (!pressed && column->GetCanClick() && marker != smNone) {
       int x = ARect.Right - 8 - frame - 1, y = ARect.Top + (ARect.Height() - 5) / 2;
@@ -1215,7 +1240,8 @@ void TDgCustomDBGrid::DrawDataCell(int DataCol, int ARow, const TRect& ARect, TG
                      (record < FDataLink->RecordCount() && HasRecords() && text == column->GetValueChecked());
       DrawCheckBox(ARect, checked);
     } else {
-      WriteText(ARect, 2, 2, text, column->GetAlignment(), column->GetWrapText());
+      WriteText(ARect, 2, 2, text, column->GetAlignment(), column->GetWrapText(),
+                UseRightToLeftReading() && ReadsRightToLeft(column->Field()));
     }
   } else {
     canvas->FillRect(ARect);
@@ -1474,6 +1500,8 @@ void TDgCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomControl::KeyDown(Key, Shift);  // OnKeyDown
   if (Key == 0) return;
   WORD key = Key;
+  // Mirrored, the column on the left is the next one.
+  if (UseRightToLeftAlignment() && (key == VK_LEFT || key == VK_RIGHT)) key = key == VK_LEFT ? VK_RIGHT : VK_LEFT;
   Key = 0;
   if (!FDataLink->Active()) return;
   TDataSet* dataSet = FDataLink->DataSet();
@@ -1780,6 +1808,10 @@ void TDgCustomDBGrid::Resize() {
 
 void TDgCustomDBGrid::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case CM_BIDIMODECHANGED:
+      TCustomGrid::Dispatch(Message);
+      if (HandleAllocated()) RecreateWnd();
+      return;
     case WM_VSCROLL:
       if (reinterpret_cast<HWND>(Message.LParam) == nullptr) {
         VScroll(LOWORD(Message.WParam));

@@ -43,8 +43,9 @@ using TDgDrawCellAttrEvent =
 using TDgDrawTitleAttrEvent = std::function<void(TObject* Sender, TDgColumn* Column, TFont* AFont, TColor& AColor)>;
 using TDgSpecialKeyEvent = std::function<void(TObject* Sender, TDgColumn* Column, WORD& Key, const String& AText)>;
 
-// The editor of the data grid's cells: a plain text, or with a button at its right that
-// fires OnEditButtonClick or opens a drop-down (see gridcal/dbgriddropdown.h).
+// The editor of the data grid's cells: a plain text, or with a button at its right (at its
+// left right to left) that fires OnEditButtonClick or opens a drop-down (see
+// gridcal/dbgriddropdown.h).
 class TDgDBGridInplaceEdit : public TInplaceEdit {
   HX_CLASS(TDgDBGridInplaceEdit, TInplaceEdit)
  public:
@@ -262,7 +263,9 @@ class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {
   void DrawIndicator(const TRect& ARect, int ARow);
   void DrawTitle(int DataCol, const TRect& ARect, TGridDrawState AState);
   void DrawDataCell(int DataCol, int ARow, const TRect& ARect, TGridDrawState AState);
-  void WriteText(const TRect& ARect, int DX, int DY, const String& Text, TAlignment Alignment, bool Wrap);
+  // RightToLeft: the text reads right to left.
+  void WriteText(const TRect& ARect, int DX, int DY, const String& Text, TAlignment Alignment, bool Wrap,
+                 bool RightToLeft);
   void DrawCheckBox(const TRect& ARect, bool Checked);
   bool RowMultiSelected(int ARow);
   // Pick-list mapping of a combo column: the text shown for a stored value and back.

@@ -15,6 +15,17 @@
 #include "gridcal/celldropdowns.h"
 #include "gridcal/picklist.h"
 
+TDgDBGridOptions DgDefaultGridOptionsFor(unsigned Language) {
+  TDgDBGridOptions options = DgDefaultGridOptions;
+  if (PRIMARYLANGID(Language) == LANG_KOREAN) options.Include(dgAlwaysShowEditor);
+  return options;
+}
+
+TDgDBGridOptions DgSystemGridOptions() {
+  static const TDgDBGridOptions options = DgDefaultGridOptionsFor(GetUserDefaultLangID());
+  return options;
+}
+
 HX_PUBLISH(TDgDBGridInplaceEdit, p) {}
 
 HX_PUBLISH(TDgCustomDBGrid, p) {}
@@ -36,7 +47,7 @@ HX_PUBLISH(TDgDBGrid, p) {
   p.Property("HighlightColor", &TDgDBGrid::GetHighlightColor, &TDgDBGrid::SetHighlightColor).Default(clHighlight);
   p.Property("HighlightTextColor", &TDgDBGrid::GetHighlightTextColor, &TDgDBGrid::SetHighlightTextColor)
       .Default(clHighlightText);
-  p.Property("Options", &TDgDBGrid::GetOptions, &TDgDBGrid::SetOptions).Default(DgDefaultGridOptions);
+  p.Property("Options", &TDgDBGrid::GetOptions, &TDgDBGrid::SetOptions).Default(DgSystemGridOptions());
   p.Property("ParentColor", &TDgDBGrid::GetParentColor, &TDgDBGrid::SetParentColor).Default(false);
   p.Property("ParentFont", &TDgDBGrid::GetParentFont, &TDgDBGrid::SetParentFont).Default(true);
   p.Property("ParentShowHint", &TDgDBGrid::GetParentShowHint, &TDgDBGrid::SetParentShowHint).Default(true);

@@ -29,6 +29,11 @@ using TDgDBGridOptions = TSet<TDgDBGridOption>;
 // The default options.
 inline constexpr TDgDBGridOptions DgDefaultGridOptions{dgEditing,  dgTitles, dgIndicator,     dgColumnResize, dgColLines,
                                                       dgRowLines, dgTabs,   dgConfirmDelete, dgCancelOnExit};
+// The default options of a system whose primary language is Language (a LANGID): Korean
+// adds dgAlwaysShowEditor, so that a syllable is composed in the editor from its first key.
+TDgDBGridOptions DgDefaultGridOptionsFor(unsigned Language);
+// Those of this system (its user's default language).
+TDgDBGridOptions DgSystemGridOptions();
 // The sort marker of a clickable title.
 HX_ENUM(TDgSortMarker, smNone, smDown, smUp);
 
@@ -281,7 +286,7 @@ class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {
   std::unique_ptr<TDgDBGridColumns> FColumns;
   std::unique_ptr<TBookmarkList> FBookmarks;
   TFont* FTitleFont;
-  TDgDBGridOptions FOptions = DgDefaultGridOptions;
+  TDgDBGridOptions FOptions = DgSystemGridOptions();
   bool FReadOnly = false;
   bool FAllowInsert = true;
   bool FAllowDelete = true;

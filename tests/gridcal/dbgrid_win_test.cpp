@@ -156,6 +156,15 @@ class DBGridTest : public ::testing::Test {
   TFakeDropDown* last = nullptr;
 };
 
+TEST_F(DBGridTest, AKoreanSystemShowsTheEditorAlways) {
+  EXPECT_TRUE(DgDefaultGridOptionsFor(MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN)).Contains(dgAlwaysShowEditor));
+  EXPECT_EQ(DgDefaultGridOptionsFor(MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN)) - TDgDBGridOptions{dgAlwaysShowEditor},
+            DgDefaultGridOptions);
+  for (WORD language : {LANG_RUSSIAN, LANG_ENGLISH, LANG_JAPANESE})
+    EXPECT_EQ(DgDefaultGridOptionsFor(MAKELANGID(language, SUBLANG_DEFAULT)), DgDefaultGridOptions) << language;
+  EXPECT_EQ(grid->GetOptions(), DgDefaultGridOptionsFor(GetUserDefaultLangID()));
+}
+
 TEST_F(DBGridTest, OptionsFollowEachOther) {
   grid->SetOptions(grid->GetOptions() + TDgDBGridOptions{dgDragOutRows});
   EXPECT_TRUE(grid->GetOptions().Contains(dgRowSelect));

@@ -230,7 +230,66 @@ void TDgDBGridInplaceEdit::UpdateContents() {
   if (column) {
     SetFont(column->GetFont());
     SetColor(column->GetColor());
+    FImeMode = column->GetImeMode();
+    FImeName = column->GetImeName();
+    if (HandleAllocated() && GetFocus() == GetHandle()) ApplyIme();
   }
+}
+
+void TDgDBGridInplaceEdit::ApplyIme() {
+  HWND h = GetHandle();
+  if (FImeMode == imDisable) {
+    if (!FImeDisabled) FSavedContext = ImmAssociateContext(h, nullptr);
+    FImeDisabled = true;
+  } else {
+    if (FImeDisabled) ImmAssociateContext(h, FSavedContext);
+    FImeDisabled = false;
+    if (HIMC context = FImeMode != imDontCare ? ImmGetContext(h) : nullptr) {
+      if (FImeMode == imClose) {
+        ImmSetOpenStatus(context, FALSE);
+      } else {
+        ImmSetOpenStatus(context, TRUE);
+        static const DWORD modes[] = {
+            IME_CMODE_ALPHANUMERIC,                                          // imSAlpha
+            IME_CMODE_ALPHANUMERIC | IME_CMODE_FULLSHAPE,                    // imAlpha
+            IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE,                          // imHira
+            IME_CMODE_NATIVE | IME_CMODE_KATAKANA,                           // imSKata
+            IME_CMODE_NATIVE | IME_CMODE_KATAKANA | IME_CMODE_FULLSHAPE,     // imKata
+            IME_CMODE_NATIVE,                                                // imChinese
+            IME_CMODE_HANGUL,                                                // imSHanguel
+            IME_CMODE_HANGUL | IME_CMODE_FULLSHAPE,                          // imHanguel
+        };
+        if (FImeMode >= imSAlpha) {
+          DWORD conversion = 0, sentence = 0;
+          ImmGetConversionStatus(context, &conversion, &sentence);
+          ImmSetConversionStatus(context, modes[FImeMode - imSAlpha], sentence);
+        }
+      }
+      ImmReleaseContext(h, context);
+    }
+  }
+  if (FImeName.empty()) return;
+  // The installed input method of that name becomes the keyboard layout.
+  int count = GetKeyboardLayoutList(0, nullptr);
+  std::vector<HKL> layouts(static_cast<size_t>(std::max(count, 0)));
+  if (count > 0) GetKeyboardLayoutList(count, layouts.data());
+  std::wstring wanted = Utf8ToWide(FImeName);
+  for (HKL layout : layouts) {
+    wchar_t name[256]{};
+    if (ImmIsIME(layout) && ImmGetDescriptionW(layout, name, 255) > 0 && wanted == name) {
+      HKL previous = ActivateKeyboardLayout(layout, 0);
+      if (!FSavedLayout) FSavedLayout = previous;
+      break;
+    }
+  }
+}
+
+void TDgDBGridInplaceEdit::ResetIme() {
+  if (!HandleAllocated()) return;
+  if (FImeDisabled) ImmAssociateContext(GetHandle(), FSavedContext);
+  FImeDisabled = false;
+  if (FSavedLayout) ActivateKeyboardLayout(FSavedLayout, 0);
+  FSavedLayout = nullptr;
 }
 
 void TDgDBGridInplaceEdit::DropDown() {
@@ -434,9 +493,14 @@ void TDgDBGridInplaceEdit::Dispatch(TMessage& Message) {
       Message.WParam = key;
       break;
     }
+    case WM_SETFOCUS:
+      TInplaceEdit::Dispatch(Message);
+      ApplyIme();
+      return;
     case WM_KILLFOCUS:
       // Focus gone (another control, another program): the drop-down closes unaccepted.
       CloseUp(false);
+      ResetIme();
       break;
     case CM_CANCELMODE: {
       // A press on the drop-down or on one of its buttons (the calendar's days, the

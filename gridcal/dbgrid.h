@@ -19,6 +19,8 @@
 #include "gridcal/dbgridcolumns.h"
 #include "gridcal/dbgridlink.h"
 
+#include <imm.h>
+
 class TCustomImageList;
 class TDgCustomDBGrid;
 
@@ -97,6 +99,14 @@ class TDgDBGridInplaceEdit : public TInplaceEdit {
   bool FPressed = false;
   String FOpeningText;  // the text when the drop-down opened
   bool FSwallowChar = false;  // the character of a key the editor took
+  // The column's input method, applied while the editor has the focus.
+  void ApplyIme();
+  void ResetIme();
+  TImeMode FImeMode = imDontCare;
+  String FImeName;
+  bool FImeDisabled = false;     // its input context taken away (imDisable)
+  HIMC FSavedContext = nullptr;  // the one to give back
+  HKL FSavedLayout = nullptr;    // the keyboard layout before ImeName chose one
 };
 
 class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {

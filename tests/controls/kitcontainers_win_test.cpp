@@ -695,4 +695,34 @@ TEST(ImageLists, AnswerForTheirPicturesByIndex) {
   EXPECT_EQ(target.Canvas()->GetPixels(3 + 2, 3 + 1), bitmaps.Items(0)->Bitmap()->Canvas()->GetPixels(2, 1));
 }
 
+// From an origin inside the image, with the colour left out and the one under it given.
+TEST(ImageLists, DrawFromAnOriginWithTheirColours) {
+  TKitImageList images(nullptr);
+  MakeImages(*images.Items(images.AddItem(nullptr)), 4, 3, 2, false);  // ink at (1..2, 1..2)
+  const TColor ground = static_cast<TColor>(0x00FF00), back = static_cast<TColor>(0xFF0000);
+  TBitmap target;
+  auto fresh = [&] {
+    target.SetSize(8, 8);
+    target.Canvas()->GetBrush()->SetColor(ground);
+    target.Canvas()->FillRect(TRect{0, 0, 8, 8});
+  };
+  fresh();
+  // Image 1 from (1, 1) on: 3 x 2 pixels, its ink in the first two columns.
+  images.DrawWith(0, 1, target.Canvas(), TRect{2, 2, 5, 4}, TPoint{1, 1}, Clear(1), back, kdfTransparent);
+  EXPECT_EQ(target.Canvas()->GetPixels(2, 2), Ink(1));
+  EXPECT_EQ(target.Canvas()->GetPixels(3, 3), Ink(1));
+  EXPECT_EQ(target.Canvas()->GetPixels(4, 2), back);  // left out, the back colour shows
+  EXPECT_EQ(target.Canvas()->GetPixels(4, 3), back);
+  EXPECT_EQ(target.Canvas()->GetPixels(1, 1), ground);
+  EXPECT_EQ(target.Canvas()->GetPixels(5, 2), ground);
+  fresh();
+  images.DrawWith(0, 1, target.Canvas(), TRect{2, 2, 5, 4}, TPoint{1, 1}, Clear(1), clNone, kdfTransparent);
+  EXPECT_EQ(target.Canvas()->GetPixels(2, 2), Ink(1));
+  EXPECT_EQ(target.Canvas()->GetPixels(4, 2), ground);  // without a back colour, what was there
+  fresh();
+  images.DrawWith(0, 1, target.Canvas(), TRect{2, 2, 5, 4}, TPoint{4, 0}, Clear(1), back, kdfTransparent);
+  images.DrawWith(3, 0, target.Canvas(), TRect{2, 2, 5, 4}, TPoint{0, 0}, Clear(1), back, kdfTransparent);
+  EXPECT_EQ(target.Canvas()->GetPixels(2, 2), ground) << "an origin past the image or no such item: nothing";
+}
+
 }  // namespace

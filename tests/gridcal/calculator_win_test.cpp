@@ -213,15 +213,6 @@ TEST(CalculatorPanel, KeysOfBothLayouts) {
   EXPECT_TRUE(form.Display()->GetFont()->GetStyle().Contains(fsBold));
 }
 
-class TFixedDpi : public TScreenDpi {
- public:
-  explicit TFixedDpi(int Value) : FValue(Value) {}
-  int PixelsPerInch() override { return FValue; }
-
- private:
-  int FValue;
-};
-
 // Laid out at 96 pixels per inch, the dialog grows with the screen's density and is
 // centred on the screen.
 TEST(CalculatorDialog, IsScaledOnAScreenOfAnotherDensity) {
@@ -236,7 +227,7 @@ TEST(CalculatorDialog, IsScaledOnAScreenOfAnotherDensity) {
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Dpi);
-    TFixedDpi dpi(c.Dpi);
+    guitest::TFixedDpi dpi(c.Dpi);
     TSeamScope<TScreenDpi> scope(dpi);
     TGxCalculatorForm form(nullptr);
     EXPECT_EQ(form.GetClientWidth(), c.ClientWidth);

@@ -65,7 +65,18 @@ HX_PUBLISH(TPublishedForm, p) {
 
 namespace {
 
-const char* const kForm = R"(object PublishedForm: TPublishedForm
+// The drag members, set alike on the speed button and the slider.
+const std::string kDragMembers = R"(    Cursor = crHandPoint
+    DragCursor = crMultiDrag
+    DragKind = dkDock
+    DragMode = dmAutomatic
+    OnDragDrop = DragDrop
+    OnDragOver = DragOver
+    OnEndDrag = EndDrag
+    OnStartDrag = StartDrag
+)";
+
+const std::string kForm = R"(object PublishedForm: TPublishedForm
   Left = 0
   Top = 0
   Width = 300
@@ -91,29 +102,13 @@ const char* const kForm = R"(object PublishedForm: TPublishedForm
     Top = 0
     Width = 25
     Height = 25
-    Cursor = crHandPoint
-    DragCursor = crMultiDrag
-    DragKind = dkDock
-    DragMode = dmAutomatic
-    OnDragDrop = DragDrop
-    OnDragOver = DragOver
-    OnEndDrag = EndDrag
-    OnStartDrag = StartDrag
-  end
+)" + kDragMembers + R"(  end
   object GxSlider1: TGxSlider
     Left = 0
     Top = 110
     Width = 150
     Height = 40
-    Cursor = crHandPoint
-    DragCursor = crMultiDrag
-    DragKind = dkDock
-    DragMode = dmAutomatic
-    OnDragDrop = DragDrop
-    OnDragOver = DragOver
-    OnEndDrag = EndDrag
-    OnStartDrag = StartDrag
-  end
+)" + kDragMembers + R"(  end
   object PopupMenu1: TPopupMenu
   end
 end

@@ -15,6 +15,7 @@
 // HandleException, which shows the message in one dialog (EAbort is dropped). A program
 // (or a test) may also leave Run alone and pump messages itself with ProcessMessages.
 // Windows only.
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -174,7 +175,7 @@ class TApplication : public TComponent {
   std::unique_ptr<TIcon> FIcon;
   TCustomForm* FMainForm = nullptr;
   bool FShowMainForm = true;
-  bool FTerminate = false;
+  std::atomic<bool> FTerminate{false};  // read by worker threads too
   bool FDuplicateInstance = false;
   bool FActive = false;
   std::vector<std::pair<int, TMainWindowHook>> FHooks;

@@ -420,6 +420,14 @@ void TControl::SetBiDiMode(TBiDiMode Value) {
   Perform(CM_BIDIMODECHANGED);
 }
 
+UINT TControl::DrawTextBiDiModeFlags(UINT Flags) const {
+  if (UseRightToLeftAlignment()) {
+    if (Flags & DT_RIGHT) Flags &= ~static_cast<UINT>(DT_RIGHT);
+    else if (!(Flags & DT_CENTER)) Flags |= DT_RIGHT;
+  }
+  return Flags | DrawTextBiDiModeFlagsReadingOnly();
+}
+
 void TControl::SetParentBiDiMode(bool Value) {
   if (Value == FParentBiDiMode) return;
   FParentBiDiMode = Value;

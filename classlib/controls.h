@@ -241,6 +241,12 @@ class TControl : public TComponent {
   bool IsBiDiModeStored() const { return !FParentBiDiMode; }
   // Right-to-left with mirrored alignment (bdRightToLeft).
   bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+  // Right-to-left reading order (every mode but bdLeftToRight).
+  bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+  // DrawText flags of the mode: DT_RTLREADING when reading right to left.
+  UINT DrawTextBiDiModeFlagsReadingOnly() const { return UseRightToLeftReading() ? DT_RTLREADING : 0; }
+  // Flags with the reading order added and, with mirrored alignment, left and right swapped.
+  UINT DrawTextBiDiModeFlags(UINT Flags) const;
   // A component that opens on a right click (see TPopupMenuHook); the parent's when none.
   TComponent* GetPopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TComponent* Value);

@@ -393,7 +393,7 @@ UINT TLabel::TextFlags() const {
   UINT flags = DT_EXPANDTABS | alignments[FAlignment];
   if (FWordWrap) flags |= DT_WORDBREAK;
   if (!FShowAccelChar) flags |= DT_NOPREFIX;
-  return flags;
+  return DrawTextBiDiModeFlags(flags);
 }
 
 void TLabel::SetAlignment(TAlignment Value) {
@@ -500,6 +500,9 @@ void TLabel::Dispatch(TMessage& Message) {
         Message.Result = 1;
       }
       return;
+    case CM_BIDIMODECHANGED:
+      Invalidate();
+      break;
   }
   TGraphicControl::Dispatch(Message);
 }

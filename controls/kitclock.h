@@ -46,6 +46,8 @@ class TKitTimeInterval : public TKitObject {
   void SetMinute(int Value);
   int GetSecond() const { return FSecond; }
   void SetSecond(int Value);
+  // Copies the length and the enabled state; the end is the length from now.
+  void Assign(TPersistent* Source) override;
 
  private:
   void Restart();
@@ -99,7 +101,15 @@ class TKitClock : public TKitGraphicControl {
   void SetOptions(TKitClockOptions Value);
   int GetRepeatAlarm() const { return FRepeatAlarm; }  // ticks an alarm lasts
   void SetRepeatAlarm(int Value) { FRepeatAlarm = Value < 0 ? 0 : Value; }
+  // While the stopwatch runs, the moment it started; once stopped, the time it ran.
   TDateTime GetStopwatch() const { return FStopwatch; }
+  bool StopwatchRunning() const { return FStopwatchRunning; }
+  // The time of day cmAlarm shows and rings at (with coEnableAlarm).
+  TDateTime GetAlarmTime() const { return FAlarmTime; }
+  void SetAlarmTime(TDateTime Value);
+  // The countdown's length, end and whether it runs (cmCountdown shows it).
+  TKitTimeInterval* GetCountdown() const { return FInterval; }
+  void SetCountdown(TKitTimeInterval* Value) { FInterval->Assign(Value); }
   TKitClockStyle GetStyle() const { return FStyle; }
   void SetStyle(TKitClockStyle Value);
   String GetCustomDateTimeFormat() const { return FCustomDateTimeFormat; }
@@ -111,9 +121,15 @@ class TKitClock : public TKitGraphicControl {
   // The text the LED shows now.
   String GetDisplayText();
   bool Alarming() const { return FAlarming; }
+  // Switches to cmCountdown and runs the countdown its length from now; OnCountdownStart.
+  void StartCountdown();
+  // Switches to cmStopwatch and starts it from now; OnStopWatchStart.
+  void StartStopwatch();
+  // A running stopwatch stops and keeps the time it ran; OnStopWatchEnd.
+  void StopStopwatch();
 
   TNotifyEvent OnAlarm;
-  TNotifyEvent OnCountdownStart;  // nothing here starts a countdown or a stopwatch
+  TNotifyEvent OnCountdownStart;
   TNotifyEvent OnCountdownEnd;
   TNotifyEvent OnStopWatchStart;
   TNotifyEvent OnStopWatchEnd;
@@ -130,10 +146,6 @@ class TKitClock : public TKitGraphicControl {
   void EndCountdown();
   // The clock's second: the countdown's end, the running alarm, a due alarm time.
   void ClockTimer();
-  TKitTimeInterval* Interval() const { return FInterval; }
-  TDateTime FAlarmTime = 0;
-  bool FStopwatchRunning = false;
-  TDateTime FStopwatch = 0;
 
  private:
   void PartChanged(TObject* Sender);
@@ -163,6 +175,9 @@ class TKitClock : public TKitGraphicControl {
   bool FUseCustomDateTime = false;
   String FFormat = "hh:mm:ss";
   TKitTimeInterval* FInterval;
+  TDateTime FAlarmTime = 0;
+  bool FStopwatchRunning = false;
+  TDateTime FStopwatch = 0;
   bool FAlarming = false;
   int FAlarmCounter = 10;
   std::uint16_t FTimerIdent = 0;

@@ -13,7 +13,15 @@ HX_PUBLISH(TKitClockHand, p) {
   p.Property("Visible", &TKitClockHand::GetVisible, &TKitClockHand::SetVisible).Default(true);
   p.Property("Thickness", &TKitClockHand::GetThickness, &TKitClockHand::SetThickness).Default(2);
 }
-HX_PUBLISH(TKitTimeInterval, p) {}
+// The end is a moment that has passed by the time a form is read again: the length is
+// what is stored, and Enabled restarts it from then.
+HX_PUBLISH(TKitTimeInterval, p) {
+  p.Property("Enabled", &TKitTimeInterval::GetEnabled, &TKitTimeInterval::SetEnabled).Default(false);
+  p.Property("EndTime", &TKitTimeInterval::GetEndTime, &TKitTimeInterval::SetEndTime).Stored(false);
+  p.Property("Hour", &TKitTimeInterval::GetHour, &TKitTimeInterval::SetHour).Default(0);
+  p.Property("Minute", &TKitTimeInterval::GetMinute, &TKitTimeInterval::SetMinute).Default(1);
+  p.Property("Second", &TKitTimeInterval::GetSecond, &TKitTimeInterval::SetSecond).Default(0);
+}
 HX_PUBLISH(TKitClock, p) {
   p.Property("Bevel", &TKitClock::GetBevel, &TKitClock::SetBevel);
   p.Property("Color", &TKitClock::GetColor, &TKitClock::SetColor).Default(clWindow);
@@ -36,9 +44,13 @@ HX_PUBLISH(TKitClock, p) {
   p.Property("MinuteHand", &TKitClock::GetMinuteHand, &TKitClock::SetMinuteHand);
   p.Property("SecondHand", &TKitClock::GetSecondHand, &TKitClock::SetSecondHand);
   p.Property("Mode", &TKitClock::GetMode, &TKitClock::SetMode).Default(TKitClockMode::cmNormal);
+  // After Mode, whose change stops the countdown.
+  p.Property("AlarmTime", &TKitClock::GetAlarmTime, &TKitClock::SetAlarmTime).Default(0.0);
+  p.Property("Countdown", &TKitClock::GetCountdown, &TKitClock::SetCountdown);
   p.Property("Options", &TKitClock::GetOptions, &TKitClock::SetOptions)
       .Default(TKitClockOptions{TKitClockOption::coShowAnalog, TKitClockOption::co24Hour});
   p.Property("RepeatAlarm", &TKitClock::GetRepeatAlarm, &TKitClock::SetRepeatAlarm).Default(10);
+  p.Property("Stopwatch", &TKitClock::GetStopwatch);
   p.Property("Style", &TKitClock::GetStyle, &TKitClock::SetStyle).Default(TKitClockStyle::csWin95);
   p.Property("UseCustomDateTime", &TKitClock::GetUseCustomDateTime, &TKitClock::SetUseCustomDateTime)
       .Default(false);
@@ -101,6 +113,19 @@ void TKitTimeInterval::SetMinute(int Value) {
 }
 void TKitTimeInterval::SetSecond(int Value) {
   if (Value >= 0 && Value <= 65535 && KitStore(FSecond, Value)) Restart();
+}
+
+void TKitTimeInterval::Assign(TPersistent* Source) {
+  auto* interval = dynamic_cast<TKitTimeInterval*>(Source);
+  if (!interval) {
+    TKitObject::Assign(Source);
+    return;
+  }
+  FHour = interval->FHour;
+  FMinute = interval->FMinute;
+  FSecond = interval->FSecond;
+  FEnabled = interval->FEnabled;
+  Restart();
 }
 
 void TKitTimeInterval::SetEndTime(TDateTime Value) {
@@ -246,6 +271,33 @@ void TKitClock::SetMode(TKitClockMode Value) {
   FStopwatchRunning = false;
   FMode = Value;
   Invalidate();
+}
+
+void TKitClock::SetAlarmTime(TDateTime Value) {
+  if (KitStore(FAlarmTime, Value)) Invalidate();
+}
+
+void TKitClock::StartCountdown() {
+  SetMode(TKitClockMode::cmCountdown);
+  FInterval->SetEnabled(false);
+  FInterval->SetEnabled(true);
+  if (OnCountdownStart) OnCountdownStart(this);
+}
+
+void TKitClock::StartStopwatch() {
+  SetMode(TKitClockMode::cmStopwatch);
+  FStopwatch = Now();
+  FStopwatchRunning = true;
+  Invalidate();
+  if (OnStopWatchStart) OnStopWatchStart(this);
+}
+
+void TKitClock::StopStopwatch() {
+  if (!FStopwatchRunning) return;
+  FStopwatchRunning = false;
+  FStopwatch = std::max(0.0, Now() - FStopwatch);
+  Invalidate();
+  if (OnStopWatchEnd) OnStopWatchEnd(this);
 }
 
 void TKitClock::SetEnabled(bool Value) {

@@ -365,6 +365,11 @@ class TKitCustomImageList : public TKitCustomContainer {
   virtual void DrawAt(int Index, int ImageIndex, TCanvas* Canvas, int X, int Y) = 0;
   // Into Rect by the draw flags (kdf…), transparent by the image's transparent colour.
   virtual void DrawInRect(int Index, int ImageIndex, TCanvas* Canvas, const TRect& Rect, TKitDrawFlags Flags);
+  // The image from its point Origin on (cut there) into Rect by the draw flags, transparent
+  // (kdfTransparent) by TransparentColor, over Rect filled with BackColor (clNone: over
+  // what the canvas shows).
+  virtual void DrawWith(int Index, int ImageIndex, TCanvas* Canvas, const TRect& Rect, TPoint Origin,
+                        TColor TransparentColor, TColor BackColor, TKitDrawFlags Flags);
 
  protected:
   // The bitmap that holds image ImageIndex of item Index and where in it; false when

@@ -378,9 +378,25 @@ TColor TKitCustomImageList::PixelColor(int Index, int ImageIndex, int X, int Y) 
 
 void TKitCustomImageList::DrawInRect(int Index, int ImageIndex, TCanvas* Canvas, const TRect& Rect,
                                      TKitDrawFlags Flags) {
+  DrawWith(Index, ImageIndex, Canvas, Rect, TPoint{0, 0}, TransparentColor(Index, ImageIndex), clNone, Flags);
+}
+
+void TKitCustomImageList::DrawWith(int Index, int ImageIndex, TCanvas* Canvas, const TRect& Rect, TPoint Origin,
+                                   TColor TransparentColor, TColor BackColor, TKitDrawFlags Flags) {
+  TBitmap* picture;
+  TRect b;
+  if (!Canvas || !Locate(Index, ImageIndex, picture, b) || Origin.X < 0 || Origin.Y < 0) return;
+  const int w = b.Right - b.Left - Origin.X, h = b.Bottom - b.Top - Origin.Y;
+  if (w <= 0 || h <= 0) return;
   TBitmap image;
-  if (!CopyPicture(Index, ImageIndex, &image)) return;
-  DrawBitmapFlags(Canvas, Rect, &image, TPoint{0, 0}, TransparentColor(Index, ImageIndex), Flags);
+  image.SetSize(w, h);
+  BitBlt(image.Canvas()->GetHandle(), 0, 0, w, h, picture->Canvas()->GetHandle(), b.Left + Origin.X, b.Top + Origin.Y,
+         SRCCOPY);
+  if (BackColor != clNone) {
+    Canvas->GetBrush()->SetColor(BackColor);
+    Canvas->FillRect(Rect);
+  }
+  DrawBitmapFlags(Canvas, Rect, &image, TPoint{0, 0}, TransparentColor, Flags);
 }
 
 bool TKitImageList::Locate(int Index, int ImageIndex, TBitmap*& Picture, TRect& Bounds) {

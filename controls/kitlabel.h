@@ -25,7 +25,8 @@ class TKitBaseLabel : public TKitBaseGraphicControl {
   void SetFocusControl(TWinControl* Value);
   TKitLabelOptions GetOptions() const { return FOptions; }
   void SetOptions(TKitLabelOptions Value);
-  unsigned TextFlags() const { return KitLabelTextFlags(FAlignment, FOptions, FShowAccelChar); }
+  // With the control's right-to-left reading order (and mirrored alignment).
+  unsigned TextFlags() const { return DrawTextBiDiModeFlags(KitLabelTextFlags(FAlignment, FOptions, FShowAccelChar)); }
 
  protected:
   void Dispatch(TMessage& Message) override;

@@ -101,6 +101,10 @@ void TKitBaseLabel::Dispatch(TMessage& Message) {
       AdjustSize();
       Invalidate();
       return;
+    case CM_BIDIMODECHANGED:
+      TKitBaseGraphicControl::Dispatch(Message);
+      Invalidate();
+      return;
   }
   TKitBaseGraphicControl::Dispatch(Message);
 }

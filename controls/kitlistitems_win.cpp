@@ -13,7 +13,14 @@
 
 HX_PUBLISH(TKitListItem, p) {}
 
-HX_PUBLISH(TKitBitmapListItem, p) {}
+// The data of every item travels in "Internal" alone: the published members are set in
+// code or by a form's text, never written as properties of their own.
+HX_PUBLISH(TKitBitmapListItem, p) {
+  p.Property("Bitmap", &TKitBitmapListItem::Bitmap, &TKitBitmapListItem::SetBitmap).Stored(false);
+  p.Property("Description", &TKitBitmapListItem::GetDescription, &TKitBitmapListItem::SetDescription)
+      .Stored(false);
+  p.Property("Ident", &TKitBitmapListItem::GetIdent, &TKitBitmapListItem::SetIdent).Stored(false);
+}
 
 HX_PUBLISH(TKitImageListItem, p) {
   p.Property("AllocBy", &TKitImageListItem::GetAllocBy, &TKitImageListItem::SetAllocBy).Default(4);
@@ -23,10 +30,18 @@ HX_PUBLISH(TKitImageListItem, p) {
   p.Property("Width", &TKitImageListItem::GetWidth, &TKitImageListItem::SetWidth).Default(16);
 }
 
-// Their data travels in "Internal" alone.
-HX_PUBLISH(TKitStringListItem, p) {}
+HX_PUBLISH(TKitStringListItem, p) {
+  p.Property("Items", &TKitStringListItem::Items, &TKitStringListItem::SetItems).Stored(false);
+  p.Property("Description", &TKitStringListItem::GetDescription, &TKitStringListItem::SetDescription)
+      .Stored(false);
+  p.Property("Ident", &TKitStringListItem::GetIdent, &TKitStringListItem::SetIdent).Stored(false);
+}
 
-HX_PUBLISH(TKitWaveListItem, p) {}
+HX_PUBLISH(TKitWaveListItem, p) {
+  p.Property("Wave", &TKitWaveListItem::Wave, &TKitWaveListItem::SetWave).Stored(false);
+  p.Property("Description", &TKitWaveListItem::GetDescription, &TKitWaveListItem::SetDescription).Stored(false);
+  p.Property("Ident", &TKitWaveListItem::GetIdent, &TKitWaveListItem::SetIdent).Stored(false);
+}
 
 // ---- TKitListItem ----
 

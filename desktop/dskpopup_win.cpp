@@ -117,6 +117,8 @@ bool TDskPopUp::Show() {
   TComponent* owner = Owner() ? Owner() : static_cast<TComponent*>(Application);
   auto* notice = new TDskPopUpForm(owner);
   notice->PopUp = this;
+  // The notice reads in the order of the window that holds the component.
+  if (auto* control = dynamic_cast<TControl*>(owner)) notice->SetBiDiMode(control->GetBiDiMode());
   FNotices.push_back(notice);
   notice->pnlBorder->SetColor(BkColor);
   notice->pnlBorder->SetFont(FFont.get());
@@ -138,7 +140,8 @@ bool TDskPopUp::Show() {
   notice->SetFormStyle(fsStayOnTop);
   RECT text{0, 0, Screen->Width() / 2, 0};
   std::wstring wide = Utf8ToWide(Text);
-  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &text, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+  DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &text,
+            DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | notice->DrawTextBiDiModeFlagsReadingOnly());
   const int textWidth = text.right, textHeight = text.bottom;
   int contentWidth = textWidth, contentHeight = textHeight;
   if (!FPopUpIcon->Empty()) {

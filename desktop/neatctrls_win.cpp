@@ -261,15 +261,19 @@ void TNeatBtn::GlyphAndTextPlaces(TPoint Client, TPoint& GlyphPos, TRect& TextBo
   RECT r{0, 0, Client.X, 0};
   if (!text.empty())
     DrawTextW(measure.Canvas()->GetHandle(), text.c_str(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_WORDBREAK);
-  CalcButtonLayout(Client, GlyphSize(), {r.right - r.left, r.bottom - r.top}, FLayout, FMargin, FSpacing, GlyphPos,
+              DT_CALCRECT | DT_WORDBREAK | DrawTextBiDiModeFlagsReadingOnly());
+  // Read right to left, the glyph stands on the other side of the text.
+  TButtonLayout layout = FLayout;
+  if (UseRightToLeftReading() && layout == blGlyphLeft) layout = blGlyphRight;
+  else if (UseRightToLeftReading() && layout == blGlyphRight) layout = blGlyphLeft;
+  CalcButtonLayout(Client, GlyphSize(), {r.right - r.left, r.bottom - r.top}, layout, FMargin, FSpacing, GlyphPos,
                    TextBounds);
 }
 
 void TNeatBtn::DrawCaption(HDC DC, const TRect& R) {
   String caption = GetCaption();
   if (caption.empty()) return;
-  const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOCLIP;
+  const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOCLIP | DrawTextBiDiModeFlagsReadingOnly();
   if (!GetEnabled()) {
     NeatDrawShadowText(DC, caption, R, format, clBtnShadow, clBtnHighlight, 1, spRightBottom);
   } else if (FSimpleView) {
@@ -417,6 +421,7 @@ void TNeatBtn::Dispatch(TMessage& Message) {
       Message.Result = 1;  // the face covers everything
       return;
     case CM_ENABLEDCHANGED:
+    case CM_BIDIMODECHANGED:
     case CM_FONTCHANGED:
     case CM_TEXTCHANGED:
       TButton::Dispatch(Message);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "classlib/application.h"
 #include "classlib/clipbrd.h"
 #include "classlib/unicode.h"
 #include "gridcal/gxutils.h"
@@ -78,6 +79,18 @@ void SetDialogFont(TFont* Font) {
     Font->SetColor(clWindowText);
   }
   Font->SetStyle(TFontStyles{fsBold});
+}
+
+// Places and sizes every control inside Parent by M / D; a control aligned to the client
+// area follows its parent.
+void ScaleChildren(TWinControl* Parent, int M, int D) {
+  for (int i = 0; i < Parent->ControlCount(); ++i) {
+    TControl* c = Parent->Controls(i);
+    if (c->GetAlign() != alClient)
+      c->SetBounds(MulDiv(c->GetLeft(), M, D), MulDiv(c->GetTop(), M, D), MulDiv(c->GetWidth(), M, D),
+                   MulDiv(c->GetHeight(), M, D));
+    if (auto* w = dynamic_cast<TWinControl*>(c)) ScaleChildren(w, M, D);
+  }
 }
 
 // The key glyphs, loaded once per panel; empty when the program carries none.
@@ -296,6 +309,16 @@ TGxCalculatorForm::TGxCalculatorForm(TComponent* AOwner, int HelpContext, const 
     };
   }
   OnKeyPress = [this](TObject* Sender, wchar_t& Key) { FormKeyPress(Sender, Key); };
+
+  // Laid out at 96 pixels per inch: on another screen the keys grow with the system's font.
+  const int dpi = Screen->PixelsPerInch();
+  if (dpi != 96 && dpi > 0) {
+    SetClientSize(MulDiv(242, dpi, 96), MulDiv(159, dpi, 96));
+    ScaleChildren(this, dpi, 96);
+    SetDialogFont(GetFont());
+    SetLeft(Screen->Width() / 2 - GetWidth() / 2);
+    SetTop(Screen->Height() / 2 - GetHeight() / 2);
+  }
 }
 
 void TGxCalculatorForm::FormKeyPress(TObject*, wchar_t& Key) {

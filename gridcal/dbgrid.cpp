@@ -15,6 +15,17 @@
 #include "gridcal/celldropdowns.h"
 #include "gridcal/picklist.h"
 
+TDgDBGridOptions DgDefaultGridOptionsFor(unsigned Language) {
+  TDgDBGridOptions options = DgDefaultGridOptions;
+  if (PRIMARYLANGID(Language) == LANG_KOREAN) options.Include(dgAlwaysShowEditor);
+  return options;
+}
+
+TDgDBGridOptions DgSystemGridOptions() {
+  static const TDgDBGridOptions options = DgDefaultGridOptionsFor(GetUserDefaultLangID());
+  return options;
+}
+
 HX_PUBLISH(TDgDBGridInplaceEdit, p) {}
 
 HX_PUBLISH(TDgCustomDBGrid, p) {}
@@ -36,9 +47,11 @@ HX_PUBLISH(TDgDBGrid, p) {
   p.Property("HighlightColor", &TDgDBGrid::GetHighlightColor, &TDgDBGrid::SetHighlightColor).Default(clHighlight);
   p.Property("HighlightTextColor", &TDgDBGrid::GetHighlightTextColor, &TDgDBGrid::SetHighlightTextColor)
       .Default(clHighlightText);
-  p.Property("Options", &TDgDBGrid::GetOptions, &TDgDBGrid::SetOptions).Default(DgDefaultGridOptions);
+  p.Property("Options", &TDgDBGrid::GetOptions, &TDgDBGrid::SetOptions).Default(DgSystemGridOptions());
   p.Property("ParentColor", &TDgDBGrid::GetParentColor, &TDgDBGrid::SetParentColor).Default(false);
   p.Property("ParentFont", &TDgDBGrid::GetParentFont, &TDgDBGrid::SetParentFont).Default(true);
+  p.Property("ParentShowHint", &TDgDBGrid::GetParentShowHint, &TDgDBGrid::SetParentShowHint).Default(true);
+  p.Property("PopupMenu", &TDgDBGrid::GetPopupMenu, &TDgDBGrid::SetPopupMenu);
   p.Property("ReadOnly", &TDgDBGrid::GetReadOnly, &TDgDBGrid::SetReadOnly).Default(false);
   p.Property("RowsHeight", &TDgDBGrid::GetRowsHeight, &TDgDBGrid::SetRowsHeight).Default(0);
   p.Property("ShowHint", &TDgDBGrid::GetShowHint, &TDgDBGrid::SetShowHint).Default(false);
@@ -47,6 +60,9 @@ HX_PUBLISH(TDgDBGrid, p) {
   p.Property("TitleFont", &TDgDBGrid::GetTitleFont, &TDgDBGrid::SetTitleFont);
   p.Property("TitleHeight", &TDgDBGrid::GetTitleHeight, &TDgDBGrid::SetTitleHeight).Default(0);
   p.Property("Visible", &TDgDBGrid::GetVisible, &TDgDBGrid::SetVisible).Default(true);
+  p.Event("AfterCloseUp", &TDgDBGrid::AfterCloseUp);
+  p.Event("BeforeDropDown", &TDgDBGrid::BeforeDropDown);
+  p.Event("OnCalcFieldEdited", &TDgDBGrid::OnCalcFieldEdited);
   p.Event("OnCellClick", &TDgDBGrid::OnCellClick);
   p.Event("OnColEnter", &TDgDBGrid::OnColEnter);
   p.Event("OnColExit", &TDgDBGrid::OnColExit);
@@ -61,7 +77,12 @@ HX_PUBLISH(TDgDBGrid, p) {
   p.Event("OnExit", &TDgDBGrid::OnExit);
   p.Event("OnKeyDown", &TDgDBGrid::OnKeyDown);
   p.Event("OnKeyPress", &TDgDBGrid::OnKeyPress);
+  p.Event("OnKeyUp", &TDgDBGrid::OnKeyUp);
+  p.Event("OnMouseDown", &TDgDBGrid::OnMouseDown);
+  p.Event("OnMouseMove", &TDgDBGrid::OnMouseMove);
+  p.Event("OnMouseUp", &TDgDBGrid::OnMouseUp);
   p.Event("OnMultiSelectChanged", &TDgDBGrid::OnMultiSelectChanged);
+  p.Event("OnSpecialKeyDown", &TDgDBGrid::OnSpecialKeyDown);
   p.Event("OnTitleClick", &TDgDBGrid::OnTitleClick);
 }
 
@@ -110,6 +131,22 @@ bool IsNumberField(TField* Field) {
   }
 }
 
+// Numbers, dates and Booleans keep their reading order in a right-to-left grid.
+bool ReadsRightToLeft(TField* Field) {
+  if (!Field) return true;
+  switch (Field->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftFloat:
+    case ftDate:
+    case ftDateTime:
+    case ftBoolean:
+      return false;
+    default:
+      return true;
+  }
+}
+
 bool IsDateField(TField* Field) {
   return Field->DataType() == ftDate || Field->DataType() == ftDateTime;
 }
@@ -136,14 +173,18 @@ int TDgDBGridInplaceEdit::ButtonWidth() const { return std::max(GetSystemMetrics
 
 TRect TDgDBGridInplaceEdit::ButtonRect() {
   if (FEditStyle == esSimple) return {};
+  if (UseRightToLeftAlignment()) return {0, 0, ButtonWidth(), GetHeight()};
   return {GetWidth() - ButtonWidth(), 0, GetWidth(), GetHeight()};
 }
 
 TRect TDgDBGridInplaceEdit::EditRect() {
   TRect r = TInplaceEdit::EditRect();
-  if (FEditStyle != esSimple) r.Right -= ButtonWidth();
+  if (FEditStyle == esSimple) return r;
+  if (UseRightToLeftAlignment()) r.Left += ButtonWidth();
+  else r.Right -= ButtonWidth();
   return r;
 }
+
 
 void TDgDBGridInplaceEdit::SetEditStyle(TDgEditStyle Value) {
   if (Value == FEditStyle) return;
@@ -189,7 +230,66 @@ void TDgDBGridInplaceEdit::UpdateContents() {
   if (column) {
     SetFont(column->GetFont());
     SetColor(column->GetColor());
+    FImeMode = column->GetImeMode();
+    FImeName = column->GetImeName();
+    if (HandleAllocated() && GetFocus() == GetHandle()) ApplyIme();
   }
+}
+
+void TDgDBGridInplaceEdit::ApplyIme() {
+  HWND h = GetHandle();
+  if (FImeMode == imDisable) {
+    if (!FImeDisabled) FSavedContext = ImmAssociateContext(h, nullptr);
+    FImeDisabled = true;
+  } else {
+    if (FImeDisabled) ImmAssociateContext(h, FSavedContext);
+    FImeDisabled = false;
+    if (HIMC context = FImeMode != imDontCare ? ImmGetContext(h) : nullptr) {
+      if (FImeMode == imClose) {
+        ImmSetOpenStatus(context, FALSE);
+      } else {
+        ImmSetOpenStatus(context, TRUE);
+        static const DWORD modes[] = {
+            IME_CMODE_ALPHANUMERIC,                                          // imSAlpha
+            IME_CMODE_ALPHANUMERIC | IME_CMODE_FULLSHAPE,                    // imAlpha
+            IME_CMODE_NATIVE | IME_CMODE_FULLSHAPE,                          // imHira
+            IME_CMODE_NATIVE | IME_CMODE_KATAKANA,                           // imSKata
+            IME_CMODE_NATIVE | IME_CMODE_KATAKANA | IME_CMODE_FULLSHAPE,     // imKata
+            IME_CMODE_NATIVE,                                                // imChinese
+            IME_CMODE_HANGUL,                                                // imSHanguel
+            IME_CMODE_HANGUL | IME_CMODE_FULLSHAPE,                          // imHanguel
+        };
+        if (FImeMode >= imSAlpha) {
+          DWORD conversion = 0, sentence = 0;
+          ImmGetConversionStatus(context, &conversion, &sentence);
+          ImmSetConversionStatus(context, modes[FImeMode - imSAlpha], sentence);
+        }
+      }
+      ImmReleaseContext(h, context);
+    }
+  }
+  if (FImeName.empty()) return;
+  // The installed input method of that name becomes the keyboard layout.
+  int count = GetKeyboardLayoutList(0, nullptr);
+  std::vector<HKL> layouts(static_cast<size_t>(std::max(count, 0)));
+  if (count > 0) GetKeyboardLayoutList(count, layouts.data());
+  std::wstring wanted = Utf8ToWide(FImeName);
+  for (HKL layout : layouts) {
+    wchar_t name[256]{};
+    if (ImmIsIME(layout) && ImmGetDescriptionW(layout, name, 255) > 0 && wanted == name) {
+      HKL previous = ActivateKeyboardLayout(layout, 0);
+      if (!FSavedLayout) FSavedLayout = previous;
+      break;
+    }
+  }
+}
+
+void TDgDBGridInplaceEdit::ResetIme() {
+  if (!HandleAllocated()) return;
+  if (FImeDisabled) ImmAssociateContext(GetHandle(), FSavedContext);
+  FImeDisabled = false;
+  if (FSavedLayout) ActivateKeyboardLayout(FSavedLayout, 0);
+  FSavedLayout = nullptr;
 }
 
 void TDgDBGridInplaceEdit::DropDown() {
@@ -393,9 +493,14 @@ void TDgDBGridInplaceEdit::Dispatch(TMessage& Message) {
       Message.WParam = key;
       break;
     }
+    case WM_SETFOCUS:
+      TInplaceEdit::Dispatch(Message);
+      ApplyIme();
+      return;
     case WM_KILLFOCUS:
       // Focus gone (another control, another program): the drop-down closes unaccepted.
       CloseUp(false);
+      ResetIme();
       break;
     case CM_CANCELMODE: {
       // A press on the drop-down or on one of its buttons (the calendar's days, the
@@ -586,6 +691,9 @@ void TDgCustomDBGrid::LoadImages() {
 void TDgCustomDBGrid::CreateParams(TCreateParams& Params) {
   TCustomGrid::CreateParams(Params);
   Params.Style |= WS_VSCROLL;
+  // Right to left the window is mirrored: the indicator and the first column at the right,
+  // the scroll bar at the left. The editor lays out its own mirror.
+  if (UseRightToLeftAlignment()) Params.ExStyle |= WS_EX_LAYOUTRTL | WS_EX_NOINHERITLAYOUT;
 }
 
 void TDgCustomDBGrid::CreateWnd() {
@@ -1076,7 +1184,8 @@ void TDgCustomDBGrid::DrawIndicator(const TRect& ARect, int ARow) {
     image = imMultiDot;
   }
   if (image < 0) return;
-  int x = ARect.Right - 7 - frame, y = ARect.Top + (ARect.Height() - 9) / 2;
+  // A mirrored window draws one pixel further right.
+  int x = ARect.Right - 7 - frame - (UseRightToLeftAlignment() ? 1 : 0), y = ARect.Top + (ARect.Height() - 9) / 2;
   if (FIndicators->Count() > image) {
     FIndicators->Draw(canvas, x, y, image);
     return;
@@ -1094,7 +1203,7 @@ void TDgCustomDBGrid::DrawIndicator(const TRect& ARect, int ARow) {
 }
 
 void TDgCustomDBGrid::WriteText(const TRect& ARect, int DX, int DY, const String& Text, TAlignment Alignment,
-                                bool Wrap) {
+                                bool Wrap, bool RightToLeft) {
   TCanvas* canvas = Canvas();
   canvas->FillRect(ARect);
   if (Text.empty()) return;
@@ -1104,6 +1213,7 @@ void TDgCustomDBGrid::WriteText(const TRect& ARect, int DX, int DY, const String
   if (Alignment == taRightJustify) r.right -= DX - 1;
   UINT format = DT_NOPREFIX | DT_EXPANDTABS | (Wrap ? DT_WORDBREAK : DT_SINGLELINE);
   format |= Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
+  if (RightToLeft) format |= DT_RTLREADING;
   SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &r, format);
   SetBkMode(dc, OPAQUE);
@@ -1127,7 +1237,7 @@ void TDgCustomDBGrid::DrawTitle(int DataCol, const TRect& ARect, TGridDrawState 
     canvas->GetBrush()->SetColor(color);
     bool pressed = FPressedCol == DataToRawColumn(DataCol);
     int d = frame + (pressed ? 1 : 0);
-    WriteText(ARect, d, d, title->GetCaption(), title->GetAlignment(), true);
+    WriteText(ARect, d, d, title->GetCaption(), title->GetAlignment(), true, UseRightToLeftReading());
     TDgSortMarker marker = GetSortMarker(DataCol);
     if (!pressed && column->GetCanClick() && marker != smNone) {
       int x = ARect.Right - 8 - frame - 1, y = ARect.Top + (ARect.Height() - 5) / 2;
@@ -1205,7 +1315,8 @@ void TDgCustomDBGrid::DrawDataCell(int DataCol, int ARow, const TRect& ARect, TG
                      (record < FDataLink->RecordCount() && HasRecords() && text == column->GetValueChecked());
       DrawCheckBox(ARect, checked);
     } else {
-      WriteText(ARect, 2, 2, text, column->GetAlignment(), column->GetWrapText());
+      WriteText(ARect, 2, 2, text, column->GetAlignment(), column->GetWrapText(),
+                UseRightToLeftReading() && ReadsRightToLeft(column->Field()));
     }
   } else {
     canvas->FillRect(ARect);
@@ -1464,6 +1575,8 @@ void TDgCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
   TCustomControl::KeyDown(Key, Shift);  // OnKeyDown
   if (Key == 0) return;
   WORD key = Key;
+  // Mirrored, the column on the left is the next one.
+  if (UseRightToLeftAlignment() && (key == VK_LEFT || key == VK_RIGHT)) key = key == VK_LEFT ? VK_RIGHT : VK_LEFT;
   Key = 0;
   if (!FDataLink->Active()) return;
   TDataSet* dataSet = FDataLink->DataSet();
@@ -1770,6 +1883,10 @@ void TDgCustomDBGrid::Resize() {
 
 void TDgCustomDBGrid::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case CM_BIDIMODECHANGED:
+      TCustomGrid::Dispatch(Message);
+      if (HandleAllocated()) RecreateWnd();
+      return;
     case WM_VSCROLL:
       if (reinterpret_cast<HWND>(Message.LParam) == nullptr) {
         VScroll(LOWORD(Message.WParam));

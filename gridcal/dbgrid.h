@@ -19,6 +19,8 @@
 #include "gridcal/dbgridcolumns.h"
 #include "gridcal/dbgridlink.h"
 
+#include <imm.h>
+
 class TCustomImageList;
 class TDgCustomDBGrid;
 
@@ -29,6 +31,11 @@ using TDgDBGridOptions = TSet<TDgDBGridOption>;
 // The default options.
 inline constexpr TDgDBGridOptions DgDefaultGridOptions{dgEditing,  dgTitles, dgIndicator,     dgColumnResize, dgColLines,
                                                       dgRowLines, dgTabs,   dgConfirmDelete, dgCancelOnExit};
+// The default options of a system whose primary language is Language (a LANGID): Korean
+// adds dgAlwaysShowEditor, so that a syllable is composed in the editor from its first key.
+TDgDBGridOptions DgDefaultGridOptionsFor(unsigned Language);
+// Those of this system (its user's default language).
+TDgDBGridOptions DgSystemGridOptions();
 // The sort marker of a clickable title.
 HX_ENUM(TDgSortMarker, smNone, smDown, smUp);
 
@@ -43,8 +50,9 @@ using TDgDrawCellAttrEvent =
 using TDgDrawTitleAttrEvent = std::function<void(TObject* Sender, TDgColumn* Column, TFont* AFont, TColor& AColor)>;
 using TDgSpecialKeyEvent = std::function<void(TObject* Sender, TDgColumn* Column, WORD& Key, const String& AText)>;
 
-// The editor of the data grid's cells: a plain text, or with a button at its right that
-// fires OnEditButtonClick or opens a drop-down (see gridcal/dbgriddropdown.h).
+// The editor of the data grid's cells: a plain text, or with a button at its right (at its
+// left right to left) that fires OnEditButtonClick or opens a drop-down (see
+// gridcal/dbgriddropdown.h).
 class TDgDBGridInplaceEdit : public TInplaceEdit {
   HX_CLASS(TDgDBGridInplaceEdit, TInplaceEdit)
  public:
@@ -91,6 +99,14 @@ class TDgDBGridInplaceEdit : public TInplaceEdit {
   bool FPressed = false;
   String FOpeningText;  // the text when the drop-down opened
   bool FSwallowChar = false;  // the character of a key the editor took
+  // The column's input method, applied while the editor has the focus.
+  void ApplyIme();
+  void ResetIme();
+  TImeMode FImeMode = imDontCare;
+  String FImeName;
+  bool FImeDisabled = false;     // its input context taken away (imDisable)
+  HIMC FSavedContext = nullptr;  // the one to give back
+  HKL FSavedLayout = nullptr;    // the keyboard layout before ImeName chose one
 };
 
 class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {
@@ -262,7 +278,9 @@ class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {
   void DrawIndicator(const TRect& ARect, int ARow);
   void DrawTitle(int DataCol, const TRect& ARect, TGridDrawState AState);
   void DrawDataCell(int DataCol, int ARow, const TRect& ARect, TGridDrawState AState);
-  void WriteText(const TRect& ARect, int DX, int DY, const String& Text, TAlignment Alignment, bool Wrap);
+  // RightToLeft: the text reads right to left.
+  void WriteText(const TRect& ARect, int DX, int DY, const String& Text, TAlignment Alignment, bool Wrap,
+                 bool RightToLeft);
   void DrawCheckBox(const TRect& ARect, bool Checked);
   bool RowMultiSelected(int ARow);
   // Pick-list mapping of a combo column: the text shown for a stored value and back.
@@ -278,7 +296,7 @@ class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {
   std::unique_ptr<TDgDBGridColumns> FColumns;
   std::unique_ptr<TBookmarkList> FBookmarks;
   TFont* FTitleFont;
-  TDgDBGridOptions FOptions = DgDefaultGridOptions;
+  TDgDBGridOptions FOptions = DgSystemGridOptions();
   bool FReadOnly = false;
   bool FAllowInsert = true;
   bool FAllowDelete = true;

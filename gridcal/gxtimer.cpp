@@ -1,5 +1,6 @@
 #include "gridcal/gxtimer.h"
 
+#include "classlib/application.h"
 #include "classlib/callbackguard.h"
 #include "classlib/exceptions.h"
 
@@ -12,6 +13,15 @@ HX_PUBLISH(TGxTimer, p) {
   p.Property("Threaded", &TGxTimer::GetThreaded, &TGxTimer::SetThreaded).Default(true);
   p.Property("ThreadPriority", &TGxTimer::GetThreadPriority, &TGxTimer::SetThreadPriority).Default(tpNormal);
   p.Event("OnTimer", &TGxTimer::OnTimer);
+}
+
+// ---- TApplicationEnd ----
+
+bool TApplicationEnd::Terminating() { return Application && Application->Terminated(); }
+
+TApplicationEnd& TApplicationEnd::System() {
+  static TApplicationEnd system;
+  return system;
 }
 
 // ---- TTimerThread ----
@@ -34,11 +44,12 @@ void TTimerThread::Terminate() {
 }
 
 void TTimerThread::Execute() {
-  while (!Terminated()) {
+  auto stop = [this] { return Terminated() || TSeam<TApplicationEnd>::Get().Terminating(); };
+  while (!stop()) {
     // Paused: no time-out; the set-up wakes it. A wake restarts the count.
     DWORD wait = FTimer->FActive ? FTimer->FInterval.load() : INFINITE;
     DWORD result = WaitForSingleObject(FWake, wait);
-    if (Terminated()) break;
+    if (stop()) break;
     if (result == WAIT_TIMEOUT && FTimer->FActive) FTimer->ThreadTick(this);
   }
 }

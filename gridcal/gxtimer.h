@@ -13,7 +13,8 @@
 // and the handler must be thread-safe. An exception of OnTimer goes to the application's
 // handler on the main thread (EAbort silently) and the timer ticks on. Freeing a timer is
 // prompt: the worker is woken and joined before OnTimer is cleared, and OnTimer never runs
-// once the destructor has started.
+// once the destructor has started. A worker ends once the application is terminating, so
+// no tick waits for a main thread that no longer handles messages.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -21,9 +22,19 @@
 
 #include "classlib/clock.h"
 #include "classlib/component.h"
+#include "classlib/seam.h"
 #include "classlib/threads.h"
 
 class TGxTimer;
+
+// Whether the application is ending (its message loop has seen the quit); tests install
+// their own.
+class TApplicationEnd {
+ public:
+  virtual ~TApplicationEnd() = default;
+  virtual bool Terminating();
+  static TApplicationEnd& System();
+};
 
 // The worker: waits on its event with the interval as time-out and ticks on a time-out.
 class TTimerThread : public TThread {

@@ -360,14 +360,19 @@ void TGxSpeedButton::ActionChanged() {
   TCustomImageList* images = action->GetImages();
   int index = action->GetImageIndex();
   if (images && index >= 0 && index < images->Count()) {
-    // The image on fuchsia, which becomes the glyph's transparent colour.
+    // Two images on fuchsia, the glyph's transparent colour whatever the corner pixel is:
+    // the image, and its disabled form embossed through the image list's own mask.
+    const int w = images->GetWidth(), h = images->GetHeight();
     TBitmap glyph;
-    glyph.SetSize(images->GetWidth(), images->GetHeight());
+    glyph.SetSize(2 * w, h);
     glyph.Canvas()->GetBrush()->SetColor(clFuchsia);
-    glyph.Canvas()->FillRect(TRect{0, 0, images->GetWidth(), images->GetHeight()});
+    glyph.Canvas()->FillRect(TRect{0, 0, 2 * w, h});
     images->Draw(glyph.Canvas(), 0, 0, index);
+    ImageListDrawDisabled(images, glyph.Canvas(), w, 0, index);
     glyph.FreeContext();
+    glyph.SetTransparentColor(clFuchsia);
     SetGlyph(&glyph);
+    SetNumGlyphs(2);
   }
 }
 

@@ -10,11 +10,22 @@
 #include <string>
 #include <thread>
 
+#include "classlib/application.h"
 #include "classlib/geometry.h"
 #include "classlib/pictures.h"
 #include "classlib/winapi.h"
 
 namespace guitest {
+
+// A screen of the given density (install it with TSeamScope<TScreenDpi>).
+class TFixedDpi : public TScreenDpi {
+ public:
+  explicit TFixedDpi(int Value) : FValue(Value) {}
+  int PixelsPerInch() override { return FValue; }
+
+ private:
+  int FValue;
+};
 
 // Handles the main thread's messages until Done() or the deadline; false on the deadline.
 bool PumpUntil(const std::function<bool()>& Done, DWORD DeadlineMs = 10000);

@@ -15,17 +15,12 @@
 #include "kit_form_text.h"
 #include "kit_gdi_count.h"
 
-// Reaches the alarm time, the stopwatch and the interval, which nothing here sets.
+// Paints on demand.
 class TKitTestClock : public TKitClock {
   HX_CLASS(TKitTestClock, TKitClock)
  public:
   using TKitClock::TKitClock;
-  using TKitClock::Interval;
-  void SetAlarmTime(TDateTime Value) { FAlarmTime = Value; }
-  void RunStopwatch(TDateTime Start) {
-    FStopwatch = Start;
-    FStopwatchRunning = true;
-  }
+  TKitTimeInterval* Interval() const { return GetCountdown(); }
   void PaintNow() { Paint(); }
 };
 HX_PUBLISH(TKitTestClock, p) {}
@@ -63,8 +58,8 @@ TEST_F(KitClockTest, DisplayTexts) {
       {"date", [](TKitTestClock& c) { c.SetMode(TKitClockMode::cmDate); }, "14.03.2026 суббота"},
       {"stopwatch running",
        [&](TKitTestClock& c) {
-         c.SetMode(TKitClockMode::cmStopwatch);
-         c.RunStopwatch(Start() - 65 * kSecond);
+         c.StartStopwatch();
+         clock.SetNow(Start() + 65 * kSecond);
        },
        "S 0:01:05"},
       {"stopwatch stopped", [](TKitTestClock& c) { c.SetMode(TKitClockMode::cmStopwatch); }, "S 0:00:00"},
@@ -160,6 +155,73 @@ TEST_F(KitClockTest, TheCountdownEndsOnceWithOneAlarmATick) {
   clock.Advance(1000);
   EXPECT_EQ(alarms, 3);
   EXPECT_EQ(ends, 1);
+}
+
+TEST_F(KitClockTest, TheStopwatchAndTheCountdownStartInCode) {
+  TKitTestClock k(nullptr);
+  std::vector<std::string> events;
+  k.OnStopWatchStart = [&](TObject*) { events.push_back("stopwatch start"); };
+  k.OnStopWatchEnd = [&](TObject*) { events.push_back("stopwatch end"); };
+  k.OnCountdownStart = [&](TObject*) { events.push_back("countdown start"); };
+  k.StartStopwatch();
+  EXPECT_EQ(k.GetMode(), TKitClockMode::cmStopwatch);
+  EXPECT_EQ(k.GetStopwatch(), Start());
+  clock.Advance(90000);
+  EXPECT_EQ(k.GetDisplayText(), "S 0:01:30");
+  k.StopStopwatch();
+  k.StopStopwatch();  // once stopped, nothing more
+  clock.Advance(10000);
+  EXPECT_EQ(k.GetDisplayText(), "S 0:01:30");
+  EXPECT_NEAR(k.GetStopwatch(), 90 * kSecond, 1e-9);
+
+  k.GetCountdown()->SetMinute(2);
+  k.StartCountdown();
+  EXPECT_EQ(k.GetMode(), TKitClockMode::cmCountdown);
+  EXPECT_TRUE(k.GetCountdown()->GetEnabled());
+  clock.Advance(30000);
+  EXPECT_EQ(k.GetDisplayText(), "C 0:01:30");
+  EXPECT_EQ(events, (std::vector<std::string>{"stopwatch start", "stopwatch end", "countdown start"}));
+}
+
+// Everything the clock publishes is set by a form's text, read and written back.
+TEST_F(KitClockTest, TheAlarmTimeAndTheCountdownComeFromAForm) {
+  auto k = ReadComponentText<TKitTestClock>(
+      "object KitClock1: TKitTestClock\n"
+      "  Options = [coShowDigital, coEnableAlarm, co24Hour]\n"
+      "  Mode = cmCountdown\n"
+      "  AlarmTime = 0.25\n"
+      "  Countdown.Enabled = True\n"
+      "  Countdown.Hour = 1\n"
+      "  Countdown.Minute = 2\n"
+      "  Countdown.Second = 3\n"
+      "end\n");
+  ASSERT_NE(k, nullptr);
+  EXPECT_EQ(k->GetAlarmTime(), 0.25);
+  EXPECT_TRUE(k->Interval()->GetEnabled());
+  EXPECT_NEAR(k->Interval()->GetEndTime() - Start(), 3723 * kSecond, 1e-9);
+  EXPECT_EQ(k->GetDisplayText(), "C 1:02:03");
+
+  auto fromEnd = ReadComponentText<TKitTestClock>(
+      "object KitClock1: TKitTestClock\n  Countdown.EndTime = 46095.88028935185\nend\n");
+  ASSERT_NE(fromEnd, nullptr);  // 2026-03-14 21:05:07 plus 2 minutes 30 seconds
+  EXPECT_EQ(fromEnd->Interval()->GetMinute(), 2);
+  EXPECT_EQ(fromEnd->Interval()->GetSecond(), 30);
+
+  TMemoryStream stream;
+  TWriter(&stream).WriteRootComponent(k.get());
+  stream.SetPosition(0);
+  TStringStream text;
+  ObjectBinaryToText(&stream, &text);
+  for (const char* expected : {"AlarmTime = 0.25", "Countdown.Enabled = True", "Countdown.Hour = 1",
+                               "Countdown.Minute = 2", "Countdown.Second = 3"})
+    EXPECT_NE(text.DataString().find(expected), std::string::npos) << expected;
+  for (const char* absent : {"EndTime", "Stopwatch"}) EXPECT_EQ(text.DataString().find(absent), std::string::npos);
+  clock.Advance(60000);
+  stream.SetPosition(0);
+  std::unique_ptr<TKitTestClock> back(dynamic_cast<TKitTestClock*>(TReader(&stream).ReadRootComponent(nullptr)));
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back->GetAlarmTime(), 0.25);
+  EXPECT_EQ(back->GetDisplayText(), "C 1:02:03");  // restarted when read
 }
 
 TEST_F(KitClockTest, OptionsWithoutAStyleAreRefusedAndKept) {

@@ -370,6 +370,90 @@ TEST(Containers, TravelInAFormWithTheirItems) {
   EXPECT_EQ(dynamic_cast<TListUser*>(back.FindComponent("Other"))->List, nullptr);
 }
 
+std::string Hex(const std::string& Bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string s;
+  for (unsigned char c : Bytes) s += {digits[c >> 4], digits[c & 15]};
+  return s;
+}
+
+// A "Data" value: a 4-byte size, then the bytes.
+std::string SizedHex(const std::string& Bytes) {
+  std::string size;
+  for (int i = 0; i < 4; ++i) size += static_cast<char>(Bytes.size() >> (8 * i));
+  return Hex(size + Bytes);
+}
+
+// A form's text sets every member the items publish; written again, their data travels in
+// "Internal" alone and reads back alike.
+TEST(ListItems, ThePublishedMembersAreSetByAFormsText) {
+  TBitmap picture;
+  Paint(&picture, 3, 2, 8);
+  TStringStream bmp;
+  picture.SaveToStream(&bmp);
+  std::string text =
+      "object Root: TComponent\n"
+      "  object Pictures: TKitBitmapList\n"
+      "    object Picture1: TKitBitmapListItem\n"
+      "      Bitmap.Data = {" + SizedHex(bmp.DataString()) + "}\n"
+      "      Description = 'Рисунок'\n"
+      "      Ident = 7\n"
+      "    end\n"
+      "  end\n"
+      "  object Texts: TKitStringList\n"
+      "    object Text1: TKitStringListItem\n"
+      "      Items.Strings = (\n        'один'\n        'два')\n"
+      "      Description = 'Строки'\n"
+      "      Ident = 8\n"
+      "    end\n"
+      "  end\n"
+      "  object Waves: TKitWaveList\n"
+      "    object Wave1: TKitWaveListItem\n"
+      "      Wave.Data = {" + SizedHex(WaveImage(10)) + "}\n"
+      "      Description = 'Звук'\n"
+      "      Ident = 9\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  auto check = [&](TComponent& Root, const std::string& What) {
+    auto first = [&](const char* List) -> TKitListItem* {
+      auto* list = dynamic_cast<TKitCustomContainer*>(Root.FindComponent(List));
+      return list && list->Count() == 1 ? list->Items(0) : nullptr;
+    };
+    auto* bitmap = dynamic_cast<TKitBitmapListItem*>(first("Pictures"));
+    auto* strings = dynamic_cast<TKitStringListItem*>(first("Texts"));
+    auto* wave = dynamic_cast<TKitWaveListItem*>(first("Waves"));
+    ASSERT_TRUE(bitmap && strings && wave) << What;
+    ExpectSamePixels(bitmap->Bitmap(), &picture, What);
+    EXPECT_EQ(bitmap->GetDescription(), "Рисунок") << What;
+    EXPECT_EQ(bitmap->GetIdent(), 7) << What;
+    EXPECT_EQ(strings->Items()->GetText(), "один\r\nдва\r\n") << What;
+    EXPECT_EQ(strings->GetDescription(), "Строки") << What;
+    EXPECT_EQ(strings->GetIdent(), 8) << What;
+    EXPECT_EQ(wave->Wave()->Size(), static_cast<std::int64_t>(WaveImage(10).size())) << What;
+    EXPECT_EQ(wave->GetDescription(), "Звук") << What;
+    EXPECT_EQ(wave->GetIdent(), 9) << What;
+  };
+  TStringStream in(text), binary;
+  ObjectTextToBinary(&in, &binary);
+  binary.SetPosition(0);
+  TComponent root(nullptr);
+  TReader(&binary).ReadRootComponent(&root);
+  check(root, "read");
+
+  TMemoryStream written, writtenText;
+  TWriter(&written).WriteRootComponent(&root);
+  written.SetPosition(0);
+  ObjectBinaryToText(&written, &writtenText);
+  std::string form(static_cast<const char*>(writtenText.Memory()), static_cast<std::size_t>(writtenText.GetSize()));
+  for (const char* absent : {"Bitmap.Data", "Items.Strings", "Wave.Data", "Description", "Ident"})
+    EXPECT_EQ(form.find(absent), std::string::npos) << absent;
+  written.SetPosition(0);
+  TComponent back(nullptr);
+  TReader(&written).ReadRootComponent(&back);
+  check(back, "written back");
+}
+
 TEST(OnDemandBitmaps, AreFetchedFromAContainerFileOrABitmapFolder) {
   TKitBitmapList source(nullptr);
   for (int i = 0; i < 3; ++i) Paint(source.Items(source.AddItem(nullptr))->Bitmap(), 2 + i, 2, 8, i);
@@ -609,6 +693,36 @@ TEST(ImageLists, AnswerForTheirPicturesByIndex) {
   target.SetSize(10, 10);
   bitmaps.DrawAt(0, 0, target.Canvas(), 3, 3);
   EXPECT_EQ(target.Canvas()->GetPixels(3 + 2, 3 + 1), bitmaps.Items(0)->Bitmap()->Canvas()->GetPixels(2, 1));
+}
+
+// From an origin inside the image, with the colour left out and the one under it given.
+TEST(ImageLists, DrawFromAnOriginWithTheirColours) {
+  TKitImageList images(nullptr);
+  MakeImages(*images.Items(images.AddItem(nullptr)), 4, 3, 2, false);  // ink at (1..2, 1..2)
+  const TColor ground = static_cast<TColor>(0x00FF00), back = static_cast<TColor>(0xFF0000);
+  TBitmap target;
+  auto fresh = [&] {
+    target.SetSize(8, 8);
+    target.Canvas()->GetBrush()->SetColor(ground);
+    target.Canvas()->FillRect(TRect{0, 0, 8, 8});
+  };
+  fresh();
+  // Image 1 from (1, 1) on: 3 x 2 pixels, its ink in the first two columns.
+  images.DrawWith(0, 1, target.Canvas(), TRect{2, 2, 5, 4}, TPoint{1, 1}, Clear(1), back, kdfTransparent);
+  EXPECT_EQ(target.Canvas()->GetPixels(2, 2), Ink(1));
+  EXPECT_EQ(target.Canvas()->GetPixels(3, 3), Ink(1));
+  EXPECT_EQ(target.Canvas()->GetPixels(4, 2), back);  // left out, the back colour shows
+  EXPECT_EQ(target.Canvas()->GetPixels(4, 3), back);
+  EXPECT_EQ(target.Canvas()->GetPixels(1, 1), ground);
+  EXPECT_EQ(target.Canvas()->GetPixels(5, 2), ground);
+  fresh();
+  images.DrawWith(0, 1, target.Canvas(), TRect{2, 2, 5, 4}, TPoint{1, 1}, Clear(1), clNone, kdfTransparent);
+  EXPECT_EQ(target.Canvas()->GetPixels(2, 2), Ink(1));
+  EXPECT_EQ(target.Canvas()->GetPixels(4, 2), ground);  // without a back colour, what was there
+  fresh();
+  images.DrawWith(0, 1, target.Canvas(), TRect{2, 2, 5, 4}, TPoint{4, 0}, Clear(1), back, kdfTransparent);
+  images.DrawWith(3, 0, target.Canvas(), TRect{2, 2, 5, 4}, TPoint{0, 0}, Clear(1), back, kdfTransparent);
+  EXPECT_EQ(target.Canvas()->GetPixels(2, 2), ground) << "an origin past the image or no such item: nothing";
 }
 
 }  // namespace

@@ -34,6 +34,12 @@ class TTestPanel : public TKitCustomBevelPanel {
   using TKitCustomBevelPanel::TKitCustomBevelPanel;
 };
 
+// No class of the kit switches the flat frame on; a descendant can.
+class TFlatPanel : public TKitCustomBevelPanel {
+ public:
+  explicit TFlatPanel(TComponent* AOwner) : TKitCustomBevelPanel(AOwner) { FFlatFrame = true; }
+};
+
 // The window's client area as its own paint draws it, into a bitmap of its size.
 std::unique_ptr<TBitmap> PaintedClient(TWinControl* Control) {
   auto bitmap = std::make_unique<TBitmap>();
@@ -115,6 +121,27 @@ TEST_F(KitControlBasesTest, NestedAndThroughAWindowBorder) {
   // An opaque parent stops the chain.
   outer->SetTransparent(false);
   EXPECT_FALSE(inner->IsTransparent());
+}
+
+// With the flat frame the bevel shows only while the mouse is over the panel.
+TEST_F(KitControlBasesTest, AFlatFramedBevelShowsOnlyWhileHot) {
+  TKitCustomBevelPanel* panels[2] = {new TFlatPanel(form), new TTestPanel(form)};
+  for (int i = 0; i < 2; ++i) {
+    panels[i]->SetParent(form);
+    panels[i]->SetBounds(10 + i * 100, 10, 80, 60);
+    panels[i]->SetColor(clYellow);
+    panels[i]->GetBevel()->SetStyleOuter(TKitBevelStyle::bvRaised);
+    panels[i]->GetBevel()->SetWidthOuter(2);
+  }
+  form->Show();
+  const std::uint32_t yellow = 0x00FFFF;
+  EXPECT_EQ(Rgb(PaintedClient(panels[0])->Canvas(), 0, 0), yellow) << "flat, not hot: no bevel";
+  EXPECT_NE(Rgb(PaintedClient(panels[1])->Canvas(), 0, 0), yellow) << "not flat: the bevel";
+  panels[0]->Perform(CM_MOUSEENTER);
+  ASSERT_TRUE(static_cast<TKitCustomControl*>(panels[0])->MouseInside());
+  EXPECT_NE(Rgb(PaintedClient(panels[0])->Canvas(), 0, 0), yellow) << "flat and hot: the bevel";
+  panels[0]->Perform(CM_MOUSELEAVE);
+  EXPECT_EQ(Rgb(PaintedClient(panels[0])->Canvas(), 0, 0), yellow);
 }
 
 TEST_F(KitControlBasesTest, FocusEventsRunOnceTheFocusChangeIsComplete) {

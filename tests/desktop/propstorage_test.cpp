@@ -435,15 +435,6 @@ TEST_F(PropStorageTest, TheDefaultSectionFollowsTheOwner) {
 
 // ---- The form's own place ----
 
-class TFixedDpi : public TScreenDpi {
- public:
-  explicit TFixedDpi(int Value) : FValue(Value) {}
-  int PixelsPerInch() override { return FValue; }
-
- private:
-  int FValue;
-};
-
 std::string PlaceForm() {
   std::string text = kFormText;
   size_t at = text.find("      'Label1.<P>.Font.Name'");
@@ -486,7 +477,7 @@ TEST_F(PropStorageTest, APlaceStoredAtOneResolutionIsScaledToTheScreens) {
   const TCase cases[] = {{96, Rect(120, 60, 120 + 500, 60 + 250)},  // 96 → 120
                          {120, Rect(96, 48, 96 + 400, 48 + 200)},
                          {0, Rect(96, 48, 96 + 400, 48 + 200)}};  // unknown: unscaled
-  TFixedDpi dpi(120);
+  guitest::TFixedDpi dpi(120);
   TSeamScope<TScreenDpi> scope(dpi);
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Stored);

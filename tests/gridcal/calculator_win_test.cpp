@@ -213,6 +213,38 @@ TEST(CalculatorPanel, KeysOfBothLayouts) {
   EXPECT_TRUE(form.Display()->GetFont()->GetStyle().Contains(fsBold));
 }
 
+// Laid out at 96 pixels per inch, the dialog grows with the screen's density and is
+// centred on the screen.
+TEST(CalculatorDialog, IsScaledOnAScreenOfAnotherDensity) {
+  struct TCase {
+    int Dpi;
+    TRect Seven, Display;
+    int ClientWidth, ClientHeight;
+  } cases[] = {
+      {96, Bounds(47, 32, 36, 22), Bounds(6, 6, 230, 23), 242, 159},
+      {120, Bounds(59, 40, 45, 28), Bounds(8, 8, 288, 29), 303, 199},
+      {144, Bounds(71, 48, 54, 33), Bounds(9, 9, 345, 35), 363, 239},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Dpi);
+    guitest::TFixedDpi dpi(c.Dpi);
+    TSeamScope<TScreenDpi> scope(dpi);
+    TGxCalculatorForm form(nullptr);
+    EXPECT_EQ(form.GetClientWidth(), c.ClientWidth);
+    EXPECT_EQ(form.GetClientHeight(), c.ClientHeight);
+    EXPECT_EQ(form.CalcPanel()->ButtonOfKind(8)->GetBoundsRect(), c.Seven);
+    EXPECT_EQ(form.Display()->GetParent()->GetParent()->GetBoundsRect(), c.Display);
+    // The keys and the display fill the scaled dialog as they fill the designed one.
+    TCalcButton* equals = form.CalcPanel()->ButtonOfKind(20);
+    EXPECT_LE(equals->GetLeft() + equals->GetWidth(), form.CalcPanel()->GetClientWidth());
+    EXPECT_LE(form.CalcPanel()->GetTop() + form.CalcPanel()->GetHeight(), form.MainPanel()->GetClientHeight());
+    if (c.Dpi != 96) {
+      EXPECT_EQ(form.GetLeft(), Screen->Width() / 2 - form.GetWidth() / 2);
+      EXPECT_EQ(form.GetTop(), Screen->Height() / 2 - form.GetHeight() / 2);
+    }
+  }
+}
+
 TEST(CalculatorPanel, MemoryIndicator) {
   TCountingBeeper beeper;
   TBeeperScope beeps(beeper);

@@ -156,6 +156,50 @@ class DBGridTest : public ::testing::Test {
   TFakeDropDown* last = nullptr;
 };
 
+TEST_F(DBGridTest, AKoreanSystemShowsTheEditorAlways) {
+  EXPECT_TRUE(DgDefaultGridOptionsFor(MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN)).Contains(dgAlwaysShowEditor));
+  EXPECT_EQ(DgDefaultGridOptionsFor(MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN)) - TDgDBGridOptions{dgAlwaysShowEditor},
+            DgDefaultGridOptions);
+  for (WORD language : {LANG_RUSSIAN, LANG_ENGLISH, LANG_JAPANESE})
+    EXPECT_EQ(DgDefaultGridOptionsFor(MAKELANGID(language, SUBLANG_DEFAULT)), DgDefaultGridOptions) << language;
+  EXPECT_EQ(grid->GetOptions(), DgDefaultGridOptionsFor(GetUserDefaultLangID()));
+}
+
+// The editor takes the input method of its column while it has the focus: none at all,
+// closed, or open in a conversion mode; leaving gives the context back.
+TEST_F(DBGridTest, TheEditorTakesItsColumnsInputMethod) {
+  Fill(2);
+  Attach();
+  grid->GetColumns()->SetState(csCustomized);
+  grid->GetColumns()->Items(1)->SetImeMode(imDisable);
+  grid->GetColumns()->Items(2)->SetImeMode(imKata);
+  grid->SetCol(2);
+  grid->SetEditorMode(true);
+  ASSERT_TRUE(grid->InplaceEditor()->Shown());
+  SetFocus(E());
+  EXPECT_EQ(ImmGetContext(E()), nullptr) << "imDisable: no input context";
+  SendMessageW(G(), WM_KEYDOWN, VK_TAB, 0);
+  ASSERT_EQ(grid->GetCol(), 3);
+  grid->SetEditorMode(true);
+  SetFocus(E());
+  HIMC context = ImmGetContext(E());
+  ASSERT_NE(context, nullptr) << "given back";
+  EXPECT_TRUE(ImmGetOpenStatus(context));
+  DWORD conversion = 0, sentence = 0;
+  ImmGetConversionStatus(context, &conversion, &sentence);
+  EXPECT_EQ(conversion, static_cast<DWORD>(IME_CMODE_NATIVE | IME_CMODE_KATAKANA | IME_CMODE_FULLSHAPE));
+  ImmReleaseContext(E(), context);
+  // Back on the first column and then away: the context comes back with the focus gone.
+  grid->SetCol(2);
+  grid->SetEditorMode(true);
+  SetFocus(E());
+  EXPECT_EQ(ImmGetContext(E()), nullptr);
+  other->SetFocus();
+  context = ImmGetContext(E());
+  EXPECT_NE(context, nullptr);
+  if (context) ImmReleaseContext(E(), context);
+}
+
 TEST_F(DBGridTest, OptionsFollowEachOther) {
   grid->SetOptions(grid->GetOptions() + TDgDBGridOptions{dgDragOutRows});
   EXPECT_TRUE(grid->GetOptions().Contains(dgRowSelect));

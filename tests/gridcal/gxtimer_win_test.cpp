@@ -139,6 +139,37 @@ TEST(GxTimer, SynchronisedTicksRunOnTheMainThreadAndUnsynchronisedOnesOnTheWorke
   }
 }
 
+class TEndingApplication : public TApplicationEnd {
+ public:
+  std::atomic<bool> Ending{false};
+  bool Terminating() override { return Ending; }
+};
+
+// Once the application is terminating the worker ends: no tick follows the one it may
+// have begun, and the timer is still freed at once.
+TEST(GxTimer, TheWorkerEndsWhenTheApplicationTerminates) {
+  TEndingApplication application;
+  TSeamScope<TApplicationEnd> scope(application);
+  for (bool sync : {true, false}) {
+    SCOPED_TRACE(sync);
+    application.Ending = false;
+    std::atomic<int> count{0};
+    auto timer = std::make_unique<TGxTimer>(nullptr);
+    timer->SetSyncEvent(sync);
+    timer->SetInterval(10);
+    timer->SetOnTimer([&](TObject*) { ++count; });
+    ASSERT_TRUE(guitest::PumpUntil([&] { return count >= 2; }, 5000));
+    application.Ending = true;
+    guitest::PumpFor(50);  // a tick begun before stays the last
+    int last = count;
+    guitest::PumpFor(200);
+    EXPECT_EQ(count, last);
+    ULONGLONG start = GetTickCount64();
+    timer.reset();
+    EXPECT_LT(GetTickCount64() - start, 1000u);
+  }
+}
+
 TEST(GxTimer, FreeingWithATickQueuedRunsNoHandlerAfterTheDestructorStarted) {
   std::atomic<bool> freeing{false};
   std::atomic<int> late{0}, count{0};

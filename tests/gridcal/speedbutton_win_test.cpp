@@ -284,13 +284,38 @@ TEST_F(GxSpeedButtonTest, AnActionsCheckedAndImageReachDownAndGlyph) {
   b->OnClick = nullptr;
   b->SetAction(&action);
   EXPECT_TRUE(b->GetDown());
-  ASSERT_EQ(b->GetGlyph()->GetWidth(), 16);
+  ASSERT_EQ(b->GetGlyph()->GetWidth(), 32);  // the image and its disabled form
+  EXPECT_EQ(b->GetNumGlyphs(), 2);
   EXPECT_EQ(b->GetGlyph()->Canvas()->GetPixels(8, 8), clRed);
   EXPECT_EQ(b->GetGlyph()->GetTransparentColor(), clFuchsia);
   action.SetChecked(false);
   EXPECT_FALSE(b->GetDown());
   b->ButtonClick();
   EXPECT_EQ(executed, 1);
+}
+
+// Disabled, an action's image is embossed through its image list's mask: an image whose
+// corner pixel is no background keeps its whole shape.
+TEST_F(GxSpeedButtonTest, AnActionsImageIsEmbossedWhenDisabled) {
+  TBitmap solid;
+  solid.SetSize(16, 16);
+  solid.Canvas()->GetBrush()->SetColor(clRed);
+  solid.Canvas()->FillRect(TRect{0, 0, 16, 16});
+  TImageList images(nullptr);
+  images.AddMasked(&solid, clFuchsia);  // no fuchsia: every pixel is the image's
+  TAction action(nullptr);
+  action.SetImages(&images);
+  action.SetImageIndex(0);
+  TGxSpeedButton* b = NewButton(10);
+  b->SetAction(&action);
+  TBitmap disabled;
+  b->ButtonGlyph()->GetStateImage(gbsDisabled, &disabled);
+  ASSERT_EQ(disabled.GetWidth(), 16);
+  for (TPoint p : {TPoint{0, 0}, TPoint{8, 8}, TPoint{0, 15}, TPoint{14, 14}})
+    EXPECT_EQ(ColorToRGB(disabled.Canvas()->GetPixels(p.X, p.Y)), ColorToRGB(clBtnShadow)) << p.X << "," << p.Y;
+  TBitmap up;
+  b->ButtonGlyph()->GetStateImage(gbsUp, &up);
+  EXPECT_EQ(up.Canvas()->GetPixels(0, 15), clRed);
 }
 
 }  // namespace

@@ -284,11 +284,15 @@ class TTextToBinary {
     if (!IsChar(c)) Error(String("'") + c + "' expected but " + TokenText() + " found");
     Next();
   }
-  String ExpectName(bool AllowDots, const char* What) {
+  // A binary object begins with a flags byte (0xF0 and up) or its class name's length: a
+  // longer class name would read back as flags.
+  static constexpr std::size_t kMaxClassName = 0xEF;
+
+  String ExpectName(bool AllowDots, const char* What, std::size_t MaxLength = 255) {
     if (FToken != tSymbol || !IsValidIdent(FTokenString, AllowDots))
       Error(String(What) + " expected but " + TokenText() + " found");
     String name = FTokenString;
-    if (name.size() > 255) Error(String(What) + " too long");
+    if (name.size() > MaxLength) Error(String(What) + " too long");
     Next();
     return name;
   }
@@ -470,11 +474,11 @@ class TTextToBinary {
     else if (!IsSymbol("object")) Error("'object' expected but " + TokenText() + " found");
     Next();
     String name;
-    String className = ExpectName(false, "Class name");
+    String className = ExpectName(false, "Class name", kMaxClassName);
     if (IsChar(':')) {
       Next();
       name = className;
-      className = ExpectName(false, "Class name");
+      className = ExpectName(false, "Class name", kMaxClassName);
     }
     int childPos = 0;
     if (IsChar('[')) {

@@ -368,7 +368,7 @@ TEST(FormStream, CorruptBinaryStreamsRaiseErrorsAndNeverReadPastTheirData) {
 
 TEST(FormText, BadTextsRaiseParserErrorsWithTheirLine) {
   struct Case {
-    const char* text;
+    std::string text;
     const char* message;
   };
   const Case cases[] = {
@@ -388,6 +388,7 @@ TEST(FormText, BadTextsRaiseParserErrorsWithTheirLine) {
       {"object A: TA\n  X = <thing end>\nend", "Line 2: 'item' expected but 'thing' found"},
       {"object 1A: TA\nend", "Line 1: Invalid number"},
       {"object A.B: TA\nend", "Line 1: Class name expected but 'A.B' found"},
+      {"object A: T" + std::string(239, 'G') + "\nend", "Line 1: Class name too long"},
   };
   for (const Case& c : cases) {
     try {

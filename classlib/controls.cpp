@@ -32,6 +32,12 @@ HX_PUBLISH(TControl, p) {
   p.Event("OnStartDrag", &TControl::OnStartDrag);
 }
 HX_PUBLISH(TWinControl, p) {}
+HX_PUBLISH(TSizeConstraints, p) {
+  p.Property("MaxHeight", &TSizeConstraints::GetMaxHeight, &TSizeConstraints::SetMaxHeight).Default(0);
+  p.Property("MaxWidth", &TSizeConstraints::GetMaxWidth, &TSizeConstraints::SetMaxWidth).Default(0);
+  p.Property("MinHeight", &TSizeConstraints::GetMinHeight, &TSizeConstraints::SetMinHeight).Default(0);
+  p.Property("MinWidth", &TSizeConstraints::GetMinWidth, &TSizeConstraints::SetMinWidth).Default(0);
+}
 HX_PUBLISH(TGraphicControl, p) {}
 HX_PUBLISH(TCustomControl, p) {}
 HX_PUBLISH(TControlCanvas, p) {}
@@ -171,7 +177,38 @@ TCustomForm* GetParentForm(TControl* Control) {
 
 // ---- TControl ----
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont) {
+// ---- Size constraints ----
+
+void TSizeConstraints::Apply(int& Width, int& Height) const {
+  if (FMaxWidth > 0) Width = std::min(Width, FMaxWidth);
+  if (FMaxHeight > 0) Height = std::min(Height, FMaxHeight);
+  Width = std::max(Width, FMinWidth);
+  Height = std::max(Height, FMinHeight);
+}
+
+void TSizeConstraints::Change(int& Field, int Value, int Min, int Max) {
+  if (Value < 0) throw EInvalidOperation("A size constraint cannot be negative");
+  if (Max > 0 && Min > Max)
+    throw EInvalidOperation("A size constraint's minimum (" + std::to_string(Min) + ") exceeds its maximum (" +
+                            std::to_string(Max) + ")");
+  if (Field == Value) return;
+  Field = Value;
+  if (FControl) FControl->SetBounds(FControl->FLeft, FControl->FTop, FControl->FWidth, FControl->FHeight);
+}
+
+void TSizeConstraints::Assign(TPersistent* Source) {
+  auto* from = dynamic_cast<TSizeConstraints*>(Source);
+  if (!from) return TPersistent::Assign(Source);
+  // Widened first, so no step in between has its minimum above its maximum.
+  FMinWidth = FMinHeight = FMaxWidth = FMaxHeight = 0;
+  SetMaxWidth(from->FMaxWidth);
+  SetMaxHeight(from->FMaxHeight);
+  SetMinWidth(from->FMinWidth);
+  SetMinHeight(from->FMinHeight);
+}
+
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), FConstraints(std::make_unique<TSizeConstraints>(this)), FFont(new TFont) {
   WindowProc = [this](TMessage& m) { WndProc(m); };
   FFont->OnChange = [this](TObject*) { FontChanged(); };
   FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
@@ -197,6 +234,7 @@ void TControl::SetParentComponent(TComponent* Value) {
 void TControl::SetParent(TWinControl* AParent) {
   if (AParent == FParent) return;
   if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  FAnchorBaseKnown = false;
   if (FParent) FParent->RemoveControl(this);
   if (AParent) AParent->InsertControl(this);
 }
@@ -230,6 +268,8 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (FAutoSize && !ComponentState().Contains(csLoading)) CanAutoSize(AWidth, AHeight);
+  FConstraints->Apply(AWidth, AHeight);
+  if (!FAnchoring) FAnchorBaseKnown = false;
   AWidth = std::max(AWidth, 0);
   AHeight = std::max(AHeight, 0);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
@@ -274,7 +314,47 @@ TPoint TControl::ClientOrigin() {
 void TControl::SetAlign(TAlign Value) {
   if (Value == FAlign) return;
   FAlign = Value;
+  FAnchorBaseKnown = false;
   RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors Value) {
+  if (Value == FAnchors) return;
+  FAnchors = Value;
+  FAnchorBaseKnown = false;
+  RequestAlign();
+}
+
+void TControl::AnchorPlace(int ParentWidth, int ParentHeight) {
+  if (!FAnchorBaseKnown) {
+    FAnchorBase = GetBoundsRect();
+    FAnchorParentSize = {ParentWidth, ParentHeight};
+    FAnchorBaseKnown = true;
+    return;
+  }
+  // One axis: the near edge stays, the far edge stays, both (stretched) or neither (the
+  // middle keeps its share).
+  auto axis = [this](TAnchorKind Near, TAnchorKind Far, int Start, int Size, int Grown, int& NewStart, int& NewSize) {
+    NewStart = Start;
+    NewSize = Size;
+    if (FAnchors.Contains(Far)) {
+      if (FAnchors.Contains(Near)) NewSize = Size + Grown;
+      else NewStart = Start + Grown;
+    } else if (!FAnchors.Contains(Near)) {
+      NewStart = Start + Grown / 2;
+    }
+  };
+  int left, width, top, height;
+  axis(akLeft, akRight, FAnchorBase.Left, FAnchorBase.Width(), ParentWidth - FAnchorParentSize.X, left, width);
+  axis(akTop, akBottom, FAnchorBase.Top, FAnchorBase.Height(), ParentHeight - FAnchorParentSize.Y, top, height);
+  FAnchoring = true;
+  try {
+    SetBounds(left, top, width, height);
+  } catch (...) {
+    FAnchoring = false;
+    throw;
+  }
+  FAnchoring = false;
 }
 
 void TControl::SetAutoSize(bool Value) {
@@ -826,6 +906,11 @@ void TWinControl::Realign() {
   try {
     TRect r = ClientRect();
     AlignControls(nullptr, r);
+    // Children anchored to other sides than the left and top follow the client size.
+    const TRect client = ClientRect();
+    for (TControl* c : std::vector<TControl*>(FControls))
+      if (c->GetAlign() == alNone && c->GetAnchors() != TAnchors{akLeft, akTop})
+        c->AnchorPlace(client.Width(), client.Height());
   } catch (...) {
     --FAlignLevel;
     throw;
@@ -1038,6 +1123,8 @@ void TWinControl::Repaint() {
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (GetAutoSize() && !ComponentState().Contains(csLoading)) CanAutoSize(AWidth, AHeight);
+  GetConstraints()->Apply(AWidth, AHeight);
+  if (!FAnchoring) FAnchorBaseKnown = false;
   AWidth = std::max(AWidth, 0);
   AHeight = std::max(AHeight, 0);
   if (ALeft == GetLeft() && ATop == GetTop() && AWidth == GetWidth() && AHeight == GetHeight()) return;
@@ -1382,6 +1469,17 @@ void TWinControl::Dispatch(TMessage& Message) {
       DefaultHandler(Message);
       UpdateBoundsFromHandle();
       return;
+    case WM_GETMINMAXINFO: {
+      // A window sized by its frame stays within the constraints too.
+      DefaultHandler(Message);
+      auto* info = reinterpret_cast<MINMAXINFO*>(Message.LParam);
+      const TSizeConstraints* c = GetConstraints();
+      if (c->GetMinWidth() > 0) info->ptMinTrackSize.x = c->GetMinWidth();
+      if (c->GetMinHeight() > 0) info->ptMinTrackSize.y = c->GetMinHeight();
+      if (c->GetMaxWidth() > 0) info->ptMaxTrackSize.x = c->GetMaxWidth();
+      if (c->GetMaxHeight() > 0) info->ptMaxTrackSize.y = c->GetMaxHeight();
+      return;
+    }
     case WM_SETFOCUS:
       DefaultHandler(Message);
       if (TCustomForm* form = GetParentForm(this); form && form != this) form->ControlFocused(this);

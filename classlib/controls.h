@@ -39,6 +39,10 @@ HX_ENUM(TControlStateFlag, csLButtonDown, csClicked, csPalette, csReadingState, 
 using TControlState = TSet<TControlStateFlag>;
 HX_ENUM(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin);
 using TBorderStyle = TFormBorderStyle;  // controls use bsNone and bsSingle
+// The sides of its parent a control keeps its distance to when the parent is resized: left
+// and right both stretch it, neither keeps it centred (alike for top and bottom).
+HX_ENUM(TAnchorKind, akLeft, akTop, akRight, akBottom);
+using TAnchors = TSet<TAnchorKind>;
 // Reading order and alignment: right-to-left modes mirror what a control lays out.
 HX_ENUM(TBiDiMode, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly);
 
@@ -89,6 +93,34 @@ class TDragObject : public TObject {
  public:
   TPoint DragPos;                  // the pointer, in screen coordinates
   TControl* DragTarget = nullptr;  // the control under it
+};
+
+// The least and greatest width and height of a control (0: no bound), kept by SetBounds.
+// A minimum above the maximum (or a maximum below the minimum) is refused with
+// EInvalidOperation; a change applies to the control at once.
+class TSizeConstraints : public TPersistent {
+  HX_CLASS(TSizeConstraints, TPersistent)
+ public:
+  explicit TSizeConstraints(TControl* Control) : FControl(Control) {}
+  int GetMinWidth() const { return FMinWidth; }
+  void SetMinWidth(int Value) { Change(FMinWidth, Value, Value, FMaxWidth); }
+  int GetMaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(int Value) { Change(FMaxWidth, Value, FMinWidth, Value); }
+  int GetMinHeight() const { return FMinHeight; }
+  void SetMinHeight(int Value) { Change(FMinHeight, Value, Value, FMaxHeight); }
+  int GetMaxHeight() const { return FMaxHeight; }
+  void SetMaxHeight(int Value) { Change(FMaxHeight, Value, FMinHeight, Value); }
+  // Width and Height brought within the bounds.
+  void Apply(int& Width, int& Height) const;
+  void Assign(TPersistent* Source) override;
+
+ private:
+  void Change(int& Field, int Value, int Min, int Max);
+  TControl* FControl;
+  int FMinWidth = 0;
+  int FMaxWidth = 0;
+  int FMinHeight = 0;
+  int FMaxHeight = 0;
 };
 
 // What a modal form returns (ModalResult) and which button set it.
@@ -196,6 +228,11 @@ class TControl : public TComponent {
   virtual void SetParent(TWinControl* AParent);
   TAlign GetAlign() const { return FAlign; }
   void SetAlign(TAlign Value);
+  // The parent's sides kept (see TAnchorKind); [akLeft, akTop] moves with nothing.
+  TAnchors GetAnchors() const { return FAnchors; }
+  void SetAnchors(TAnchors Value);
+  TSizeConstraints* GetConstraints() const { return FConstraints.get(); }
+  void SetConstraints(TSizeConstraints* Value) { FConstraints->Assign(Value); }
   bool GetAutoSize() const { return FAutoSize; }
   virtual void SetAutoSize(bool Value);
   void BringToFront();
@@ -311,6 +348,7 @@ class TControl : public TComponent {
   friend class TWinControl;
   friend class TApplication;
   friend struct TDragSteps;
+  friend class TSizeConstraints;
 
   virtual void WndProc(TMessage& Message);
   virtual void Dispatch(TMessage& Message);
@@ -356,6 +394,9 @@ class TControl : public TComponent {
   void HandleMouse(TMessage& Message);
   void SetParentFontValue();
   void SetParentColorValue();
+  // Anchors: where the control stood, and the parent's client size then, when its bounds
+  // were last set from outside; the parent's realignment places it from them.
+  void AnchorPlace(int ParentWidth, int ParentHeight);
 
   TWinControl* FParent = nullptr;
   int FLeft = 0;
@@ -363,6 +404,12 @@ class TControl : public TComponent {
   int FWidth = 0;
   int FHeight = 0;
   TAlign FAlign = alNone;
+  TAnchors FAnchors{akLeft, akTop};
+  std::unique_ptr<TSizeConstraints> FConstraints;
+  bool FAnchorBaseKnown = false;
+  bool FAnchoring = false;  // the parent is placing it by its anchors
+  TRect FAnchorBase;
+  TPoint FAnchorParentSize;
   bool FAutoSize = false;
   bool FVisible = true;
   bool FEnabled = true;

@@ -130,13 +130,21 @@ void TCustomForm::DoDestroy() {
 }
 
 void TCustomForm::Loaded() {
-  TWinControl::Loaded();
-  if (FLoadedClientWidth >= 0 || FLoadedClientHeight >= 0) {
-    int width = FLoadedClientWidth >= 0 ? FLoadedClientWidth : GetClientWidth();
-    int height = FLoadedClientHeight >= 0 ? FLoadedClientHeight : GetClientHeight();
-    FLoadedClientWidth = FLoadedClientHeight = -1;
-    SetClientSize(width, height);
+  // Aligned once, at the client size read: anchored children keep their places to it.
+  DisableAlign();
+  try {
+    TWinControl::Loaded();
+    if (FLoadedClientWidth >= 0 || FLoadedClientHeight >= 0) {
+      int width = FLoadedClientWidth >= 0 ? FLoadedClientWidth : GetClientWidth();
+      int height = FLoadedClientHeight >= 0 ? FLoadedClientHeight : GetClientHeight();
+      FLoadedClientWidth = FLoadedClientHeight = -1;
+      SetClientSize(width, height);
+    }
+  } catch (...) {
+    EnableAlign();
+    throw;
   }
+  EnableAlign();
   if (FActiveControl && GetParentForm(FActiveControl) != this) FActiveControl = nullptr;
 }
 

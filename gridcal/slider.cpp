@@ -16,6 +16,8 @@ HX_PUBLISH(TGxCustomSlider, p) {}
 
 HX_PUBLISH(TGxSlider, p) {
   p.Property("Align", &TGxSlider::GetAlign, &TGxSlider::SetAlign).Default(alNone);
+  p.Property("Anchors", &TGxSlider::GetAnchors, &TGxSlider::SetAnchors).Default(TAnchors{akLeft, akTop});
+  p.Property("Constraints", &TGxSlider::GetConstraints, &TGxSlider::SetConstraints);
   p.Property("BevelStyle", &TGxSlider::GetBevelStyle, &TGxSlider::SetBevelStyle).Default(bvNone);
   p.Property("Color", &TGxSlider::GetColor, &TGxSlider::SetColor).Default(clBtnFace);
   p.Property("Enabled", &TGxSlider::GetEnabled, &TGxSlider::SetEnabled).Default(true);

@@ -11,6 +11,8 @@ HX_PUBLISH(TGlyphList, p) {}
 HX_PUBLISH(TGxSpeedButton, p) {
   p.Property("Action", &TGxSpeedButton::GetAction, &TGxSpeedButton::SetAction);
   p.Property("Align", &TGxSpeedButton::GetAlign, &TGxSpeedButton::SetAlign).Default(alNone);
+  p.Property("Anchors", &TGxSpeedButton::GetAnchors, &TGxSpeedButton::SetAnchors).Default(TAnchors{akLeft, akTop});
+  p.Property("Constraints", &TGxSpeedButton::GetConstraints, &TGxSpeedButton::SetConstraints);
   p.Property("Alignment", &TGxSpeedButton::GetAlignment, &TGxSpeedButton::SetAlignment).Default(taCenter);
   p.Property("AllowAllUp", &TGxSpeedButton::GetAllowAllUp, &TGxSpeedButton::SetAllowAllUp).Default(false);
   p.Property("AllowTimer", &TGxSpeedButton::GetAllowTimer, &TGxSpeedButton::SetAllowTimer).Default(false);

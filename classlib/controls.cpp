@@ -117,6 +117,14 @@ void Unbind(HWND Window) {
   windows.erase(Window);
 }
 
+// An MDI child goes through its MDI client, which then forgets it and activates another.
+void DestroyControlWindow(HWND Window) {
+  if (GetWindowLongPtrW(Window, GWL_EXSTYLE) & WS_EX_MDICHILD)
+    SendMessageW(GetParent(Window), WM_MDIDESTROY, reinterpret_cast<WPARAM>(Window), 0);
+  else
+    DestroyWindow(Window);
+}
+
 // The control under the mouse (for enter and leave), and one that has it captured.
 TControl* mouseControl = nullptr;
 
@@ -818,7 +826,7 @@ TWinControl::~TWinControl() {
         w->FShowing = false;
       }
     }
-    DestroyWindow(window);
+    DestroyControlWindow(window);
   }
   if (GetParent()) GetParent()->RemoveControl(this);  // still a TWinControl to its parent
   while (!FControls.empty()) RemoveControl(FControls.back());
@@ -1326,7 +1334,7 @@ void TWinControl::DestroyWnd() {
     if (canvas->Control() == this) canvas->FreeHandle();
   HWND window = FHandle;
   SetControlState(GetControlState() + TControlState{csDestroyingHandle});
-  DestroyWindow(window);
+  DestroyControlWindow(window);
   SetControlState(GetControlState() - TControlState{csDestroyingHandle});
   if (FHandle) {  // the window did not say goodbye
     Unbind(window);

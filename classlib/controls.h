@@ -79,8 +79,14 @@ const TIdentMap& HxIdentMap(TCursor);
 // A drag begins on its source (BeginDrag, or a left press with DragMode dmAutomatic) and
 // starts once the pointer has moved the threshold; the control under the pointer is then
 // asked through OnDragOver whether it accepts, and a release over one that does drops on it
-// (OnDragDrop). The source hears how it ended (OnEndDrag). dkDock is named for forms that
-// carry it: docking is not built, and a control of that kind starts no drag.
+// (OnDragDrop). The source hears how it ended (OnEndDrag).
+// A control whose DragKind is dkDock is docked instead: the drag looks for a dock site (a
+// TWinControl with DockSite) at the pointer or among the parents of the control there; a
+// site accepts (OnDockOver may refuse) and a release there moves the control into it
+// (the old site's OnUnDock may refuse first), then OnDockDrop. Released over none of the
+// program's windows, the control floats in a tool window of its own; over a control of
+// the program that is no dock site nothing happens. The control hears OnStartDock and
+// OnEndDock (with the site it went to, or the floating window, or nullptr).
 HX_ENUM(TDragMode, dmManual, dmAutomatic);
 HX_ENUM(TDragKind, dkDrag, dkDock);
 HX_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove);
@@ -121,6 +127,15 @@ class TSizeConstraints : public TPersistent {
   int FMaxWidth = 0;
   int FMinHeight = 0;
   int FMaxHeight = 0;
+};
+
+// The object a dock drag carries: the control docked, and where it was taken (its
+// client coordinates of the press). Made by the drag unless OnStartDock gives one.
+class TDragDockObject : public TDragObject {
+  HX_CLASS(TDragDockObject, TDragObject)
+ public:
+  TControl* Control = nullptr;
+  TPoint GrabOffset;
 };
 
 // What a modal form returns (ModalResult) and which button set it.
@@ -173,6 +188,14 @@ using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// The dock events: the docked control's start, a dock site's offer and drop (X and Y in the
+// site's client coordinates), and the old site's consent to lose Client (NewTarget nullptr
+// when it floats).
+using TStartDockEvent = std::function<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TDockOverEvent =
+    std::function<void(TObject* Sender, TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDockDropEvent = std::function<void(TObject* Sender, TDragDockObject* Source, int X, int Y)>;
+using TUnDockEvent = std::function<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
 // Full paths of the files dropped on a window (UTF-8), and where (client coordinates).
 using TDropFilesEvent = std::function<void(TObject* Sender, const std::vector<String>& Files, TPoint Pos)>;
 
@@ -306,7 +329,7 @@ class TControl : public TComponent {
   // Begins a drag of this control: at once, or once the pointer has moved Threshold pixels
   // (5 when negative) from where it is now; a release before that ends it unseen, as a
   // plain click. The control holds the mouse capture meanwhile. Nothing happens while
-  // another drag runs or with DragKind dkDock.
+  // another drag runs. With DragKind dkDock the drag docks the control.
   void BeginDrag(bool Immediate, int Threshold = -1);
   // Ends this control's drag: dropped where the pointer is (when the target there accepts),
   // or cancelled.
@@ -338,6 +361,9 @@ class TControl : public TComponent {
   TDragOverEvent OnDragOver;
   TDragDropEvent OnDragDrop;
   TEndDragEvent OnEndDrag;
+  // A dock drag of this control started, and ended (Target: see TDragKind's comment).
+  TStartDockEvent OnStartDock;
+  TEndDragEvent OnEndDock;
 
   // Streaming: controls are children of their parent.
   bool HasParent() const override { return true; }
@@ -367,6 +393,8 @@ class TControl : public TComponent {
   virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
   virtual void DragDrop(TObject* Source, int X, int Y);
   virtual void DoEndDrag(TObject* Target, int X, int Y);
+  virtual void DoStartDock(TDragDockObject*& DragObject);
+  virtual void DoEndDock(TObject* Target, int X, int Y);
   virtual void Resize();
   // Bounds came from outside (the window moved): store and realign without moving back.
   void UpdateBoundsFromWindow(int ALeft, int ATop, int AWidth, int AHeight);
@@ -514,6 +542,13 @@ class TWinControl : public TControl {
   TBrush* Brush() const { return FBrush; }
   String GetText() override;
 
+  // Controls dragged with DragKind dkDock may be docked here (see TDragKind).
+  bool GetDockSite() const { return FDockSite; }
+  void SetDockSite(bool Value) { FDockSite = Value; }
+  TDockOverEvent OnDockOver;
+  TDockDropEvent OnDockDrop;
+  TUnDockEvent OnUnDock;
+
   // Files dropped from the shell: OnDropFiles fires with their full paths.
   bool GetAcceptFiles() const { return FAcceptFiles; }
   void SetAcceptFiles(bool Value);
@@ -540,6 +575,7 @@ class TWinControl : public TControl {
   friend class TCustomForm;
   friend class TApplication;
   friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
+  friend struct TDragSteps;
 
   struct TCreateParams {
     String Caption;
@@ -587,6 +623,11 @@ class TWinControl : public TControl {
   virtual void DoEnter();
   virtual void DoExit();
   virtual void DropFiles(const std::vector<String>& Files, TPoint Pos);
+  // The dock site's part: accepts unless OnDockOver refuses; the drop; the consent to let
+  // a docked control go.
+  virtual void DockOver(TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DockDrop(TDragDockObject* Source, int X, int Y);
+  virtual bool DoUnDock(TWinControl* NewTarget, TControl* Client);
   void ColorChanged() override;
   void SetTextValue(const String& Value) override;
   void Loaded() override;
@@ -621,6 +662,7 @@ class TWinControl : public TControl {
   int FTabOrder = -1;  // as read from a form, applied once loaded
   int FAlignLevel = 0;
   bool FAcceptFiles = false;
+  bool FDockSite = false;
   HRGN FSavedRegion = nullptr;  // a window region kept across RecreateWnd
   TControl* FCaptureControl = nullptr;  // a windowless child that has the mouse captured
 };

@@ -1590,6 +1590,12 @@ void TDgCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     return;
   }
   TGridCoord cell = MouseCoord(X, Y);
+  // The top-left fixed cell is the handle a grid of the dock kind is docked by.
+  if (Button == mbLeft && GetDragKind() == dkDock && cell.X >= 0 && cell.X < FIndicatorOffset && cell.Y >= 0 &&
+      cell.Y < FTitleOffset && !ComponentState().Contains(csDesigning)) {
+    BeginDrag(false);
+    return;
+  }
   if (Button == mbLeft && SizingColumn(X, Y) >= 0) {
     TCustomGrid::MouseDown(Button, Shift, X, Y);
     return;

@@ -49,6 +49,8 @@ HX_PUBLISH(TGxSlider, p) {
   p.Event("OnChanged", &TGxSlider::OnChanged);
   p.Event("OnDrawPoints", &TGxSlider::OnDrawPoints);
   p.Event("OnClick", &TGxSlider::OnClick);
+  p.Event("OnEndDock", &TGxSlider::OnEndDock);
+  p.Event("OnStartDock", &TGxSlider::OnStartDock);
   p.Event("OnEnter", &TGxSlider::OnEnter);
   p.Event("OnExit", &TGxSlider::OnExit);
   p.Event("OnKeyDown", &TGxSlider::OnKeyDown);

@@ -42,6 +42,8 @@ HX_PUBLISH(TGxSpeedButton, p) {
   p.Property("Visible", &TGxSpeedButton::GetVisible, &TGxSpeedButton::SetVisible).Default(true);
   p.Property("WordWrap", &TGxSpeedButton::GetWordWrap, &TGxSpeedButton::SetWordWrap).Default(false);
   p.Event("OnClick", &TGxSpeedButton::OnClick);
+  p.Event("OnEndDock", &TGxSpeedButton::OnEndDock);
+  p.Event("OnStartDock", &TGxSpeedButton::OnStartDock);
   p.Event("OnDblClick", &TGxSpeedButton::OnDblClick);
   p.Event("OnMouseDown", &TGxSpeedButton::OnMouseDown);
   p.Event("OnMouseMove", &TGxSpeedButton::OnMouseMove);

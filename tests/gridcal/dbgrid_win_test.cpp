@@ -17,6 +17,7 @@
 #include "classlib/db.h"
 #include "classlib/dialogs.h"
 #include "classlib/dropdown.h"
+#include "classlib/extctrls.h"
 #include "classlib/forms.h"
 #include "classlib/stringlist.h"
 #include "classlib/stdctrls.h"
@@ -213,7 +214,7 @@ TEST_F(DBGridTest, RowsAreDraggedOutOnceThePointerMovesFivePixels) {
     EXPECT_EQ(events, c.Events) << "row " << c.Row << " moved " << c.Move;
     EXPECT_FALSE(grid->Dragging());
   }
-  // Docking is not built: a grid of the dock kind drags no rows.
+  // A grid of the dock kind drags no rows (it is docked by its top-left cell).
   grid->SetDragKind(dkDock);
   events.clear();
   TRect cell = grid->CellRect(2, 1);
@@ -223,6 +224,97 @@ TEST_F(DBGridTest, RowsAreDraggedOutOnceThePointerMovesFivePixels) {
   guitest::MoveMouse(other->ClientToScreen({20, 10}));
   guitest::MouseButton(MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(events.empty());
+}
+
+// Docking by the mouse itself: the grid's top-left cell is its handle; a dock site takes
+// it, a control that is no dock site leaves everything as it was, a release over none of
+// the program's windows floats it in a tool window, and the site it leaves may refuse.
+TEST_F(DBGridTest, TheTopLeftCellDocksTheGridIntoADockSite) {
+  Fill(3);
+  Attach();
+  form->SetBounds(40, 40, 420, 330);
+  auto* site = new TPanel(form);
+  site->SetBounds(110, 205, 300, 90);
+  site->SetParent(form);
+  site->SetDockSite(true);
+  grid->SetBounds(0, 0, 200, 100);
+  grid->SetDragKind(dkDock);
+  std::vector<std::string> events;
+  auto name = [&](TObject* Object) -> std::string {
+    if (!Object) return "nil";
+    if (Object == site) return "site";
+    if (dynamic_cast<TCustomForm*>(Object)) return "floating";
+    return "?";
+  };
+  grid->OnStartDock = [&](TObject*, TDragDockObject*&) { events.push_back("start"); };
+  grid->OnEndDock = [&](TObject*, TObject* Target, int, int) { events.push_back("end " + name(Target)); };
+  site->OnDockDrop = [&](TObject*, TDragDockObject* Source, int X, int Y) {
+    events.push_back(Source->Control == grid ? "dropped" : "dropped ?");
+    EXPECT_EQ(grid->GetLeft(), X - Source->GrabOffset.X);
+    EXPECT_EQ(grid->GetTop(), Y - Source->GrabOffset.Y);
+  };
+  bool allowUndock = true;
+  site->OnUnDock = [&](TObject*, TControl* Client, TWinControl* NewTarget, bool& Allow) {
+    events.push_back(std::string("undock ") + (Client == grid ? "grid" : "?") + " to " + name(NewTarget));
+    Allow = allowUndock;
+  };
+  // Pressed on the corner cell, moved past the threshold, then to To and let go. The
+  // presses alternate between two places, so that no two make a double click.
+  int presses = 0;
+  auto dockDrag = [&](TPoint To) {
+    guitest::BringToFront(GetAncestor(grid->GetHandle(), GA_ROOT));
+    events.clear();
+    TRect corner = grid->CellRect(0, 0);
+    const int x = ++presses % 2 ? corner.Left + 2 : corner.Right - 3;
+    TPoint press = grid->ClientToScreen({x, (corner.Top + corner.Bottom) / 2});
+    guitest::MoveMouse(press);
+    guitest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+    guitest::MoveMouse({press.X + 8, press.Y + 8});
+    guitest::MoveMouse(To);
+    guitest::MouseButton(MOUSEEVENTF_LEFTUP);
+    EXPECT_FALSE(grid->Dragging());
+  };
+
+  // Into the site: the grid is its child now, where it was let go, and still shows its data.
+  dockDrag(site->ClientToScreen({60, 20}));
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "dropped", "end site"}));
+  EXPECT_EQ(grid->GetParent(), site);
+  EXPECT_EQ(GetParent(grid->GetHandle()), site->GetHandle());
+  EXPECT_TRUE(IsWindowVisible(grid->GetHandle()));
+  EXPECT_EQ(grid->GetDataSource(), source);
+  EXPECT_EQ(ds->RecordCount(), 3);
+
+  // Onto the edit, which is no dock site: nothing moves.
+  const TRect before = grid->GetBoundsRect();
+  dockDrag(other->ClientToScreen({10, 10}));
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "end nil"}));
+  EXPECT_EQ(grid->GetParent(), site);
+  EXPECT_EQ(grid->GetBoundsRect(), before);
+
+  // Over none of the program's windows, but the site refuses to let it go: it stays.
+  const TPoint outside = form->ClientToScreen({form->GetWidth() + 150, 40});
+  ASSERT_EQ(FindDragTarget(outside, false), nullptr);
+  allowUndock = false;
+  dockDrag(outside);
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "undock grid to nil", "end nil"}));
+  EXPECT_EQ(grid->GetParent(), site);
+
+  // Let go: it floats in a tool window of its own, where it was dropped.
+  allowUndock = true;
+  dockDrag(outside);
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "undock grid to nil", "end floating"}));
+  auto* floating = dynamic_cast<TCustomForm*>(grid->GetParent());
+  ASSERT_NE(floating, nullptr);
+  EXPECT_EQ(floating->Owner(), grid);
+  EXPECT_TRUE(IsWindowVisible(floating->GetHandle()));
+  EXPECT_EQ(grid->GetLeft(), 0);
+  EXPECT_EQ(grid->GetTop(), 0);
+
+  // And back into the site: the empty tool window goes.
+  dockDrag(site->ClientToScreen({30, 10}));
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "dropped", "end site"}));
+  EXPECT_EQ(grid->GetParent(), site);
+  EXPECT_TRUE(guitest::PumpUntil([&] { return grid->ComponentCount() == 0; }, 3000));
 }
 
 TEST_F(DBGridTest, FixedColumnsStayBelowTheColumnCount) {

@@ -27,7 +27,6 @@ HX_PUBLISH(TDgColumn, p) {
   p.Property("Color", &TDgColumn::GetColor, &TDgColumn::SetColor).Stored(&TDgColumn::IsColorStored);
   p.Property("DropDownRows", &TDgColumn::GetDropDownRows, &TDgColumn::SetDropDownRows).Default(10);
   p.Property("DropDownWidth", &TDgColumn::GetDropDownWidth, &TDgColumn::SetDropDownWidth).Default(0);
-  p.Property("Expanded", &TDgColumn::GetExpanded, &TDgColumn::SetExpanded).Default(true);
   p.Property("FieldName", &TDgColumn::GetFieldName, &TDgColumn::SetFieldName).Default("");
   p.Property("Font", &TDgColumn::GetFont, &TDgColumn::SetFont).Stored(&TDgColumn::IsFontStored);
   p.Property("ImeMode", &TDgColumn::GetImeMode, &TDgColumn::SetImeMode).Stored(&TDgColumn::IsImeModeStored);

@@ -18,6 +18,7 @@ HX_PUBLISH(TOffice97Button, p) {
              &TOffice97Button::SetActiveOutlineColor2)
       .Default(static_cast<TColor>(14084071));
   p.Property("Align", &TOffice97Button::GetAlign, &TOffice97Button::SetAlign).Default(alNone);
+  p.Property("Anchors", &TOffice97Button::GetAnchors, &TOffice97Button::SetAnchors).Default(TAnchors{akLeft, akTop});
   p.Property("AutoHeight", &TOffice97Button::GetAutoHeight, &TOffice97Button::SetAutoHeight).Default(false);
   p.Property("AutoTransparency", &TOffice97Button::GetAutoTransparency, &TOffice97Button::SetAutoTransparency)
       .Default(true);

@@ -32,6 +32,12 @@ HX_PUBLISH(TControl, p) {
   p.Event("OnStartDrag", &TControl::OnStartDrag);
 }
 HX_PUBLISH(TWinControl, p) {}
+HX_PUBLISH(TSizeConstraints, p) {
+  p.Property("MaxHeight", &TSizeConstraints::GetMaxHeight, &TSizeConstraints::SetMaxHeight).Default(0);
+  p.Property("MaxWidth", &TSizeConstraints::GetMaxWidth, &TSizeConstraints::SetMaxWidth).Default(0);
+  p.Property("MinHeight", &TSizeConstraints::GetMinHeight, &TSizeConstraints::SetMinHeight).Default(0);
+  p.Property("MinWidth", &TSizeConstraints::GetMinWidth, &TSizeConstraints::SetMinWidth).Default(0);
+}
 HX_PUBLISH(TGraphicControl, p) {}
 HX_PUBLISH(TCustomControl, p) {}
 HX_PUBLISH(TControlCanvas, p) {}
@@ -111,6 +117,14 @@ void Unbind(HWND Window) {
   windows.erase(Window);
 }
 
+// An MDI child goes through its MDI client, which then forgets it and activates another.
+void DestroyControlWindow(HWND Window) {
+  if (GetWindowLongPtrW(Window, GWL_EXSTYLE) & WS_EX_MDICHILD)
+    SendMessageW(GetParent(Window), WM_MDIDESTROY, reinterpret_cast<WPARAM>(Window), 0);
+  else
+    DestroyWindow(Window);
+}
+
 // The control under the mouse (for enter and leave), and one that has it captured.
 TControl* mouseControl = nullptr;
 
@@ -171,7 +185,38 @@ TCustomForm* GetParentForm(TControl* Control) {
 
 // ---- TControl ----
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont) {
+// ---- Size constraints ----
+
+void TSizeConstraints::Apply(int& Width, int& Height) const {
+  if (FMaxWidth > 0) Width = std::min(Width, FMaxWidth);
+  if (FMaxHeight > 0) Height = std::min(Height, FMaxHeight);
+  Width = std::max(Width, FMinWidth);
+  Height = std::max(Height, FMinHeight);
+}
+
+void TSizeConstraints::Change(int& Field, int Value, int Min, int Max) {
+  if (Value < 0) throw EInvalidOperation("A size constraint cannot be negative");
+  if (Max > 0 && Min > Max)
+    throw EInvalidOperation("A size constraint's minimum (" + std::to_string(Min) + ") exceeds its maximum (" +
+                            std::to_string(Max) + ")");
+  if (Field == Value) return;
+  Field = Value;
+  if (FControl) FControl->SetBounds(FControl->FLeft, FControl->FTop, FControl->FWidth, FControl->FHeight);
+}
+
+void TSizeConstraints::Assign(TPersistent* Source) {
+  auto* from = dynamic_cast<TSizeConstraints*>(Source);
+  if (!from) return TPersistent::Assign(Source);
+  // Widened first, so no step in between has its minimum above its maximum.
+  FMinWidth = FMinHeight = FMaxWidth = FMaxHeight = 0;
+  SetMaxWidth(from->FMaxWidth);
+  SetMaxHeight(from->FMaxHeight);
+  SetMinWidth(from->FMinWidth);
+  SetMinHeight(from->FMinHeight);
+}
+
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), FConstraints(std::make_unique<TSizeConstraints>(this)), FFont(new TFont) {
   WindowProc = [this](TMessage& m) { WndProc(m); };
   FFont->OnChange = [this](TObject*) { FontChanged(); };
   FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
@@ -197,6 +242,7 @@ void TControl::SetParentComponent(TComponent* Value) {
 void TControl::SetParent(TWinControl* AParent) {
   if (AParent == FParent) return;
   if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  FAnchorBaseKnown = false;
   if (FParent) FParent->RemoveControl(this);
   if (AParent) AParent->InsertControl(this);
 }
@@ -230,6 +276,8 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (FAutoSize && !ComponentState().Contains(csLoading)) CanAutoSize(AWidth, AHeight);
+  FConstraints->Apply(AWidth, AHeight);
+  if (!FAnchoring) FAnchorBaseKnown = false;
   AWidth = std::max(AWidth, 0);
   AHeight = std::max(AHeight, 0);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
@@ -279,7 +327,47 @@ TPoint TControl::ClientOrigin() {
 void TControl::SetAlign(TAlign Value) {
   if (Value == FAlign) return;
   FAlign = Value;
+  FAnchorBaseKnown = false;
   RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors Value) {
+  if (Value == FAnchors) return;
+  FAnchors = Value;
+  FAnchorBaseKnown = false;
+  RequestAlign();
+}
+
+void TControl::AnchorPlace(int ParentWidth, int ParentHeight) {
+  if (!FAnchorBaseKnown) {
+    FAnchorBase = GetBoundsRect();
+    FAnchorParentSize = {ParentWidth, ParentHeight};
+    FAnchorBaseKnown = true;
+    return;
+  }
+  // One axis: the near edge stays, the far edge stays, both (stretched) or neither (the
+  // middle keeps its share).
+  auto axis = [this](TAnchorKind Near, TAnchorKind Far, int Start, int Size, int Grown, int& NewStart, int& NewSize) {
+    NewStart = Start;
+    NewSize = Size;
+    if (FAnchors.Contains(Far)) {
+      if (FAnchors.Contains(Near)) NewSize = Size + Grown;
+      else NewStart = Start + Grown;
+    } else if (!FAnchors.Contains(Near)) {
+      NewStart = Start + Grown / 2;
+    }
+  };
+  int left, width, top, height;
+  axis(akLeft, akRight, FAnchorBase.Left, FAnchorBase.Width(), ParentWidth - FAnchorParentSize.X, left, width);
+  axis(akTop, akBottom, FAnchorBase.Top, FAnchorBase.Height(), ParentHeight - FAnchorParentSize.Y, top, height);
+  FAnchoring = true;
+  try {
+    SetBounds(left, top, width, height);
+  } catch (...) {
+    FAnchoring = false;
+    throw;
+  }
+  FAnchoring = false;
 }
 
 void TControl::SetAutoSize(bool Value) {
@@ -751,7 +839,7 @@ TWinControl::~TWinControl() {
         w->FShowing = false;
       }
     }
-    DestroyWindow(window);
+    DestroyControlWindow(window);
   }
   if (GetParent()) GetParent()->RemoveControl(this);  // still a TWinControl to its parent
   while (!FControls.empty()) RemoveControl(FControls.back());
@@ -839,6 +927,11 @@ void TWinControl::Realign() {
   try {
     TRect r = ClientRect();
     AlignControls(nullptr, r);
+    // Children anchored to other sides than the left and top follow the client size.
+    const TRect client = ClientRect();
+    for (TControl* c : std::vector<TControl*>(FControls))
+      if (c->GetAlign() == alNone && c->GetAnchors() != TAnchors{akLeft, akTop})
+        c->AnchorPlace(client.Width(), client.Height());
   } catch (...) {
     --FAlignLevel;
     throw;
@@ -1051,6 +1144,8 @@ void TWinControl::Repaint() {
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (GetAutoSize() && !ComponentState().Contains(csLoading)) CanAutoSize(AWidth, AHeight);
+  GetConstraints()->Apply(AWidth, AHeight);
+  if (!FAnchoring) FAnchorBaseKnown = false;
   AWidth = std::max(AWidth, 0);
   AHeight = std::max(AHeight, 0);
   if (ALeft == GetLeft() && ATop == GetTop() && AWidth == GetWidth() && AHeight == GetHeight()) return;
@@ -1252,7 +1347,7 @@ void TWinControl::DestroyWnd() {
     if (canvas->Control() == this) canvas->FreeHandle();
   HWND window = FHandle;
   SetControlState(GetControlState() + TControlState{csDestroyingHandle});
-  DestroyWindow(window);
+  DestroyControlWindow(window);
   SetControlState(GetControlState() - TControlState{csDestroyingHandle});
   if (FHandle) {  // the window did not say goodbye
     Unbind(window);
@@ -1395,6 +1490,17 @@ void TWinControl::Dispatch(TMessage& Message) {
       DefaultHandler(Message);
       UpdateBoundsFromHandle();
       return;
+    case WM_GETMINMAXINFO: {
+      // A window sized by its frame stays within the constraints too.
+      DefaultHandler(Message);
+      auto* info = reinterpret_cast<MINMAXINFO*>(Message.LParam);
+      const TSizeConstraints* c = GetConstraints();
+      if (c->GetMinWidth() > 0) info->ptMinTrackSize.x = c->GetMinWidth();
+      if (c->GetMinHeight() > 0) info->ptMinTrackSize.y = c->GetMinHeight();
+      if (c->GetMaxWidth() > 0) info->ptMaxTrackSize.x = c->GetMaxWidth();
+      if (c->GetMaxHeight() > 0) info->ptMaxTrackSize.y = c->GetMaxHeight();
+      return;
+    }
     case WM_SETFOCUS:
       DefaultHandler(Message);
       if (TCustomForm* form = GetParentForm(this); form && form != this) form->ControlFocused(this);

@@ -39,6 +39,10 @@ HX_ENUM(TControlStateFlag, csLButtonDown, csClicked, csPalette, csReadingState, 
 using TControlState = TSet<TControlStateFlag>;
 HX_ENUM(TFormBorderStyle, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin);
 using TBorderStyle = TFormBorderStyle;  // controls use bsNone and bsSingle
+// The sides of its parent a control keeps its distance to when the parent is resized: left
+// and right both stretch it, neither keeps it centred (alike for top and bottom).
+HX_ENUM(TAnchorKind, akLeft, akTop, akRight, akBottom);
+using TAnchors = TSet<TAnchorKind>;
 // Reading order and alignment: right-to-left modes mirror what a control lays out.
 HX_ENUM(TBiDiMode, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly);
 
@@ -75,8 +79,14 @@ const TIdentMap& HxIdentMap(TCursor);
 // A drag begins on its source (BeginDrag, or a left press with DragMode dmAutomatic) and
 // starts once the pointer has moved the threshold; the control under the pointer is then
 // asked through OnDragOver whether it accepts, and a release over one that does drops on it
-// (OnDragDrop). The source hears how it ended (OnEndDrag). dkDock is named for forms that
-// carry it: docking is not built, and a control of that kind starts no drag.
+// (OnDragDrop). The source hears how it ended (OnEndDrag).
+// A control whose DragKind is dkDock is docked instead: the drag looks for a dock site (a
+// TWinControl with DockSite) at the pointer or among the parents of the control there; a
+// site accepts (OnDockOver may refuse) and a release there moves the control into it
+// (the old site's OnUnDock may refuse first), then OnDockDrop. Released over none of the
+// program's windows, the control floats in a tool window of its own; over a control of
+// the program that is no dock site nothing happens. The control hears OnStartDock and
+// OnEndDock (with the site it went to, or the floating window, or nullptr).
 HX_ENUM(TDragMode, dmManual, dmAutomatic);
 HX_ENUM(TDragKind, dkDrag, dkDock);
 HX_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove);
@@ -89,6 +99,43 @@ class TDragObject : public TObject {
  public:
   TPoint DragPos;                  // the pointer, in screen coordinates
   TControl* DragTarget = nullptr;  // the control under it
+};
+
+// The least and greatest width and height of a control (0: no bound), kept by SetBounds.
+// A minimum above the maximum (or a maximum below the minimum) is refused with
+// EInvalidOperation; a change applies to the control at once.
+class TSizeConstraints : public TPersistent {
+  HX_CLASS(TSizeConstraints, TPersistent)
+ public:
+  explicit TSizeConstraints(TControl* Control) : FControl(Control) {}
+  int GetMinWidth() const { return FMinWidth; }
+  void SetMinWidth(int Value) { Change(FMinWidth, Value, Value, FMaxWidth); }
+  int GetMaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(int Value) { Change(FMaxWidth, Value, FMinWidth, Value); }
+  int GetMinHeight() const { return FMinHeight; }
+  void SetMinHeight(int Value) { Change(FMinHeight, Value, Value, FMaxHeight); }
+  int GetMaxHeight() const { return FMaxHeight; }
+  void SetMaxHeight(int Value) { Change(FMaxHeight, Value, FMinHeight, Value); }
+  // Width and Height brought within the bounds.
+  void Apply(int& Width, int& Height) const;
+  void Assign(TPersistent* Source) override;
+
+ private:
+  void Change(int& Field, int Value, int Min, int Max);
+  TControl* FControl;
+  int FMinWidth = 0;
+  int FMaxWidth = 0;
+  int FMinHeight = 0;
+  int FMaxHeight = 0;
+};
+
+// The object a dock drag carries: the control docked, and where it was taken (its
+// client coordinates of the press). Made by the drag unless OnStartDock gives one.
+class TDragDockObject : public TDragObject {
+  HX_CLASS(TDragDockObject, TDragObject)
+ public:
+  TControl* Control = nullptr;
+  TPoint GrabOffset;
 };
 
 // What a modal form returns (ModalResult) and which button set it.
@@ -141,6 +188,14 @@ using TDragOverEvent =
     std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
 using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// The dock events: the docked control's start, a dock site's offer and drop (X and Y in the
+// site's client coordinates), and the old site's consent to lose Client (NewTarget nullptr
+// when it floats).
+using TStartDockEvent = std::function<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TDockOverEvent =
+    std::function<void(TObject* Sender, TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDockDropEvent = std::function<void(TObject* Sender, TDragDockObject* Source, int X, int Y)>;
+using TUnDockEvent = std::function<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
 // Full paths of the files dropped on a window (UTF-8), and where (client coordinates).
 using TDropFilesEvent = std::function<void(TObject* Sender, const std::vector<String>& Files, TPoint Pos)>;
 
@@ -196,6 +251,11 @@ class TControl : public TComponent {
   virtual void SetParent(TWinControl* AParent);
   TAlign GetAlign() const { return FAlign; }
   void SetAlign(TAlign Value);
+  // The parent's sides kept (see TAnchorKind); [akLeft, akTop] moves with nothing.
+  TAnchors GetAnchors() const { return FAnchors; }
+  void SetAnchors(TAnchors Value);
+  TSizeConstraints* GetConstraints() const { return FConstraints.get(); }
+  void SetConstraints(TSizeConstraints* Value) { FConstraints->Assign(Value); }
   bool GetAutoSize() const { return FAutoSize; }
   virtual void SetAutoSize(bool Value);
   void BringToFront();
@@ -275,7 +335,7 @@ class TControl : public TComponent {
   // Begins a drag of this control: at once, or once the pointer has moved Threshold pixels
   // (5 when negative) from where it is now; a release before that ends it unseen, as a
   // plain click. The control holds the mouse capture meanwhile. Nothing happens while
-  // another drag runs or with DragKind dkDock.
+  // another drag runs. With DragKind dkDock the drag docks the control.
   void BeginDrag(bool Immediate, int Threshold = -1);
   // Ends this control's drag: dropped where the pointer is (when the target there accepts),
   // or cancelled.
@@ -307,6 +367,9 @@ class TControl : public TComponent {
   TDragOverEvent OnDragOver;
   TDragDropEvent OnDragDrop;
   TEndDragEvent OnEndDrag;
+  // A dock drag of this control started, and ended (Target: see TDragKind's comment).
+  TStartDockEvent OnStartDock;
+  TEndDragEvent OnEndDock;
 
   // Streaming: controls are children of their parent.
   bool HasParent() const override { return true; }
@@ -317,6 +380,7 @@ class TControl : public TComponent {
   friend class TWinControl;
   friend class TApplication;
   friend struct TDragSteps;
+  friend class TSizeConstraints;
 
   virtual void WndProc(TMessage& Message);
   virtual void Dispatch(TMessage& Message);
@@ -335,6 +399,8 @@ class TControl : public TComponent {
   virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
   virtual void DragDrop(TObject* Source, int X, int Y);
   virtual void DoEndDrag(TObject* Target, int X, int Y);
+  virtual void DoStartDock(TDragDockObject*& DragObject);
+  virtual void DoEndDock(TObject* Target, int X, int Y);
   virtual void Resize();
   // Bounds came from outside (the window moved): store and realign without moving back.
   void UpdateBoundsFromWindow(int ALeft, int ATop, int AWidth, int AHeight);
@@ -362,6 +428,9 @@ class TControl : public TComponent {
   void HandleMouse(TMessage& Message);
   void SetParentFontValue();
   void SetParentColorValue();
+  // Anchors: where the control stood, and the parent's client size then, when its bounds
+  // were last set from outside; the parent's realignment places it from them.
+  void AnchorPlace(int ParentWidth, int ParentHeight);
 
   TWinControl* FParent = nullptr;
   int FLeft = 0;
@@ -369,6 +438,12 @@ class TControl : public TComponent {
   int FWidth = 0;
   int FHeight = 0;
   TAlign FAlign = alNone;
+  TAnchors FAnchors{akLeft, akTop};
+  std::unique_ptr<TSizeConstraints> FConstraints;
+  bool FAnchorBaseKnown = false;
+  bool FAnchoring = false;  // the parent is placing it by its anchors
+  TRect FAnchorBase;
+  TPoint FAnchorParentSize;
   bool FAutoSize = false;
   bool FVisible = true;
   bool FEnabled = true;
@@ -473,6 +548,13 @@ class TWinControl : public TControl {
   TBrush* Brush() const { return FBrush; }
   String GetText() override;
 
+  // Controls dragged with DragKind dkDock may be docked here (see TDragKind).
+  bool GetDockSite() const { return FDockSite; }
+  void SetDockSite(bool Value) { FDockSite = Value; }
+  TDockOverEvent OnDockOver;
+  TDockDropEvent OnDockDrop;
+  TUnDockEvent OnUnDock;
+
   // Files dropped from the shell: OnDropFiles fires with their full paths.
   bool GetAcceptFiles() const { return FAcceptFiles; }
   void SetAcceptFiles(bool Value);
@@ -499,6 +581,7 @@ class TWinControl : public TControl {
   friend class TCustomForm;
   friend class TApplication;
   friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
+  friend struct TDragSteps;
 
   struct TCreateParams {
     String Caption;
@@ -546,6 +629,11 @@ class TWinControl : public TControl {
   virtual void DoEnter();
   virtual void DoExit();
   virtual void DropFiles(const std::vector<String>& Files, TPoint Pos);
+  // The dock site's part: accepts unless OnDockOver refuses; the drop; the consent to let
+  // a docked control go.
+  virtual void DockOver(TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept);
+  virtual void DockDrop(TDragDockObject* Source, int X, int Y);
+  virtual bool DoUnDock(TWinControl* NewTarget, TControl* Client);
   void ColorChanged() override;
   void SetTextValue(const String& Value) override;
   void Loaded() override;
@@ -580,6 +668,7 @@ class TWinControl : public TControl {
   int FTabOrder = -1;  // as read from a form, applied once loaded
   int FAlignLevel = 0;
   bool FAcceptFiles = false;
+  bool FDockSite = false;
   HRGN FSavedRegion = nullptr;  // a window region kept across RecreateWnd
   TControl* FCaptureControl = nullptr;  // a windowless child that has the mouse captured
 };

@@ -121,6 +121,17 @@ TField* TFields::Fields(int Index) const {
 TField* TFields::FindField(const String& FieldName) const {
   for (TField* f : FList)
     if (AnsiSameText(f->GetFieldName(), FieldName)) return f;
+  return FindChild(FieldName);
+}
+
+TField* TFields::FindChild(const String& FullName) const {
+  for (TField* f : FList) {
+    auto* object = dynamic_cast<TObjectField*>(f);
+    if (!object) continue;
+    for (TField* c : object->Fields()->FList)
+      if (AnsiSameText(c->FullName(), FullName)) return c;
+    if (TField* deeper = object->Fields()->FindChild(FullName)) return deeper;
+  }
   return nullptr;
 }
 
@@ -370,15 +381,30 @@ void TDataSet::DestroyFields() {
 
 void TDataSet::BindFields(bool Binding) {
   FCalcFieldsSize = 0;
-  for (TField* f : FFields->FList) {
+  // The dataset's fields and, after each object field, its children (bound by full name).
+  std::vector<TField*> all;
+  std::function<void(const std::vector<TField*>&)> collect = [&](const std::vector<TField*>& List) {
+    for (TField* f : List) {
+      all.push_back(f);
+      if (auto* object = dynamic_cast<TObjectField*>(f)) collect(object->Fields()->FList);
+    }
+  };
+  collect(FFields->FList);
+  for (TField* f : all) {
     if (!Binding) {
       f->FFieldNo = 0;
       f->FOffset = 0;
       continue;
     }
+    if (f->FParentField) f->FDataSet = this;
+    if (dynamic_cast<TObjectField*>(f)) {
+      f->FFieldNo = -1;  // no value of its own
+      f->FOffset = 0;
+      continue;
+    }
     if (f->GetFieldKind() == fkData) {
-      int i = FFieldDefs->IndexOf(f->GetFieldName());
-      if (i < 0) DatabaseErrorFmt(dbtext::FieldNotFound, f->GetFieldName(), this);
+      int i = FFieldDefs->IndexOf(f->FullName());
+      if (i < 0) DatabaseErrorFmt(dbtext::FieldNotFound, f->FullName(), this);
       TFieldDef* def = FFieldDefs->Items(i);
       if (def->GetDataType() != f->DataType())
         DatabaseError(Format(dbtext::FieldTypeMismatch, f->DisplayName(), EnumName(f->DataType()),

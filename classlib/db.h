@@ -66,7 +66,8 @@ class TFields : public TObject {
   int Count() const { return static_cast<int>(FList.size()); }
   TField* operator[](int Index) const { return Fields(Index); }
   TField* Fields(int Index) const;  // EDatabaseError when out of range
-  TField* FindField(const String& FieldName) const;  // without regard to case; nullptr
+  // Without regard to case; children of object fields by full name ("ADDR.CITY"); nullptr.
+  TField* FindField(const String& FieldName) const;
   TField* FieldByName(const String& FieldName) const;  // "Поле '%s' не найдено"
   TField* FieldByNumber(int FieldNo) const;            // nullptr when none has it
   int IndexOf(TField* Field) const;
@@ -74,6 +75,9 @@ class TFields : public TObject {
  private:
   friend class TDataSet;
   friend class TField;
+  friend class TObjectField;
+  // A child of an object field (at any depth) by its full name.
+  TField* FindChild(const String& FullName) const;
   void Add(TField* Field);
   void Remove(TField* Field);
   void Move(int CurIndex, int NewIndex);

@@ -56,6 +56,12 @@ HX_PUBLISH(TDateTimeField, p) {
 }
 HX_PUBLISH(TDateField, p) {}
 HX_PUBLISH(TBlobField, p) {}
+HX_PUBLISH(TObjectField, p) {}
+HX_PUBLISH(TADTField, p) {}
+HX_PUBLISH(TArrayField, p) {}
+HX_PUBLISH(TDataSetField, p) {
+  p.Property("NestedDataSet", &TDataSetField::GetNestedDataSet, &TDataSetField::SetNestedDataSet);
+}
 HX_PUBLISH(TMemoField, p) {
   p.Property("Transliterate", &TMemoField::GetTransliterate, &TMemoField::SetTransliterate).Default(true);
 }
@@ -89,6 +95,7 @@ TClass DefaultFieldClass(TFieldType Type) {
 TField::TField(TComponent* AOwner) : TComponent(AOwner) {}
 
 TField::~TField() {
+  if (FParentField) FParentField->RemoveChild(this);
   if (FDataSet) FDataSet->FFields->Remove(this);
   if (FLookupDataSet) FLookupDataSet->RemoveFreeNotification(this);
 }
@@ -769,3 +776,53 @@ void TBlobField::SaveToStream(TStream* Stream) {
 
 String TBlobField::GetFieldText(bool) { return IsNull() ? "(Blob)" : "(BLOB)"; }
 String TMemoField::GetFieldText(bool) { return IsNull() ? "(Memo)" : "(MEMO)"; }
+
+// ---- Object fields ----
+
+String TField::FullName() const {
+  if (!FParentField || dynamic_cast<const TArrayField*>(FParentField)) return FFieldName;
+  return FParentField->FullName() + "." + FFieldName;
+}
+
+TObjectField::TObjectField(TComponent* AOwner) : TField(AOwner), FFields(std::make_unique<TFields>(nullptr)) {}
+
+TObjectField::~TObjectField() {
+  while (FFields->Count() > 0) delete FFields->FList.back();
+}
+
+int TObjectField::FieldCount() const { return FFields->Count(); }
+
+void TObjectField::AddField(TField* Child) {
+  if (!Child || Child == this || Child->FParentField || Child->FDataSet)
+    throw EDatabaseError("A child field must belong to no dataset and no other field");
+  if (GetDataSet() && GetDataSet()->GetActive()) DatabaseError(dbtext::DataSetOpen, GetDataSet());
+  Child->FParentField = this;
+  FFields->Add(Child);
+}
+
+void TObjectField::RemoveChild(TField* Child) {
+  FFields->Remove(Child);
+  Child->FParentField = nullptr;
+  Child->FDataSet = nullptr;
+}
+
+TADTField::TADTField(TComponent* AOwner) : TObjectField(AOwner) { SetDataType(ftADT); }
+String TADTField::GetFieldText(bool) { return "(ADT)"; }
+
+TArrayField::TArrayField(TComponent* AOwner) : TObjectField(AOwner) { SetDataType(ftArray); }
+String TArrayField::GetFieldText(bool) { return "(Array)"; }
+
+TDataSetField::TDataSetField(TComponent* AOwner) : TObjectField(AOwner) { SetDataType(ftDataSet); }
+String TDataSetField::GetFieldText(bool) { return "(DataSet)"; }
+
+void TDataSetField::SetNestedDataSet(TDataSet* Value) {
+  if (Value == FNestedDataSet) return;
+  if (FNestedDataSet) RemoveFreeNotification(FNestedDataSet);
+  FNestedDataSet = Value;
+  if (Value) FreeNotification(Value);
+}
+
+void TDataSetField::Notification(TComponent* AComponent, TOperation Operation) {
+  TObjectField::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FNestedDataSet) FNestedDataSet = nullptr;
+}

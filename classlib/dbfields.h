@@ -9,6 +9,7 @@
 //   ftBoolean   int16 (0 or 1) ftDate     int32, TTimeStamp::Date
 //   ftDateTime  double, TimeStampToMSecs
 //   ftBlob, ftMemo  no bytes in the record: the dataset's blob stream carries the data
+//   ftADT, ftArray, ftDataSet  object fields (TObjectField below): no value of their own
 //
 // Data fields come from the dataset's field definitions; calculated fields get their values
 // in the dataset's OnCalcFields, lookup fields from another dataset (LookupDataSet, whose
@@ -27,10 +28,12 @@
 
 class TDataSet;
 class TField;
+class TFields;
+class TObjectField;
 class TStream;
 
 HX_ENUM(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftBoolean, ftFloat, ftDate, ftDateTime, ftBlob,
-        ftMemo);
+        ftMemo, ftADT, ftArray, ftDataSet);
 HX_ENUM(TFieldKind, fkData, fkCalculated, fkLookup);
 HX_ENUM(TBlobStreamMode, bmRead, bmWrite, bmReadWrite);
 
@@ -168,6 +171,11 @@ class TField : public TComponent {
   void Validate(const void* Buffer);
   // Asks the controls that show this field to take the focus.
   void FocusControl();
+  // The object field this one is a child of (nullptr for the dataset's own fields), and the
+  // name the dataset keeps its value under: "ADDR.CITY" for a child of ADDR, the field name
+  // for the others (an array's children are named "SCORES[0]" ...).
+  TObjectField* ParentField() const { return FParentField; }
+  String FullName() const;
 
   TFieldNotifyEvent OnChange;
   TFieldNotifyEvent OnValidate;
@@ -197,12 +205,14 @@ class TField : public TComponent {
 
  private:
   friend class TDataSet;
+  friend class TObjectField;
   bool IsAlignmentStored() const { return FAlignment != DefaultAlignment(); }
   bool IsDisplayLabelStored() const { return !FDisplayLabel.empty(); }
   bool IsDisplayWidthStored() const { return FDisplayWidth > 0; }
   void CheckInactive();
 
   TDataSet* FDataSet = nullptr;
+  TObjectField* FParentField = nullptr;
   TFieldType FDataType = ftUnknown;
   TFieldKind FFieldKind = fkData;
   String FFieldName;
@@ -449,6 +459,67 @@ class TMemoField : public TBlobField {
 
  protected:
   String GetFieldText(bool ForDisplay) override;  // "(Memo)" / "(MEMO)"
+};
+
+// A field made of child fields, or holding a nested dataset: it has no value of its own
+// (never null, its text names its kind) and cannot be set. Its children are fields of the
+// same dataset, bound by their full names when the dataset opens; only the object field
+// stands among the dataset's Fields (FindField also finds the children by full name). The
+// children are its own: freed with it, and a child freed leaves it.
+class TObjectField : public TField {
+  HX_CLASS(TObjectField, TField)
+ public:
+  explicit TObjectField(TComponent* AOwner);
+  ~TObjectField() override;
+  TFields* Fields() const { return FFields.get(); }
+  int FieldCount() const;
+  // Makes Child one of the children, at their end (it must belong to no dataset yet).
+  void AddField(TField* Child);
+  bool IsNull() override { return false; }
+
+ protected:
+  friend class TField;
+  void RemoveChild(TField* Child);
+
+ private:
+  std::unique_ptr<TFields> FFields;
+};
+
+// Named children: an abstract data type's attributes.
+class TADTField : public TObjectField {
+  HX_CLASS(TADTField, TObjectField)
+ public:
+  explicit TADTField(TComponent* AOwner);
+
+ protected:
+  String GetFieldText(bool ForDisplay) override;  // "(ADT)"
+};
+
+// Children by number, named "NAME[0]", "NAME[1]" ...
+class TArrayField : public TObjectField {
+  HX_CLASS(TArrayField, TObjectField)
+ public:
+  explicit TArrayField(TComponent* AOwner);
+
+ protected:
+  String GetFieldText(bool ForDisplay) override;  // "(Array)"
+};
+
+// A nested dataset: the records of the current record's nested table, in a dataset the
+// program gives (NestedDataSet).
+class TDataSetField : public TObjectField {
+  HX_CLASS(TDataSetField, TObjectField)
+ public:
+  explicit TDataSetField(TComponent* AOwner);
+  TDataSet* GetNestedDataSet() const { return FNestedDataSet; }
+  void SetNestedDataSet(TDataSet* Value);
+
+ protected:
+  String GetFieldText(bool ForDisplay) override;  // "(DataSet)"
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TDataSet* FNestedDataSet = nullptr;
 };
 
 // The field class a type makes by default.

@@ -4,8 +4,10 @@
 #include <exception>
 
 #include "classlib/application.h"
+#include "classlib/forms.h"
 
 HX_PUBLISH(TDragObject, p) {}
+HX_PUBLISH(TDragDockObject, p) {}
 
 namespace {
 
@@ -22,6 +24,12 @@ struct TDrag {
   TControl* Target = nullptr;
   bool Accepted = false;
   int Generation = 0;  // which drag this is: a handler may end it and begin another
+  // A dock drag: its object (ours to free when OwnDockObject), and whether the pointer is
+  // over none of the program's windows (a release there floats the control).
+  bool Dock = false;
+  TDragDockObject* DockObject = nullptr;
+  bool OwnDockObject = false;
+  bool OverNothing = false;
 };
 
 TDrag drag;
@@ -39,11 +47,36 @@ TPoint CursorPos() {
 
 TObject* SourceObject(const TDrag& D) { return D.Object ? static_cast<TObject*>(D.Object) : D.Source; }
 
+void FreeDockObject(TDrag& D) {
+  if (D.OwnDockObject) delete D.DockObject;
+  D.DockObject = nullptr;
+  D.OwnDockObject = false;
+}
+
+// The dock site a dock drag of Source would go to at Pos: the control there or its nearest
+// parent with DockSite (Source itself and what lies inside it are passed over). OverNothing
+// says that no window of the program is there.
+TWinControl* DockSiteAt(TControl* Source, TPoint Pos, bool& OverNothing) {
+  TControl* c = FindDragTarget(Pos, false);
+  OverNothing = c == nullptr;
+  for (TControl* inside = c; inside; inside = inside->GetParent())
+    if (inside == Source) c = Source->GetParent();
+  for (; c; c = c->GetParent())
+    if (auto* site = dynamic_cast<TWinControl*>(c); site && site->GetDockSite()) return site;
+  return nullptr;
+}
+
+// The tool window a control floats in: owned by the control, so it goes with it.
+bool IsFloatingHost(TWinControl* Host, TControl* Control) {
+  return Host && Host->Owner() == Control && dynamic_cast<TCustomForm*>(Host);
+}
+
 bool Current(int Generation) { return drag.Source && drag.Generation == Generation; }
 
 // Ends a drag that never started: no events. The capture goes back when the drag took it.
 void Forget(bool Release) {
   HWND window = drag.CaptureWindow;
+  FreeDockObject(drag);
   drag = TDrag{};
   if (Release && GetCapture() == window) ReleaseCapture();
 }
@@ -61,25 +94,37 @@ struct TDragSteps {
 
   // The pointer is at Pos: the control under it is told, and the cursor says whether it
   // accepts. A handler that throws cancels the drag.
+  static bool AskSite(TWinControl* Site, TPoint Pos, TDragState State) {
+    TPoint local = Site->ScreenToClient(Pos);
+    bool accept = true;
+    Site->DockOver(drag.DockObject, local.X, local.Y, State, accept);
+    return accept;
+  }
+
   static void MoveTo(TPoint Pos) {
     const int generation = drag.Generation;
     try {
-      TControl* target = FindDragTarget(Pos, false);
+      bool overNothing = false;
+      TControl* target = drag.Dock ? DockSiteAt(drag.Source, Pos, overNothing) : FindDragTarget(Pos, false);
+      drag.OverNothing = overNothing;
+      auto ask = [&](TControl* Target, TDragState State) {
+        return drag.Dock ? AskSite(static_cast<TWinControl*>(Target), Pos, State) : Ask(Target, Pos, State);
+      };
       if (target != drag.Target) {
         if (TControl* old = drag.Target) {
           drag.Target = nullptr;
           drag.Accepted = false;
-          Ask(old, Pos, dsDragLeave);
+          ask(old, dsDragLeave);
           if (!Current(generation)) return;
         }
         drag.Target = target;
         if (target) {
-          bool accepted = Ask(target, Pos, dsDragEnter);
+          bool accepted = ask(target, dsDragEnter);
           if (!Current(generation)) return;
           drag.Accepted = accepted && drag.Target == target;
         }
       } else if (target) {
-        bool accepted = Ask(target, Pos, dsDragMove);
+        bool accepted = ask(target, dsDragMove);
         if (!Current(generation)) return;
         drag.Accepted = accepted && drag.Target == target;
       }
@@ -93,11 +138,12 @@ struct TDragSteps {
       }
       std::rethrow_exception(first);
     }
-    if (drag.Object) {
-      drag.Object->DragPos = Pos;
-      drag.Object->DragTarget = drag.Target;
+    if (TDragObject* object = drag.Dock ? drag.DockObject : drag.Object) {
+      object->DragPos = Pos;
+      object->DragTarget = drag.Target;
     }
-    ::SetCursor(GetScreen()->Cursors(drag.Accepted ? drag.Source->GetDragCursor() : crNoDrop));
+    const bool welcome = drag.Accepted || (drag.Dock && drag.OverNothing);
+    ::SetCursor(GetScreen()->Cursors(welcome ? drag.Source->GetDragCursor() : crNoDrop));
   }
 
   // Past the threshold: the source's press becomes the drag.
@@ -107,21 +153,106 @@ struct TDragSteps {
     drag.Started = true;
     source->SetControlState(source->GetControlState() - TControlState{csClicked, csLButtonDown});
     TDragObject* object = nullptr;
+    TDragDockObject* dockObject = nullptr;
     try {
-      source->DoStartDrag(object);
+      if (drag.Dock) source->DoStartDock(dockObject);
+      else source->DoStartDrag(object);
     } catch (...) {
       if (Current(generation)) Forget(true);
       throw;
     }
     if (!Current(generation)) return;
     drag.Object = object;
+    if (drag.Dock) {
+      drag.OwnDockObject = !dockObject;
+      drag.DockObject = dockObject ? dockObject : new TDragDockObject;
+      drag.DockObject->Control = source;
+      TPoint grab = source->ScreenToClient(drag.Origin);
+      drag.DockObject->GrabOffset = grab;
+    }
     MoveTo(Pos);
+  }
+
+  // Where a dock drag ended: the control moved into the site that accepted it (when its
+  // old site lets it go), or floated when released over none of the program's windows;
+  // else nothing moves. The site hears of the drop, then the control how it ended.
+  static void FinishDock(bool Drop, TPoint Pos) {
+    TDrag d = drag;
+    drag = TDrag{};
+    if (GetCapture() == d.CaptureWindow) ReleaseCapture();
+    GetScreen()->RefreshCursor();
+    struct TFree {
+      TDrag& D;
+      ~TFree() { FreeDockObject(D); }
+    } freeLater{d};
+    endingSource = d.Source;
+    endingTarget = d.Target;
+    TControl* source = d.Source;
+    TDragDockObject* object = d.DockObject;
+    object->DragPos = Pos;
+    auto site = static_cast<TWinControl*>(d.Target);
+    std::exception_ptr first;
+    TObject* went = nullptr;
+    TPoint at = source->ScreenToClient(Pos);
+    try {
+      if (site && !(Drop && d.Accepted)) {
+        TPoint local = site->ScreenToClient(Pos);
+        bool accept = false;
+        site->DockOver(object, local.X, local.Y, dsDragLeave, accept);
+      } else if (Drop && (site || d.OverNothing)) {
+        went = Dock(source, object, site, Pos);
+        if (went) at = site ? site->ScreenToClient(Pos) : TPoint{0, 0};
+      }
+    } catch (...) {
+      first = std::current_exception();
+    }
+    if ((source = endingSource)) {
+      try {
+        source->DoEndDock(went && (!site || endingTarget == site) ? went : nullptr, at.X, at.Y);
+      } catch (...) {
+        if (!first) first = std::current_exception();
+      }
+    }
+    endingSource = endingTarget = nullptr;
+    if (first) std::rethrow_exception(first);
+  }
+
+  // Moves the control into Site (nullptr: a floating tool window) at the screen point; what
+  // it went to, or nullptr when its old site would not let it go.
+  static TObject* Dock(TControl* Control, TDragDockObject* Object, TWinControl* Site, TPoint Pos) {
+    TWinControl* host = Control->GetParent();
+    if (host && host != Site && host->GetDockSite() && !host->DoUnDock(Site, Control)) return nullptr;
+    if (endingSource != Control) return nullptr;  // freed meanwhile
+    const TPoint grab = Object->GrabOffset;
+    TWinControl* newHost = Site;
+    if (!Site) {
+      // A tool window the size of the control, where it was dropped.
+      auto* floating = new TForm(Control, CreateNew);
+      floating->SetBorderStyle(bsSizeToolWin);
+      floating->SetDockSite(true);
+      floating->SetCaption(Control->GetText());
+      floating->SetBounds(Pos.X - grab.X, Pos.Y - grab.Y, Control->GetWidth(), Control->GetHeight());
+      floating->SetClientSize(Control->GetWidth(), Control->GetHeight());
+      newHost = floating;
+    }
+    const bool floatingBefore = IsFloatingHost(host, Control);
+    Control->SetAlign(alNone);
+    Control->SetParent(newHost);
+    TPoint local = newHost->ScreenToClient(Pos);
+    if (Site) Control->SetBounds(local.X - grab.X, local.Y - grab.Y, Control->GetWidth(), Control->GetHeight());
+    else Control->SetBounds(0, 0, Control->GetWidth(), Control->GetHeight());
+    Control->Show();
+    if (!Site) static_cast<TForm*>(newHost)->Show();
+    if (floatingBefore && host != newHost && host->ControlCount() == 0) static_cast<TForm*>(host)->Release();
+    if (Site) Site->DockDrop(Object, local.X, local.Y);
+    return newHost;
   }
 
   // Dropped (when the target accepts) or cancelled: the target hears of the drop or that
   // the drag left it, then the source how it ended. Both run, also when the first throws;
   // the first exception goes on.
   static void Finish(bool Drop, TPoint Pos) {
+    if (drag.Dock) return FinishDock(Drop, Pos);
     TDrag d = drag;
     drag = TDrag{};  // no drag any more: the capture changes below find none
     if (GetCapture() == d.CaptureWindow) ReleaseCapture();
@@ -162,7 +293,7 @@ struct TDragSteps {
 };
 
 void TDragSession::Begin(TControl* Source, bool Immediate, int Threshold) {
-  if (drag.Source || Source->GetDragKind() != dkDrag) return;
+  if (drag.Source) return;
   HWND window = nullptr;
   if (auto* win = dynamic_cast<TWinControl*>(Source)) window = win->HandleAllocated() ? win->GetHandle() : nullptr;
   else if (TWinControl* parent = Source->GetParent(); parent && parent->HandleAllocated()) window = parent->GetHandle();
@@ -174,6 +305,7 @@ void TDragSession::Begin(TControl* Source, bool Immediate, int Threshold) {
   drag.CaptureWindow = window;
   drag.TookCapture = !Source->GetMouseCapture();
   drag.Generation = ++generations;
+  drag.Dock = Source->GetDragKind() == dkDock;
   Source->SetMouseCapture(true);
   if (Immediate) TDragSteps::Start(drag.Origin);
 }
@@ -249,6 +381,7 @@ void TDragSession::ControlDestroyed(TControl* Control) {
     drag.Target = nullptr;
     drag.Accepted = false;
     if (drag.Object) drag.Object->DragTarget = nullptr;
+    if (drag.DockObject) drag.DockObject->DragTarget = nullptr;
   }
 }
 
@@ -275,6 +408,28 @@ void TControl::DragDrop(TObject* Source, int X, int Y) {
 
 void TControl::DoEndDrag(TObject* Target, int X, int Y) {
   if (OnEndDrag) OnEndDrag(this, Target, X, Y);
+}
+
+void TControl::DoStartDock(TDragDockObject*& DragObject) {
+  if (OnStartDock) OnStartDock(this, DragObject);
+}
+
+void TControl::DoEndDock(TObject* Target, int X, int Y) {
+  if (OnEndDock) OnEndDock(this, Target, X, Y);
+}
+
+void TWinControl::DockOver(TDragDockObject* Source, int X, int Y, TDragState State, bool& Accept) {
+  if (OnDockOver) OnDockOver(this, Source, X, Y, State, Accept);
+}
+
+void TWinControl::DockDrop(TDragDockObject* Source, int X, int Y) {
+  if (OnDockDrop) OnDockDrop(this, Source, X, Y);
+}
+
+bool TWinControl::DoUnDock(TWinControl* NewTarget, TControl* Client) {
+  bool allow = true;
+  if (OnUnDock) OnUnDock(this, Client, NewTarget, allow);
+  return allow;
 }
 
 TControl* FindDragTarget(TPoint ScreenPos, bool AllowDisabled) {

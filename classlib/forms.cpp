@@ -130,13 +130,21 @@ void TCustomForm::DoDestroy() {
 }
 
 void TCustomForm::Loaded() {
-  TWinControl::Loaded();
-  if (FLoadedClientWidth >= 0 || FLoadedClientHeight >= 0) {
-    int width = FLoadedClientWidth >= 0 ? FLoadedClientWidth : GetClientWidth();
-    int height = FLoadedClientHeight >= 0 ? FLoadedClientHeight : GetClientHeight();
-    FLoadedClientWidth = FLoadedClientHeight = -1;
-    SetClientSize(width, height);
+  // Aligned once, at the client size read: anchored children keep their places to it.
+  DisableAlign();
+  try {
+    TWinControl::Loaded();
+    if (FLoadedClientWidth >= 0 || FLoadedClientHeight >= 0) {
+      int width = FLoadedClientWidth >= 0 ? FLoadedClientWidth : GetClientWidth();
+      int height = FLoadedClientHeight >= 0 ? FLoadedClientHeight : GetClientHeight();
+      FLoadedClientWidth = FLoadedClientHeight = -1;
+      SetClientSize(width, height);
+    }
+  } catch (...) {
+    EnableAlign();
+    throw;
   }
+  EnableAlign();
   if (FActiveControl && GetParentForm(FActiveControl) != this) FActiveControl = nullptr;
 }
 
@@ -193,11 +201,67 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
     if (FBorderStyle == bsDialog && FBorderIcons.Contains(biHelp)) Params.ExStyle |= WS_EX_CONTEXTHELP;
   }
   if (FFormStyle == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
+  if (FFormStyle == fsMDIChild) {
+    // A child of the MDI client (found when the window is made).
+    Params.Style = (Params.Style & ~static_cast<DWORD>(WS_POPUP)) | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    Params.ExStyle |= WS_EX_MDICHILD;
+    TCustomForm* parent = MDIParent();
+    Params.WndParent = parent ? parent->FClientHandle : nullptr;
+  }
+  if (FFormStyle == fsMDIForm) Params.Style |= WS_CLIPCHILDREN;
+}
+
+TCustomForm* TCustomForm::MDIParent() {
+  auto usable = [](TCustomForm* form) {
+    return form && form->FFormStyle == fsMDIForm && !form->ComponentState().Contains(csDestroying);
+  };
+  TApplication* app = ExistingApplication();
+  if (app && usable(app->MainForm())) return app->MainForm()->GetHandle() ? app->MainForm() : nullptr;
+  if (TScreen* screen = ExistingScreen())
+    for (int i = 0; i < screen->FormCount(); ++i)
+      if (TCustomForm* form = screen->Forms(i); usable(form)) return form->GetHandle() ? form : nullptr;
+  return nullptr;
 }
 
 void TCustomForm::CreateWnd() {
+  if (FFormStyle == fsMDIChild && !MDIParent())
+    throw EInvalidOperation("Cannot create the MDI child form '" + GetName() + "': there is no MDI form");
   TWinControl::CreateWnd();
   IconChanged();
+  if (FFormStyle == fsMDIForm && !FClientHandle) {
+    CLIENTCREATESTRUCT client{};
+    client.idFirstChild = 0xFF00;
+    TRect r = ClientRect();
+    FClientHandle = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                    WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_HSCROLL | WS_VSCROLL,
+                                    0, 0, r.Width(), r.Height(), GetHandle(), nullptr, GetModuleHandleW(nullptr),
+                                    &client);
+    if (!FClientHandle) throw EOutOfResources("Cannot create the MDI client window");
+    Realign();
+  }
+}
+
+void TCustomForm::AlignControls(TControl* AControl, TRect& Rect) {
+  TWinControl::AlignControls(AControl, Rect);
+  // The MDI client fills what the aligned children leave, beneath them.
+  if (FClientHandle)
+    SetWindowPos(FClientHandle, HWND_BOTTOM, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), SWP_NOACTIVATE);
+}
+
+void TCustomForm::DefaultHandler(TMessage& Message) {
+  if (!HandleAllocated() || (Message.Msg >= CM_BASE && Message.Msg < 0xC000)) return;
+  HWND window = GetHandle();
+  if (FFormStyle == fsMDIForm && FClientHandle) {
+    // The client is placed by the alignment, not by the frame's procedure.
+    if (Message.Msg == WM_SIZE) return TWinControl::DefaultHandler(Message);
+    Message.Result = DefFrameProcW(window, FClientHandle, Message.Msg, Message.WParam, Message.LParam);
+    return;
+  }
+  if (FFormStyle == fsMDIChild && (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_MDICHILD)) {
+    Message.Result = DefMDIChildProcW(window, Message.Msg, Message.WParam, Message.LParam);
+    return;
+  }
+  TWinControl::DefaultHandler(Message);
 }
 
 void TCustomForm::ApplyStyles() {
@@ -220,6 +284,15 @@ void TCustomForm::SetFormStyle(TFormStyle Value) {
   if (Value == FFormStyle) return;
   TFormStyle old = FFormStyle;
   FFormStyle = Value;
+  const bool mdi = Value == fsMDIForm || Value == fsMDIChild, wasMdi = old == fsMDIForm || old == fsMDIChild;
+  if ((mdi || wasMdi) && HandleAllocated()) {
+    if (old == fsMDIForm && FClientHandle) {
+      DestroyWindow(FClientHandle);
+      FClientHandle = nullptr;
+    }
+    RecreateWnd();
+    return;
+  }
   if (!HandleAllocated() || (Value != fsStayOnTop && old != fsStayOnTop)) return;
   HWND window = GetHandle();
   const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
@@ -358,6 +431,11 @@ void TCustomForm::Show() {
 }
 
 void TCustomForm::BringToFront() {
+  if (HandleAllocated() && GetVisible() && FFormStyle == fsMDIChild) {
+    // Activated inside the MDI client (WM_CHILDACTIVATE); the frame is not touched.
+    SetWindowPos(GetHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return;
+  }
   if (HandleAllocated() && GetVisible()) {
     SetWindowPos(GetHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(GetHandle());
@@ -668,6 +746,10 @@ void TCustomForm::Dispatch(TMessage& Message) {
       return;
     case WM_QUERYENDSESSION:
       Message.Result = CloseQuery() ? 1 : 0;
+      return;
+    case WM_NCDESTROY:
+      FClientHandle = nullptr;  // gone with the frame
+      TWinControl::Dispatch(Message);
       return;
     case CM_RELEASE:
       BeforeDestruction();

@@ -59,8 +59,14 @@ class TCustomForm : public TWinControl {
 
   TFormStyle GetFormStyle() const { return FFormStyle; }
   // Stay-on-top is switched on the window itself (the window and what is registered on it
-  // stay). The MDI styles are kept as values only: there are no MDI forms here.
+  // stay). An MDI form (fsMDIForm) holds the system's MDI client window, in the client area
+  // its aligned children leave; an MDI child (fsMDIChild) is a window inside the MDI client
+  // of the application's main form when that is an MDI form, else of the first MDI form of
+  // the screen: making its window without one raises EInvalidOperation. A change between
+  // MDI and other styles makes the window again.
   void SetFormStyle(TFormStyle Value);
+  // An MDI form's MDI client window (made with the form's window); nullptr for other forms.
+  HWND ClientHandle() const { return FClientHandle; }
   TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TFormBorderStyle Value);
   TBorderIcons GetBorderIcons() const { return FBorderIcons; }
@@ -133,6 +139,9 @@ class TCustomForm : public TWinControl {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void Dispatch(TMessage& Message) override;
+  // The frame's and an MDI child's default procedures (DefFrameProc, DefMDIChildProc).
+  void DefaultHandler(TMessage& Message) override;
+  void AlignControls(TControl* AControl, TRect& Rect) override;
   void PaintWindow(HDC DC) override;
   virtual void Paint();
   virtual void DoCreate();
@@ -158,8 +167,11 @@ class TCustomForm : public TWinControl {
   void CloseModal();
   void IconChanged();
   TPoint FrameSize();  // the window's size less its client size
+  // The MDI form an MDI child goes into; nullptr when there is none.
+  static TCustomForm* MDIParent();
 
   TFormStyle FFormStyle = fsNormal;
+  HWND FClientHandle = nullptr;  // an MDI form's MDI client window
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
   TPosition FPosition = poDesigned;

@@ -3,20 +3,30 @@
 // layers, in this order: a tiled texture picture, a colour gradient in one of ten layouts
 // and a picture placed in one of five ways, framed by one of the frame styles. Texture and
 // gradient exclude each other. The layers are drawn off-screen and copied inside the
-// frame. Windows only (the gradient bands and picture places are in frgeometry.h).
+// frame. On an MDI form it aligns to the client area and paints the form's MDI client
+// window instead, by hooking that window's procedure once loaded or once the form has made
+// its window. Windows only (the gradient bands and picture places are in frgeometry.h).
 #include <memory>
 
 #include "classlib/controls.h"
 #include "classlib/pictures.h"
+#include "classlib/subclass.h"
 #include "controls/frgeometry.h"
 
 class TFrCustomBackground : public TGraphicControl {
   HX_CLASS(TFrCustomBackground, TGraphicControl)
  public:
   // Half its owner form's width and height (100 × 100 without a form), opaque; the form
-  // is made opaque too.
+  // is made opaque too unless it is an MDI form (the background aligns to its client then).
   explicit TFrCustomBackground(TComponent* AOwner);
-  ~TFrCustomBackground() override;
+  ~TFrCustomBackground() override;  // the MDI client's procedure goes back
+
+  // On an MDI form any value keeps alClient.
+  void SetAlign(TAlign Value);
+  // Painting the MDI client window (its procedure hooked).
+  bool MDIMode() const { return FClientHook.Hooked(); }
+  // Invalidates the MDI client window in MDI mode, else the control.
+  void Repaint() override;
 
   // Setters store a changed value and repaint.
   // Inactive, the control shows its colour and frame only.
@@ -57,6 +67,7 @@ class TFrCustomBackground : public TGraphicControl {
 
  protected:
   void Paint() override;
+  void Loaded() override;
   virtual void DrawTexture(TCanvas* Canvas, int W, int H);
   virtual void DrawGradient(TCanvas* Canvas, int W, int H);
   virtual void DrawImage(TCanvas* Canvas, int W, int H);
@@ -68,6 +79,14 @@ class TFrCustomBackground : public TGraphicControl {
 
  private:
   void PictureChanged(bool Shown);
+  TCustomForm* MDIForm() const;  // the owner when it is an MDI form
+  void HookClient();
+  LRESULT ClientProc(UINT Msg, WPARAM WParam, LPARAM LParam);
+  // The layers with the frame, at the control's size, from the canvas's (0, 0).
+  void PaintOn(TCanvas* Canvas);
+
+  TWindowHook FClientHook;
+  int FFormListener = 0;  // our token in the MDI form's OnWindowCreated
 
   bool FActive = true;
   TColor FFrameColor = clBtnShadow;

@@ -66,7 +66,12 @@ TFrCustomBackground::TFrCustomBackground(TComponent* AOwner)
   SetControlStyle(GetControlStyle() + TControlStyle{csOpaque});
   if (auto* form = dynamic_cast<TCustomForm*>(AOwner)) {
     SetBounds(0, 0, std::max(form->GetWidth() / 2, 1), std::max(form->GetHeight() / 2, 1));
-    form->SetControlStyle(form->GetControlStyle() + TControlStyle{csOpaque});
+    if (form->GetFormStyle() == fsMDIForm) {
+      TControl::SetAlign(alClient);
+      FFormListener = form->OnWindowCreated.Add([this](TObject*) { HookClient(); });
+    } else {
+      form->SetControlStyle(form->GetControlStyle() + TControlStyle{csOpaque});
+    }
   } else {
     SetBounds(0, 0, kDefaultSize, kDefaultSize);
   }
@@ -79,6 +84,74 @@ TFrCustomBackground::TFrCustomBackground(TComponent* AOwner)
 TFrCustomBackground::~TFrCustomBackground() {
   FImage->OnChange = nullptr;
   FTexture->OnChange = nullptr;
+  FClientHook.Unhook();
+  // A form being destroyed has let go of its listeners already.
+  auto* form = dynamic_cast<TCustomForm*>(Owner());
+  if (FFormListener && form && !form->ComponentState().Contains(csDestroying))
+    form->OnWindowCreated.Remove(FFormListener);
+}
+
+TCustomForm* TFrCustomBackground::MDIForm() const {
+  auto* form = dynamic_cast<TCustomForm*>(Owner());
+  return form && form->GetFormStyle() == fsMDIForm ? form : nullptr;
+}
+
+void TFrCustomBackground::SetAlign(TAlign Value) { TControl::SetAlign(MDIForm() ? alClient : Value); }
+
+void TFrCustomBackground::Loaded() {
+  TGraphicControl::Loaded();
+  if (MDIForm()) {
+    TControl::SetAlign(alClient);
+    if (!ComponentState().Contains(csDesigning)) HookClient();
+  }
+}
+
+void TFrCustomBackground::HookClient() {
+  TCustomForm* form = MDIForm();
+  const TComponentState state = ComponentState();
+  if (!form || FClientHook.Hooked() || state.Contains(csLoading) || state.Contains(csDesigning)) return;
+  form->HandleNeeded();
+  if (HWND client = form->ClientHandle())
+    FClientHook.Hook(client, [this](UINT Msg, WPARAM WParam, LPARAM LParam) { return ClientProc(Msg, WParam, LParam); });
+}
+
+LRESULT TFrCustomBackground::ClientProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  HWND client = FClientHook.Window();
+  if (GetVisible()) {
+    switch (Msg) {
+      case WM_ERASEBKGND: {
+        TCanvas canvas;
+        canvas.SetHandle(reinterpret_cast<HDC>(WParam));
+        PaintOn(&canvas);
+        canvas.SetHandle(nullptr);
+        return 1;
+      }
+      case WM_PAINT:
+      case WM_WINDOWPOSCHANGING: InvalidateRect(client, nullptr, TRUE); break;
+      default: break;
+    }
+  }
+  return FClientHook.CallPrevious(Msg, WParam, LParam);
+}
+
+void TFrCustomBackground::PaintOn(TCanvas* Canvas) {
+  const int w = std::max(GetWidth(), 1), h = std::max(GetHeight(), 1);
+  const int f = FrameStyleInset(FFrameStyle);
+  if (FActive) {
+    TBitmap layers;
+    PaintLayers(&layers);
+    Canvas->CopyRect(Rect(f, f, w, h), layers.Canvas(), Rect(0, 0, w - f, h - f));
+  } else {
+    Fill(Canvas, Rect(0, 0, w, h), ColorToRGB(GetColor()));
+  }
+  const TRect all = Rect(0, 0, w, h);
+  if (FFrameStyle == TFrameStyle::fsFlat) DrawBorderSides(Canvas, all, FFrameColor, AllSides, FFrameColor);
+  else DrawFrameStyleBorder(Canvas, all, FFrameStyle);
+}
+
+void TFrCustomBackground::Repaint() {
+  if (FClientHook.Hooked()) InvalidateRect(FClientHook.Window(), nullptr, TRUE);
+  else TGraphicControl::Repaint();
 }
 
 void TFrCustomBackground::PictureChanged(bool Shown) {
@@ -136,19 +209,7 @@ void TFrCustomBackground::SetShowTexture(bool Value) {
 void TFrCustomBackground::Paint() {
   if (GetWidth() < 5 || GetHeight() < 5)
     SetBounds(GetLeft(), GetTop(), std::max(GetWidth(), 5), std::max(GetHeight(), 5));
-  const int w = GetWidth(), h = GetHeight();
-  TCanvas* canvas = Canvas();
-  const int f = FrameStyleInset(FFrameStyle);
-  if (FActive) {
-    TBitmap layers;
-    PaintLayers(&layers);
-    canvas->CopyRect(Rect(f, f, w, h), layers.Canvas(), Rect(0, 0, w - f, h - f));
-  } else {
-    Fill(canvas, Rect(0, 0, w, h), ColorToRGB(GetColor()));
-  }
-  const TRect all = Rect(0, 0, w, h);
-  if (FFrameStyle == TFrameStyle::fsFlat) DrawBorderSides(canvas, all, FFrameColor, AllSides, FFrameColor);
-  else DrawFrameStyleBorder(canvas, all, FFrameStyle);
+  PaintOn(Canvas());
 }
 
 void TFrCustomBackground::PaintLayers(TBitmap* Target) {

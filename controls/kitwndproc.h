@@ -39,8 +39,7 @@ class TKitWndProcComponent : public TKitComponent {
   TCustomForm* OwnerForm() const;
   TKitOwnerKind OwnerKind() const { return FOwnerKind; }
   // The window hooked: the owner form's, made if need be (but not while the form is being
-  // destroyed); nullptr without a form. The class library's MDI forms have no client
-  // window of their own, so an MDI form's own window is hooked whatever UseFrame says.
+  // destroyed), or an MDI form's MDI client window unless UseFrame; nullptr without a form.
   virtual HWND WindowHandle();
 
   // Turning it on hooks (InitHook), turning it off lets the descendant undo what it did

@@ -32,7 +32,9 @@ HWND TKitWndProcComponent::WindowHandle() {
   TCustomForm* form = OwnerForm();
   if (!form) return nullptr;
   if (form->ComponentState().Contains(csDestroying)) return form->HandleAllocated() ? form->GetHandle() : nullptr;
-  return form->GetHandle();
+  HWND window = form->GetHandle();
+  if (FOwnerKind == okMDIForm && !UseFrame && form->ClientHandle()) return form->ClientHandle();
+  return window;
 }
 
 bool TKitWndProcComponent::Hook() {

@@ -29,12 +29,11 @@ class TDskHook : public TObject {
   // The control whose window is hooked; setting unhooks the old one (call Hook again).
   TControl* GetControl() const { return FControl; }
   void SetControl(TControl* Value);
-  // For a form: its MDI client window. This class library has no MDI windows, so the form's
-  // own window is hooked.
+  // For a form: its MDI client window when it has one (an MDI form), else its own.
   bool MDIClient = false;
 
   // The window the hook is for: none without a control (or a windowless one, or one whose
-  // window is not made yet), else the control's window.
+  // window is not made yet), else the control's window (see MDIClient).
   HWND Window() const;
   // Hooks the window; a control without its window yet is hooked once the window is made.
   void Hook();

@@ -51,10 +51,11 @@ void TDskHook::SetControl(TControl* Value) {
 }
 
 HWND TDskHook::Window() const {
-  // MDIClient would choose a form's MDI client window; with none in this class library the
-  // form's own window is the one.
   auto* control = dynamic_cast<TWinControl*>(FControl);
-  return control && control->HandleAllocated() ? control->GetHandle() : nullptr;
+  if (!control || !control->HandleAllocated()) return nullptr;
+  if (auto* form = dynamic_cast<TCustomForm*>(control); form && MDIClient && form->ClientHandle())
+    return form->ClientHandle();
+  return control->GetHandle();
 }
 
 void TDskHook::Hook() {

@@ -1,6 +1,8 @@
 #include "gridcal/dbgrid.h"
 
 #include <algorithm>
+#include <functional>
+#include <map>
 
 #include "classlib/application.h"
 #include "classlib/beep.h"
@@ -8,9 +10,11 @@
 #include "classlib/db.h"
 #include "classlib/dialogs.h"
 #include "classlib/format.h"
+#include "classlib/forms.h"
 #include "classlib/imglist.h"
 #include "classlib/menus.h"
 #include "classlib/stringlist.h"
+#include "classlib/text.h"
 #include "classlib/unicode.h"
 #include "gridcal/celldropdowns.h"
 #include "gridcal/picklist.h"
@@ -710,6 +714,7 @@ void TDgCustomDBGrid::Loaded() {
 void TDgCustomDBGrid::Notification(TComponent* AComponent, TOperation Operation) {
   TCustomGrid::Notification(AComponent, Operation);
   if (Operation == opRemove && FDataLink && AComponent == FDataLink->GetDataSource()) SetDataSource(nullptr);
+  if (Operation == opRemove && AComponent == FNestedPopup) FNestedPopup = nullptr;
 }
 
 void TDgCustomDBGrid::SetDataSource(TDataSource* Value) {
@@ -801,14 +806,24 @@ void TDgCustomDBGrid::InternalLayout() {
     TDataSet* dataSet = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
     // The columns the grid makes itself follow the fields.
     if (FColumns->GetState() == csDefault) {
+      // Object columns keep whether they were expanded.
+      std::map<String, bool> expanded;
+      for (int i = 0; i < FColumns->Count(); ++i)
+        expanded[AnsiUpperCase(FColumns->Items(i)->GetFieldName())] = FColumns->Items(i)->GetExpanded();
       FColumns->BeginUpdate();
       FColumns->Clear();
+      std::function<void(TField*)> add = [&](TField* Field) {
+        if (!Field->GetVisible()) return;
+        TDgColumn* column = FColumns->AddDefault();
+        column->SetFieldName(Field->FullName());
+        auto it = expanded.find(AnsiUpperCase(Field->FullName()));
+        if (it != expanded.end()) column->SetExpanded(it->second);
+        if (Field->DataType() == ftADT || Field->DataType() == ftArray)
+          for (int i = 0; i < static_cast<TObjectField*>(Field)->FieldCount(); ++i)
+            add(static_cast<TObjectField*>(Field)->Fields()->Fields(i));
+      };
       if (dataSet)
-        for (int i = 0; i < dataSet->FieldCount(); ++i) {
-          TField* field = dataSet->Fields()->Fields(i);
-          if (!field->GetVisible()) continue;
-          FColumns->AddDefault()->SetFieldName(field->GetFieldName());
-        }
+        for (int i = 0; i < dataSet->FieldCount(); ++i) add(dataSet->Fields()->Fields(i));
       FColumns->EndUpdate();
     }
     FDataLink->ClearMapping();
@@ -816,8 +831,15 @@ void TDgCustomDBGrid::InternalLayout() {
       for (int i = 0; i < FColumns->Count(); ++i) FDataLink->AddMapping(FColumns->Items(i)->GetFieldName());
 
     FIndicatorOffset = FOptions.Contains(dgIndicator) ? 1 : 0;
-    FTitleOffset = FOptions.Contains(dgTitles) ? 1 : 0;
     int count = FColumns->Count();
+    int levels = 1;
+    bool expandable = false;
+    for (int i = 0; i < count; ++i) {
+      TDgColumn* column = FColumns->Items(i);
+      if (column->Showing()) levels = std::max(levels, column->Depth() + 1);
+      expandable = expandable || column->Expandable();
+    }
+    FTitleOffset = FOptions.Contains(dgTitles) ? levels : 0;
     SetColCount(std::max(count + FIndicatorOffset, FIndicatorOffset + 1));
     // Data rows: the font's "Wg" + 3 and a line; titles the title fonts' + 4.
     int lineWidth = FOptions.Contains(dgRowLines) ? GetGridLineWidth() : 0;
@@ -847,7 +869,13 @@ void TDgCustomDBGrid::InternalLayout() {
     SetFixedCols(fixed);
     if (GetRowCount() < FTitleOffset + 1) SetRowCount(FTitleOffset + 1);
     SetFixedRows(FTitleOffset);
-    if (FTitleOffset) SetRowHeights(0, titleHeight - lineWidth);
+    if (FTitleOffset) {
+      // Every title row holds the title fonts; one with an expand arrow an arrow's height.
+      int rowTitle = titleHeight;
+      if (expandable) rowTitle = std::max(rowTitle, GetSystemMetrics(SM_CYHSCROLL));
+      for (int r = 1; r < FTitleOffset; ++r) SetRowHeights(r, rowTitle - lineWidth);
+      SetRowHeights(0, std::max(titleHeight, rowTitle) - lineWidth);
+    }
     if (GetCol() < GetFixedCols()) SetCol(GetFixedCols());
     UpdateRowCount();
     UpdateActive();
@@ -1141,7 +1169,7 @@ void TDgCustomDBGrid::DrawCell(int ACol, int ARow, const TRect& ARect, TGridDraw
       return;
     }
     if (ACol < FIndicatorOffset && ARow >= FTitleOffset) DrawIndicator(ARect, ARow);
-    else if (ARow < FTitleOffset) DrawTitle(RawToDataColumn(ACol), ARect, AState);
+    else if (ARow < FTitleOffset) DrawTitle(RawToDataColumn(ACol), ARow, ARect, AState);
     else DrawDataCell(RawToDataColumn(ACol), ARow, ARect, AState);
   } catch (const std::exception& e) {
     // Painting never raises: the cell stays empty and the fault is told once per layout.
@@ -1219,7 +1247,43 @@ void TDgCustomDBGrid::WriteText(const TRect& ARect, int DX, int DY, const String
   SetBkMode(dc, OPAQUE);
 }
 
-void TDgCustomDBGrid::DrawTitle(int DataCol, const TRect& ARect, TGridDrawState /*AState*/) {
+TDgColumn* TDgCustomDBGrid::TitleColumnAt(int DataCol, int ARow) {
+  if (DataCol < 0 || DataCol >= FColumns->Count()) return nullptr;
+  TDgColumn* column = FColumns->Items(DataCol);
+  // The parents from the top: row r of a column at depth d shows its parent at level r
+  // while r < d, and the column itself below.
+  std::vector<TDgColumn*> chain{column};
+  for (TDgColumn* p = column->ParentColumn(); p && chain.size() < 64; p = p->ParentColumn()) chain.push_back(p);
+  const int depth = static_cast<int>(chain.size()) - 1;
+  return ARow < depth ? chain[static_cast<size_t>(depth - ARow)] : column;
+}
+
+TRect TDgCustomDBGrid::TitleSpan(int DataCol, int ARow, const TRect& Cell) {
+  TDgColumn* title = TitleColumnAt(DataCol, ARow);
+  const int line = FOptions.Contains(dgColLines) ? GetGridLineWidth() : 0;
+  const int rowLine = FOptions.Contains(dgRowLines) ? GetGridLineWidth() : 0;
+  TRect span = Cell;
+  if (title == FColumns->Items(DataCol)) {
+    // The column's own title reaches down through the title rows below it.
+    for (int r = ARow + 1; r < FTitleOffset; ++r) span.Bottom += GetRowHeights(r) + rowLine;
+    for (int r = ARow - 1; r >= 0 && TitleColumnAt(DataCol, r) == title; --r) span.Top -= GetRowHeights(r) + rowLine;
+    return span;
+  }
+  // A parent's title reaches across the neighbouring columns under it.
+  for (int c = DataCol - 1; c >= 0 && TitleColumnAt(c, ARow) == title; --c)
+    span.Left -= GetColWidths(DataToRawColumn(c)) + line;
+  for (int c = DataCol + 1; c < FColumns->Count() && TitleColumnAt(c, ARow) == title; ++c)
+    span.Right += GetColWidths(DataToRawColumn(c)) + line;
+  return span;
+}
+
+TRect TDgCustomDBGrid::ExpandArrowRect(const TRect& Span) {
+  const int w = GetSystemMetrics(SM_CXHSCROLL), h = std::min(Span.Height(), GetSystemMetrics(SM_CYHSCROLL));
+  const int top = Span.Top + (Span.Height() - h) / 2;
+  return {Span.Right - w, top, Span.Right, top + h};
+}
+
+void TDgCustomDBGrid::DrawTitle(int DataCol, int ARow, const TRect& ARect, TGridDrawState /*AState*/) {
   TCanvas* canvas = Canvas();
   bool bothLines = FOptions.Contains(dgRowLines) && FOptions.Contains(dgColLines);
   int frame = bothLines ? 1 : 2;
@@ -1227,7 +1291,7 @@ void TDgCustomDBGrid::DrawTitle(int DataCol, const TRect& ARect, TGridDrawState 
     canvas->GetBrush()->SetColor(GetFixedColor());
     canvas->FillRect(ARect);
   } else {
-    TDgColumn* column = FColumns->Items(DataCol);
+    TDgColumn* column = TitleColumnAt(DataCol, ARow);
     TDgColumnTitle* title = column->GetTitle();
     TFont font;
     font.Assign(title->GetFont());
@@ -1235,12 +1299,28 @@ void TDgCustomDBGrid::DrawTitle(int DataCol, const TRect& ARect, TGridDrawState 
     if (OnDrawTitleAttr) OnDrawTitleAttr(this, column, &font, color);
     canvas->SetFont(&font);
     canvas->GetBrush()->SetColor(color);
-    bool pressed = FPressedCol == DataToRawColumn(DataCol);
+    canvas->FillRect(ARect);
+    // A title spanning several cells is drawn whole in each, clipped to the cell.
+    const TRect span = TitleSpan(DataCol, ARow, ARect);
+    HDC dc = canvas->GetHandle();
+    HRGN saved = CreateRectRgn(0, 0, 0, 0);
+    const bool hadClip = GetClipRgn(dc, saved) == 1;
+    IntersectClipRect(dc, ARect.Left, ARect.Top, ARect.Right, ARect.Bottom);
+    bool pressed = column == FColumns->Items(DataCol) && FPressedCol == DataToRawColumn(DataCol);
     int d = frame + (pressed ? 1 : 0);
-    WriteText(ARect, d, d, title->GetCaption(), title->GetAlignment(), true, UseRightToLeftReading());
-    TDgSortMarker marker = GetSortMarker(DataCol);
+    // An object column's arrow: right to expand it, left to collapse it.
+    const bool arrow = column->Expandable() && span.Width() > GetSystemMetrics(SM_CXHSCROLL);
+    TRect textRect = span;
+    if (arrow) textRect.Right -= GetSystemMetrics(SM_CXHSCROLL);
+    WriteText(textRect, d, d, title->GetCaption(), title->GetAlignment(), true, UseRightToLeftReading());
+    if (arrow) {
+      const TRect arrowRect = ExpandArrowRect(span);
+      RECT a{arrowRect.Left, arrowRect.Top, arrowRect.Right, arrowRect.Bottom};
+      DrawFrameControl(dc, &a, DFC_SCROLL, (column->GetExpanded() ? DFCS_SCROLLLEFT : DFCS_SCROLLRIGHT) | DFCS_FLAT);
+    }
+    TDgSortMarker marker = column == FColumns->Items(DataCol) ? GetSortMarker(DataCol) : smNone;
     if (!pressed && column->GetCanClick() && marker != smNone) {
-      int x = ARect.Right - 8 - frame - 1, y = ARect.Top + (ARect.Height() - 5) / 2;
+      int x = span.Right - 8 - frame - 1, y = span.Top + (span.Height() - 5) / 2;
       if (FSortImages->Count() == 2) {
         FSortImages->Draw(canvas, x, y, marker == smDown ? imSortDown : imSortUp);
       } else {
@@ -1250,9 +1330,11 @@ void TDgCustomDBGrid::DrawTitle(int DataCol, const TRect& ARect, TGridDrawState 
         else canvas->Polygon({{x + 3, y}, {x + 7, y + 4}, {x, y + 4}});
       }
     }
-    RECT r{ARect.Left, ARect.Top, ARect.Right, ARect.Bottom};
-    if (pressed) DrawEdge(canvas->GetHandle(), &r, BDR_SUNKENINNER, BF_RECT);
-    else if (bothLines) DrawEdge(canvas->GetHandle(), &r, BDR_RAISEDINNER, BF_BOTTOMRIGHT | BF_TOPLEFT);
+    RECT r{span.Left, span.Top, span.Right, span.Bottom};
+    if (pressed) DrawEdge(dc, &r, BDR_SUNKENINNER, BF_RECT);
+    else if (bothLines) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_BOTTOMRIGHT | BF_TOPLEFT);
+    SelectClipRgn(dc, hadClip ? saved : nullptr);
+    DeleteObject(saved);
     return;
   }
   if (bothLines) {
@@ -1336,7 +1418,39 @@ bool TDgCustomDBGrid::CanEditShow() {
   if (FLayoutLock > 0 || !FDataLink->Active() || !HasRecords()) return false;
   TDgColumn* column = SelectedColumn();
   if (!column || column->GetButtonStyle() == cbsCheck || !column->Showing()) return false;
+  if (dynamic_cast<TDataSetField*>(column->Field())) return false;  // its pop-up instead
   return TCustomGrid::CanEditShow();
+}
+
+bool TDgCustomDBGrid::ShowNestedDataSet() {
+  TDgColumn* column = SelectedColumn();
+  auto* field = column ? dynamic_cast<TDataSetField*>(column->Field()) : nullptr;
+  if (!field || !FDataLink->Active() || !HasRecords()) return false;
+  TDataSet* nested = field->GetNestedDataSet();
+  if (!nested) return true;
+  if (FNestedPopup) {
+    TCustomForm* old = FNestedPopup;
+    FNestedPopup = nullptr;
+    old->BeforeDestruction();
+    delete old;
+  }
+  // A tool window under the cell with a grid on the nested records.
+  auto* popup = new TForm(this, CreateNew);
+  FNestedPopup = popup;
+  popup->SetBorderStyle(bsSizeToolWin);
+  popup->SetCaption(field->DisplayName());
+  auto* source = new TDataSource(popup);
+  source->SetDataSet(nested);
+  auto* grid = new TDgDBGrid(popup);
+  grid->SetParent(popup);
+  grid->SetAlign(alClient);
+  grid->SetReadOnly(FReadOnly);
+  grid->SetDataSource(source);
+  TRect cell = CellRect(GetCol(), GetRow());
+  TPoint at = ClientToScreen({cell.Left, cell.Bottom});
+  popup->SetBounds(at.X, at.Y, 320, 160);
+  popup->Show();
+  return true;
 }
 
 bool TDgCustomDBGrid::CanEditModifyCell() {
@@ -1643,7 +1757,9 @@ void TDgCustomDBGrid::KeyDown(WORD& Key, TShiftState Shift) {
           dataSet->Insert();
         }
         break;
-      case VK_F2: SetEditorMode(true); break;
+      case VK_F2:
+        if (!ShowNestedDataSet()) SetEditorMode(true);
+        break;
       default: Key = key; break;
     }
   } else {
@@ -1683,7 +1799,7 @@ void TDgCustomDBGrid::KeyPress(wchar_t& Key) {
       TDataSet* dataSet = FDataLink->DataSet();
       if (dataSet->State() == dsEdit || dataSet->State() == dsInsert) dataSet->Post();
       HideEditor();
-    } else if (FOptions.Contains(dgEditing)) {
+    } else if (!ShowNestedDataSet() && FOptions.Contains(dgEditing)) {
       SetEditorMode(true);
     }
     Key = 0;
@@ -1703,6 +1819,12 @@ void TDgCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     return;
   }
   TGridCoord cell = MouseCoord(X, Y);
+  // The top-left fixed cell is the handle a grid of the dock kind is docked by.
+  if (Button == mbLeft && GetDragKind() == dkDock && cell.X >= 0 && cell.X < FIndicatorOffset && cell.Y >= 0 &&
+      cell.Y < FTitleOffset && !ComponentState().Contains(csDesigning)) {
+    BeginDrag(false);
+    return;
+  }
   if (Button == mbLeft && SizingColumn(X, Y) >= 0) {
     TCustomGrid::MouseDown(Button, Shift, X, Y);
     return;
@@ -1710,6 +1832,18 @@ void TDgCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
   if (cell.X < 0 || cell.Y < 0) {
     TCustomControl::MouseDown(Button, Shift, X, Y);
     return;
+  }
+  if (cell.Y < FTitleOffset && Button == mbLeft && cell.X >= FIndicatorOffset) {
+    // An object column's arrow expands or collapses it.
+    int dataCol = RawToDataColumn(cell.X);
+    if (TDgColumn* title = TitleColumnAt(dataCol, cell.Y); title && title->Expandable()) {
+      TRect span = TitleSpan(dataCol, cell.Y, CellRect(cell.X, cell.Y));
+      if (span.Width() > GetSystemMetrics(SM_CXHSCROLL) && ExpandArrowRect(span).Contains({X, Y})) {
+        UpdateEditorData();
+        title->SetExpanded(!title->GetExpanded());
+        return;
+      }
+    }
   }
   if (cell.Y < FTitleOffset) {
     UpdateEditorData();
@@ -1754,7 +1888,7 @@ void TDgCustomDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     ToggleCheckBox();
     SetMouseCapture(false);
   } else if (Button == mbLeft && cell.X >= GetFixedCols() && (same || FOptions.Contains(dgAlwaysShowEditor))) {
-    SetEditorMode(true);
+    if (!ShowNestedDataSet()) SetEditorMode(true);
   }
   // Rows dragged out to other controls: the drag starts once the pointer has moved.
   if (Button == mbLeft && FOptions.Contains(dgDragOutRows) && GetDragKind() == dkDrag) BeginDrag(false, 5);

@@ -21,6 +21,7 @@
 
 #include <imm.h>
 
+class TCustomForm;
 class TCustomImageList;
 class TDgCustomDBGrid;
 
@@ -153,7 +154,11 @@ class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {
   int GetSelectedIndex() const { return RawToDataColumn(GetCol()); }
   void SetSelectedIndex(int Value);
   TDgColumn* SelectedColumn() const;
+  // Title rows: one, and one more per level of expanded object columns (0 without titles).
   int TitleOffset() const { return FTitleOffset; }
+  // The pop-up window showing a nested dataset (a grid on it), while one is open: a click on
+  // the current cell of a dataset field's column, or F2 or Enter there, opens it.
+  TCustomForm* NestedDataSetPopup() const { return FNestedPopup; }
   int IndicatorOffset() const { return FIndicatorOffset; }
   String EditorText() const { return FEditText; }
   TDgSortMarker GetSortMarker(int DataCol) const;
@@ -276,7 +281,15 @@ class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {
   void DoSelection(bool Select, int Direction);
   bool HasRecords();
   void DrawIndicator(const TRect& ARect, int ARow);
-  void DrawTitle(int DataCol, const TRect& ARect, TGridDrawState AState);
+  void DrawTitle(int DataCol, int ARow, const TRect& ARect, TGridDrawState AState);
+  // Object columns: the column whose title row ARow of data column DataCol shows (an
+  // expanded parent above its children), and the rectangle that title spans there.
+  TDgColumn* TitleColumnAt(int DataCol, int ARow);
+  TRect TitleSpan(int DataCol, int ARow, const TRect& Cell);
+  // The arrow of an expandable column's title: at the right end of its span.
+  TRect ExpandArrowRect(const TRect& Span);
+  // Opens the pop-up on the current cell's nested dataset; false when it is no such cell.
+  bool ShowNestedDataSet();
   void DrawDataCell(int DataCol, int ARow, const TRect& ARect, TGridDrawState AState);
   // RightToLeft: the text reads right to left.
   void WriteText(const TRect& ARect, int DX, int DY, const String& Text, TAlignment Alignment, bool Wrap,
@@ -322,6 +335,7 @@ class TDgCustomDBGrid : public TCustomGrid, public TDgGridHost {
   bool FTitleMoved = false;  // a column move ended the press
   bool FPaintFailureReported = false;
   String FPaintError;
+  TCustomForm* FNestedPopup = nullptr;  // the nested dataset's pop-up, owned by the grid
   std::unique_ptr<TCustomImageList> FIndicators;  // 7 x 9
   std::unique_ptr<TCustomImageList> FSortImages;  // 8 x 5
   int FLastScrollMin = -1, FLastScrollMax = -1, FLastScrollPage = -1, FLastScrollPos = -1;

@@ -1,6 +1,7 @@
 #include "gridcal/dbgridcolumns.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "classlib/db.h"
 #include "classlib/freenotifier.h"
@@ -194,10 +195,47 @@ TDgColumn::~TDgColumn() {
 void TDgColumn::RemoveNotified(TComponent* AComponent) {
   if (AComponent == FField) {
     FField = nullptr;
+    FExpanded = false;
     ColumnChanged();
   }
   if (AComponent == FPopupMenu) FPopupMenu = nullptr;
   if (AComponent == FLookupDataSet) FLookupDataSet = nullptr;
+}
+
+void TDgColumn::SetExpanded(bool Value) {
+  if (Value == FExpanded) return;
+  FExpanded = Value;
+  if (TDgGridHost* grid = Grid(); grid && Expandable()) grid->ColumnsChanged();
+}
+
+bool TDgColumn::Expandable() {
+  TField* field = Field();
+  return field && (field->DataType() == ftADT || field->DataType() == ftArray);
+}
+
+TDgColumn* TDgColumn::ParentColumn() {
+  TField* field = Field();
+  TField* parent = field ? field->ParentField() : nullptr;
+  if (!parent) return nullptr;
+  for (int i = 0; i < Collection()->Count(); ++i) {
+    auto* column = static_cast<TDgColumn*>(Collection()->GetItem(i));
+    if (column != this && column->Field() == parent) return column;
+  }
+  return nullptr;
+}
+
+int TDgColumn::Depth() {
+  int depth = 0;
+  for (TDgColumn* c = ParentColumn(); c && depth < 64; c = c->ParentColumn()) ++depth;
+  return depth;
+}
+
+bool TDgColumn::Showing() {
+  if (!FVisible || (FExpanded && Expandable())) return false;
+  int depth = 0;
+  for (TDgColumn* c = ParentColumn(); c && depth < 64; c = c->ParentColumn(), ++depth)
+    if (!c->FVisible || !c->FExpanded) return false;
+  return true;
 }
 
 TDgGridHost* TDgColumn::Grid() const {
@@ -228,7 +266,7 @@ void TDgColumn::SetField(TField* Value) {
   FField = Value;
   if (Value) {
     FNotifier->Watch(Value);
-    FFieldName = Value->GetFieldName();
+    FFieldName = Value->FullName();
   }
   if (!FStored) {
     if (!Value) FFieldName.clear();
@@ -595,7 +633,14 @@ void TDgDBGridColumns::RebuildColumns() {
   FGrid->BeginLayout();
   try {
     Clear();
-    for (int i = 0; i < dataSet->FieldCount(); ++i) Add()->SetField(dataSet->Fields()->Fields(i));
+    // One column per field, the children of ADT and array fields after their parent.
+    std::function<void(TField*)> add = [&](TField* Field) {
+      Add()->SetField(Field);
+      if (Field->DataType() == ftADT || Field->DataType() == ftArray)
+        for (int i = 0; i < static_cast<TObjectField*>(Field)->FieldCount(); ++i)
+          add(static_cast<TObjectField*>(Field)->Fields()->Fields(i));
+    };
+    for (int i = 0; i < dataSet->FieldCount(); ++i) add(dataSet->Fields()->Fields(i));
   } catch (...) {
     FGrid->EndLayout();
     throw;

@@ -124,9 +124,18 @@ class TDgColumn : public TCollectionItem {
   void SetVisible(bool Value);
   bool GetWrapText() const { return FWrapText; }
   void SetWrapText(bool Value);
-  // Always false: no field kind of the class library has child fields to expand.
-  bool Expanded() const { return false; }
-  bool Showing() const { return FVisible; }
+  // Object fields: a column of an ADT or array field can expand (Expandable); expanded, it
+  // shows as the columns of its children under a title row of its own, collapsed as one
+  // column. A column whose field is freed collapses.
+  bool GetExpanded() const { return FExpanded; }
+  void SetExpanded(bool Value);
+  bool Expandable();
+  // The column of the field's object field (nullptr for the dataset's own fields), and how
+  // many such parents it has.
+  TDgColumn* ParentColumn();
+  int Depth();
+  // Visible, not an expanded object column, and every parent column expanded.
+  bool Showing();
 
   const String& GetLookupDropDownFields() const { return FLookupDropDownFields; }
   void SetLookupDropDownFields(const String& Value);
@@ -221,6 +230,7 @@ class TDgColumn : public TCollectionItem {
   bool FLongTextAsHint = false;
   bool FVisible = true;
   bool FWrapText = false;
+  bool FExpanded = true;
   String FLookupDropDownFields, FLookupKeyField, FLookupLinkField;
   String FValueChecked, FValueUnChecked;
   bool FStored = true;

@@ -16,6 +16,8 @@ HX_PUBLISH(TGxCustomSlider, p) {}
 
 HX_PUBLISH(TGxSlider, p) {
   p.Property("Align", &TGxSlider::GetAlign, &TGxSlider::SetAlign).Default(alNone);
+  p.Property("Anchors", &TGxSlider::GetAnchors, &TGxSlider::SetAnchors).Default(TAnchors{akLeft, akTop});
+  p.Property("Constraints", &TGxSlider::GetConstraints, &TGxSlider::SetConstraints);
   p.Property("BevelStyle", &TGxSlider::GetBevelStyle, &TGxSlider::SetBevelStyle).Default(bvNone);
   p.Property("Color", &TGxSlider::GetColor, &TGxSlider::SetColor).Default(clBtnFace);
   p.Property("Enabled", &TGxSlider::GetEnabled, &TGxSlider::SetEnabled).Default(true);
@@ -47,6 +49,8 @@ HX_PUBLISH(TGxSlider, p) {
   p.Event("OnChanged", &TGxSlider::OnChanged);
   p.Event("OnDrawPoints", &TGxSlider::OnDrawPoints);
   p.Event("OnClick", &TGxSlider::OnClick);
+  p.Event("OnEndDock", &TGxSlider::OnEndDock);
+  p.Event("OnStartDock", &TGxSlider::OnStartDock);
   p.Event("OnEnter", &TGxSlider::OnEnter);
   p.Event("OnExit", &TGxSlider::OnExit);
   p.Event("OnKeyDown", &TGxSlider::OnKeyDown);

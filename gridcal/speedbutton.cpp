@@ -11,6 +11,8 @@ HX_PUBLISH(TGlyphList, p) {}
 HX_PUBLISH(TGxSpeedButton, p) {
   p.Property("Action", &TGxSpeedButton::GetAction, &TGxSpeedButton::SetAction);
   p.Property("Align", &TGxSpeedButton::GetAlign, &TGxSpeedButton::SetAlign).Default(alNone);
+  p.Property("Anchors", &TGxSpeedButton::GetAnchors, &TGxSpeedButton::SetAnchors).Default(TAnchors{akLeft, akTop});
+  p.Property("Constraints", &TGxSpeedButton::GetConstraints, &TGxSpeedButton::SetConstraints);
   p.Property("Alignment", &TGxSpeedButton::GetAlignment, &TGxSpeedButton::SetAlignment).Default(taCenter);
   p.Property("AllowAllUp", &TGxSpeedButton::GetAllowAllUp, &TGxSpeedButton::SetAllowAllUp).Default(false);
   p.Property("AllowTimer", &TGxSpeedButton::GetAllowTimer, &TGxSpeedButton::SetAllowTimer).Default(false);
@@ -40,6 +42,8 @@ HX_PUBLISH(TGxSpeedButton, p) {
   p.Property("Visible", &TGxSpeedButton::GetVisible, &TGxSpeedButton::SetVisible).Default(true);
   p.Property("WordWrap", &TGxSpeedButton::GetWordWrap, &TGxSpeedButton::SetWordWrap).Default(false);
   p.Event("OnClick", &TGxSpeedButton::OnClick);
+  p.Event("OnEndDock", &TGxSpeedButton::OnEndDock);
+  p.Event("OnStartDock", &TGxSpeedButton::OnStartDock);
   p.Event("OnDblClick", &TGxSpeedButton::OnDblClick);
   p.Event("OnMouseDown", &TGxSpeedButton::OnMouseDown);
   p.Event("OnMouseMove", &TGxSpeedButton::OnMouseMove);

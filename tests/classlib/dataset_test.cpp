@@ -9,6 +9,7 @@
 #include "classlib/db.h"
 #include "classlib/filer.h"
 #include "classlib/formtext.h"
+#include "classlib/freenotifier.h"
 #include "classlib/streams.h"
 #include "classlib/text.h"
 #include "classlib/variants.h"
@@ -20,6 +21,16 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 namespace {
+
+// Says whether a watched component was freed.
+struct TFreeNotifierProbe {
+  TFreeNotifier Notifier;
+  bool Freed = false;
+  TFreeNotifierProbe() {
+    Notifier.OnRemove = [this](TComponent*) { Freed = true; };
+  }
+  void Watch(TComponent* Component) { Notifier.Watch(Component); }
+};
 
 template <class F>
 std::string ErrorOf(F&& f) {
@@ -780,6 +791,82 @@ TEST(Variants, ConvertBetweenKinds) {
   EXPECT_THROW(array.Item(2), EVariantError);
   EXPECT_THROW(array.AsString(), EVariantError);
   EXPECT_EQ(ErrorOf([] { TVariant("x").AsInteger(); }), "Невозможно преобразовать вариант типа (String) в тип (Integer)");
+}
+
+// Object fields: an ADT's and an array's children keep their values under their full names,
+// the dataset lists only the object fields and finds the children by full name, and a nested
+// dataset field names the dataset it shows.
+TEST(ObjectFields, ChildrenHoldTheValuesOfTheirObjectField) {
+  TComponent owner(nullptr);
+  auto* ds = new TMemDataSet(&owner);
+  ds->AddFieldDef("ID", ftInteger);
+  ds->AddFieldDef("ADDR.CITY", ftString, 20);
+  ds->AddFieldDef("ADDR.ZIP", ftString, 6);
+  ds->AddFieldDef("SCORES[0]", ftInteger);
+  ds->AddFieldDef("SCORES[1]", ftInteger);
+  auto field = [&](TField* F, const char* Name, TDataSet* DataSet = nullptr) {
+    F->SetFieldName(Name);
+    if (DataSet) F->SetDataSet(DataSet);
+    return F;
+  };
+  field(new TIntegerField(&owner), "ID", ds);
+  auto* addr = static_cast<TADTField*>(field(new TADTField(&owner), "ADDR", ds));
+  auto* city = static_cast<TStringField*>(field(new TStringField(&owner), "CITY"));
+  city->SetSize(20);
+  addr->AddField(city);
+  auto* zip = static_cast<TStringField*>(field(new TStringField(&owner), "ZIP"));
+  zip->SetSize(6);
+  addr->AddField(zip);
+  auto* scores = static_cast<TArrayField*>(field(new TArrayField(&owner), "SCORES", ds));
+  scores->AddField(field(new TIntegerField(&owner), "SCORES[0]"));
+  scores->AddField(field(new TIntegerField(&owner), "SCORES[1]"));
+  auto* nested = new TMemDataSet(&owner);
+  auto* orders = static_cast<TDataSetField*>(field(new TDataSetField(&owner), "ORDERS", ds));
+  orders->SetNestedDataSet(nested);
+
+  EXPECT_EQ(ds->FieldCount(), 4);  // ID, ADDR, SCORES, ORDERS
+  EXPECT_EQ(addr->FieldCount(), 2);
+  EXPECT_EQ(city->ParentField(), addr);
+  EXPECT_EQ(city->FullName(), "ADDR.CITY");
+  EXPECT_EQ(scores->Fields()->Fields(1)->FullName(), "SCORES[1]");
+  EXPECT_EQ(ds->FindField("addr.zip"), zip);
+  EXPECT_EQ(ds->FindField("SCORES[0]"), scores->Fields()->Fields(0));
+  EXPECT_EQ(ds->FindField("CITY"), nullptr);  // only by its full name
+
+  ds->Open();
+  ds->Append();
+  ds->FieldByName("ID")->SetAsInteger(1);
+  city->SetAsString("Тверь");
+  zip->SetAsString("170000");
+  ds->FieldByName("SCORES[1]")->SetAsInteger(7);
+  ds->Post();
+  EXPECT_EQ(ds->StoredText(0, "ADDR.CITY"), "Тверь");
+  EXPECT_EQ(city->GetDataSet(), ds);
+  EXPECT_EQ(city->GetAsString(), "Тверь");
+  EXPECT_EQ(scores->Fields()->Fields(1)->GetAsInteger(), 7);
+  EXPECT_TRUE(scores->Fields()->Fields(0)->IsNull());
+  EXPECT_FALSE(addr->IsNull());
+  EXPECT_EQ(addr->DisplayText(), "(ADT)");
+  EXPECT_EQ(scores->DisplayText(), "(Array)");
+  EXPECT_EQ(orders->DisplayText(), "(DataSet)");
+  EXPECT_EQ(orders->GetNestedDataSet(), nested);
+  EXPECT_THROW(addr->SetAsString("x"), EDatabaseError);
+  // No child joins an open dataset's field.
+  auto* more = field(new TStringField(&owner), "MORE");
+  EXPECT_THROW(addr->AddField(more), EDatabaseError);
+  ds->Close();
+
+  // A child freed leaves its object field; an object field freed takes its children.
+  delete zip;
+  EXPECT_EQ(addr->FieldCount(), 1);
+  delete nested;
+  EXPECT_EQ(orders->GetNestedDataSet(), nullptr);
+  TFreeNotifierProbe probe;
+  probe.Watch(city);
+  delete addr;
+  EXPECT_TRUE(probe.Freed);
+  EXPECT_EQ(ds->FindField("ADDR.CITY"), nullptr);
+  EXPECT_EQ(ds->FieldCount(), 3);
 }
 
 }  // namespace

@@ -261,10 +261,16 @@ TEST_F(DragDropTest, ByProgramLosingTheCaptureAndWithoutAWindowToCapture) {
   ReleaseCapture();
   ASSERT_FALSE(Log.empty());
   EXPECT_EQ(Log.back(), "Source end nil");
-  // Docking is not built: a dock-kind control starts nothing; nor does one never shown.
+  // A dock-kind control begins a dock drag; cancelled, it stays where it was.
   Source->SetDragKind(dkDock);
   Source->BeginDrag(true);
+  EXPECT_TRUE(Source->Dragging());
+  Source->EndDrag(false);
   EXPECT_FALSE(Source->Dragging());
+  EXPECT_EQ(Source->GetParent(), form.get());
+  EXPECT_EQ(Source->GetLeft(), 10);
+  Source->SetDragKind(dkDrag);
+  // One never shown starts nothing.
   TPanel loose(nullptr);
   loose.BeginDrag(true);
   EXPECT_FALSE(loose.Dragging());

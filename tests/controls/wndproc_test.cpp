@@ -149,12 +149,27 @@ TEST_F(WndProcComponentTest, TheOwnerKindFollowsTheFormStyleAndAnMdiChildLetsGoA
     TFormStyle Style;
     TKitOwnerKind Kind;
   } cases[] = {{fsNormal, okNormal}, {fsStayOnTop, okNormal}, {fsMDIChild, okMDIChild}, {fsMDIForm, okMDIForm}};
+  // The MDI form the children go into.
+  TProbeForm frame(nullptr);
+  frame.SetFormStyle(fsMDIForm);
+  frame.HandleNeeded();
   for (const Case& c : cases) {
     TProbeForm owner(nullptr);
     owner.SetFormStyle(c.Style);
     auto* component = new TProbeHook(&owner);
     EXPECT_EQ(component->OwnerKind(), c.Kind) << c.Style;
-    EXPECT_TRUE(component->Hook()) << c.Style;  // an MDI form's own window too
+    EXPECT_TRUE(component->Hook()) << c.Style;
+    // An MDI form's client window is hooked, or its own with UseFrame.
+    EXPECT_EQ(component->WindowHandle(), c.Style == fsMDIForm ? owner.ClientHandle() : owner.GetHandle()) << c.Style;
+    if (c.Style == fsMDIForm) {
+      ASSERT_NE(owner.ClientHandle(), nullptr);
+      EXPECT_EQ(SendMessageW(owner.ClientHandle(), kProbe, 0, 0), 100);  // the client does not know it
+      component->Unhook();
+      component->UseFrame = true;
+      EXPECT_TRUE(component->Hook());
+      EXPECT_EQ(component->WindowHandle(), owner.GetHandle());
+      EXPECT_EQ(SendMessageW(owner.GetHandle(), kProbe, 0, 0), 105);
+    }
   }
   // When its window gets WM_DESTROY, a component of a plain form is still hooked; one of
   // an MDI child has let go already. Both pass the message on, and both take the new window.

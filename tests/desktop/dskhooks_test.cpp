@@ -199,4 +199,33 @@ TEST_F(DskHooksTest, AnotherHookOfTheWindowKeepsWorkingWhenOursGoes) {
   }
 }
 
+TEST_F(DskHooksTest, TheMdiClientFlagHooksAnMdiFormsClientWindow) {
+  // A plain form has none: its own window is hooked.
+  hook->MDIClient = true;
+  hook->SetControl(form.get());
+  form->HandleNeeded();
+  hook->Hook();
+  EXPECT_EQ(hook->Window(), form->GetHandle());
+  hook->Unhook();
+
+  TTestForm frame(nullptr, CreateNew);
+  frame.SetFormStyle(fsMDIForm);
+  frame.SetBounds(100, 100, 300, 200);
+  frame.HandleNeeded();
+  ASSERT_NE(frame.ClientHandle(), nullptr);
+  hook->SetControl(&frame);
+  hook->Hook();
+  EXPECT_EQ(hook->Window(), frame.ClientHandle());
+  seen.clear();
+  EXPECT_EQ(SendMessageW(frame.ClientHandle(), kAsk, 1, 0), 7);  // handled by the event
+  EXPECT_EQ(seen, std::vector<UINT>{kAsk});
+  hook->Unhook();
+  hook->MDIClient = false;
+  hook->Hook();
+  EXPECT_EQ(hook->Window(), frame.GetHandle());
+  hook->Unhook();
+  hook->SetControl(nullptr);
+  frame.BeforeDestruction();
+}
+
 }  // namespace

@@ -17,6 +17,7 @@
 #include "classlib/db.h"
 #include "classlib/dialogs.h"
 #include "classlib/dropdown.h"
+#include "classlib/extctrls.h"
 #include "classlib/forms.h"
 #include "classlib/stringlist.h"
 #include "classlib/stdctrls.h"
@@ -257,7 +258,7 @@ TEST_F(DBGridTest, RowsAreDraggedOutOnceThePointerMovesFivePixels) {
     EXPECT_EQ(events, c.Events) << "row " << c.Row << " moved " << c.Move;
     EXPECT_FALSE(grid->Dragging());
   }
-  // Docking is not built: a grid of the dock kind drags no rows.
+  // A grid of the dock kind drags no rows (it is docked by its top-left cell).
   grid->SetDragKind(dkDock);
   events.clear();
   TRect cell = grid->CellRect(2, 1);
@@ -267,6 +268,258 @@ TEST_F(DBGridTest, RowsAreDraggedOutOnceThePointerMovesFivePixels) {
   guitest::MoveMouse(other->ClientToScreen({20, 10}));
   guitest::MouseButton(MOUSEEVENTF_LEFTUP);
   EXPECT_TRUE(events.empty());
+}
+
+// Docking by the mouse itself: the grid's top-left cell is its handle; a dock site takes
+// it, a control that is no dock site leaves everything as it was, a release over none of
+// the program's windows floats it in a tool window, and the site it leaves may refuse.
+TEST_F(DBGridTest, TheTopLeftCellDocksTheGridIntoADockSite) {
+  Fill(3);
+  Attach();
+  form->SetBounds(40, 40, 420, 330);
+  auto* site = new TPanel(form);
+  site->SetBounds(110, 205, 300, 90);
+  site->SetParent(form);
+  site->SetDockSite(true);
+  grid->SetBounds(0, 0, 200, 100);
+  grid->SetDragKind(dkDock);
+  std::vector<std::string> events;
+  auto name = [&](TObject* Object) -> std::string {
+    if (!Object) return "nil";
+    if (Object == site) return "site";
+    if (dynamic_cast<TCustomForm*>(Object)) return "floating";
+    return "?";
+  };
+  grid->OnStartDock = [&](TObject*, TDragDockObject*&) { events.push_back("start"); };
+  grid->OnEndDock = [&](TObject*, TObject* Target, int, int) { events.push_back("end " + name(Target)); };
+  site->OnDockDrop = [&](TObject*, TDragDockObject* Source, int X, int Y) {
+    events.push_back(Source->Control == grid ? "dropped" : "dropped ?");
+    EXPECT_EQ(grid->GetLeft(), X - Source->GrabOffset.X);
+    EXPECT_EQ(grid->GetTop(), Y - Source->GrabOffset.Y);
+  };
+  bool allowUndock = true;
+  site->OnUnDock = [&](TObject*, TControl* Client, TWinControl* NewTarget, bool& Allow) {
+    events.push_back(std::string("undock ") + (Client == grid ? "grid" : "?") + " to " + name(NewTarget));
+    Allow = allowUndock;
+  };
+  // Pressed on the corner cell, moved past the threshold, then to To and let go. The
+  // presses alternate between two places, so that no two make a double click.
+  int presses = 0;
+  auto dockDrag = [&](TPoint To) {
+    guitest::BringToFront(GetAncestor(grid->GetHandle(), GA_ROOT));
+    events.clear();
+    TRect corner = grid->CellRect(0, 0);
+    const int x = ++presses % 2 ? corner.Left + 2 : corner.Right - 3;
+    TPoint press = grid->ClientToScreen({x, (corner.Top + corner.Bottom) / 2});
+    guitest::MoveMouse(press);
+    guitest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+    guitest::MoveMouse({press.X + 8, press.Y + 8});
+    guitest::MoveMouse(To);
+    guitest::MouseButton(MOUSEEVENTF_LEFTUP);
+    EXPECT_FALSE(grid->Dragging());
+  };
+
+  // Into the site: the grid is its child now, where it was let go, and still shows its data.
+  dockDrag(site->ClientToScreen({60, 20}));
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "dropped", "end site"}));
+  EXPECT_EQ(grid->GetParent(), site);
+  EXPECT_EQ(GetParent(grid->GetHandle()), site->GetHandle());
+  EXPECT_TRUE(IsWindowVisible(grid->GetHandle()));
+  EXPECT_EQ(grid->GetDataSource(), source);
+  EXPECT_EQ(ds->RecordCount(), 3);
+
+  // Onto the edit, which is no dock site: nothing moves.
+  const TRect before = grid->GetBoundsRect();
+  dockDrag(other->ClientToScreen({10, 10}));
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "end nil"}));
+  EXPECT_EQ(grid->GetParent(), site);
+  EXPECT_EQ(grid->GetBoundsRect(), before);
+
+  // Over none of the program's windows, but the site refuses to let it go: it stays.
+  const TPoint outside = form->ClientToScreen({form->GetWidth() + 150, 40});
+  ASSERT_EQ(FindDragTarget(outside, false), nullptr);
+  allowUndock = false;
+  dockDrag(outside);
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "undock grid to nil", "end nil"}));
+  EXPECT_EQ(grid->GetParent(), site);
+
+  // Let go: it floats in a tool window of its own, where it was dropped.
+  allowUndock = true;
+  dockDrag(outside);
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "undock grid to nil", "end floating"}));
+  auto* floating = dynamic_cast<TCustomForm*>(grid->GetParent());
+  ASSERT_NE(floating, nullptr);
+  EXPECT_EQ(floating->Owner(), grid);
+  EXPECT_TRUE(IsWindowVisible(floating->GetHandle()));
+  EXPECT_EQ(grid->GetLeft(), 0);
+  EXPECT_EQ(grid->GetTop(), 0);
+
+  // And back into the site: the empty tool window goes.
+  dockDrag(site->ClientToScreen({30, 10}));
+  EXPECT_EQ(events, (std::vector<std::string>{"start", "dropped", "end site"}));
+  EXPECT_EQ(grid->GetParent(), site);
+  EXPECT_TRUE(guitest::PumpUntil([&] { return grid->ComponentCount() == 0; }, 3000));
+}
+
+// Object fields on screen: a dataset with an ADT field (two attributes) and a nested dataset
+// field. The expanded ADT stands in a title row of its own over its attributes' titles, its
+// arrow collapses it into one column and expands it again (real mouse clicks, checked by the
+// title pixels), F2 on the nested dataset's cell opens a pop-up grid on the nested records,
+// and a column whose ADT field is freed collapses.
+class ObjectFieldGridTest : public DBGridTest {
+ protected:
+  ObjectFieldGridTest() {
+    objects = new TMemDataSet(form);
+    objects->AddFieldDef("ID", ftInteger);
+    objects->AddFieldDef("ADDR.CITY", ftString, 20);
+    objects->AddFieldDef("ADDR.ZIP", ftString, 6);
+    auto named = [this](TField* F, const char* Name) {
+      F->SetFieldName(Name);
+      return F;
+    };
+    named(new TIntegerField(form), "ID")->SetDataSet(objects);
+    addr = static_cast<TADTField*>(named(new TADTField(form), "ADDR"));
+    addr->SetDataSet(objects);
+    addr->AddField(named(new TStringField(form), "CITY"));
+    addr->AddField(named(new TStringField(form), "ZIP"));
+    addr->Fields()->Fields(0)->SetSize(20);
+    addr->Fields()->Fields(1)->SetSize(6);
+    nested = new TMemDataSet(form);
+    nested->AddFieldDef("ITEM", ftString, 20);
+    nested->Open();
+    for (const char* item : {"tea", "sugar"}) nested->AppendRecord({TVariant(item)});
+    nested->First();
+    orders = static_cast<TDataSetField*>(named(new TDataSetField(form), "ORDERS"));
+    orders->SetDataSet(objects);
+    orders->SetNestedDataSet(nested);
+    objects->Open();
+    objects->Append();
+    objects->FieldByName("ID")->SetAsInteger(1);
+    objects->FieldByName("ADDR.CITY")->SetAsString("Tver");
+    objects->FieldByName("ADDR.ZIP")->SetAsString("170000");
+    objects->Post();
+    objectSource = new TDataSource(form);
+    objectSource->SetDataSet(objects);
+    // The titles of the ADT and its first attribute in colours of their own.
+    grid->OnDrawTitleAttr = [](TObject*, TDgColumn* Column, TFont*, TColor& Color) {
+      if (Column->GetFieldName() == "ADDR") Color = clYellow;
+      if (Column->GetFieldName() == "ADDR.CITY") Color = clAqua;
+    };
+    grid->SetDataSource(objectSource);
+    grid->SetFocus();
+    guitest::PumpFor(20);
+  }
+  int RawOf(const String& FieldName) {
+    for (int i = 0; i < grid->GetColumns()->Count(); ++i)
+      if (grid->GetColumns()->Items(i)->GetFieldName() == FieldName) return i + 1;  // after the indicator
+    return -1;
+  }
+  TDgColumn* ColumnOf(const String& FieldName) { return grid->GetColumns()->Items(RawOf(FieldName) - 1); }
+  // The grid's pixel near a cell's bottom-left corner (clear of the caption), painted.
+  std::uint32_t Pixel(int Col, int Row) {
+    guitest::BringToFront(form->GetHandle());
+    grid->Repaint();
+    TRect r = grid->CellRect(Col, Row);
+    auto shot = guitest::Capture(grid->GetHandle(), false);
+    return static_cast<std::uint32_t>(shot->Canvas()->GetPixels(r.Left + 3, r.Bottom - 3)) & 0xFFFFFF;
+  }
+  void Click(TPoint At) {
+    guitest::BringToFront(form->GetHandle());
+    guitest::MoveMouse(At);
+    guitest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+    guitest::MouseButton(MOUSEEVENTF_LEFTUP);
+    guitest::PumpFor(50);
+  }
+  // The screen point of the arrow at the right end of a title whose last cell is Right's.
+  TPoint Arrow(int Right, int Row) {
+    TRect r = grid->CellRect(Right, Row);
+    return grid->ClientToScreen({r.Right - GetSystemMetrics(SM_CXHSCROLL) / 2, (r.Top + r.Bottom) / 2});
+  }
+
+  TMemDataSet *objects, *nested;
+  TDataSource* objectSource;
+  TADTField* addr;
+  TDataSetField* orders;
+};
+
+TEST_F(ObjectFieldGridTest, TitleRowsExpansionAndTheNestedDataSetPopUp) {
+  // ID, ADDR (expanded: hidden), ADDR.CITY, ADDR.ZIP, ORDERS.
+  ASSERT_EQ(grid->GetColumns()->Count(), 5);
+  EXPECT_TRUE(ColumnOf("ADDR")->GetExpanded());
+  EXPECT_FALSE(ColumnOf("ADDR")->Showing());
+  EXPECT_EQ(ColumnOf("ADDR.CITY")->ParentColumn(), ColumnOf("ADDR"));
+  EXPECT_EQ(grid->TitleOffset(), 2);
+  EXPECT_EQ(grid->GetColWidths(RawOf("ADDR")), 0);
+  const int city = RawOf("ADDR.CITY"), zip = RawOf("ADDR.ZIP");
+  // Row 0 over the attributes is the ADT's title, row 1 each attribute's; the ID's title
+  // reaches down both rows.
+  const std::uint32_t yellow = 0x00FFFF, aqua = 0xFFFF00, face = static_cast<std::uint32_t>(ColorToRGB(clBtnFace));
+  EXPECT_EQ(Pixel(city, 0), yellow);
+  EXPECT_EQ(Pixel(zip, 0), yellow);
+  EXPECT_EQ(Pixel(city, 1), aqua);
+  EXPECT_EQ(Pixel(zip, 1), face);
+  EXPECT_EQ(Pixel(RawOf("ID"), 1), face);
+  EXPECT_EQ(ColumnOf("ADDR.CITY")->Field()->DisplayText(), "Tver");
+  guitest::SaveScreenshot(form->GetHandle(), "dbgrid_objects_expanded.bmp");
+
+  // The ADT's arrow collapses it: one title row, the ADT one column showing "(ADT)".
+  Click(Arrow(zip, 0));
+  EXPECT_FALSE(ColumnOf("ADDR")->GetExpanded());
+  EXPECT_EQ(grid->TitleOffset(), 1);
+  EXPECT_GT(grid->GetColWidths(RawOf("ADDR")), 0);
+  EXPECT_EQ(grid->GetColWidths(RawOf("ADDR.CITY")), 0);
+  EXPECT_EQ(Pixel(RawOf("ADDR"), 0), yellow);
+  EXPECT_EQ(ColumnOf("ADDR")->Field()->DisplayText(), "(ADT)");
+  guitest::SaveScreenshot(form->GetHandle(), "dbgrid_objects_collapsed.bmp");
+  // Its own arrow expands it again.
+  Click(Arrow(RawOf("ADDR"), 0));
+  EXPECT_TRUE(ColumnOf("ADDR")->GetExpanded());
+  EXPECT_EQ(grid->TitleOffset(), 2);
+
+  // F2 on the nested dataset's cell opens a grid on its records, under the cell.
+  Click(grid->ClientToScreen({grid->CellRect(RawOf("ORDERS"), 2).Left + 5, grid->CellRect(RawOf("ORDERS"), 2).Top + 5}));
+  ASSERT_EQ(grid->SelectedColumn(), ColumnOf("ORDERS"));
+  EXPECT_EQ(grid->InplaceEditor() ? grid->InplaceEditor()->Shown() : false, false);
+  Key(G(), VK_F2);
+  TCustomForm* popup = grid->NestedDataSetPopup();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_TRUE(IsWindowVisible(popup->GetHandle()));
+  auto* inner = dynamic_cast<TDgDBGrid*>(popup->Controls(0));
+  ASSERT_NE(inner, nullptr);
+  ASSERT_NE(inner->GetDataSource(), nullptr);
+  EXPECT_EQ(inner->GetDataSource()->GetDataSet(), nested);
+  EXPECT_EQ(inner->GetRowCount(), 1 + 2);  // the title and the two nested records
+  EXPECT_FALSE(grid->InplaceEditor() && grid->InplaceEditor()->Shown());
+  // Its rows show the nested records' text (pixels other than the cell's ground in both),
+  // and below them the grid is empty.
+  guitest::BringToFront(popup->GetHandle());
+  inner->Repaint();
+  auto shot = guitest::Capture(inner->GetHandle(), false);
+  auto inkIn = [&](const TRect& R) {
+    const auto ground = shot->Canvas()->GetPixels(R.Right - 3, R.Bottom - 2);
+    int ink = 0;
+    for (int y = R.Top + 1; y < R.Bottom - 1; ++y)
+      for (int x = R.Left + 1; x < R.Right - 1; ++x) ink += shot->Canvas()->GetPixels(x, y) != ground;
+    return ink;
+  };
+  EXPECT_GT(inkIn(inner->CellRect(1, 1)), 0);
+  EXPECT_GT(inkIn(inner->CellRect(1, 2)), 0);
+  TRect last = inner->CellRect(1, 2);
+  EXPECT_EQ(inkIn({last.Left, last.Bottom + 2, last.Right, std::min(last.Bottom + 20, shot->GetHeight())}), 0);
+  guitest::SaveScreenshot(popup->GetHandle(), "dbgrid_nested_popup.bmp");
+
+  // Persistent columns recurse into the ADT too; freeing the ADT field collapses its column.
+  grid->GetColumns()->SetState(csCustomized);
+  ASSERT_EQ(grid->GetColumns()->Count(), 5);
+  TDgColumn* adt = grid->GetColumns()->Items(1);
+  EXPECT_EQ(adt->Field(), addr);
+  EXPECT_TRUE(adt->GetExpanded());
+  objects->Close();
+  delete addr;
+  EXPECT_FALSE(adt->GetExpanded());
+  EXPECT_EQ(adt->Field(), nullptr);
+  grid->Repaint();  // nothing left that points at the freed fields
+  guitest::PumpFor(20);
 }
 
 TEST_F(DBGridTest, FixedColumnsStayBelowTheColumnCount) {

@@ -89,7 +89,8 @@ TEST(ColumnsWithoutAGrid, FollowTheirOwnDefaults) {
   EXPECT_EQ(c->GetDropDownRows(), 10);
   EXPECT_EQ(c->GetButtonStyle(), cbsNone);
   EXPECT_TRUE(c->GetVisible());
-  EXPECT_FALSE(c->Expanded());
+  EXPECT_TRUE(c->GetExpanded());  // it would show its children, were it an object column
+  EXPECT_FALSE(c->Expandable());
   EXPECT_EQ(c->GetTitle()->GetAlignment(), taCenter);
   EXPECT_EQ(c->GetTitle()->GetColor(), clBtnFace);
   EXPECT_EQ(c->GetTitle()->GetCaption(), "SOBITIE");

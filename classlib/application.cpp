@@ -290,15 +290,49 @@ void TApplication::ProcessMessages() {
 
 // ---- Minimise and restore ----
 
+namespace {
+
+struct TOwnedWindows {
+  HWND Owner;
+  std::vector<HWND> Windows;
+};
+
+BOOL CALLBACK CollectOwnedWindow(HWND Window, LPARAM Param) {
+  auto* owned = reinterpret_cast<TOwnedWindows*>(Param);
+  if (!IsWindowVisible(Window)) return TRUE;
+  for (HWND owner = GetWindow(Window, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER))
+    if (owner == owned->Owner) {
+      owned->Windows.push_back(Window);
+      break;
+    }
+  return TRUE;
+}
+
+}  // namespace
+
 void TApplication::Minimize() {
   if (IsIconic(FHandle)) return;
   ShowWindow(FHandle, SW_MINIMIZE);
+  // The windows the application owns go with it. Windows hides them itself, Wine does not:
+  // they are hidden here, and shown again by Restore.
+  TOwnedWindows owned{FHandle, {}};
+  EnumThreadWindows(GetCurrentThreadId(), CollectOwnedWindow, reinterpret_cast<LPARAM>(&owned));
+  for (HWND window : owned.Windows) ShowWindow(window, SW_HIDE);
+  FMinimizedWindows = std::move(owned.Windows);
   OnMinimize(this);
 }
 
 void TApplication::Restore() {
   if (!IsIconic(FHandle)) return;
   ShowWindow(FHandle, SW_RESTORE);
+  // What Minimize hid, unless it went meanwhile (a form hidden or shown on its own).
+  std::vector<HWND> hidden = std::move(FMinimizedWindows);
+  FMinimizedWindows.clear();
+  for (HWND window : hidden) {
+    if (!IsWindow(window) || IsWindowVisible(window)) continue;
+    if (auto* form = dynamic_cast<TCustomForm*>(FindControl(window)); form && !form->GetVisible()) continue;
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+  }
   if (TWinControl* control = GetScreen()->ActiveControl(); control && control->HandleAllocated())
     ::SetFocus(control->GetHandle());
   OnRestore(this);

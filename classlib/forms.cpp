@@ -354,6 +354,8 @@ void TCustomForm::SetVisible(bool Value) {
 
 void TCustomForm::Show() {
   SetVisible(true);
+  // Hidden with the minimised application, it comes back on its own.
+  if (HandleAllocated() && FShowing && !IsWindowVisible(GetHandle())) ShowWindow(GetHandle(), SW_SHOW);
   BringToFront();
 }
 

@@ -509,6 +509,53 @@ TEST(Application, HooksMinimiseAndRestoreListenersAndExceptions) {
   EXPECT_EQ(reported, (std::vector<std::string>{"не время", "plain"}));
 }
 
+// Minimised, the application takes its windows off the screen itself (Wine leaves a
+// minimised owner's windows where they were): a stay-on-top form, a dialog-style one and a
+// message box over it go, and come back on restore, except one hidden meanwhile. One shown
+// while minimised (as a stand-in for the others) stays.
+TEST(Application, MinimiseHidesTheVisibleFormsAndRestoreShowsThemAgain) {
+  TApplication* app = Application;
+  std::unique_ptr<TCodeForm> top(NewForm<TCodeForm>(app)), dialog(NewForm<TCodeForm>(app)),
+      gone(NewForm<TCodeForm>(app)), standIn(NewForm<TCodeForm>(app));
+  top->SetBorderStyle(bsNone);
+  top->SetFormStyle(fsStayOnTop);
+  dialog->SetBorderStyle(bsSingle);
+  for (TCodeForm* form : {top.get(), dialog.get(), gone.get()}) form->Show();
+  HWND box = CreateWindowExW(0, L"STATIC", L"box", WS_POPUP | WS_VISIBLE, 0, 0, 50, 20, top->GetHandle(), nullptr,
+                             nullptr, nullptr);
+  PumpFor(50);
+  app->Minimize();
+  PumpFor(50);
+  for (TCodeForm* form : {top.get(), dialog.get(), gone.get()}) {
+    EXPECT_FALSE(IsWindowVisible(form->GetHandle())) << "a form stayed on screen";
+    EXPECT_TRUE(form->GetVisible());
+  }
+  EXPECT_FALSE(IsWindowVisible(box));
+  EXPECT_FALSE(StayOnTopFormShown());
+  gone->Hide();
+  standIn->Show();
+  EXPECT_TRUE(IsWindowVisible(standIn->GetHandle()));
+  app->Restore();
+  PumpFor(50);
+  EXPECT_TRUE(IsWindowVisible(top->GetHandle()));
+  EXPECT_TRUE(IsWindowVisible(dialog->GetHandle()));
+  EXPECT_TRUE(IsWindowVisible(box));
+  EXPECT_FALSE(IsWindowVisible(gone->GetHandle())) << "a form hidden while minimised came back";
+  EXPECT_TRUE(IsWindowVisible(standIn->GetHandle()));
+  EXPECT_TRUE(StayOnTopFormShown());
+  EXPECT_NE(GetWindowLongPtrW(top->GetHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+  // A form shown again while minimised (as the player is) comes back on its own.
+  app->Minimize();
+  dialog->Show();
+  EXPECT_TRUE(IsWindowVisible(dialog->GetHandle()));
+  EXPECT_FALSE(IsWindowVisible(top->GetHandle()));
+  app->Restore();
+  EXPECT_TRUE(IsWindowVisible(top->GetHandle()));
+  DestroyWindow(box);
+  ShowWindow(app->Handle(), SW_HIDE);
+}
+
 TEST(Application, TheFirstFormIsTheMainFormAndClosingItEndsTheLoop) {
   DestroyApplication();  // a fresh application for this program's own loop
   std::vector<std::string> log;

@@ -75,6 +75,7 @@ void TCustomForm::Init() {
 
 TCustomForm::~TCustomForm() {
   Destroying();
+  ReleaseOwnedWindows();
   if (TApplication* app = ExistingApplication()) app->FormDestroyed(this);
   if (TScreen* screen = ExistingScreen()) screen->RemoveForm(this);
 }
@@ -143,6 +144,7 @@ void TCustomForm::Loaded() {
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TWinControl::Notification(AComponent, Operation);
   if (Operation == opRemove) {
+    if (AComponent == FPopupParent) FPopupParent = nullptr;  // its window handed this one back already
     if (AComponent == FActiveControl) FActiveControl = nullptr;
     if (AComponent == FFocusedControl) FFocusedControl = nullptr;
   }
@@ -162,7 +164,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   Params.Style &= ~static_cast<DWORD>(WS_CHILD | WS_GROUP | WS_TABSTOP | WS_VISIBLE | WS_DISABLED);
   Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CONTROLPARENT);
   if (!GetEnabled()) Params.Style |= WS_DISABLED;
-  Params.WndParent = GetApplication()->Handle();
+  Params.WndParent = OwnerWindow();
   Params.WindowClass.style = CS_DBLCLKS;
   switch (FPosition) {
     case poDefault:
@@ -198,6 +200,83 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
   IconChanged();
+}
+
+void TCustomForm::DestroyWnd() {
+  ReleaseOwnedWindows();
+  TWinControl::DestroyWnd();
+}
+
+HWND TCustomForm::OwnerWindow() {
+  if (FPopupParent && !FPopupParent->ComponentState().Contains(csDestroying)) return FPopupParent->GetHandle();
+  return GetApplication()->Handle();
+}
+
+void TCustomForm::SetPopupParent(TCustomForm* Value) {
+  if (Value == this) Value = nullptr;
+  if (Value == FPopupParent) return;
+  if (FPopupParent) FPopupParent->RemoveFreeNotification(this);
+  FPopupParent = Value;
+  if (Value) Value->FreeNotification(this);
+  if (HandleAllocated() && !ComponentState().Contains(csDestroying))
+    SetWindowLongPtrW(GetHandle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(OwnerWindow()));
+}
+
+namespace {
+
+struct TOwnedBy {
+  HWND Owner, NewOwner;
+};
+
+BOOL CALLBACK HandOver(HWND Window, LPARAM Param) {
+  auto* owned = reinterpret_cast<TOwnedBy*>(Param);
+  if (GetWindow(Window, GW_OWNER) == owned->Owner)
+    SetWindowLongPtrW(Window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owned->NewOwner));
+  return TRUE;
+}
+
+}  // namespace
+
+void TCustomForm::WatchOwnedWindows() {
+  // A clicked window comes forward under Wine once the mouse is let go, some time after
+  // its activation and without a message: the windows it owns are looked at a few times
+  // over the next half second (a timer, which modal loops of the system run too).
+  RaiseOwnedWindows();
+  FRaiseChecks = 5;
+  SetTimer(GetHandle(), kRaiseOwnedTimer, 100, nullptr);
+}
+
+void TCustomForm::RaiseOwnedWindows() {
+  // Windows keeps owned windows above their owner as it comes up; Wine does not when a
+  // click on a stay-on-top owner brings it forward. Those on screen go back above it (on
+  // top too when it is), in their order.
+  if (FRaisingOwned || !HandleAllocated() || !IsWindowVisible(GetHandle())) return;
+  HWND owner = GetHandle();
+  std::vector<HWND> owned;  // from the top down
+  bool anyBelow = false, passedOwner = false;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == owner) {
+      passedOwner = true;
+    } else if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) {
+      owned.push_back(w);
+      anyBelow = anyBelow || passedOwner;
+    }
+  }
+  if (!anyBelow) return;
+  FRaisingOwned = true;
+  const HWND after = (GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_TOP;
+  for (auto w = owned.rbegin(); w != owned.rend(); ++w)
+    SetWindowPos(*w, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  FRaisingOwned = false;
+}
+
+void TCustomForm::ReleaseOwnedWindows() {
+  // The system destroys the windows a window owns with it: the forms it owns go back to
+  // the application's window first.
+  if (!HandleAllocated()) return;
+  TApplication* app = ExistingApplication();
+  TOwnedBy owned{GetHandle(), app ? app->Handle() : nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), HandOver, reinterpret_cast<LPARAM>(&owned));
 }
 
 void TCustomForm::ApplyStyles() {
@@ -657,9 +736,27 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case WM_ACTIVATE: {
       DefaultHandler(Message);
       bool active = LOWORD(Message.WParam) != WA_INACTIVE;
+      if (active) WatchOwnedWindows();
       if (active != FActive) SetActive(active);
       return;
     }
+    case WM_CAPTURECHANGED:
+    case WM_EXITSIZEMOVE:
+      TWinControl::Dispatch(Message);
+      WatchOwnedWindows();
+      return;
+    case WM_TIMER:
+      if (Message.WParam == kRaiseOwnedTimer) {
+        RaiseOwnedWindows();
+        if (--FRaiseChecks <= 0) KillTimer(GetHandle(), kRaiseOwnedTimer);
+        return;
+      }
+      TWinControl::Dispatch(Message);
+      return;
+    case WM_WINDOWPOSCHANGED:
+      TWinControl::Dispatch(Message);
+      if (!(reinterpret_cast<const WINDOWPOS*>(Message.LParam)->flags & SWP_NOZORDER)) RaiseOwnedWindows();
+      return;
     case WM_SIZE:
       DefaultHandler(Message);
       if (FShowing) {

@@ -69,6 +69,11 @@ class TCustomForm : public TWinControl {
   void SetPosition(TPosition Value) { FPosition = Value; }
   TWindowState GetWindowState() const { return FWindowState; }
   void SetWindowState(TWindowState Value);
+  // The form whose window owns this one's (none: the application's window owns it). An
+  // owned window stays above its owner, a stay-on-top one clicked included, and goes with
+  // it when the application is minimised.
+  TCustomForm* GetPopupParent() const { return FPopupParent; }
+  void SetPopupParent(TCustomForm* Value);
   TWinControl* GetActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* Value);
   TModalResult GetModalResult() const { return FModalResult; }
@@ -132,6 +137,7 @@ class TCustomForm : public TWinControl {
   friend class TApplication;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
   void PaintWindow(HDC DC) override;
   virtual void Paint();
@@ -158,12 +164,17 @@ class TCustomForm : public TWinControl {
   void CloseModal();
   void IconChanged();
   TPoint FrameSize();  // the window's size less its client size
+  HWND OwnerWindow();
+  void WatchOwnedWindows();
+  void RaiseOwnedWindows();
+  void ReleaseOwnedWindows();
 
   TFormStyle FFormStyle = fsNormal;
   TFormBorderStyle FBorderStyle = bsSizeable;
   TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
   TPosition FPosition = poDesigned;
   TWindowState FWindowState = wsNormal;
+  TCustomForm* FPopupParent = nullptr;
   TWinControl* FActiveControl = nullptr;
   TWinControl* FFocusedControl = nullptr;
   TModalResult FModalResult = mrNone;
@@ -174,6 +185,9 @@ class TCustomForm : public TWinControl {
   bool FActive = false;
   bool FCreateNew = false;
   bool FPositioned = false;
+  bool FRaisingOwned = false;
+  int FRaiseChecks = 0;
+  static constexpr UINT_PTR kRaiseOwnedTimer = 0x4857;
   bool FDestroyFired = false;
   int FLoadedClientWidth = -1;   // a client size read from the form, applied once loaded
   int FLoadedClientHeight = -1;

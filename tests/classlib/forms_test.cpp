@@ -556,6 +556,43 @@ TEST(Application, MinimiseHidesTheVisibleFormsAndRestoreShowsThemAgain) {
   ShowWindow(app->Handle(), SW_HIDE);
 }
 
+// Whether Upper lies above Lower among the top-level windows.
+bool Above(HWND Upper, HWND Lower) {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == Upper) return true;
+    if (w == Lower) return false;
+  }
+  return false;
+}
+
+// A form whose popup parent is a stay-on-top form stays above it when that form is clicked
+// (and so brought forward), and goes back to the application's window when it goes.
+TEST(Forms, AnOwnedFormStaysAboveItsStayOnTopOwnerWhenTheOwnerIsClicked) {
+  TApplication* app = Application;
+  auto* owner = NewForm<TCodeForm>(app);
+  std::unique_ptr<TCodeForm> owned(NewForm<TCodeForm>(app));
+  owner->SetBorderStyle(bsNone);
+  owner->SetFormStyle(fsStayOnTop);
+  owner->SetBounds(100, 100, 400, 300);
+  owned->SetBounds(150, 150, 200, 150);
+  owned->SetPopupParent(owner);
+  owner->Show();
+  owned->Show();
+  guitest::PumpFor(100);
+  EXPECT_EQ(GetWindow(owned->GetHandle(), GW_OWNER), owner->GetHandle());
+  ASSERT_TRUE(Above(owned->GetHandle(), owner->GetHandle()));
+  guitest::ClickScreen({450, 350});  // the owner's corner, beside the owned form
+  guitest::PumpFor(300);
+  EXPECT_TRUE(Above(owned->GetHandle(), owner->GetHandle())) << "the owned form went behind its owner";
+  SetWindowPos(owner->GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  guitest::PumpFor(100);
+  EXPECT_TRUE(Above(owned->GetHandle(), owner->GetHandle())) << "the owned form went behind its owner";
+  delete owner;
+  EXPECT_EQ(owned->GetPopupParent(), nullptr);
+  EXPECT_TRUE(IsWindow(owned->GetHandle()));
+  EXPECT_EQ(GetWindow(owned->GetHandle(), GW_OWNER), app->Handle());
+}
+
 TEST(Application, TheFirstFormIsTheMainFormAndClosingItEndsTheLoop) {
   DestroyApplication();  // a fresh application for this program's own loop
   std::vector<std::string> log;

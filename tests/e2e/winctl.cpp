@@ -636,6 +636,18 @@ int wmain(int argc, wchar_t** argv) {
       Out(GetAncestor(WindowFromPoint({(r.left + r.right) / 2, (r.top + r.bottom) / 2}), GA_ROOT) == w ? L"1" : L"0");
     return 0;
   }
+  if (cmd == L"above" && argc == 4) {
+    // Whether the first window lies above the second among the top-level windows.
+    HWND upper = FindWindowW(argv[2], nullptr), lower = FindWindowW(argv[3], nullptr);
+    if (!upper || !lower) return Fail(L"no such window");
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (w == upper || w == lower) {
+        Out(w == upper ? L"1" : L"0");
+        break;
+      }
+    }
+    return 0;
+  }
   if (cmd == L"actor") return Actor(argv[2]);
   return Fail(L"unknown command " + cmd);
 }

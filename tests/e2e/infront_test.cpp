@@ -1,0 +1,67 @@
+// Windows the clock opens stay usable while its stay-on-top shield is on screen: a click on
+// the shield leaves the reminder calendar, the player and the player's open dialog in front
+// of it.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "clock_helpers.h"
+
+namespace horavox::e2e {
+namespace {
+using namespace std::chrono_literals;
+
+// A click on the shield's gradient (client points that are neither a control nor outside
+// the shape) where the other window does not cover it; then whether that window is still
+// in front.
+bool InFrontAfterAClickOnTheShield(WineSession& wine, const std::string& cls) {
+  Rect shield = WindowRect(wine, "TForm1"), other = WindowRect(wine, cls);
+  for (auto [x, y] : {std::pair{280, 60}, {120, 110}, {440, 110}, {60, 200}, {500, 200}, {280, 430}}) {
+    int sx = shield.left + x, sy = shield.top + y;
+    if (sx >= other.left && sx < other.right && sy >= other.top && sy < other.bottom) continue;
+    EXPECT_EQ(wine.Ctl({"click-at", "TForm1", std::to_string(x), std::to_string(y)}).exit_code, 0);
+    std::this_thread::sleep_for(700ms);
+    return wine.Ctl({"front", cls}).out == "1\n" && wine.Ctl({"above", cls, "TForm1"}).out == "1\n";
+  }
+  ADD_FAILURE() << cls << " covers the whole shield";
+  return false;
+}
+
+void OpenFromTray(WineSession& wine, const char* item, const char* cls) {
+  ASSERT_EQ(wine.Ctl({"tray-click", "right"}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"menu-click", "10", item}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"wait-window", cls, "10000"}).exit_code, 0) << "no " << cls << " from the tray";
+  std::this_thread::sleep_for(500ms);
+}
+
+TEST(InFront, WindowsOpenedFromTheShieldStayInFrontOfItWhenItIsClicked) {
+  WineSession wine;
+  wine.Reg({"delete", kSettingsKey, "/f"});
+  pid_t clock = wine.Start("dist/Horavox.exe");
+  ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
+  std::this_thread::sleep_for(1s);
+
+  OpenFromTray(wine, "2", "TForm4");  // "Календарик"
+  EXPECT_EQ(wine.Ctl({"front", "TForm4"}).out, "1\n") << "the calendar came up behind the shield";
+  EXPECT_TRUE(InFrontAfterAClickOnTheShield(wine, "TForm4")) << "the calendar went behind the shield";
+  ASSERT_EQ(wine.Ctl({"close", "TForm4"}).exit_code, 0);
+  ASSERT_TRUE(WaitShown(wine, "TForm4", false));
+
+  OpenFromTray(wine, "5", "TForm5");  // "Мини плейер"
+  EXPECT_TRUE(InFrontAfterAClickOnTheShield(wine, "TForm5")) << "the player went behind the shield";
+  // Its open dialog ("Открыть", the glyph button at 247, 77).
+  ASSERT_EQ(wine.Ctl({"button-at", "TForm5", "247", "77"}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"wait-window", "#32770", "10000"}).exit_code, 0) << "no open dialog";
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(wine.Ctl({"front", "#32770"}).out, "1\n") << "the open dialog came up behind the shield";
+  EXPECT_TRUE(InFrontAfterAClickOnTheShield(wine, "#32770")) << "the open dialog went behind the shield";
+  ASSERT_EQ(wine.Ctl({"close", "#32770"}).exit_code, 0);
+  ASSERT_TRUE(WaitShown(wine, "#32770", false));
+  EXPECT_TRUE(InFrontAfterAClickOnTheShield(wine, "TForm5")) << "the player went behind the shield";
+
+  ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
+  EXPECT_EQ(wine.Wait(clock, 20s), 0);
+}
+
+}  // namespace
+}  // namespace horavox::e2e

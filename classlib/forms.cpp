@@ -635,16 +635,23 @@ TModalResult TCustomForm::ShowModal() {
   FFormState.Include(fsModal);
   HWND activeWindow = GetActiveWindow();
   const std::vector<HWND> disabled = DisableTaskWindows(GetHandle());
-  auto restore = [&] {
-    EnableTaskWindows(disabled);
-    if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
-    FFormState.Exclude(fsModal);
-  };
   // Below a stay-on-top window the modal one would leave the program looking frozen.
   bool raised = FFormStyle != fsStayOnTop && StayOnTopFormShown(this);
-  auto lower = [&] {
+  auto finish = [&] {
+    // The window that was active takes the activation (and the keyboard, when the program
+    // has it) back before this one goes: hidden first, it would leave Wine no enabled
+    // window to hand them to, and the program without the keyboard.
+    HWND foreground = GetForegroundWindow();
+    bool ours = foreground && GetWindowThreadProcessId(foreground, nullptr) == GetCurrentThreadId();
+    EnableTaskWindows(disabled);
+    if (activeWindow && IsWindow(activeWindow) && IsWindowVisible(activeWindow)) {
+      if (ours) SetForegroundWindow(activeWindow);
+      SetActiveWindow(activeWindow);
+    }
+    if (GetVisible()) Hide();
     if (raised && HandleAllocated())
       SetWindowPos(GetHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FFormState.Exclude(fsModal);
   };
   try {
     if (raised) SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -661,14 +668,10 @@ TModalResult TCustomForm::ShowModal() {
       else if (FModalResult != mrNone) CloseModal();
     } while (FModalResult == mrNone);
     TModalResult result = FModalResult;
-    if (GetVisible()) Hide();
-    lower();
-    restore();
+    finish();
     return result;
   } catch (...) {
-    if (GetVisible()) Hide();
-    lower();
-    restore();
+    finish();
     throw;
   }
 }

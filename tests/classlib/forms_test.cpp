@@ -452,6 +452,44 @@ TEST(Forms, ModalDialogsReturnTheButtonPressed) {
   EXPECT_THROW(visible.ShowModal(), EInvalidOperation);
 }
 
+// A message shown over a modal form (a box's "Благодарности") gives the activation back
+// to that form once it is answered, with the keyboard or the mouse: its keys work at once.
+TEST(Forms, AMessageOverAModalFormGivesItTheActivationBack) {
+  TCodeForm shield(Application);  // a stay-on-top form behind, as the clock's
+  shield.SetBorderStyle(bsNone);
+  shield.SetFormStyle(fsStayOnTop);
+  shield.SetBounds(100, 100, 500, 400);
+  shield.Show();
+  for (bool escape : {false, true}) {
+    TCodeForm box(Application);
+    box.SetBorderStyle(bsDialog);
+    box.SetCaption("Коробка");
+    HWND afterMessage = nullptr, afterForeground = nullptr;
+    box.OnShow = [&](TObject*) {
+      PostMessageW(box.GetHandle(), WM_APP, 0, 0);  // the message once the box is up
+    };
+    TDialogWatcher watcher(
+        GetCurrentThreadId(), [](HWND w) { return TextOf(w) == L"classlib_tests"; },
+        [&](HWND dialog) {
+          if (escape) PostMessageW(FindChildByText(dialog, L"OK"), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+          else PostMessageW(FindChildByText(dialog, L"OK"), BM_CLICK, 0, 0);
+        });
+    // The box shows the message from its own loop, then closes.
+    Application->OnMessage = [&](MSG& Msg, bool& Handled) {
+      if (Msg.message != WM_APP || Msg.hwnd != box.GetHandle()) return;
+      Handled = true;
+      ShowMessage("Спасибо!");
+      afterMessage = GetActiveWindow();
+      afterForeground = GetForegroundWindow();
+      box.SetModalResult(mrOk);
+    };
+    EXPECT_EQ(box.ShowModal(), mrOk);
+    Application->OnMessage = nullptr;
+    EXPECT_EQ(afterMessage, box.GetHandle()) << (escape ? "Escape" : "OK") << ": the box is not active";
+    EXPECT_EQ(afterForeground, box.GetHandle()) << (escape ? "Escape" : "OK") << ": the box is not in front";
+  }
+}
+
 TEST(Application, HooksMinimiseAndRestoreListenersAndExceptions) {
   TApplication* app = Application;
   app->SetTitle("Хоравокс");

@@ -46,6 +46,10 @@ TEST(InFront, WindowsOpenedFromTheShieldStayInFrontOfItWhenItIsClicked) {
   EXPECT_TRUE(InFrontAfterAClickOnTheShield(wine, "TForm4")) << "the calendar went behind the shield";
   ASSERT_EQ(wine.Ctl({"close", "TForm4"}).exit_code, 0);
   ASSERT_TRUE(WaitShown(wine, "TForm4", false));
+  // Opened again, Escape closes it as "Закрыть" does.
+  OpenFromTray(wine, "2", "TForm4");
+  ASSERT_EQ(wine.Ctl({"keys", "escape"}).exit_code, 0);
+  EXPECT_TRUE(WaitShown(wine, "TForm4", false)) << "Escape did not close the calendar";
 
   OpenFromTray(wine, "5", "TForm5");  // "Мини плейер"
   EXPECT_TRUE(InFrontAfterAClickOnTheShield(wine, "TForm5")) << "the player went behind the shield";
@@ -58,6 +62,37 @@ TEST(InFront, WindowsOpenedFromTheShieldStayInFrontOfItWhenItIsClicked) {
   ASSERT_EQ(wine.Ctl({"close", "#32770"}).exit_code, 0);
   ASSERT_TRUE(WaitShown(wine, "#32770", false));
   EXPECT_TRUE(InFrontAfterAClickOnTheShield(wine, "TForm5")) << "the player went behind the shield";
+  // Escape closes the player, as its close box does.
+  OpenFromTray(wine, "5", "TForm5");
+  ASSERT_EQ(wine.Ctl({"keys", "escape"}).exit_code, 0);
+  EXPECT_TRUE(WaitShown(wine, "TForm5", false)) << "Escape did not close the player";
+
+  ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
+  EXPECT_EQ(wine.Wait(clock, 20s), 0);
+}
+
+// "Благодарности" shows the credits over the about box; once they are answered ("OK" or
+// Escape) the about box has the keyboard again: Escape then closes it.
+TEST(InFront, TheAboutBoxHasTheKeyboardAgainAfterItsCredits) {
+  WineSession wine;
+  wine.Reg({"delete", kSettingsKey, "/f"});
+  pid_t clock = wine.Start("dist/Horavox.exe");
+  ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
+  std::this_thread::sleep_for(1s);
+  OpenFromTray(wine, "8", "TAboutBox");  // "О программе"
+  for (bool escape : {false, true}) {
+    ASSERT_EQ(wine.Ctl({"post-click", "TAboutBox", "Благодарности"}).exit_code, 0);
+    ASSERT_EQ(wine.Ctl({"wait-window", "TForm", "10000"}).exit_code, 0) << "no credits";
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(wine.Ctl({"active", "TForm1"}).out, "TForm\n");
+    if (escape) ASSERT_EQ(wine.Ctl({"keys", "escape"}).exit_code, 0);
+    else ASSERT_EQ(wine.Ctl({"post-click", "TForm", "OK"}).exit_code, 0);
+    ASSERT_TRUE(WaitShown(wine, "TForm", false)) << "the credits stayed";
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(wine.Ctl({"active", "TForm1"}).out, "TAboutBox\n") << (escape ? "Escape" : "OK");
+  }
+  ASSERT_EQ(wine.Ctl({"keys", "escape"}).exit_code, 0);
+  EXPECT_TRUE(WaitShown(wine, "TAboutBox", false)) << "Escape did not close the about box";
 
   ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
   EXPECT_EQ(wine.Wait(clock, 20s), 0);

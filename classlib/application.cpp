@@ -290,35 +290,21 @@ void TApplication::ProcessMessages() {
 
 // ---- Minimise and restore ----
 
-namespace {
-
-struct TOwnedWindows {
-  HWND Owner;
-  std::vector<HWND> Windows;
-};
-
-BOOL CALLBACK CollectOwnedWindow(HWND Window, LPARAM Param) {
-  auto* owned = reinterpret_cast<TOwnedWindows*>(Param);
-  if (!IsWindowVisible(Window)) return TRUE;
-  for (HWND owner = GetWindow(Window, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER))
-    if (owner == owned->Owner) {
-      owned->Windows.push_back(Window);
-      break;
-    }
-  return TRUE;
-}
-
-}  // namespace
-
 void TApplication::Minimize() {
   if (IsIconic(FHandle)) return;
   ShowWindow(FHandle, SW_MINIMIZE);
   // The windows the application owns go with it. Windows hides them itself, Wine does not:
   // they are hidden here, and shown again by Restore.
-  TOwnedWindows owned{FHandle, {}};
-  EnumThreadWindows(GetCurrentThreadId(), CollectOwnedWindow, reinterpret_cast<LPARAM>(&owned));
-  for (HWND window : owned.Windows) ShowWindow(window, SW_HIDE);
-  FMinimizedWindows = std::move(owned.Windows);
+  FMinimizedWindows.clear();
+  for (HWND window : ThreadWindows()) {
+    if (!IsWindowVisible(window)) continue;
+    for (HWND owner = GetWindow(window, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER))
+      if (owner == FHandle) {
+        FMinimizedWindows.push_back(window);
+        break;
+      }
+  }
+  for (HWND window : FMinimizedWindows) ShowWindow(window, SW_HIDE);
   OnMinimize(this);
 }
 

@@ -222,21 +222,6 @@ void TCustomForm::SetPopupParent(TCustomForm* Value) {
     SetWindowLongPtrW(GetHandle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(OwnerWindow()));
 }
 
-namespace {
-
-struct TOwnedBy {
-  HWND Owner, NewOwner;
-};
-
-BOOL CALLBACK HandOver(HWND Window, LPARAM Param) {
-  auto* owned = reinterpret_cast<TOwnedBy*>(Param);
-  if (GetWindow(Window, GW_OWNER) == owned->Owner)
-    SetWindowLongPtrW(Window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owned->NewOwner));
-  return TRUE;
-}
-
-}  // namespace
-
 void TCustomForm::WatchOwnedWindows() {
   // A clicked window comes forward under Wine once the mouse is let go, some time after
   // its activation and without a message: the windows it owns are looked at a few times
@@ -275,8 +260,9 @@ void TCustomForm::ReleaseOwnedWindows() {
   // the application's window first.
   if (!HandleAllocated()) return;
   TApplication* app = ExistingApplication();
-  TOwnedBy owned{GetHandle(), app ? app->Handle() : nullptr};
-  EnumThreadWindows(GetCurrentThreadId(), HandOver, reinterpret_cast<LPARAM>(&owned));
+  auto newOwner = reinterpret_cast<LONG_PTR>(app ? app->Handle() : nullptr);
+  for (HWND w : ThreadWindows())
+    if (GetWindow(w, GW_OWNER) == GetHandle()) SetWindowLongPtrW(w, GWLP_HWNDPARENT, newOwner);
 }
 
 void TCustomForm::ApplyStyles() {
@@ -597,28 +583,26 @@ void TCustomForm::Close() {
 
 void TCustomForm::Release() { PostMessageW(GetHandle(), CM_RELEASE, 0, 0); }
 
-namespace {
-
-struct TDisabledWindows {
-  HWND Except;
-  std::vector<HWND> Windows;
-};
-
-BOOL CALLBACK DisableWindow(HWND Window, LPARAM Param) {
-  auto* list = reinterpret_cast<TDisabledWindows*>(Param);
-  if (Window != list->Except && IsWindowVisible(Window) && IsWindowEnabled(Window)) {
-    list->Windows.push_back(Window);
-    EnableWindow(Window, FALSE);
-  }
-  return TRUE;
+std::vector<HWND> ThreadWindows() {
+  std::vector<HWND> windows;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND Window, LPARAM List) {
+        reinterpret_cast<std::vector<HWND>*>(List)->push_back(Window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
 }
 
-}  // namespace
-
 std::vector<HWND> DisableTaskWindows(HWND Except) {
-  TDisabledWindows disabled{Except, {}};
-  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
-  return disabled.Windows;
+  std::vector<HWND> disabled;
+  for (HWND w : ThreadWindows())
+    if (w != Except && IsWindowVisible(w) && IsWindowEnabled(w)) {
+      disabled.push_back(w);
+      EnableWindow(w, FALSE);
+    }
+  return disabled;
 }
 
 void EnableTaskWindows(const std::vector<HWND>& Windows) {

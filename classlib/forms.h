@@ -205,6 +205,9 @@ class TForm : public TCustomForm {
   using TCustomForm::TCustomForm;
 };
 
+// The top-level windows of this thread.
+std::vector<HWND> ThreadWindows();
+
 // The other visible, enabled top-level windows of this thread, disabled while a modal window
 // runs; EnableTaskWindows enables them again (those that still exist).
 std::vector<HWND> DisableTaskWindows(HWND Except);

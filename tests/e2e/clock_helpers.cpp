@@ -69,6 +69,13 @@ bool WaitShown(WineSession& wine, const std::string& cls, bool shown) {
   return true;
 }
 
+void OpenFromTray(WineSession& wine, const char* item, const char* cls) {
+  ASSERT_EQ(wine.Ctl({"tray-click", "right"}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"menu-click", "10", item}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"wait-window", cls, "10000"}).exit_code, 0) << "no " << cls << " from the tray";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+}
+
 void AddSetting(WineSession& wine, const std::string& name, const std::string& value) {
   ASSERT_EQ(wine.Reg({"add", std::string(kSettingsKey) + "\\Horavox", "/v", name, "/d", value, "/f"}).exit_code, 0);
 }

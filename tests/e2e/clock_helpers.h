@@ -28,6 +28,10 @@ bool Minimised(WineSession& wine);
 bool Shown(WineSession& wine, const std::string& cls);
 bool WaitShown(WineSession& wine, const std::string& cls, bool shown);
 
+// Opens a window from the tray menu's ten items (item "2" is "Календарик") and waits
+// until a window of its class is on screen.
+void OpenFromTray(WineSession& wine, const char* item, const char* cls);
+
 // The clock's settings key (reg.exe's form); a value written into its section.
 inline constexpr char kSettingsKey[] = "HKCU\\Software\\Fernwick\\Horavox";
 void AddSetting(WineSession& wine, const std::string& name, const std::string& value);

@@ -27,19 +27,18 @@ bool InFrontAfterAClickOnTheShield(WineSession& wine, const std::string& cls) {
   return false;
 }
 
-void OpenFromTray(WineSession& wine, const char* item, const char* cls) {
-  ASSERT_EQ(wine.Ctl({"tray-click", "right"}).exit_code, 0);
-  ASSERT_EQ(wine.Ctl({"menu-click", "10", item}).exit_code, 0);
-  ASSERT_EQ(wine.Ctl({"wait-window", cls, "10000"}).exit_code, 0) << "no " << cls << " from the tray";
-  std::this_thread::sleep_for(500ms);
+// The clock from a fresh start, its shield on screen.
+pid_t StartClock(WineSession& wine) {
+  wine.Reg({"delete", kSettingsKey, "/f"});
+  pid_t clock = wine.Start("dist/Horavox.exe");
+  EXPECT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
+  std::this_thread::sleep_for(1s);
+  return clock;
 }
 
 TEST(InFront, WindowsOpenedFromTheShieldStayInFrontOfItWhenItIsClicked) {
   WineSession wine;
-  wine.Reg({"delete", kSettingsKey, "/f"});
-  pid_t clock = wine.Start("dist/Horavox.exe");
-  ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
-  std::this_thread::sleep_for(1s);
+  pid_t clock = StartClock(wine);
 
   OpenFromTray(wine, "2", "TForm4");  // "Календарик"
   EXPECT_EQ(wine.Ctl({"front", "TForm4"}).out, "1\n") << "the calendar came up behind the shield";
@@ -75,10 +74,7 @@ TEST(InFront, WindowsOpenedFromTheShieldStayInFrontOfItWhenItIsClicked) {
 // Escape) the about box has the keyboard again: Escape then closes it.
 TEST(InFront, TheAboutBoxHasTheKeyboardAgainAfterItsCredits) {
   WineSession wine;
-  wine.Reg({"delete", kSettingsKey, "/f"});
-  pid_t clock = wine.Start("dist/Horavox.exe");
-  ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
-  std::this_thread::sleep_for(1s);
+  pid_t clock = StartClock(wine);
   OpenFromTray(wine, "8", "TAboutBox");  // "О программе"
   for (bool escape : {false, true}) {
     ASSERT_EQ(wine.Ctl({"post-click", "TAboutBox", "Благодарности"}).exit_code, 0);

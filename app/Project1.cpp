@@ -37,6 +37,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       Application->CreateForm(Form5);
       Form5->OnPlayerOpen = [](bool Open) { Form1->PlayerOpen = Open; };
       Application->CreateForm(Form6);
+      // The windows opened from the shield and left open beside it stay in front of it.
+      Form4->SetPopupParent(Form1);
+      Form5->SetPopupParent(Form1);
       Application->Run();
     }
   } catch (...) {

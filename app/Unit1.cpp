@@ -40,6 +40,9 @@ namespace {
 const std::vector<String> kCharacterFiles{"Angel.aal", "Ann.aal", "Dolly.aal"};
 // Posted to the main window while "Выход" waits for modal windows to close.
 constexpr UINT kExitMessage = WM_APP + 17;
+// Posted at the first activation of a clock closed while minimised: it is minimised once
+// its window is wholly shown (while it is being shown it would not be hidden).
+constexpr UINT kStartMinimisedMessage = WM_APP + 18;
 }
 
 HX_PUBLISH(TForm1, p) {
@@ -269,6 +272,8 @@ void TForm1::FormCreate(TObject*) {
   KitGlobalHotKey1->SetActive(false);
 
   FRestoreToken = Application->OnRestore.Add([this](TObject*) {
+    // The micro clock stands in for the window only while it is minimised.
+    FParts.MicroClock->Hide();
     TrayFlag = false;
     SaveWindowState();
   });
@@ -291,7 +296,7 @@ void TForm1::FormActivate(TObject*) {
   if (!FActivated) {
     FActivated = true;
     if (DskStoreData1->StoreReadInteger("FormTray", 0) == 1) {
-      Button2Click(this);
+      PostMessageW(GetHandle(), kStartMinimisedMessage, 0, 0);
       TrayFlag = true;
     } else {
       TrayFlag = false;
@@ -374,6 +379,10 @@ bool TForm1::CancelModalWindows() {
 }
 
 void TForm1::Dispatch(TMessage& Message) {
+  if (Message.Msg == kStartMinimisedMessage) {
+    Button2Click(this);
+    return;
+  }
   if (Message.Msg == kExitMessage) {
     if (CancelModalWindows()) PostMessageW(GetHandle(), kExitMessage, 0, 0);
     else ExitNow();

@@ -32,6 +32,7 @@ HX_PUBLISH(TForm4, p) {
   p.Handler("DgCalendar1SelectDate", &TForm4::DgCalendar1SelectDate);
   p.Handler("BitBtn1Click", &TForm4::BitBtn1Click);
   p.Handler("BitBtn2Click", &TForm4::BitBtn2Click);
+  p.Handler("FormKeyDown", &TForm4::FormKeyDown);
 }
 
 namespace {
@@ -128,3 +129,10 @@ void TForm4::BitBtn1Click(TObject*) {
 }
 
 void TForm4::BitBtn2Click(TObject*) { Close(); }
+
+void TForm4::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
+  if (Key != VK_ESCAPE || !Shift.Empty()) return;
+  if (DgDBGrid1->GetEditorMode() || IsEditState(XBaseDataSet1->State())) return;
+  Key = 0;
+  BitBtn2->Click();
+}

@@ -49,6 +49,8 @@ class TForm4 : public TForm {
   void DgCalendar1SelectDate(TObject* Sender);
   void BitBtn1Click(TObject* Sender);
   void BitBtn2Click(TObject* Sender);
+  // Escape closes the window as "Закрыть" does, unless it ends an edit of the grid.
+  void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
 
   // The melody plays on SignalPlayer; ChosenMelody names it in the Ring folder.
   void AttachTo(TClockParts& Parts, TMediaPlayer* SignalPlayer, TSayTimeGate& Gate,

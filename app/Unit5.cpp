@@ -21,6 +21,7 @@ HX_PUBLISH(TForm5, p) {
   p.Field("OpenDialog1", &TForm5::OpenDialog1);
   p.Handler("FormCreate", &TForm5::FormCreate);
   p.Handler("FormClose", &TForm5::FormClose);
+  p.Handler("FormKeyDown", &TForm5::FormKeyDown);
   p.Handler("ButtonPauseClick", &TForm5::ButtonPauseClick);
   p.Handler("ButtonResumeClick", &TForm5::ButtonResumeClick);
   p.Handler("ButtonStopClick", &TForm5::ButtonStopClick);
@@ -86,6 +87,12 @@ void TForm5::FormCreate(TObject*) {
 }
 
 void TForm5::FormClose(TObject*, TCloseAction&) { FPlayer->WindowClosed(); }
+
+void TForm5::FormKeyDown(TObject*, WORD& Key, TShiftState Shift) {
+  if (Key != VK_ESCAPE || !Shift.Empty()) return;
+  Key = 0;
+  Close();
+}
 
 void TForm5::ButtonPauseClick(TObject*) { FPlayer->Pause(); }
 

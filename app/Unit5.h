@@ -35,6 +35,8 @@ class TForm5 : public TForm {
 
   void FormCreate(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);
+  // Escape closes the player, as its title bar's close box does.
+  void FormKeyDown(TObject* Sender, WORD& Key, TShiftState Shift);
   void ButtonPauseClick(TObject* Sender);
   void ButtonResumeClick(TObject* Sender);
   void ButtonStopClick(TObject* Sender);

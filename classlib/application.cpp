@@ -295,12 +295,32 @@ void TApplication::ProcessMessages() {
 void TApplication::Minimize() {
   if (IsIconic(FHandle)) return;
   ShowWindow(FHandle, SW_MINIMIZE);
+  // The windows the application owns go with it. Windows hides them itself, Wine does not:
+  // they are hidden here, and shown again by Restore.
+  FMinimizedWindows.clear();
+  for (HWND window : ThreadWindows()) {
+    if (!IsWindowVisible(window)) continue;
+    for (HWND owner = GetWindow(window, GW_OWNER); owner; owner = GetWindow(owner, GW_OWNER))
+      if (owner == FHandle) {
+        FMinimizedWindows.push_back(window);
+        break;
+      }
+  }
+  for (HWND window : FMinimizedWindows) ShowWindow(window, SW_HIDE);
   OnMinimize(this);
 }
 
 void TApplication::Restore() {
   if (!IsIconic(FHandle)) return;
   ShowWindow(FHandle, SW_RESTORE);
+  // What Minimize hid, unless it went meanwhile (a form hidden or shown on its own).
+  std::vector<HWND> hidden = std::move(FMinimizedWindows);
+  FMinimizedWindows.clear();
+  for (HWND window : hidden) {
+    if (!IsWindow(window) || IsWindowVisible(window)) continue;
+    if (auto* form = dynamic_cast<TCustomForm*>(FindControl(window)); form && !form->GetVisible()) continue;
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+  }
   if (TWinControl* control = GetScreen()->ActiveControl(); control && control->HandleAllocated())
     ::SetFocus(control->GetHandle());
   OnRestore(this);

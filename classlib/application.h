@@ -102,7 +102,9 @@ class TApplication : public TComponent {
   // Handles one message, or waits for one when none is waiting (running idle work first).
   void HandleMessage();
 
-  // Minimises the application (its window; the forms it owns go with it), and restores it.
+  // Minimises the application: its window, and the windows it owns (the forms, the
+  // message boxes over them) are hidden with it. Restore shows these again (those that are
+  // still meant to be seen).
   void Minimize();
   void Restore();
   void BringToFront();
@@ -182,6 +184,7 @@ class TApplication : public TComponent {
   int FNextHook = 1;
   std::function<void(std::exception_ptr)> FPreviousHandler;
   int FFindGlobalToken = 0;
+  std::vector<HWND> FMinimizedWindows;  // hidden by Minimize
   // Hints
   String FHint;
   bool FShowHint = true;

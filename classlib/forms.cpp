@@ -75,6 +75,7 @@ void TCustomForm::Init() {
 
 TCustomForm::~TCustomForm() {
   Destroying();
+  ReleaseOwnedWindows();
   if (TApplication* app = ExistingApplication()) app->FormDestroyed(this);
   if (TScreen* screen = ExistingScreen()) screen->RemoveForm(this);
 }
@@ -151,6 +152,7 @@ void TCustomForm::Loaded() {
 void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
   TWinControl::Notification(AComponent, Operation);
   if (Operation == opRemove) {
+    if (AComponent == FPopupParent) FPopupParent = nullptr;  // its window handed this one back already
     if (AComponent == FActiveControl) FActiveControl = nullptr;
     if (AComponent == FFocusedControl) FFocusedControl = nullptr;
   }
@@ -170,7 +172,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   Params.Style &= ~static_cast<DWORD>(WS_CHILD | WS_GROUP | WS_TABSTOP | WS_VISIBLE | WS_DISABLED);
   Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CONTROLPARENT);
   if (!GetEnabled()) Params.Style |= WS_DISABLED;
-  Params.WndParent = GetApplication()->Handle();
+  Params.WndParent = OwnerWindow();
   Params.WindowClass.style = CS_DBLCLKS;
   switch (FPosition) {
     case poDefault:
@@ -262,6 +264,69 @@ void TCustomForm::DefaultHandler(TMessage& Message) {
     return;
   }
   TWinControl::DefaultHandler(Message);
+}
+
+void TCustomForm::DestroyWnd() {
+  ReleaseOwnedWindows();
+  TWinControl::DestroyWnd();
+}
+
+HWND TCustomForm::OwnerWindow() {
+  if (FPopupParent && !FPopupParent->ComponentState().Contains(csDestroying)) return FPopupParent->GetHandle();
+  return GetApplication()->Handle();
+}
+
+void TCustomForm::SetPopupParent(TCustomForm* Value) {
+  if (Value == this) Value = nullptr;
+  if (Value == FPopupParent) return;
+  if (FPopupParent) FPopupParent->RemoveFreeNotification(this);
+  FPopupParent = Value;
+  if (Value) Value->FreeNotification(this);
+  if (HandleAllocated() && !ComponentState().Contains(csDestroying))
+    SetWindowLongPtrW(GetHandle(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(OwnerWindow()));
+}
+
+void TCustomForm::WatchOwnedWindows() {
+  // A clicked window comes forward under Wine once the mouse is let go, some time after
+  // its activation and without a message: the windows it owns are looked at a few times
+  // over the next half second (a timer, which modal loops of the system run too).
+  RaiseOwnedWindows();
+  FRaiseChecks = 5;
+  SetTimer(GetHandle(), kRaiseOwnedTimer, 100, nullptr);
+}
+
+void TCustomForm::RaiseOwnedWindows() {
+  // Windows keeps owned windows above their owner as it comes up; Wine does not when a
+  // click on a stay-on-top owner brings it forward. Those on screen go back above it (on
+  // top too when it is), in their order.
+  if (FRaisingOwned || !HandleAllocated() || !IsWindowVisible(GetHandle())) return;
+  HWND owner = GetHandle();
+  std::vector<HWND> owned;  // from the top down
+  bool anyBelow = false, passedOwner = false;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == owner) {
+      passedOwner = true;
+    } else if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) {
+      owned.push_back(w);
+      anyBelow = anyBelow || passedOwner;
+    }
+  }
+  if (!anyBelow) return;
+  FRaisingOwned = true;
+  const HWND after = (GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST) ? HWND_TOPMOST : HWND_TOP;
+  for (auto w = owned.rbegin(); w != owned.rend(); ++w)
+    SetWindowPos(*w, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  FRaisingOwned = false;
+}
+
+void TCustomForm::ReleaseOwnedWindows() {
+  // The system destroys the windows a window owns with it: the forms it owns go back to
+  // the application's window first.
+  if (!HandleAllocated()) return;
+  TApplication* app = ExistingApplication();
+  auto newOwner = reinterpret_cast<LONG_PTR>(app ? app->Handle() : nullptr);
+  for (HWND w : ThreadWindows())
+    if (GetWindow(w, GW_OWNER) == GetHandle()) SetWindowLongPtrW(w, GWLP_HWNDPARENT, newOwner);
 }
 
 void TCustomForm::ApplyStyles() {
@@ -427,6 +492,8 @@ void TCustomForm::SetVisible(bool Value) {
 
 void TCustomForm::Show() {
   SetVisible(true);
+  // Hidden with the minimised application, it comes back on its own.
+  if (HandleAllocated() && FShowing && !IsWindowVisible(GetHandle())) ShowWindow(GetHandle(), SW_SHOW);
   BringToFront();
 }
 
@@ -594,28 +661,26 @@ void TCustomForm::Close() {
 
 void TCustomForm::Release() { PostMessageW(GetHandle(), CM_RELEASE, 0, 0); }
 
-namespace {
-
-struct TDisabledWindows {
-  HWND Except;
-  std::vector<HWND> Windows;
-};
-
-BOOL CALLBACK DisableWindow(HWND Window, LPARAM Param) {
-  auto* list = reinterpret_cast<TDisabledWindows*>(Param);
-  if (Window != list->Except && IsWindowVisible(Window) && IsWindowEnabled(Window)) {
-    list->Windows.push_back(Window);
-    EnableWindow(Window, FALSE);
-  }
-  return TRUE;
+std::vector<HWND> ThreadWindows() {
+  std::vector<HWND> windows;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND Window, LPARAM List) {
+        reinterpret_cast<std::vector<HWND>*>(List)->push_back(Window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&windows));
+  return windows;
 }
 
-}  // namespace
-
 std::vector<HWND> DisableTaskWindows(HWND Except) {
-  TDisabledWindows disabled{Except, {}};
-  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
-  return disabled.Windows;
+  std::vector<HWND> disabled;
+  for (HWND w : ThreadWindows())
+    if (w != Except && IsWindowVisible(w) && IsWindowEnabled(w)) {
+      disabled.push_back(w);
+      EnableWindow(w, FALSE);
+    }
+  return disabled;
 }
 
 void EnableTaskWindows(const std::vector<HWND>& Windows) {
@@ -632,16 +697,23 @@ TModalResult TCustomForm::ShowModal() {
   FFormState.Include(fsModal);
   HWND activeWindow = GetActiveWindow();
   const std::vector<HWND> disabled = DisableTaskWindows(GetHandle());
-  auto restore = [&] {
-    EnableTaskWindows(disabled);
-    if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
-    FFormState.Exclude(fsModal);
-  };
   // Below a stay-on-top window the modal one would leave the program looking frozen.
   bool raised = FFormStyle != fsStayOnTop && StayOnTopFormShown(this);
-  auto lower = [&] {
+  auto finish = [&] {
+    // The window that was active takes the activation (and the keyboard, when the program
+    // has it) back before this one goes: hidden first, it would leave Wine no enabled
+    // window to hand them to, and the program without the keyboard.
+    HWND foreground = GetForegroundWindow();
+    bool ours = foreground && GetWindowThreadProcessId(foreground, nullptr) == GetCurrentThreadId();
+    EnableTaskWindows(disabled);
+    if (activeWindow && IsWindow(activeWindow) && IsWindowVisible(activeWindow)) {
+      if (ours) SetForegroundWindow(activeWindow);
+      SetActiveWindow(activeWindow);
+    }
+    if (GetVisible()) Hide();
     if (raised && HandleAllocated())
       SetWindowPos(GetHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FFormState.Exclude(fsModal);
   };
   try {
     if (raised) SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -658,14 +730,10 @@ TModalResult TCustomForm::ShowModal() {
       else if (FModalResult != mrNone) CloseModal();
     } while (FModalResult == mrNone);
     TModalResult result = FModalResult;
-    if (GetVisible()) Hide();
-    lower();
-    restore();
+    finish();
     return result;
   } catch (...) {
-    if (GetVisible()) Hide();
-    lower();
-    restore();
+    finish();
     throw;
   }
 }
@@ -733,9 +801,27 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case WM_ACTIVATE: {
       DefaultHandler(Message);
       bool active = LOWORD(Message.WParam) != WA_INACTIVE;
+      if (active) WatchOwnedWindows();
       if (active != FActive) SetActive(active);
       return;
     }
+    case WM_CAPTURECHANGED:
+    case WM_EXITSIZEMOVE:
+      TWinControl::Dispatch(Message);
+      WatchOwnedWindows();
+      return;
+    case WM_TIMER:
+      if (Message.WParam == kRaiseOwnedTimer) {
+        RaiseOwnedWindows();
+        if (--FRaiseChecks <= 0) KillTimer(GetHandle(), kRaiseOwnedTimer);
+        return;
+      }
+      TWinControl::Dispatch(Message);
+      return;
+    case WM_WINDOWPOSCHANGED:
+      TWinControl::Dispatch(Message);
+      if (!(reinterpret_cast<const WINDOWPOS*>(Message.LParam)->flags & SWP_NOZORDER)) RaiseOwnedWindows();
+      return;
     case WM_SIZE:
       DefaultHandler(Message);
       if (FShowing) {

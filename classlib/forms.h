@@ -75,6 +75,11 @@ class TCustomForm : public TWinControl {
   void SetPosition(TPosition Value) { FPosition = Value; }
   TWindowState GetWindowState() const { return FWindowState; }
   void SetWindowState(TWindowState Value);
+  // The form whose window owns this one's (none: the application's window owns it). An
+  // owned window stays above its owner, a stay-on-top one clicked included, and goes with
+  // it when the application is minimised.
+  TCustomForm* GetPopupParent() const { return FPopupParent; }
+  void SetPopupParent(TCustomForm* Value);
   TWinControl* GetActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* Value);
   TModalResult GetModalResult() const { return FModalResult; }
@@ -138,6 +143,7 @@ class TCustomForm : public TWinControl {
   friend class TApplication;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  void DestroyWnd() override;
   void Dispatch(TMessage& Message) override;
   // The frame's and an MDI child's default procedures (DefFrameProc, DefMDIChildProc).
   void DefaultHandler(TMessage& Message) override;
@@ -169,6 +175,10 @@ class TCustomForm : public TWinControl {
   TPoint FrameSize();  // the window's size less its client size
   // The MDI form an MDI child goes into; nullptr when there is none.
   static TCustomForm* MDIParent();
+  HWND OwnerWindow();
+  void WatchOwnedWindows();
+  void RaiseOwnedWindows();
+  void ReleaseOwnedWindows();
 
   TFormStyle FFormStyle = fsNormal;
   HWND FClientHandle = nullptr;  // an MDI form's MDI client window
@@ -176,6 +186,7 @@ class TCustomForm : public TWinControl {
   TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
   TPosition FPosition = poDesigned;
   TWindowState FWindowState = wsNormal;
+  TCustomForm* FPopupParent = nullptr;
   TWinControl* FActiveControl = nullptr;
   TWinControl* FFocusedControl = nullptr;
   TModalResult FModalResult = mrNone;
@@ -186,6 +197,9 @@ class TCustomForm : public TWinControl {
   bool FActive = false;
   bool FCreateNew = false;
   bool FPositioned = false;
+  bool FRaisingOwned = false;
+  int FRaiseChecks = 0;
+  static constexpr UINT_PTR kRaiseOwnedTimer = 0x4857;
   bool FDestroyFired = false;
   int FLoadedClientWidth = -1;   // a client size read from the form, applied once loaded
   int FLoadedClientHeight = -1;
@@ -202,6 +216,9 @@ class TForm : public TCustomForm {
  public:
   using TCustomForm::TCustomForm;
 };
+
+// The top-level windows of this thread.
+std::vector<HWND> ThreadWindows();
 
 // The other visible, enabled top-level windows of this thread, disabled while a modal window
 // runs; EnableTaskWindows enables them again (those that still exist).

@@ -269,7 +269,10 @@ TKitShieldParts ShieldParts(bool Sharp, int W, int H) {
     parts.Ellipses = {NormalizeRect(Rect(0, H, W, H / 5 - H))};
   }
   parts.CutEllipses = {Rect(-W / 2, -H / 5, W / 2, H / 5), Rect(W / 2, -H / 5, W / 2 + W, H / 5)};
-  parts.CutRect = Rect(0, -40, W, 0);
+  // Everything above the top goes: the big ellipses reach as far above it as below.
+  int top = -40;
+  for (const TRect& e : parts.Ellipses) top = std::min(top, e.Top);
+  parts.CutRect = Rect(0, top, W, 0);
   return parts;
 }
 

@@ -91,7 +91,8 @@ std::vector<TPoint> CombPoints(const TRect& Rect);
 
 // The shield shapes are built at the origin from the width and height alone: the common
 // part of Ellipses (one for the round shield, two for the sharp one), less the cut
-// ellipses and the cut rectangle. Rectangles are normalised.
+// ellipses and the cut rectangle, which takes away all that lies above the top (y < 0).
+// Rectangles are normalised.
 struct TKitShieldParts {
   std::vector<TRect> Ellipses;
   std::vector<TRect> CutEllipses;

@@ -437,6 +437,8 @@ void TKitFormShape::ApplyFormRegion() {
     if (shadowed) CombineInto(region, CopyRegion(region, shadow->GetDepth(), shadow->GetDepth()), RGN_OR);
     HRGN strip = CreateRectRgn(0, 0, formWidth, top);
     CombineInto(region, strip, FShowFormCaption && border != bsNone ? RGN_OR : RGN_DIFF);
+    // Nothing of a shape (or its shadow) reaching past the window belongs to it.
+    CombineInto(region, CreateRectRgn(0, 0, formWidth, windowRect.bottom - windowRect.top), RGN_AND);
   }
   // The window owns the region from here on.
   if (!SetWindowRgn(window, region, TRUE)) DeleteObject(region);

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build ccache g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 xvfb xauth x11-utils imagemagick faketime
+  wine64 fonts-wine xvfb xauth x11-utils imagemagick faketime
   espeak-ng sox googletest libbenchmark-dev locales fonts-liberation fonts-dejavu-core
   # The JPEG library's source is Debian's source package, unpacked by apt-get source below.
   dpkg-dev

@@ -19,7 +19,7 @@ fi
 
 # The prefix's own settings; raise the version when they change, so existing prefixes
 # take them on at their next use.
-_horavox_prefix_version=3
+_horavox_prefix_version=4
 horavox_wine_prefix_ready() {
   [ "$(cat "$WINEPREFIX/.horavox-ready" 2>/dev/null)" = "$_horavox_prefix_version" ] && return 0
   mkdir -p "$(dirname "$WINEPREFIX")"
@@ -38,6 +38,15 @@ horavox_wine_prefix_ready() {
       "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
       # "Arial" (labels' turned and filled captions) is not installed: a TrueType look-alike.
       "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1
+      # The faces the forms name (Tahoma) and the caption buttons' glyphs (Marlett): Wine
+      # ships them (fonts-wine) but a prefix does not find them where they lie, so a form's
+      # "Tahoma" would come out as a wider face and its captions would be cut.
+      mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+      for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        if [ -f "/usr/share/wine/fonts/$font" ]; then
+          cp -f "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/$font"
+        fi
+      done
       "$WINESERVER" -w
       echo "$_horavox_prefix_version" > "$WINEPREFIX/.horavox-ready"
     fi

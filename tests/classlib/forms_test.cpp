@@ -525,6 +525,44 @@ TEST(Application, RestoreTopMostsPutsTheStayOnTopFormsBackAboveTheRest) {
   EXPECT_TRUE(above(onTop.GetHandle(), plain.GetHandle()));
 }
 
+// A message shown over a modal form (a box's "Благодарности") gives the activation back
+// to that form once it is answered, with the keyboard or the mouse: its keys work at once.
+TEST(Forms, AMessageOverAModalFormGivesItTheActivationBack) {
+  TCodeForm shield(Application);  // a stay-on-top form behind, as the clock's
+  shield.SetBorderStyle(bsNone);
+  shield.SetFormStyle(fsStayOnTop);
+  shield.SetBounds(100, 100, 500, 400);
+  shield.Show();
+  for (bool escape : {false, true}) {
+    TCodeForm box(Application);
+    box.SetBorderStyle(bsDialog);
+    box.SetCaption("Коробка");
+    HWND afterMessage = nullptr, afterForeground = nullptr;
+    box.OnShow = [&](TObject*) {
+      PostMessageW(box.GetHandle(), WM_APP, 0, 0);  // the message once the box is up
+    };
+    TDialogWatcher watcher(
+        GetCurrentThreadId(), [](HWND w) { return TextOf(w) == L"classlib_tests"; },
+        [&](HWND dialog) {
+          if (escape) PostMessageW(FindChildByText(dialog, L"ОК"), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+          else PostMessageW(FindChildByText(dialog, L"ОК"), BM_CLICK, 0, 0);
+        });
+    // The box shows the message from its own loop, then closes.
+    Application->OnMessage = [&](MSG& Msg, bool& Handled) {
+      if (Msg.message != WM_APP || Msg.hwnd != box.GetHandle()) return;
+      Handled = true;
+      ShowMessage("Спасибо!");
+      afterMessage = GetActiveWindow();
+      afterForeground = GetForegroundWindow();
+      box.SetModalResult(mrOk);
+    };
+    EXPECT_EQ(box.ShowModal(), mrOk);
+    Application->OnMessage = nullptr;
+    EXPECT_EQ(afterMessage, box.GetHandle()) << (escape ? "Escape" : "OK") << ": the box is not active";
+    EXPECT_EQ(afterForeground, box.GetHandle()) << (escape ? "Escape" : "OK") << ": the box is not in front";
+  }
+}
+
 TEST(Application, HooksMinimiseAndRestoreListenersAndExceptions) {
   TApplication* app = Application;
   app->SetTitle("Хоравокс");
@@ -580,6 +618,90 @@ TEST(Application, HooksMinimiseAndRestoreListenersAndExceptions) {
   }
   app->OnException = nullptr;
   EXPECT_EQ(reported, (std::vector<std::string>{"не время", "plain"}));
+}
+
+// Minimised, the application takes its windows off the screen itself (Wine leaves a
+// minimised owner's windows where they were): a stay-on-top form, a dialog-style one and a
+// message box over it go, and come back on restore, except one hidden meanwhile. One shown
+// while minimised (as a stand-in for the others) stays.
+TEST(Application, MinimiseHidesTheVisibleFormsAndRestoreShowsThemAgain) {
+  TApplication* app = Application;
+  std::unique_ptr<TCodeForm> top(NewForm<TCodeForm>(app)), dialog(NewForm<TCodeForm>(app)),
+      gone(NewForm<TCodeForm>(app)), standIn(NewForm<TCodeForm>(app));
+  top->SetBorderStyle(bsNone);
+  top->SetFormStyle(fsStayOnTop);
+  dialog->SetBorderStyle(bsSingle);
+  for (TCodeForm* form : {top.get(), dialog.get(), gone.get()}) form->Show();
+  HWND box = CreateWindowExW(0, L"STATIC", L"box", WS_POPUP | WS_VISIBLE, 0, 0, 50, 20, top->GetHandle(), nullptr,
+                             nullptr, nullptr);
+  PumpFor(50);
+  app->Minimize();
+  PumpFor(50);
+  for (TCodeForm* form : {top.get(), dialog.get(), gone.get()}) {
+    EXPECT_FALSE(IsWindowVisible(form->GetHandle())) << "a form stayed on screen";
+    EXPECT_TRUE(form->GetVisible());
+  }
+  EXPECT_FALSE(IsWindowVisible(box));
+  EXPECT_FALSE(StayOnTopFormShown());
+  gone->Hide();
+  standIn->Show();
+  EXPECT_TRUE(IsWindowVisible(standIn->GetHandle()));
+  app->Restore();
+  PumpFor(50);
+  EXPECT_TRUE(IsWindowVisible(top->GetHandle()));
+  EXPECT_TRUE(IsWindowVisible(dialog->GetHandle()));
+  EXPECT_TRUE(IsWindowVisible(box));
+  EXPECT_FALSE(IsWindowVisible(gone->GetHandle())) << "a form hidden while minimised came back";
+  EXPECT_TRUE(IsWindowVisible(standIn->GetHandle()));
+  EXPECT_TRUE(StayOnTopFormShown());
+  EXPECT_NE(GetWindowLongPtrW(top->GetHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+  // A form shown again while minimised (as the player is) comes back on its own.
+  app->Minimize();
+  dialog->Show();
+  EXPECT_TRUE(IsWindowVisible(dialog->GetHandle()));
+  EXPECT_FALSE(IsWindowVisible(top->GetHandle()));
+  app->Restore();
+  EXPECT_TRUE(IsWindowVisible(top->GetHandle()));
+  DestroyWindow(box);
+  ShowWindow(app->Handle(), SW_HIDE);
+}
+
+// Whether Upper lies above Lower among the top-level windows.
+bool Above(HWND Upper, HWND Lower) {
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w == Upper) return true;
+    if (w == Lower) return false;
+  }
+  return false;
+}
+
+// A form whose popup parent is a stay-on-top form stays above it when that form is clicked
+// (and so brought forward), and goes back to the application's window when it goes.
+TEST(Forms, AnOwnedFormStaysAboveItsStayOnTopOwnerWhenTheOwnerIsClicked) {
+  TApplication* app = Application;
+  auto* owner = NewForm<TCodeForm>(app);
+  std::unique_ptr<TCodeForm> owned(NewForm<TCodeForm>(app));
+  owner->SetBorderStyle(bsNone);
+  owner->SetFormStyle(fsStayOnTop);
+  owner->SetBounds(100, 100, 400, 300);
+  owned->SetBounds(150, 150, 200, 150);
+  owned->SetPopupParent(owner);
+  owner->Show();
+  owned->Show();
+  guitest::PumpFor(100);
+  EXPECT_EQ(GetWindow(owned->GetHandle(), GW_OWNER), owner->GetHandle());
+  ASSERT_TRUE(Above(owned->GetHandle(), owner->GetHandle()));
+  guitest::ClickScreen({450, 350});  // the owner's corner, beside the owned form
+  guitest::PumpFor(300);
+  EXPECT_TRUE(Above(owned->GetHandle(), owner->GetHandle())) << "the owned form went behind its owner";
+  SetWindowPos(owner->GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  guitest::PumpFor(100);
+  EXPECT_TRUE(Above(owned->GetHandle(), owner->GetHandle())) << "the owned form went behind its owner";
+  delete owner;
+  EXPECT_EQ(owned->GetPopupParent(), nullptr);
+  EXPECT_TRUE(IsWindow(owned->GetHandle()));
+  EXPECT_EQ(GetWindow(owned->GetHandle(), GW_OWNER), app->Handle());
 }
 
 TEST(Application, TheFirstFormIsTheMainFormAndClosingItEndsTheLoop) {

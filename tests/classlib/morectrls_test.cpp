@@ -642,11 +642,11 @@ TEST_F(MoreControlsTest, AnOwnerDrawnListBoxMeasuresAndDrawsItsItems) {
   }
 }
 
-// The columns of a picture's rows [Top, Bottom) that hold anything but Background: the first
-// and the last (-1, -1 when none).
-std::pair<int, int> InkColumns(TBitmap& Picture, int Top, int Bottom, TColor Background, int From = 0) {
+// The columns [From, To) of a picture's rows [Top, Bottom) that hold anything but
+// Background: the first and the last (-1, -1 when none; To 0: up to the right edge).
+std::pair<int, int> InkColumns(TBitmap& Picture, int Top, int Bottom, TColor Background, int From = 0, int To = 0) {
   std::pair<int, int> span{-1, -1};
-  for (int x = From; x < Picture.GetWidth(); ++x)
+  for (int x = From; x < (To > 0 ? To : Picture.GetWidth()); ++x)
     for (int y = Top; y < Bottom; ++y)
       if (Picture.Canvas()->GetPixels(x, y) != Background) {
         if (span.first < 0) span.first = x;
@@ -671,10 +671,11 @@ TEST_F(MoreControlsTest, AGroupBoxCaptionIsDrawnWhole) {
   written.Canvas()->FillRect(Rect(0, 0, 300, 30));
   written.Canvas()->GetFont()->Assign(box->GetFont());
   written.Canvas()->TextOut(0, 0, caption);
-  // Above the frame's top line only the caption is drawn (the frame's left edge aside):
-  // the same rows of both.
-  const int lineRow = written.Canvas()->TextHeight(caption) / 2 - 1;
-  auto free = InkColumns(written, 0, lineRow, clWhite);
+  // Below the frame's top line (2 rows from the middle of the caption's height) and within
+  // the frame's sides only the caption is drawn: the same rows of both, where every letter
+  // has ink whatever the face's ascent.
+  const int height = written.Canvas()->TextHeight(caption), lineRow = height / 2 - 1;
+  auto free = InkColumns(written, lineRow + 2, height, clWhite);
   ASSERT_GT(free.second - free.first, 50);
   // The box's pixels are read off the display: another program's window passing over it
   // spoils a reading, which is taken again.
@@ -683,7 +684,7 @@ TEST_F(MoreControlsTest, AGroupBoxCaptionIsDrawnWhole) {
     BringToFront(form->GetHandle());
     box->Repaint();
     PumpFor(100);
-    inBox = InkColumns(*Capture(box->GetHandle(), false), 0, lineRow, clWhite, 4);
+    inBox = InkColumns(*Capture(box->GetHandle(), false), lineRow + 2, height, clWhite, 4, box->GetWidth() - 4);
     if (inBox.second - inBox.first == free.second - free.first) break;
   }
   EXPECT_EQ(inBox.second - inBox.first, free.second - free.first);

@@ -264,9 +264,11 @@ TEST(KitGeometry, ShieldsAreBuiltFromWidthAndHeight) {
   EXPECT_EQ(sharp.Ellipses[0], Rect(-560, -524, 560, 524));
   EXPECT_EQ(sharp.Ellipses[1], Rect(0, -524, 1120, 524));
   EXPECT_EQ(sharp.CutEllipses, (std::vector<TRect>{Rect(-280, -91, 280, 91), Rect(280, -91, 840, 91)}));
-  EXPECT_EQ(sharp.CutRect, Rect(0, -40, 560, 0));
+  EXPECT_EQ(sharp.CutRect, Rect(0, -524, 560, 0));  // all above the top
   TKitShieldParts round = ShieldParts(false, 200, 150);
   EXPECT_EQ(round.Ellipses, std::vector<TRect>{Rect(0, -120, 200, 150)});  // normalised
+  EXPECT_EQ(round.CutRect, Rect(0, -120, 200, 0));
+  EXPECT_EQ(ShieldParts(false, 200, 40).CutRect, Rect(0, -40, 200, 0));
 }
 
 }  // namespace

@@ -183,10 +183,10 @@ TEST(KitRegion, TheSeventeenShapesInARectangle) {
       {S::rsRoundNoseRect, {0, 0, 200, 150}, 3, {{100, 75}, {16, 42}}, {{10, 100}, {10, 2}}},
       {S::rsElliptic, {0, 0, 200, 150}, 1, {{100, 75}, {5, 75}}, {{5, 5}, {195, 145}}},
       {S::rsStar, {0, 0, 200, 150}, 1, {{100, 75}, {100, 20}}, {{30, 30}, {100, 140}}},
-      // The shields are cut at the top only between -40 and 0 and by the two small
-      // ellipses: their big ellipses reach above the rectangle (a window cuts them).
-      {S::rsRoundShield, {0, -120, 200, 150}, 2, {{100, 75}, {20, 60}, {100, 145}}, {{30, 5}, {5, 140}}},
-      {S::rsSharpShield, {3, -148, 197, 149}, 2, {{100, 75}, {100, 140}, {60, 40}}, {{30, 5}, {20, 130}}},
+      // The shields: their big ellipses reach as far above the top as below, and all of
+      // that is cut away; the two small ellipses cut the shoulders.
+      {S::rsRoundShield, {0, 0, 200, 150}, 2, {{100, 75}, {20, 60}, {100, 145}}, {{30, 5}, {5, 140}, {100, -20}}},
+      {S::rsSharpShield, {3, 0, 197, 149}, 2, {{100, 75}, {100, 140}, {60, 40}}, {{30, 5}, {20, 130}, {100, -60}}},
       {S::rsDiamond, {0, 0, 200, 150}, 1, {{100, 75}, {100, 5}}, {{10, 10}, {190, 140}}},
       {S::rsOctagon, {0, 0, 200, 150}, 1, {{100, 75}, {5, 75}}, {{5, 5}, {195, 5}}},
       {S::rsComb, {0, 0, 200, 150}, 1, {{100, 75}, {5, 75}}, {{5, 5}, {5, 145}}},
@@ -290,7 +290,7 @@ HRGN ExpectedShield() {
   combine(CreateEllipticRgn(0, -524, 1120, 524), RGN_AND);
   combine(CreateEllipticRgn(-280, -91, 280, 91), RGN_DIFF);
   combine(CreateEllipticRgn(280, -91, 840, 91), RGN_DIFF);
-  combine(CreateRectRgn(0, -40, 560, 0), RGN_DIFF);
+  combine(CreateRectRgn(0, -524, 560, 0), RGN_DIFF);
   HRGN copy = CreateRectRgn(0, 0, 0, 0);
   CombineRgn(copy, shape, nullptr, RGN_COPY);
   OffsetRgn(copy, 6, 6);
@@ -429,6 +429,38 @@ TEST_F(ShieldFormTest, TheShieldOnScreen) {
   shot.SaveToFile((dir / "controls-shield.bmp").string());
   for (const std::vector<TPoint>* group : {&shield, &shadow, &outside})
     for (TPoint p : *group) EXPECT_EQ(at(p), expected(p, *group)) << p.X << "," << p.Y;
+}
+
+// The region is the shield and its shadow, all of it within the window: its box lies
+// inside the window's, and its area (the sum of its rectangles) is that of its pixels in
+// the window, most of the window.
+TEST_F(ShieldFormTest, TheRegionLiesWithinTheWindow) {
+  ShowBoth();
+  HRGN got = WindowRegion();
+  ASSERT_NE(got, nullptr);
+  RECT w{}, box{};
+  GetWindowRect(Window(), &w);
+  const int width = w.right - w.left, height = w.bottom - w.top;
+  GetRgnBox(got, &box);
+  EXPECT_GE(box.left, 0);
+  EXPECT_GE(box.top, 0);
+  EXPECT_LE(box.right, width);
+  EXPECT_LE(box.bottom, height);
+  std::vector<std::uint8_t> data(GetRegionData(got, 0, nullptr));
+  ASSERT_GT(data.size(), sizeof(RGNDATAHEADER));
+  GetRegionData(got, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data()));
+  const auto* header = reinterpret_cast<const RGNDATAHEADER*>(data.data());
+  const auto* rects = reinterpret_cast<const RECT*>(data.data() + header->dwSize);
+  long long area = 0;
+  for (DWORD i = 0; i < header->nCount; ++i)
+    area += static_cast<long long>(rects[i].right - rects[i].left) * (rects[i].bottom - rects[i].top);
+  long long inWindow = 0;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) inWindow += PtInRegion(got, x, y) != 0;
+  EXPECT_EQ(area, inWindow) << "part of the region lies outside the window";
+  EXPECT_GT(area, width * height / 2);
+  EXPECT_LT(area, width * height * 9 / 10);
+  DeleteObject(got);
 }
 
 TEST_F(ShieldFormTest, TheShapeStaysThroughMinimiseRestoreAndANewWindow) {

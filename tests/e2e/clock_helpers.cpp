@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 namespace horavox::e2e {
 namespace fs = std::filesystem;
@@ -54,6 +56,24 @@ bool Minimised(WineSession& wine) {
   RunResult iconic = wine.Ctl({"iconic", "TApplication"});
   EXPECT_EQ(iconic.exit_code, 0);
   return iconic.out.starts_with("1");
+}
+
+bool Shown(WineSession& wine, const std::string& cls) { return wine.Ctl({"visible", cls}).out == "1\n"; }
+
+bool WaitShown(WineSession& wine, const std::string& cls, bool shown) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (Shown(wine, cls) != shown) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return true;
+}
+
+void OpenFromTray(WineSession& wine, const char* item, const char* cls) {
+  ASSERT_EQ(wine.Ctl({"tray-click", "right"}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"menu-click", "10", item}).exit_code, 0);
+  ASSERT_EQ(wine.Ctl({"wait-window", cls, "10000"}).exit_code, 0) << "no " << cls << " from the tray";
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
 }
 
 void AddSetting(WineSession& wine, const std::string& name, const std::string& value) {

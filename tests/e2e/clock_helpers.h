@@ -23,6 +23,14 @@ std::string Setting(const std::string& listing, const std::string& name);
 Bytes Audible(const Bytes& samples);
 // Whether the clock's application window is minimised, as the task bar sees it.
 bool Minimised(WineSession& wine);
+// Whether a window of this class is on screen; whether it comes to be (or not to be) on
+// screen within a few seconds.
+bool Shown(WineSession& wine, const std::string& cls);
+bool WaitShown(WineSession& wine, const std::string& cls, bool shown);
+
+// Opens a window from the tray menu's ten items (item "2" is "Календарик") and waits
+// until a window of its class is on screen.
+void OpenFromTray(WineSession& wine, const char* item, const char* cls);
 
 // The clock's settings key (reg.exe's form); a value written into its section.
 inline constexpr char kSettingsKey[] = "HKCU\\Software\\Fernwick\\Horavox";

@@ -211,7 +211,8 @@ TEST(Clock, RingsTheChosenMelodyAtTheAlarmTime) {
   wine.FakeTimeFrom("2026-12-10 07:29:50");
   pid_t clock = wine.Start("dist/Horavox.exe");
   auto heard = Listen(wine, capture, {0}, 40s);
-  ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
+  // Minimised from the start: the application's window, not the shield.
+  ASSERT_EQ(wine.Ctl({"wait-window", "TApplication", "20000"}).exit_code, 0);
 
   // Rung at 07:30:00 by the clock's own time, from its first sample.
   std::vector<TimePoint> rang = heard.get();
@@ -229,6 +230,15 @@ TEST(Clock, RingsTheChosenMelodyAtTheAlarmTime) {
   EXPECT_TRUE(Minimised(wine));
   ASSERT_EQ(wine.Ctl({"restore", "TApplication"}).exit_code, 0);
   EXPECT_FALSE(Minimised(wine)) << "restored, the window went back down";
+  // Still ringing: its switch-off button is on the shield, and the date caption's row (98 to
+  // 122) is left to the date.
+  ASSERT_TRUE(WaitShown(wine, "TForm1", true));
+  EXPECT_EQ(wine.Ctl({"has-text", "TForm1", "Выключить сигнал будильника"}).out, "1\n");
+  for (int x : {70, 150, 230, 282, 330, 410, 490})
+    for (int y : {100, 110, 120})
+      EXPECT_NE(wine.Ctl({"enabled-at", "TForm1", std::to_string(x), std::to_string(y)}).exit_code, 0)
+          << "a control covers the date caption at " << x << "," << y;
+  wine.Screenshot("clock-alarm-restored");
 
   ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
   EXPECT_EQ(wine.Wait(clock, 20s), 0);

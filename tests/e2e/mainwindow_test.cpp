@@ -159,11 +159,12 @@ TEST(MainWindow, TrayIconMenuCountdownAboutAndExit) {
   std::this_thread::sleep_for(1s);
   EXPECT_EQ(wine.Ctl({"tray-icons"}).out, "1\n");
 
-  // Minimised, it comes back on the icon's left click.
+  // Minimised, the shield leaves the screen and comes back on the icon's left click.
   ASSERT_EQ(wine.Ctl({"click", "TForm1", "Свернуть"}).exit_code, 0);
   EXPECT_TRUE(Minimised(wine));
+  EXPECT_TRUE(WaitShown(wine, "TForm1", false)) << "the shield stayed on screen";
   ASSERT_EQ(wine.Ctl({"tray-click", "left"}).exit_code, 0);
-  std::this_thread::sleep_for(1s);
+  EXPECT_TRUE(WaitShown(wine, "TForm1", true)) << "the icon's click did not bring the shield back";
   EXPECT_FALSE(Minimised(wine)) << "the icon's click did not restore the window";
 
   // "Таймер" ▸ "На 5 минут": the LED blinks lime and green.
@@ -229,12 +230,12 @@ TEST(MainWindow, ASecondStartBringsTheFirstForwardAndTouchesNothing) {
   ASSERT_FALSE(run.empty());
   ASSERT_EQ(wine.Ctl({"click", "TForm1", "Свернуть"}).exit_code, 0);
   ASSERT_TRUE(Minimised(wine));
+  EXPECT_TRUE(WaitShown(wine, "TForm1", false)) << "the shield stayed on screen";
 
   pid_t second = wine.Start("dist/Horavox.exe");
   EXPECT_EQ(wine.Wait(second, 5s), 0);
-  std::this_thread::sleep_for(1s);
+  EXPECT_TRUE(WaitShown(wine, "TForm1", true)) << "the second start did not bring the shield back";
   EXPECT_FALSE(Minimised(wine)) << "the first clock was not restored";
-  EXPECT_EQ(wine.Ctl({"visible", "TForm1"}).out, "1\n");
   EXPECT_EQ(wine.Ctl({"tray-icons"}).out, "1\n");
   EXPECT_EQ(fs::last_write_time(folder + "/Angel.aal"), written) << "the second start wrote the characters";
   EXPECT_EQ(RunValue(wine), run);

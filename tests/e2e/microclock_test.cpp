@@ -32,6 +32,7 @@ TEST_P(MicroClock, ShownOnMinimiseAtItsPlaceAndKeptAtExit) {
 
   ASSERT_EQ(wine.Ctl({"click", "TForm1", "Свернуть"}).exit_code, 0);
   ASSERT_EQ(wine.Ctl({"wait-window", "TForm2", "3000"}).exit_code, 0) << "no micro clock within 3 s";
+  EXPECT_TRUE(WaitShown(wine, "TForm1", false)) << "the shield stayed on screen beside the micro clock";
   std::this_thread::sleep_for(1500ms);  // a tick or two
   EXPECT_EQ(wine.Ctl({"styles", "TForm2"}).out, "captionless topmost\n");
   Rect window = WindowRect(wine, "TForm2");
@@ -71,11 +72,34 @@ TEST_P(MicroClock, ShownOnMinimiseAtItsPlaceAndKeptAtExit) {
   }
   if (c.Kind == 0) EXPECT_GT(yellow, 20);
 
+  // The icon's left click brings the shield back in the micro clock's place.
+  ASSERT_EQ(wine.Ctl({"tray-click", "left"}).exit_code, 0);
+  EXPECT_TRUE(WaitShown(wine, "TForm1", true)) << "the icon's click did not bring the shield back";
+  EXPECT_TRUE(WaitShown(wine, "TForm2", false)) << "the micro clock stayed";
+
   ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
   EXPECT_EQ(wine.Wait(clock, 20s), 0);
   std::string listing = wine.Reg({"query", std::string(kSettingsKey) + "\\Horavox"}).out;
   EXPECT_EQ(Setting(listing, "Form2State1"), std::to_string(window.left));
   EXPECT_EQ(Setting(listing, "Form2State2"), std::to_string(window.top));
+}
+
+// A clock closed while minimised starts minimised: the micro clock alone on screen, and the
+// shield back on the icon's left click.
+TEST(MicroClockAtStart, AClockClosedMinimisedStartsWithTheMicroClockAlone) {
+  WineSession wine;
+  wine.Reg({"delete", kSettingsKey, "/f"});
+  AddSetting(wine, "LittleClock", "1");
+  AddSetting(wine, "FormTray", "1");
+  pid_t clock = wine.Start("dist/Horavox.exe");
+  ASSERT_EQ(wine.Ctl({"wait-window", "TForm2", "20000"}).exit_code, 0) << "no micro clock";
+  EXPECT_TRUE(WaitShown(wine, "TForm1", false)) << "the shield is on screen beside the micro clock";
+  EXPECT_TRUE(Minimised(wine));
+  ASSERT_EQ(wine.Ctl({"tray-click", "left"}).exit_code, 0);
+  EXPECT_TRUE(WaitShown(wine, "TForm1", true)) << "the icon's click did not bring the shield back";
+  EXPECT_TRUE(WaitShown(wine, "TForm2", false)) << "the micro clock stayed";
+  ASSERT_EQ(wine.Ctl({"close", "TForm1"}).exit_code, 0);
+  EXPECT_EQ(wine.Wait(clock, 20s), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, MicroClock, ::testing::Values(TKindCase{0, 5}, TKindCase{1, 1}, TKindCase{2, 11}),

@@ -14,14 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// The tray menu's items: "Записки" and "Мини плейер" of ten.
-void OpenFromTray(WineSession& wine, const char* item, const char* cls) {
-  ASSERT_EQ(wine.Ctl({"tray-click", "right"}).exit_code, 0);
-  ASSERT_EQ(wine.Ctl({"menu-click", "10", item}).exit_code, 0);
-  ASSERT_EQ(wine.Ctl({"wait-window", cls, "10000"}).exit_code, 0) << "no " << cls << " from the tray";
-  std::this_thread::sleep_for(500ms);
-}
-
 pid_t StartClock(WineSession& wine) {
   pid_t clock = wine.Start("dist/Horavox.exe");
   EXPECT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);

@@ -694,6 +694,30 @@ int wmain(int argc, wchar_t** argv) {
       Out(GetAncestor(WindowFromPoint({(r.left + r.right) / 2, (r.top + r.bottom) / 2}), GA_ROOT) == w ? L"1" : L"0");
     return 0;
   }
+  if (cmd == L"active" && argc == 3) {
+    // The class of the active window of the thread that made a window of this class.
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info)) return Fail(L"no thread information");
+    wchar_t name[64] = L"";
+    if (info.hwndActive) GetClassNameW(info.hwndActive, name, 64);
+    Out(name);
+    return 0;
+  }
+  if (cmd == L"above" && argc == 4) {
+    // Whether the first window lies above the second among the top-level windows.
+    HWND upper = FindWindowW(argv[2], nullptr), lower = FindWindowW(argv[3], nullptr);
+    if (!upper || !lower) return Fail(L"no such window");
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (w == upper || w == lower) {
+        Out(w == upper ? L"1" : L"0");
+        break;
+      }
+    }
+    return 0;
+  }
   if (cmd == L"actor") return Actor(argv[2]);
   return Fail(L"unknown command " + cmd);
 }

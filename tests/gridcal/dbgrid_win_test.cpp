@@ -720,6 +720,39 @@ TEST_F(DBGridTest, ReminderColumnsShowWhatWasTyped) {
   EXPECT_EQ(grid->CellText(text), "rec 2");
   guitest::PumpFor(50);
   guitest::SaveScreenshot(form->GetHandle(), "gridcal-dbgrid.bmp");
+
+  // On screen, a cell (the first record's, not selected) is its text drawn in the column's
+  // font on the column's colour 2 pixels in, and the title its caption in the title's font
+  // 1 pixel in, centred, within a raised edge: the same as a picture drawn here, pixel for
+  // pixel.
+  auto shown = guitest::Capture(G(), false);
+  auto expectDrawn = [&](const TRect& cell, TFont* font, TColor colour, const String& caption, int in, UINT lines,
+                         bool raised) {
+    TBitmap drawn;
+    drawn.SetSize(cell.Width(), cell.Height());
+    TCanvas* c = drawn.Canvas();
+    c->GetBrush()->SetColor(colour);
+    c->FillRect(Rect(0, 0, cell.Width(), cell.Height()));
+    c->SetFont(font);
+    SetBkMode(c->GetHandle(), TRANSPARENT);
+    std::wstring w = Utf8ToWide(caption);
+    RECT r{in, in, cell.Width() - 1, cell.Height() - 1};
+    DrawTextW(c->GetHandle(), w.c_str(), static_cast<int>(w.size()), &r, DT_NOPREFIX | DT_EXPANDTABS | DT_LEFT | lines);
+    RECT edge{0, 0, cell.Width(), cell.Height()};
+    if (raised) DrawEdge(c->GetHandle(), &edge, BDR_RAISEDINNER, BF_RECT);
+    int ink = 0, wrong = 0;
+    for (int y = 0; y < cell.Height(); ++y)
+      for (int x = 0; x < cell.Width(); ++x) {
+        TColor expected = c->GetPixels(x, y);
+        ink += expected != static_cast<TColor>(ColorToRGB(colour));
+        wrong += shown->Canvas()->GetPixels(cell.Left + x, cell.Top + y) != expected;
+      }
+    EXPECT_GT(ink, 20) << caption << ": no text drawn";
+    EXPECT_EQ(wrong, 0) << caption << ": the grid does not show it in its font";
+  };
+  expectDrawn(grid->CellRect(2, 1), text->GetFont(), text->GetColor(), "rec 1", 2, DT_SINGLELINE, false);
+  expectDrawn(grid->CellRect(2, 0), text->GetTitle()->GetFont(), text->GetTitle()->GetColor(), "Напоминание", 1,
+              DT_WORDBREAK | (text->GetTitle()->GetAlignment() == taCenter ? DT_CENTER : 0), true);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The data grid on a shown form over the in-memory dataset: its options, the insert
 // lifecycle, Tab, deleting with the confirmation answered by the test, the vertical scroll
-// bar, closed and empty datasets, no typed text lost whatever moves the dataset, painting
+// bar, closed and empty datasets, no typed text lost whatever moves the dataset (also on a
+// table on disk), painting
 // that never raises, check boxes, pick-list mapping, calculated fields, and the cell
 // editor's styles and drop-downs (fakes behind the editor's drop-down face). Keys and
 // clicks are window messages to the grid and its editor; rows are dragged out with the
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "classlib/db.h"
 #include "classlib/dialogs.h"
 #include "classlib/dropdown.h"
+#include "classlib/files.h"
 #include "classlib/forms.h"
 #include "classlib/stringlist.h"
 #include "classlib/stdctrls.h"
@@ -25,6 +28,8 @@
 #include "memdataset.h"
 #include "tests/classlib/gui_test_util.h"
 #include "tests/support/caught_exceptions.h"
+#include "xbase/dbftable.h"
+#include "xbase/xbdataset.h"
 
 using horavox::test::TCaughtExceptions;
 using horavox::test::TMemDataSet;
@@ -142,6 +147,7 @@ class DBGridTest : public ::testing::Test {
     Type(E(), Text);
   }
   String Stored(int Index, const char* Field) { return ds->StoredText(Index, Field); }
+  void ExpectNoTypedTextLost(TDataSet* Table, const std::function<String(int)>& Stored);
 
   TAnswer answer;
   TSeamScope<TConfirmation> confirm;
@@ -403,16 +409,18 @@ TEST_F(DBGridTest, ClosedAndEmptyDataSetsTakeNothingButAFirstRecord) {
   EXPECT_EQ(ds->State(), dsBrowse);
 }
 
-// Typed text reaches its record, posted, before the dataset moves, whatever moves it.
-TEST_F(DBGridTest, NoTypedTextIsLost) {
+// Typed text reaches its record, posted, before the dataset moves, whatever moves it: on
+// the in-memory dataset (Stored reads it back) and on a table on disk, the dataset the
+// program gives the grid.
+void DBGridTest::ExpectNoTypedTextLost(TDataSet* Table, const std::function<String(int)>& Stored) {
   struct Move {
     const char* Name;
-    std::function<void(DBGridTest&)> Do;
+    std::function<void(DBGridTest&, TDataSet*)> Do;
   };
   const Move moves[] = {
-      {"wheel", [](DBGridTest& t) { SendMessageW(t.G(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0); }},
+      {"wheel", [](DBGridTest& t, TDataSet*) { SendMessageW(t.G(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0); }},
       {"thumb",
-       [](DBGridTest& t) {
+       [](DBGridTest& t, TDataSet*) {
          SCROLLINFO set{};
          set.cbSize = sizeof set;
          set.fMask = SIF_POS;
@@ -420,26 +428,66 @@ TEST_F(DBGridTest, NoTypedTextIsLost) {
          SetScrollInfo(t.G(), SB_VERT, &set, FALSE);
          SendMessageW(t.G(), WM_VSCROLL, SB_THUMBPOSITION, 0);
        }},
-      {"line down", [](DBGridTest& t) { SendMessageW(t.G(), WM_VSCROLL, SB_PAGEDOWN, 0); }},
-      {"locate", [](DBGridTest& t) { t.ds->Locate("NUM", TVariant(5), TLocateOptions{}); }},
-      {"down key", [](DBGridTest& t) { t.Key(t.E(), VK_DOWN); }},
-      {"close", [](DBGridTest& t) { t.ds->Close(); }},
+      {"line down", [](DBGridTest& t, TDataSet*) { SendMessageW(t.G(), WM_VSCROLL, SB_PAGEDOWN, 0); }},
+      {"locate", [](DBGridTest&, TDataSet* d) { d->Locate("NUM", TVariant(5), TLocateOptions{}); }},
+      {"down key", [](DBGridTest& t, TDataSet*) { t.Key(t.E(), VK_DOWN); }},
+      {"close", [](DBGridTest&, TDataSet* d) { d->Close(); }},
   };
+  source->SetDataSet(Table);
   for (const Move& m : moves) {
     SCOPED_TRACE(m.Name);
-    if (!ds->GetActive()) ds->Open();
-    if (ds->StoredCount() == 0) Fill(6);
+    if (!Table->GetActive()) Table->Open();
     Attach();
-    ds->First();
-    ds->Next();
+    Table->First();
+    Table->Next();
     grid->SetSelectedIndex(1);
     Edit(L"Встреча " + Utf8ToWide(m.Name));
-    m.Do(*this);
-    EXPECT_EQ(Stored(1, "SOBITIE"), "Встреча " + String(m.Name));
-    if (ds->GetActive()) {
-      EXPECT_EQ(ds->State(), dsBrowse);
+    m.Do(*this, Table);
+    EXPECT_EQ(Stored(1), "Встреча " + String(m.Name));
+    if (Table->GetActive()) {
+      EXPECT_EQ(Table->State(), dsBrowse);
     }
   }
+}
+
+TEST_F(DBGridTest, NoTypedTextIsLost) {
+  Fill(6);
+  ExpectNoTypedTextLost(ds, [this](int Index) { return Stored(Index, "SOBITIE"); });
+}
+
+TEST_F(DBGridTest, NoTypedTextIsLostOnATableOnDisk) {
+  wchar_t temp[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, temp);
+  const String folder = IncludeTrailingPathDelimiter(WideToUtf8(temp));
+  const String path = folder + "GRIDTEST.DBF";
+  DeleteFileW(Utf8ToWide(path).c_str());
+  CreateTable(path, 0x03, {{"DATA", 'D', 8}, {"SOBITIE", 'C', 30}, {"NUM", 'N', 5}});
+  auto* table = new TXBaseDataSet(form);
+  table->SetDatabaseName(folder);
+  table->SetTableName("GRIDTEST.DBF");
+  table->Open();
+  for (int i = 1; i <= 6; ++i) {
+    table->Append();
+    table->FieldByName("DATA")->SetAsDateTime(EncodeDate(2026, 1, i));
+    table->FieldByName("SOBITIE")->SetAsString("rec " + IntToStr(i));
+    table->FieldByName("NUM")->SetAsInteger(i);
+    table->Post();
+  }
+  // What another reader of the file finds in the record.
+  auto stored = [&](int Index) {
+    TXBaseDataSet reader(nullptr);
+    reader.SetDatabaseName(folder);
+    reader.SetTableName("GRIDTEST.DBF");
+    reader.Open();
+    reader.MoveBy(Index);
+    String text = reader.FieldByName("SOBITIE")->GetAsString();
+    reader.Close();
+    return text;
+  };
+  ExpectNoTypedTextLost(table, stored);
+  source->SetDataSet(nullptr);
+  table->Close();
+  DeleteFileW(Utf8ToWide(path).c_str());
 }
 
 TEST_F(DBGridTest, EnterWritesAndPosts) {

@@ -12,6 +12,7 @@
 #include "classlib/clock.h"
 #include "classlib/files.h"
 #include "fake_media.h"
+#include "tests/app/player_states.h"
 
 namespace {
 using namespace horavox::test;
@@ -36,7 +37,7 @@ class TFakePlayerView : public TPlayerView {
   void ShowError(const String& Message) override { Errors.push_back(Message); }
   void SetPlayerOpen(bool Value) override { PlayerOpen = Value; }
 
-  TPlayerButtons Buttons = TPlayerButtons::Closed();
+  TPlayerButtons Buttons = player_states::kClosed;
   std::int64_t SliderMax = 0, Slider = 0;
   bool SliderEnabled = false, OnTop = true, Shown = false, PlayerOpen = false;
   String FileName, Chosen;
@@ -73,8 +74,8 @@ struct Step {
 };
 
 TEST_F(MiniPlayer, EachButtonTheTimerAndTheEndOfTheTrackLeaveTheirState) {
-  const TPlayerButtons playing = TPlayerButtons::Playing(), paused = TPlayerButtons::Paused(),
-                       stopped = TPlayerButtons::Stopped();
+  const TPlayerButtons playing = player_states::kPlaying, paused = player_states::kPaused,
+                       stopped = player_states::kStopped;
   auto run = [](int ms) { return [ms](MiniPlayer& t) { t.clock.Advance(ms); }; };
   auto reach = [](std::int64_t position) { return [position](MiniPlayer& t) { t.Device().SetPlayPosition(position); }; };
   const Step steps[] = {
@@ -129,7 +130,7 @@ TEST_F(MiniPlayer, ARefusedFileIsReportedClosedAndTheWindowClosesAfterIt) {
   player.OpenFromDialog();
   EXPECT_EQ(view.FileName, "");  // the label names no file
   EXPECT_EQ(view.Errors, std::vector<String>{"Формат не поддерживается!"});
-  EXPECT_EQ(view.Buttons, TPlayerButtons::Closed());
+  EXPECT_EQ(view.Buttons, player_states::kClosed);
   EXPECT_FALSE(view.SliderEnabled);
   EXPECT_FALSE(timer->GetEnabled());
   EXPECT_FALSE(view.PlayerOpen);
@@ -139,14 +140,14 @@ TEST_F(MiniPlayer, ARefusedFileIsReportedClosedAndTheWindowClosesAfterIt) {
 
   // Resume has nothing to play: silently the closed state.
   player.Resume();
-  EXPECT_EQ(view.Buttons, TPlayerButtons::Closed());
+  EXPECT_EQ(view.Buttons, player_states::kClosed);
   EXPECT_EQ(view.Errors.size(), 1u);
 
   // Closing stops nothing (no device is open), never raises and clears the flag.
   size_t commands = media.Log.size();
   EXPECT_NO_THROW(player.WindowClosed());
   EXPECT_EQ(media.Log.size(), commands);
-  EXPECT_EQ(view.Buttons, TPlayerButtons::Closed());
+  EXPECT_EQ(view.Buttons, player_states::kClosed);
   EXPECT_FALSE(timer->GetEnabled());
 
   // Cancelling the dialog changes nothing, and the window stays on top.
@@ -171,7 +172,7 @@ TEST_F(MiniPlayer, ADroppedFileReplacesWhatPlaysAndBringsTheWindowUp) {
 
   player.PlayDroppedFile(other);
   EXPECT_EQ(media.Log, (std::vector<String>{"Stop", "Close", "Open " + other, "Play"}));
-  EXPECT_EQ(view.Buttons, TPlayerButtons::Playing());
+  EXPECT_EQ(view.Buttons, player_states::kPlaying);
   EXPECT_EQ(view.SliderMax, 3 * 3600 * 1000);
   EXPECT_TRUE(view.SliderEnabled);
   EXPECT_TRUE(timer->GetEnabled());
@@ -189,7 +190,7 @@ TEST_F(MiniPlayer, ADroppedFileReplacesWhatPlaysAndBringsTheWindowUp) {
   player.PlayDroppedFile(kBroken);
   EXPECT_EQ(view.Errors, std::vector<String>{"Формат не поддерживается!"});
   EXPECT_FALSE(mplayer->DeviceOpen());
-  EXPECT_EQ(view.Buttons, TPlayerButtons::Closed());
+  EXPECT_EQ(view.Buttons, player_states::kClosed);
   EXPECT_FALSE(view.SliderEnabled);
   EXPECT_FALSE(timer->GetEnabled());
   EXPECT_FALSE(view.PlayerOpen);
@@ -201,7 +202,7 @@ TEST_F(MiniPlayer, ATrackWithoutALengthLeavesTheSliderDisabled) {
   media.AddFile(empty, 0);
   view.Chosen = empty;
   player.OpenFromDialog();
-  EXPECT_EQ(view.Buttons, TPlayerButtons::Playing());
+  EXPECT_EQ(view.Buttons, player_states::kPlaying);
   EXPECT_FALSE(view.SliderEnabled);
   clock.Advance(500);
   EXPECT_FALSE(view.SliderEnabled);

@@ -15,6 +15,7 @@
 #include "fake_media.h"
 #include "gridcal/slider.h"
 #include "tests/classlib/gui_test_util.h"
+#include "tests/app/player_states.h"
 
 namespace {
 using namespace guitest;
@@ -59,7 +60,7 @@ TEST_F(PlayerWindow, TheWindowAsReadHasOnlyOpenToUse) {
   EXPECT_EQ(form->KitScrollBar1->GetWidth(), 253);
   EXPECT_EQ(form->KitScrollBar1->GetHeight(), 25);
   EXPECT_FALSE(form->KitScrollBar1->GetEnabled());
-  EXPECT_EQ(Shown(), TPlayerButtons::Closed());
+  EXPECT_EQ(Shown(), player_states::kClosed);
   EXPECT_FALSE(form->Timer1->GetEnabled());
   EXPECT_EQ(form->Timer1->GetInterval(), 500u);
   EXPECT_EQ(form->OpenDialog1->GetFilter(), "Музыкальные файлы|*.mp3;*.wav;*.mid;*.rmi|Все файлы|*.*");
@@ -83,7 +84,7 @@ TEST_F(PlayerWindow, AFileChosenInTheDialogPlaysPausesSeeksAndStops) {
   }
   EXPECT_EQ(Device().FileName, music);
   EXPECT_EQ(Device().Mode(), mpPlaying);
-  EXPECT_EQ(Shown(), TPlayerButtons::Playing());
+  EXPECT_EQ(Shown(), player_states::kPlaying);
   EXPECT_TRUE(flag);
   EXPECT_EQ(form->GetFormStyle(), fsStayOnTop);  // back on top after the dialog
   EXPECT_EQ(form->KitScrollBar1->GetMaxValue(), 10000);
@@ -95,7 +96,7 @@ TEST_F(PlayerWindow, AFileChosenInTheDialogPlaysPausesSeeksAndStops) {
   EXPECT_EQ(form->Label2->GetCaption(), "Вальс плеера.wav");
 
   form->ButtonPause->Click();
-  EXPECT_EQ(Shown(), TPlayerButtons::Paused());
+  EXPECT_EQ(Shown(), player_states::kPaused);
   EXPECT_EQ(Device().Mode(), mpPaused);
 
   // Dragging the thumb while paused seeks and plays from there.
@@ -113,17 +114,17 @@ TEST_F(PlayerWindow, AFileChosenInTheDialogPlaysPausesSeeksAndStops) {
   ASSERT_GE(media.Log.size(), 2u);
   EXPECT_EQ(media.Log[media.Log.size() - 2], "Seek " + std::to_string(seekTo));
   EXPECT_EQ(media.Log.back(), "Play");
-  EXPECT_EQ(Shown(), TPlayerButtons::Playing());
+  EXPECT_EQ(Shown(), player_states::kPlaying);
   EXPECT_TRUE(form->Timer1->GetEnabled());
 
   form->ButtonStop->Click();
-  EXPECT_EQ(Shown(), TPlayerButtons::Stopped());
+  EXPECT_EQ(Shown(), player_states::kStopped);
   EXPECT_FALSE(form->KitScrollBar1->GetEnabled());
   EXPECT_EQ(form->KitScrollBar1->GetValue(), 0);
   EXPECT_EQ(Device().Mode(), mpStopped);
 
   form->ButtonResume->Click();
-  EXPECT_EQ(Shown(), TPlayerButtons::Playing());
+  EXPECT_EQ(Shown(), player_states::kPlaying);
   form->Close();
   EXPECT_FALSE(flag);
   EXPECT_EQ(Device().Mode(), mpStopped);
@@ -149,7 +150,7 @@ TEST_F(PlayerWindow, ARefusedFileIsReportedAndTheWindowStillCloses) {
   }
   EXPECT_EQ(said, L"Формат не поддерживается!");
   EXPECT_FALSE(form->MediaPlayer1->DeviceOpen());
-  EXPECT_EQ(Shown(), TPlayerButtons::Closed());
+  EXPECT_EQ(Shown(), player_states::kClosed);
   EXPECT_FALSE(form->KitScrollBar1->GetEnabled());
   EXPECT_FALSE(flag);
   EXPECT_EQ(form->Label2->GetCaption(), "");  // no file the player holds

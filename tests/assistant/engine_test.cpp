@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "assistant/engine.h"
 #include "classlib/pictures.h"
@@ -168,6 +173,54 @@ TEST(Engine, FrameRegionsAreTheFramesOpaquePixels) {
     EXPECT_TRUE(EqualRgn(region, expected)) << "frame " << k;
     DeleteObject(region);
     DeleteObject(expected);
+  }
+}
+
+// Each frame as the engine draws it, against the pixels the test actor "Tiny" was made of
+// (tools/actorgen/testactors.cpp): "Idle B" is three blocks of colours 1, 2 and 3 on the
+// transparent index 5, and its palette gives entry i the colour (i, 255 - i, 7i).
+TEST(Engine, DrawsTheTestActorsFramesAsTheyWereMade) {
+  const std::vector<std::string> made[] = {
+      {"55555555", "11111115", "11111115", "11111115", "11111115", "11111115"},
+      {"55555555", "52222225", "52222225", "52222225", "52222225", "55555555"},
+      {"55555555", "55333335", "55333335", "55333335", "55333335", "55333335"},
+  };
+  const TRect opaque[] = {Rect(0, 1, 7, 6), Rect(1, 1, 7, 5), Rect(2, 1, 7, 6)};
+  TEngineRig rig(TestActorPath("Tiny"));
+  std::mutex lock;
+  std::vector<std::vector<std::string>> drawn;
+  std::vector<bool> shapes;
+  rig.Recorder.Attach(rig.Engine.get(), [&] {
+    TBitmap* picture = rig.Engine->Bitmap();
+    std::vector<std::string> rows;
+    for (int y = 0; y < picture->GetHeight(); ++y) {
+      std::string row;
+      for (int x = 0; x < picture->GetWidth(); ++x)
+        row += static_cast<char>('0' + static_cast<const std::uint8_t*>(picture->ScanLine(y))[x]);
+      rows.push_back(row);
+    }
+    HRGN shape = rig.Engine->CopyCurrentRegion();
+    std::lock_guard<std::mutex> hold(lock);
+    const TRect& r = opaque[std::min<std::size_t>(drawn.size(), 2)];
+    HRGN expected = CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
+    shapes.push_back(shape && EqualRgn(shape, expected));
+    DeleteObject(expected);
+    if (shape) DeleteObject(shape);
+    drawn.push_back(rows);
+  });
+  ASSERT_TRUE(rig.Engine->LoadAnimation(4));
+  rig.Engine->SetSpeed(1000);
+  ASSERT_TRUE(rig.Play());
+  std::lock_guard<std::mutex> hold(lock);
+  ASSERT_EQ(drawn.size(), 3u);
+  for (std::size_t k = 0; k < 3; ++k) {
+    EXPECT_EQ(drawn[k], made[k]) << "frame " << k;
+    EXPECT_TRUE(shapes[k]) << "frame " << k << "'s shape is not its opaque block";
+  }
+  for (int i : {1, 2, 3}) {
+    std::optional<TPaletteEntry> e = rig.Actor.PaletteEntry(i);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(std::vector<int>({e->Red, e->Green, e->Blue}), std::vector<int>({i, 255 - i, 7 * i})) << "colour " << i;
   }
 }
 

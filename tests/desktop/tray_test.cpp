@@ -14,6 +14,7 @@
 #include "desktop/dsktray.h"
 #include "message_pump.h"
 #include "read_form.h"
+#include "tests/support/wine_tray_tip.h"
 
 #include <commctrl.h>
 
@@ -434,41 +435,6 @@ std::vector<HWND> WineTrayIcons() {
   if (HWND tray = WineTray())
     for (HWND icon = nullptr; (icon = FindWindowExW(tray, icon, L"__winex11_tray_icon", nullptr));) icons.push_back(icon);
   return icons;
-}
-
-// The tip of a tray icon window, read from the tool-tip control of the tray's process.
-std::wstring WineTrayTip(HWND Icon) {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(Icon, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return L"?";
-  const size_t kTextAt = 512;
-  char* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
-  std::wstring tip;
-  for (HWND tt = nullptr; tip.empty() && (tt = FindWindowExW(nullptr, tt, L"tooltips_class32", nullptr));) {
-    DWORD ttPid = 0;
-    GetWindowThreadProcessId(tt, &ttPid);
-    if (ttPid != pid) continue;
-    for (UINT_PTR id : {UINT_PTR(0), reinterpret_cast<UINT_PTR>(Icon)}) {
-      TTTOOLINFOW info{};
-      info.cbSize = sizeof info;
-      info.hwnd = Icon;
-      info.uId = id;
-      info.lpszText = reinterpret_cast<wchar_t*>(remote + kTextAt);
-      wchar_t text[256] = {};
-      WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
-      WriteProcessMemory(process, remote + kTextAt, text, sizeof text, nullptr);
-      SendMessageW(tt, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(remote));
-      ReadProcessMemory(process, remote + kTextAt, text, sizeof text - sizeof(wchar_t), nullptr);
-      if (text[0]) {
-        tip = text;
-        break;
-      }
-    }
-  }
-  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  CloseHandle(process);
-  return tip;
 }
 
 TEST(TrayInWineTest, TheIconShowsOpensItsMenuAndGoes) {

@@ -52,6 +52,127 @@ Bytes Audible(const Bytes& samples) {
   return out;
 }
 
+Bytes ExpectedSamples(const std::string& wav) {
+  Bytes samples = WaveSamples(wav);
+  EXPECT_FALSE(samples.empty()) << wav << " holds no samples";
+  return samples;
+}
+
+Bytes AudibleSounds(const std::vector<std::string>& waves) {
+  Bytes all;
+  for (const std::string& wav : waves) {
+    Bytes samples = ExpectedSamples(Dist() + "/" + wav);
+    all.insert(all.end(), samples.begin(), samples.end());
+  }
+  return Audible(all);
+}
+
+double Seconds(size_t bytes) { return static_cast<double>(bytes) / 2 / 22050; }
+
+double LeadingSilence(const Bytes& samples) {
+  size_t i = 0;
+  while (i + 1 < samples.size() && samples[i] == 0 && samples[i + 1] == 0) i += 2;
+  return Seconds(i);
+}
+
+double SecondsBetween(TimePoint from, TimePoint to) { return std::chrono::duration<double>(to - from).count(); }
+
+void ExpectInSecond(TimePoint heard, double lead, const std::string& second) {
+  double late = SecondsBetween(WineSession::LocalTime(second), heard) - lead;
+  EXPECT_TRUE(late > -0.1 && late < 1.5) << "heard " << late << " s after " << second;
+}
+
+std::future<std::vector<TimePoint>> Listen(const WineSession& wine, const std::string& capture,
+                                           std::vector<size_t> counts, std::chrono::seconds timeout) {
+  return std::async(std::launch::async, [&wine, capture, counts, timeout] {
+    std::vector<TimePoint> heard;
+    auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (heard.size() < counts.size() && std::chrono::steady_clock::now() < deadline) {
+      TimePoint now = wine.Now();
+      size_t audible = Audible(ReadWholeFile(capture)).size();
+      while (heard.size() < counts.size() && audible > counts[heard.size()]) heard.push_back(now);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return heard;
+  });
+}
+
+Bytes HearAtLeast(const std::string& capture, size_t count, std::chrono::seconds timeout) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  Bytes heard = Audible(ReadWholeFile(capture));
+  while (heard.size() < count && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    heard = Audible(ReadWholeFile(capture));
+  }
+  return heard;
+}
+
+Bytes HearUntilQuiet(const std::string& capture, std::chrono::milliseconds quiet, std::chrono::seconds timeout) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  Bytes heard = Audible(ReadWholeFile(capture));
+  auto since = std::chrono::steady_clock::now();
+  while (std::chrono::steady_clock::now() - since < quiet && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Bytes now = Audible(ReadWholeFile(capture));
+    if (now.size() != heard.size()) since = std::chrono::steady_clock::now();
+    heard = std::move(now);
+  }
+  return heard;
+}
+
+std::map<std::string, MenuItem> OpenMenuItems(WineSession& wine) {
+  RunResult r = wine.Ctl({"menu-items"});
+  EXPECT_EQ(r.exit_code, 0) << "the open menu's items were not read";
+  std::map<std::string, MenuItem> items;
+  std::istringstream lines(r.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    size_t a = line.find('|'), b = line.find('|', a + 1), c = line.find('|', b + 1);
+    if (c == std::string::npos) continue;
+    items[line.substr(0, a)] = {line.substr(a + 1, b - a - 1) == "1", line.substr(b + 1, c - b - 1) == "1",
+                                line.substr(c + 1)};
+  }
+  return items;
+}
+
+std::map<std::string, MenuItem> TrayMenuItems(WineSession& wine) {
+  EXPECT_EQ(wine.Ctl({"tray-click", "right"}).exit_code, 0);
+  std::map<std::string, MenuItem> items = OpenMenuItems(wine);
+  EXPECT_EQ(wine.Ctl({"close-menu"}).exit_code, 0);
+  return items;
+}
+
+std::string TrayTip(WineSession& wine, const std::string& expected, std::chrono::seconds timeout) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  std::string tip;
+  do {
+    tip = wine.Ctl({"tray-tip"}).out;
+    if (!tip.empty() && tip.back() == '\n') tip.pop_back();
+    if (tip == expected) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return tip;
+}
+
+bool Becomes(WineSession& wine, const std::vector<std::string>& query, const std::string& expected,
+             std::chrono::milliseconds timeout) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  do {
+    if (wine.Ctl(query).out == expected + "\n") return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return false;
+}
+
+bool Gone(WineSession& wine, const std::string& cls, std::chrono::milliseconds timeout) {
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (wine.Ctl({"visible", cls}).out == "1\n") {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return true;
+}
+
 bool Minimised(WineSession& wine) {
   RunResult iconic = wine.Ctl({"iconic", "TApplication"});
   EXPECT_EQ(iconic.exit_code, 0);

@@ -1,6 +1,9 @@
 #pragma once
 // What the end-to-end tests of the clock share: where the program and its characters are,
 // the settings as reg.exe lists them, the audible part of a capture, the window's state.
+#include <chrono>
+#include <future>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,53 @@ std::string Setting(const std::string& listing, const std::string& name);
 // The 16-bit samples that are not silent: a device that falls behind under load pads the
 // capture with silence, which is not the clock's doing.
 Bytes Audible(const Bytes& samples);
+// The samples of a wave file, which must hold some.
+Bytes ExpectedSamples(const std::string& wav);
+// The audible samples of these wave files of the clock's folder (Sounds/15.wav, …) one
+// after the other.
+Bytes AudibleSounds(const std::vector<std::string>& waves);
+
+using TimePoint = std::chrono::system_clock::time_point;
+// Seconds of 16-bit mono samples at 22050 Hz.
+double Seconds(size_t bytes);
+// The seconds of silence a wave's samples start with.
+double LeadingSilence(const Bytes& samples);
+double SecondsBetween(TimePoint from, TimePoint to);
+// A sound the clock starts on its one-second tick when that tick sees `second`: it starts
+// within that second (the tick runs at its own phase), give or take the half second it may
+// take to reach the capture. `heard` is when its first audible sample came, `lead` the
+// silence its wave begins with.
+void ExpectInSecond(TimePoint heard, double lead, const std::string& second);
+// Watches the capture from now on, in the background: for each count of audible bytes, the
+// clock's own time at the moment the capture first held more (fewer times when it never did
+// within the timeout).
+std::future<std::vector<TimePoint>> Listen(const WineSession& wine, const std::string& capture,
+                                           std::vector<size_t> counts, std::chrono::seconds timeout);
+// Waits until the capture has held at least `count` audible bytes, or the timeout passed;
+// the audible bytes it holds then.
+Bytes HearAtLeast(const std::string& capture, size_t count, std::chrono::seconds timeout);
+// Waits until the capture has not grown for `quiet`; its audible bytes then.
+Bytes HearUntilQuiet(const std::string& capture, std::chrono::milliseconds quiet, std::chrono::seconds timeout);
+
+// An item of the open menu as the user sees it.
+struct MenuItem {
+  bool enabled = false, checked = false;
+  std::string caption;  // "-" for a line
+};
+// The open menu's items by their place: "7" the eighth item, "7.6" the seventh of its
+// submenu (read whether or not the submenu is open).
+std::map<std::string, MenuItem> OpenMenuItems(WineSession& wine);
+// Opens the tray icon's menu (right click), reads its items and closes it.
+std::map<std::string, MenuItem> TrayMenuItems(WineSession& wine);
+// The tray icon's tip, once it reads `expected` (or whatever it reads after the timeout).
+std::string TrayTip(WineSession& wine, const std::string& expected, std::chrono::seconds timeout = std::chrono::seconds(5));
+
+// Polls a winctl query until it prints `expected` (one line); whether it did in time.
+bool Becomes(WineSession& wine, const std::vector<std::string>& query, const std::string& expected,
+             std::chrono::milliseconds timeout = std::chrono::seconds(5));
+// Whether the window is gone (or hidden) within the timeout.
+bool Gone(WineSession& wine, const std::string& cls, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
 // Whether the clock's application window is minimised, as the task bar sees it.
 bool Minimised(WineSession& wine);
 // Whether a window of this class is on screen; whether it comes to be (or not to be) on

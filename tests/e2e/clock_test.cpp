@@ -18,54 +18,8 @@ namespace horavox::e2e {
 namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using TimePoint = std::chrono::system_clock::time_point;
-
 const char kSettingsKey[] = "HKCU\\Software\\Fernwick\\Horavox";
 const char* const kCharacters[] = {"Angel.aal", "Ann.aal", "Dolly.aal"};
-
-// The samples of a wave file, which must hold some.
-Bytes ExpectedSamples(const std::string& wav) {
-  Bytes samples = WaveSamples(wav);
-  EXPECT_FALSE(samples.empty()) << wav << " holds no samples";
-  return samples;
-}
-
-// Seconds of 16-bit mono samples at 22050 Hz.
-double Seconds(size_t bytes) { return static_cast<double>(bytes) / 2 / 22050; }
-// The seconds of silence a wave's samples start with.
-double LeadingSilence(const Bytes& samples) {
-  size_t i = 0;
-  while (i + 1 < samples.size() && samples[i] == 0 && samples[i + 1] == 0) i += 2;
-  return Seconds(i);
-}
-double SecondsBetween(TimePoint from, TimePoint to) { return std::chrono::duration<double>(to - from).count(); }
-
-// A sound the clock starts on its one-second tick when that tick sees `second`: it starts
-// within that second (the tick runs at its own phase), give or take the half second it may
-// take to reach the capture. `heard` is when its first audible sample came, `lead` the
-// silence its wave begins with.
-void ExpectInSecond(TimePoint heard, double lead, const std::string& second) {
-  double late = SecondsBetween(WineSession::LocalTime(second), heard) - lead;
-  EXPECT_TRUE(late > -0.1 && late < 1.5) << "heard " << late << " s after " << second;
-}
-
-// Watches the capture from now on, in the background: for each count of audible bytes, the
-// clock's own time at the moment the capture first held more (fewer times when it never did
-// within the timeout).
-std::future<std::vector<TimePoint>> Listen(const WineSession& wine, const std::string& capture,
-                                           std::vector<size_t> counts, std::chrono::seconds timeout) {
-  return std::async(std::launch::async, [&wine, capture, counts, timeout] {
-    std::vector<TimePoint> heard;
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (heard.size() < counts.size() && std::chrono::steady_clock::now() < deadline) {
-      TimePoint now = wine.Now();
-      size_t audible = Audible(ReadWholeFile(capture)).size();
-      while (heard.size() < counts.size() && audible > counts[heard.size()]) heard.push_back(now);
-      std::this_thread::sleep_for(10ms);
-    }
-    return heard;
-  });
-}
 
 // One sample of the character's stage window as winctl's watch prints it.
 struct StageSample {

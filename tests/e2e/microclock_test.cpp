@@ -1,8 +1,10 @@
 // The micro clock on the desktop: minimised with its option on, the clock shows it as the
-// settings have it — text, LED digits or a dial — captionless and on top, at its place in
-// the work area; closing the clock keeps that place.
+// settings have it — text, LED digits or a dial, each told apart by what only it draws —
+// captionless and on top, at its place in the work area; closing the clock keeps that place.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <numbers>
 #include <thread>
 
 #include "clock_helpers.h"
@@ -56,21 +58,56 @@ TEST_P(MicroClock, ShownOnMinimiseAtItsPlaceAndKeptAtExit) {
       break;
   }
 
-  // Lime (and for the text, yellow) on black.
+  // What only its kind draws: the text, lime time and yellow date on black; the LED
+  // digits, lime on black in the LED clock's 153 x 28 and no date; the dial, a 50 x 50
+  // square (the dial's size) with its twelve hour marks, 2 x 2 lime blocks on its circle.
   Picture picture = ReadPicture(wine, wine.Screenshot("microclock-kind" + std::to_string(c.Kind)));
+  auto colour = [&](int x, int y) { return Hex(picture.At(window.left + x, window.top + y)); };
   int black = 0, lime = 0, yellow = 0;
-  for (int y = window.top; y < window.bottom; ++y)
-    for (int x = window.left; x < window.right; ++x) {
-      std::string colour = Hex(picture.At(x, y));
-      black += colour == "000000";
-      lime += colour == "00ff00";
-      yellow += colour == "ffff00";
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::string at = colour(x, y);
+      black += at == "000000";
+      lime += at == "00ff00";
+      yellow += at == "ffff00";
     }
-  if (c.Kind != 2) {
-    EXPECT_GT(black, w * h / 3);
-    EXPECT_GT(lime, 20);
+  switch (c.Kind) {
+    case 0:
+      EXPECT_GT(black, w * h / 3);
+      EXPECT_GT(lime, 20);
+      EXPECT_GT(yellow, 20) << "no date";
+      break;
+    case 1:
+      EXPECT_EQ(w, 153);
+      EXPECT_EQ(h, 28);
+      EXPECT_GT(black, w * h / 3);
+      EXPECT_GT(lime, 20);
+      EXPECT_EQ(yellow, 0) << "a date shows";
+      break;
+    case 2: {
+      EXPECT_EQ(w, 50);
+      EXPECT_EQ(h, 50);
+      EXPECT_EQ(yellow, 0) << "a date shows";
+      auto limeBlock = [&](int x, int y) {
+        return colour(x, y) == "00ff00" && colour(x + 1, y) == "00ff00" && colour(x, y + 1) == "00ff00" &&
+               colour(x + 1, y + 1) == "00ff00";
+      };
+      int marks = 0;
+      for (int hour = 0; hour < 12; ++hour) {
+        // Outside the hands' reach (80 % of the radius), near the face's edge.
+        double angle = hour * std::numbers::pi / 6;
+        bool found = false;
+        for (double r = w / 2.0 - 6; r < w / 2.0 && !found; r += 0.5)
+          for (int d = -4; d < 16 && !found; ++d)
+            found = limeBlock(static_cast<int>(std::lround(w / 2.0 + r * std::sin(angle))) + d % 4 - 2,
+                              static_cast<int>(std::lround(h / 2.0 - r * std::cos(angle))) + d / 4 - 1);
+        marks += found;
+        EXPECT_TRUE(found) << "no hour mark at " << hour << " o'clock";
+      }
+      EXPECT_EQ(marks, 12);
+      break;
+    }
   }
-  if (c.Kind == 0) EXPECT_GT(yellow, 20);
 
   // The icon's left click brings the shield back in the micro clock's place.
   ASSERT_EQ(wine.Ctl({"tray-click", "left"}).exit_code, 0);

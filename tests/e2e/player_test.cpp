@@ -52,13 +52,13 @@ TEST(Player, FromTheTrayItPlaysAWaveChosenInItsDialogUntilStop) {
   ASSERT_EQ(wine.Ctl({"button-at", "TForm5", kOpen[0], kOpen[1]}).exit_code, 0);
   ASSERT_EQ(wine.Ctl({"file-dialog", WineSession::WindowsPath(wav)}).exit_code, 0);
 
-  // Two seconds in, it plays what the file holds, from its start, and Stop ends it.
-  std::this_thread::sleep_for(2s);
-  EXPECT_EQ(wine.Ctl({"enabled-at", "TForm5", kStop[0], kStop[1]}).out, "1\n");
+  // Once an eighth of it is heard, it plays what the file holds, from its start, and Stop
+  // ends it.
+  EXPECT_TRUE(Becomes(wine, {"enabled-at", "TForm5", kStop[0], kStop[1]}, "1"));
+  HearAtLeast(capture, tone.size() / 8 + 2, 20s);
   wine.Screenshot("player-playing");
   ASSERT_EQ(wine.Ctl({"button-at", "TForm5", kStop[0], kStop[1]}).exit_code, 0);
-  std::this_thread::sleep_for(700ms);
-  Bytes atStop = Audible(ReadWholeFile(capture));
+  Bytes atStop = HearUntilQuiet(capture, 700ms, 10s);
   std::this_thread::sleep_for(1500ms);
   Bytes later = Audible(ReadWholeFile(capture));
   EXPECT_EQ(later.size(), atStop.size()) << "the sound went on after Stop";
@@ -87,7 +87,7 @@ TEST(Notes, PageTwoIsThereAfterARestart) {
   EXPECT_EQ(wine.Ctl({"has-text", "TForm6", kTyped}).out, "1\n");
   wine.Screenshot("notes-page-2");
   ASSERT_EQ(wine.Ctl({"post-click", "TForm6", "Закрыть"}).exit_code, 0);
-  for (int i = 0; i < 50 && wine.Ctl({"visible", "TForm6"}).out == "1\n"; ++i) std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(Gone(wine, "TForm6"));
   CloseClock(wine, clock);
 
   clock = StartClock(wine);
@@ -98,7 +98,7 @@ TEST(Notes, PageTwoIsThereAfterARestart) {
   std::this_thread::sleep_for(500ms);
   EXPECT_EQ(wine.Ctl({"text-in", "TForm6", "TMemo"}).out, std::string(kTyped) + "\n");
   ASSERT_EQ(wine.Ctl({"post-click", "TForm6", "Закрыть"}).exit_code, 0);
-  std::this_thread::sleep_for(500ms);
+  EXPECT_TRUE(Gone(wine, "TForm6"));
   CloseClock(wine, clock);
 }
 

@@ -19,7 +19,6 @@ namespace horavox::e2e {
 namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using TimePoint = std::chrono::system_clock::time_point;
 
 std::string TablePath() { return Dist() + "/DATES.DBF"; }
 
@@ -142,16 +141,7 @@ class Reminders : public ::testing::Test {
     EXPECT_EQ(wine.Wait(clock, 20s), 0);
   }
   // Waits until the capture holds at least the melody's audible samples; those it holds.
-  Bytes HearMelody(const Bytes& melody) {
-    Bytes heard;
-    for (auto until = std::chrono::steady_clock::now() + 15s; std::chrono::steady_clock::now() < until;
-         std::this_thread::sleep_for(100ms)) {
-      heard = Audible(ReadWholeFile(capture));
-      if (heard.size() >= melody.size()) break;
-    }
-    return heard;
-  }
-  static double SecondsBetween(TimePoint from, TimePoint to) { return std::chrono::duration<double>(to - from).count(); }
+  Bytes HearMelody(const Bytes& melody) { return HearAtLeast(capture, melody.size(), 15s); }
 
   WineSession wine;
   std::string capture;
@@ -171,9 +161,10 @@ TEST_F(Reminders, TodaysReminderComesFiveSecondsAfterStartWithTheMelodyAndIsGone
   EXPECT_GT(SecondsBetween(up, shown), 3.0) << "the message came at once, not 5 s after the lookup";
   EXPECT_LT(SecondsBetween(up, shown), 12.0);
   EXPECT_EQ(HearMelody(melody), melody) << "the capture is not the melody";
+  EXPECT_EQ(wine.Ctl({"message-text"}).out, "Позвонить маме\n");
   wine.Screenshot("reminders-message");
   ASSERT_EQ(wine.Ctl({"close", "#32770"}).exit_code, 0);
-  std::this_thread::sleep_for(1s);
+  EXPECT_TRUE(Gone(wine, "#32770"));
   Exit(clock);
   ExpectTable(wine, {{"20261211", "Забрать посылку"}, {"20261209", "Вчерашнее"}});
 }
@@ -197,8 +188,7 @@ TEST_F(Reminders, AReminderTypedIntoTheWindowOpenedFromTheDateIsKept) {
   std::this_thread::sleep_for(500ms);
   wine.Screenshot("reminders-window");
   ASSERT_EQ(wine.Ctl({"click", "TForm4", "Закрыть"}).exit_code, 0);
-  std::this_thread::sleep_for(1s);
-  EXPECT_EQ(wine.Ctl({"visible", "TForm4"}).out, "0\n");
+  EXPECT_TRUE(Gone(wine, "TForm4"));
   Exit(clock);
   ExpectTable(wine, {{"20261211", "Купить ёлку"}});
 }
@@ -219,8 +209,9 @@ TEST_F(Reminders, AtMidnightTheNewDaysReminderComesWithItsMelody) {
   EXPECT_GT(after, 4.5);
   EXPECT_LT(after, 9.0);
   EXPECT_EQ(HearMelody(melody), melody) << "the capture is not the melody";
+  EXPECT_EQ(wine.Ctl({"message-text"}).out, "С днём рождения!\n");
   ASSERT_EQ(wine.Ctl({"close", "#32770"}).exit_code, 0);
-  std::this_thread::sleep_for(1s);
+  EXPECT_TRUE(Gone(wine, "#32770"));
   Exit(clock);
   ExpectTable(wine, {});
 }

@@ -17,8 +17,12 @@
 //                                             that lists the item
 //   winctl has-text <class> <text>            prints 1 when a child window shows the
 //                                             text, else 0
+//   winctl shown <class> <caption>            prints 1 when its control of that caption
+//                                             is visible, else 0
 //   winctl type <class> <text> <typed>        focuses its child window that shows the
 //                                             text, goes to its start and types
+//   winctl type-into <class> <typed>         types into the window itself once it is in
+//                                             front
 //   winctl type-in <class> <child class> <typed>
 //                                             the same in its first visible child of
 //                                             that class (a memo)
@@ -59,14 +63,22 @@
 //                                             through SendInput
 //   winctl type <text>                        types the text's characters through
 //                                             SendInput as Unicode keys, any letters
+//   winctl count <class>                      prints the number of its visible windows
+//   winctl message-text                       prints the text of the message box shown
+//   winctl foreground                         prints the foreground window's class
 //   winctl tray-icons                         prints the number of icons in the
 //                                             notification area
-//   winctl tray-tip                           prints the first tray icon's tip (its
-//                                             tooltip's text, read in the tray's process)
 //   winctl tray-click <left|right>            clicks the first tray icon through SendInput
 //   winctl menu-click <count> <index>...      waits for an open menu of count items and
 //                                             clicks item index; each further pair does
 //                                             the same in the submenu that opens
+//   winctl menu-items                         waits for an open menu and prints its items
+//                                             and its submenus' as menuhook.h has them
+//   winctl close-menu                         presses Escape until no menu is open
+//   winctl tray-tip                           prints the first tray icon's tip
+//   winctl press-at <class> <x> <y>           posts a left press and release to the control
+//                                             at that point of the window's client area
+//   winctl clipboard                          prints the clipboard's text
 //   winctl front <class>                      prints 1 when the window is at the point
 //                                             its centre shows, else 0
 //   winctl watch <class> <ms>                 samples the window every 30 ms for that long
@@ -88,6 +100,8 @@
 #include <vector>
 
 #include "assistant/actor.h"
+#include "menuhook.h"
+#include "tests/support/wine_tray_tip.h"
 #include "classlib/pictures.h"
 #include "classlib/unicode.h"
 #include "controls/kitled.h"
@@ -179,12 +193,15 @@ bool Notify(HWND control, WORD code) {
                       reinterpret_cast<LPARAM>(control)) != 0;
 }
 
+// Types into the window's control (or into the window itself, where edit is null), the
+// window brought to the front first.
 int Type(HWND top, HWND edit, const wchar_t* typed) {
-  DWORD thread = GetWindowThreadProcessId(edit, nullptr);
+  DWORD thread = GetWindowThreadProcessId(top, nullptr);
   AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
   SetForegroundWindow(top);
-  SetFocus(edit);
+  if (edit) SetFocus(edit);
   AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+  for (DWORD start = GetTickCount(); GetForegroundWindow() != top && GetTickCount() - start < 3000;) Sleep(50);
   Sleep(200);
   std::vector<INPUT> inputs{KeyInput(VK_HOME, false), KeyInput(VK_HOME, true)};
   for (const wchar_t* c = typed; *c; ++c)
@@ -285,7 +302,7 @@ WORD KeyOf(const std::wstring& name) {
     WORD Key;
   } keys[] = {{L"ctrl", VK_CONTROL}, {L"alt", VK_MENU}, {L"shift", VK_SHIFT}, {L"down", VK_DOWN},
               {L"up", VK_UP},        {L"left", VK_LEFT}, {L"right", VK_RIGHT}, {L"enter", VK_RETURN},
-              {L"escape", VK_ESCAPE}, {L"tab", VK_TAB}};
+              {L"escape", VK_ESCAPE}, {L"tab", VK_TAB}, {L"insert", VK_INSERT}};
   for (const auto& k : keys)
     if (name == k.Name) return k.Key;
   if (name.size() == 1 && iswalnum(name[0])) return static_cast<WORD>(towupper(name[0]));
@@ -339,60 +356,6 @@ std::vector<HWND> TrayIcons() {
   return icons;
 }
 
-// The tooltip of the first tray icon lives in the process that holds the icons: its text
-// is asked for with a buffer allocated there.
-int TrayTip() {
-  std::vector<HWND> icons = TrayIcons();
-  if (icons.empty()) return Fail(L"no tray icon");
-  // Owned by the icon, or by the tray that holds the icons (one tool each).
-  HWND icon = icons.front(), tip = nullptr;
-  for (HWND w = nullptr; !tip && (w = FindWindowExW(nullptr, w, L"tooltips_class32", nullptr));)
-    if (GetWindow(w, GW_OWNER) == icon || GetWindow(w, GW_OWNER) == GetParent(icon)) tip = w;
-  if (!tip) return Fail(L"the tray icon has no tooltip");
-  DWORD pid = 0;
-  GetWindowThreadProcessId(tip, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return Fail(L"cannot open the tray's process");
-  constexpr SIZE_T kChars = 1024;
-  auto* remote = static_cast<BYTE*>(
-      VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
-  std::wstring text;
-  bool found = false;
-  if (remote) {
-    TTTOOLINFOW info{};
-    // The icon's tool (its window, or its number), else the first.
-    LRESULT tools = SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0), chosen = -1;
-    for (LRESULT i = 0; i < tools && chosen < 0; ++i) {
-      info = TTTOOLINFOW{};
-      info.cbSize = sizeof info;
-      WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
-      if (!SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote))) continue;
-      ReadProcessMemory(process, remote, &info, sizeof info, nullptr);
-      if (info.hwnd == icon || info.uId == reinterpret_cast<UINT_PTR>(icon)) chosen = i;
-    }
-    if (chosen < 0) chosen = 0;
-    info = TTTOOLINFOW{};
-    info.cbSize = sizeof info;
-    WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
-    if (tools > 0 && SendMessageW(tip, TTM_ENUMTOOLSW, chosen, reinterpret_cast<LPARAM>(remote))) {
-      ReadProcessMemory(process, remote, &info, sizeof info, nullptr);
-      info.lpszText = reinterpret_cast<wchar_t*>(remote + sizeof info);
-      WriteProcessMemory(process, remote, &info, sizeof info, nullptr);
-      const wchar_t none = 0;
-      WriteProcessMemory(process, info.lpszText, &none, sizeof none, nullptr);
-      SendMessageW(tip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));
-      std::vector<wchar_t> buffer(kChars + 1, 0);
-      found = ReadProcessMemory(process, info.lpszText, buffer.data(), kChars * sizeof(wchar_t), nullptr);
-      text = buffer.data();
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
-  CloseHandle(process);
-  if (!found) return Fail(L"the tooltip's text cannot be read");
-  Out(text);
-  return 0;
-}
-
 void Click(POINT at, bool right) {
   SetCursorPos(at.x, at.y);
   Sleep(100);
@@ -435,6 +398,59 @@ int MenuClick(int count, wchar_t** args) {
     Sleep(200);
     Click(at, false);
   }
+  return 0;
+}
+
+// The items of the open menu, read inside the program that shows it: the hook's module
+// (menuhook.dll, beside winctl) is loaded there and writes them to shared memory.
+int MenuItems() {
+  HWND menu = WaitMenu({}, 5000);
+  if (!menu) return Fail(L"no menu opened");
+  HANDLE map = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kMenuItemsChars * sizeof(wchar_t),
+                                  kMenuItemsMapping);
+  auto* view = map ? static_cast<wchar_t*>(MapViewOfFile(map, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
+  if (!view) return Fail(L"no shared memory");
+  view[0] = L'\0';
+  wchar_t path[MAX_PATH];
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dll = path;
+  dll = dll.substr(0, dll.find_last_of(L"\\/") + 1) + L"menuhook.dll";
+  HMODULE module = LoadLibraryW(dll.c_str());
+  auto* hook = module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(module, "ReadMenuHook"))) : nullptr;
+  if (!hook) return Fail(L"cannot load " + dll);
+  HHOOK set = SetWindowsHookExW(WH_CALLWNDPROC, hook, module, GetWindowThreadProcessId(menu, nullptr));
+  if (!set) return Fail(L"cannot set the hook");
+  DWORD_PTR ignored;
+  SendMessageTimeoutW(menu, RegisterWindowMessageW(kReadMenuMessage), 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+  UnhookWindowsHookEx(set);
+  std::wstring items = view;
+  UnmapViewOfFile(view);
+  CloseHandle(map);
+  if (items.empty()) return Fail(L"the menu's items were not read");
+  Write(GetStdHandle(STD_OUTPUT_HANDLE), items);
+  return 0;
+}
+
+int CloseMenu() {
+  for (int i = 0; i < 10; ++i) {
+    if (!WaitMenu({}, 0)) return 0;
+    INPUT keys[2] = {KeyInput(VK_ESCAPE, false), KeyInput(VK_ESCAPE, true)};
+    SendInput(2, keys, sizeof(INPUT));
+    Sleep(200);
+  }
+  return WaitMenu({}, 0) ? Fail(L"the menu stays open") : 0;
+}
+
+int Clipboard() {
+  if (!OpenClipboard(nullptr)) return Fail(L"cannot open the clipboard");
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+    if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  CloseClipboard();
+  Out(text);
   return 0;
 }
 
@@ -524,7 +540,37 @@ int wmain(int argc, wchar_t** argv) {
     Out(text);
     return 0;
   }
-  if (cmd == L"tray-tip") return TrayTip();
+  if (cmd == L"menu-items") return MenuItems();
+  if (cmd == L"close-menu") return CloseMenu();
+  if (cmd == L"clipboard") return Clipboard();
+  if (cmd == L"tray-tip") {
+    std::vector<HWND> icons = TrayIcons();
+    if (icons.empty()) return Fail(L"no tray icon");
+    Out(WineTrayTip(icons[0]));
+    return 0;
+  }
+  if (cmd == L"count") {
+    int count = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, argv[2], nullptr));) count += IsWindowVisible(w) ? 1 : 0;
+    Out(std::to_wstring(count));
+    return 0;
+  }
+  if (cmd == L"message-text") {
+    HWND dialog = FindVisible(L"#32770");
+    HWND text = dialog ? GetDlgItem(dialog, 0xFFFF) : nullptr;
+    if (!text) return Fail(L"no message box");
+    wchar_t chars[1024] = L"";
+    DWORD_PTR ignored;
+    SendMessageTimeoutW(text, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(chars), SMTO_ABORTIFHUNG, 2000, &ignored);
+    Out(chars);
+    return 0;
+  }
+  if (cmd == L"foreground") {
+    wchar_t name[64] = L"";
+    GetClassNameW(GetForegroundWindow(), name, 64);
+    Out(name);
+    return 0;
+  }
   if (cmd == L"tray-icons") {
     Out(std::to_wstring(TrayIcons().size()));
     return 0;
@@ -532,6 +578,17 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return Fail(L"usage: winctl <command> <arguments>");
   if (cmd == L"wait-window" && argc == 4) return WaitWindow(argv[2], _wtoi(argv[3]));
   if (cmd == L"file-dialog") return AnswerFileDialog(argv[2], 10000);
+  if (cmd == L"press-at" && argc == 5) {
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    POINT at{_wtoi(argv[3]), _wtoi(argv[4])};
+    HWND control = ControlAt(w, at.x, at.y);
+    if (!control) return Fail(L"no control there");
+    MapWindowPoints(w, control, &at, 1);
+    bool posted = PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y)) &&
+                  PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    return posted ? 0 : Fail(L"PostMessage failed");
+  }
   if ((cmd == L"button-at" || cmd == L"enabled-at") && argc == 5) {
     HWND w = FindWindowW(argv[2], nullptr);
     if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
@@ -577,7 +634,7 @@ int wmain(int argc, wchar_t** argv) {
     SendMessageW(button, BM_CLICK, 0, 0);
     return 0;
   }
-  if (cmd == L"post-click" || cmd == L"check" || cmd == L"checked" || cmd == L"has-text") {
+  if (cmd == L"post-click" || cmd == L"check" || cmd == L"checked" || cmd == L"has-text" || cmd == L"shown") {
     if (argc != 4) return Fail(L"usage: winctl " + cmd + L" <class> <caption>");
     HWND top = nullptr;
     HWND control = FindChild(argv[2], argv[3], &top);
@@ -587,6 +644,10 @@ int wmain(int argc, wchar_t** argv) {
       return 0;
     }
     if (!control) return Fail(std::wstring(L"no control ") + argv[3]);
+    if (cmd == L"shown") {
+      Out(IsWindowVisible(control) ? L"1" : L"0");
+      return 0;
+    }
     if (cmd == L"checked") {
       Out(SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0");
       return 0;
@@ -608,6 +669,11 @@ int wmain(int argc, wchar_t** argv) {
     LRESULT index = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(argv[3]));
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     return Notify(combo, CBN_SELCHANGE) ? 0 : Fail(L"PostMessage failed");
+  }
+  if (cmd == L"type-into" && argc == 4) {
+    HWND w = FindVisible(argv[2]);
+    if (!w) return Fail(std::wstring(L"no window ") + argv[2]);
+    return Type(w, nullptr, argv[3]);
   }
   if (cmd == L"type" && argc == 5) {
     HWND top = nullptr;

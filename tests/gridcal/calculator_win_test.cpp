@@ -22,7 +22,8 @@ using TStep = std::function<void(TGxCalculatorForm* Form)>;
 
 // Runs one step per tick of a thread timer once the dialog is shown (each step sees what
 // the messages posted by the one before did); the dialog is closed if the steps leave it
-// open.
+// open. A step runs only while the dialog is shown, so a dialog that went too early leaves
+// steps (and their checks) unrun: that fails the test.
 class TCalculatorUser {
  public:
   TCalculatorUser(TGxCalculator* Calculator, std::vector<TStep> Steps)
@@ -33,6 +34,7 @@ class TCalculatorUser {
   ~TCalculatorUser() {
     KillTimer(nullptr, FTimer);
     current = nullptr;
+    EXPECT_EQ(FNext, FSteps.size()) << "the dialog closed before every step had run";
   }
   TCalculatorUser(const TCalculatorUser&) = delete;
   TCalculatorUser& operator=(const TCalculatorUser&) = delete;

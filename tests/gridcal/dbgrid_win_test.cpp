@@ -1,6 +1,7 @@
 // The data grid on a shown form over the in-memory dataset: its options, the insert
 // lifecycle, Tab, deleting with the confirmation answered by the test, the vertical scroll
-// bar, closed and empty datasets, no typed text lost whatever moves the dataset, painting
+// bar, closed and empty datasets, no typed text lost whatever moves the dataset (also on a
+// table on disk), painting
 // that never raises, check boxes, pick-list mapping, calculated fields, and the cell
 // editor's styles and drop-downs (fakes behind the editor's drop-down face). Keys and
 // clicks are window messages to the grid and its editor; rows are dragged out with the
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "classlib/dialogs.h"
 #include "classlib/dropdown.h"
 #include "classlib/extctrls.h"
+#include "classlib/files.h"
 #include "classlib/forms.h"
 #include "classlib/stringlist.h"
 #include "classlib/stdctrls.h"
@@ -26,6 +29,8 @@
 #include "memdataset.h"
 #include "tests/classlib/gui_test_util.h"
 #include "tests/support/caught_exceptions.h"
+#include "xbase/dbftable.h"
+#include "xbase/xbdataset.h"
 
 using horavox::test::TCaughtExceptions;
 using horavox::test::TMemDataSet;
@@ -143,6 +148,7 @@ class DBGridTest : public ::testing::Test {
     Type(E(), Text);
   }
   String Stored(int Index, const char* Field) { return ds->StoredText(Index, Field); }
+  void ExpectNoTypedTextLost(TDataSet* Table, const std::function<String(int)>& Stored);
 
   TAnswer answer;
   TSeamScope<TConfirmation> confirm;
@@ -700,16 +706,18 @@ TEST_F(DBGridTest, ClosedAndEmptyDataSetsTakeNothingButAFirstRecord) {
   EXPECT_EQ(ds->State(), dsBrowse);
 }
 
-// Typed text reaches its record, posted, before the dataset moves, whatever moves it.
-TEST_F(DBGridTest, NoTypedTextIsLost) {
+// Typed text reaches its record, posted, before the dataset moves, whatever moves it: on
+// the in-memory dataset (Stored reads it back) and on a table on disk, the dataset the
+// program gives the grid.
+void DBGridTest::ExpectNoTypedTextLost(TDataSet* Table, const std::function<String(int)>& Stored) {
   struct Move {
     const char* Name;
-    std::function<void(DBGridTest&)> Do;
+    std::function<void(DBGridTest&, TDataSet*)> Do;
   };
   const Move moves[] = {
-      {"wheel", [](DBGridTest& t) { SendMessageW(t.G(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0); }},
+      {"wheel", [](DBGridTest& t, TDataSet*) { SendMessageW(t.G(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0); }},
       {"thumb",
-       [](DBGridTest& t) {
+       [](DBGridTest& t, TDataSet*) {
          SCROLLINFO set{};
          set.cbSize = sizeof set;
          set.fMask = SIF_POS;
@@ -717,26 +725,66 @@ TEST_F(DBGridTest, NoTypedTextIsLost) {
          SetScrollInfo(t.G(), SB_VERT, &set, FALSE);
          SendMessageW(t.G(), WM_VSCROLL, SB_THUMBPOSITION, 0);
        }},
-      {"line down", [](DBGridTest& t) { SendMessageW(t.G(), WM_VSCROLL, SB_PAGEDOWN, 0); }},
-      {"locate", [](DBGridTest& t) { t.ds->Locate("NUM", TVariant(5), TLocateOptions{}); }},
-      {"down key", [](DBGridTest& t) { t.Key(t.E(), VK_DOWN); }},
-      {"close", [](DBGridTest& t) { t.ds->Close(); }},
+      {"line down", [](DBGridTest& t, TDataSet*) { SendMessageW(t.G(), WM_VSCROLL, SB_PAGEDOWN, 0); }},
+      {"locate", [](DBGridTest&, TDataSet* d) { d->Locate("NUM", TVariant(5), TLocateOptions{}); }},
+      {"down key", [](DBGridTest& t, TDataSet*) { t.Key(t.E(), VK_DOWN); }},
+      {"close", [](DBGridTest&, TDataSet* d) { d->Close(); }},
   };
+  source->SetDataSet(Table);
   for (const Move& m : moves) {
     SCOPED_TRACE(m.Name);
-    if (!ds->GetActive()) ds->Open();
-    if (ds->StoredCount() == 0) Fill(6);
+    if (!Table->GetActive()) Table->Open();
     Attach();
-    ds->First();
-    ds->Next();
+    Table->First();
+    Table->Next();
     grid->SetSelectedIndex(1);
     Edit(L"Встреча " + Utf8ToWide(m.Name));
-    m.Do(*this);
-    EXPECT_EQ(Stored(1, "SOBITIE"), "Встреча " + String(m.Name));
-    if (ds->GetActive()) {
-      EXPECT_EQ(ds->State(), dsBrowse);
+    m.Do(*this, Table);
+    EXPECT_EQ(Stored(1), "Встреча " + String(m.Name));
+    if (Table->GetActive()) {
+      EXPECT_EQ(Table->State(), dsBrowse);
     }
   }
+}
+
+TEST_F(DBGridTest, NoTypedTextIsLost) {
+  Fill(6);
+  ExpectNoTypedTextLost(ds, [this](int Index) { return Stored(Index, "SOBITIE"); });
+}
+
+TEST_F(DBGridTest, NoTypedTextIsLostOnATableOnDisk) {
+  wchar_t temp[MAX_PATH] = L"";
+  GetTempPathW(MAX_PATH, temp);
+  const String folder = IncludeTrailingPathDelimiter(WideToUtf8(temp));
+  const String path = folder + "GRIDTEST.DBF";
+  DeleteFileW(Utf8ToWide(path).c_str());
+  CreateTable(path, 0x03, {{"DATA", 'D', 8}, {"SOBITIE", 'C', 30}, {"NUM", 'N', 5}});
+  auto* table = new TXBaseDataSet(form);
+  table->SetDatabaseName(folder);
+  table->SetTableName("GRIDTEST.DBF");
+  table->Open();
+  for (int i = 1; i <= 6; ++i) {
+    table->Append();
+    table->FieldByName("DATA")->SetAsDateTime(EncodeDate(2026, 1, i));
+    table->FieldByName("SOBITIE")->SetAsString("rec " + IntToStr(i));
+    table->FieldByName("NUM")->SetAsInteger(i);
+    table->Post();
+  }
+  // What another reader of the file finds in the record.
+  auto stored = [&](int Index) {
+    TXBaseDataSet reader(nullptr);
+    reader.SetDatabaseName(folder);
+    reader.SetTableName("GRIDTEST.DBF");
+    reader.Open();
+    reader.MoveBy(Index);
+    String text = reader.FieldByName("SOBITIE")->GetAsString();
+    reader.Close();
+    return text;
+  };
+  ExpectNoTypedTextLost(table, stored);
+  source->SetDataSet(nullptr);
+  table->Close();
+  DeleteFileW(Utf8ToWide(path).c_str());
 }
 
 TEST_F(DBGridTest, EnterWritesAndPosts) {
@@ -1017,6 +1065,39 @@ TEST_F(DBGridTest, ReminderColumnsShowWhatWasTyped) {
   EXPECT_EQ(grid->CellText(text), "rec 2");
   guitest::PumpFor(50);
   guitest::SaveScreenshot(form->GetHandle(), "gridcal-dbgrid.bmp");
+
+  // On screen, a cell (the first record's, not selected) is its text drawn in the column's
+  // font on the column's colour 2 pixels in, and the title its caption in the title's font
+  // 1 pixel in, centred, within a raised edge: the same as a picture drawn here, pixel for
+  // pixel.
+  auto shown = guitest::Capture(G(), false);
+  auto expectDrawn = [&](const TRect& cell, TFont* font, TColor colour, const String& caption, int in, UINT lines,
+                         bool raised) {
+    TBitmap drawn;
+    drawn.SetSize(cell.Width(), cell.Height());
+    TCanvas* c = drawn.Canvas();
+    c->GetBrush()->SetColor(colour);
+    c->FillRect(Rect(0, 0, cell.Width(), cell.Height()));
+    c->SetFont(font);
+    SetBkMode(c->GetHandle(), TRANSPARENT);
+    std::wstring w = Utf8ToWide(caption);
+    RECT r{in, in, cell.Width() - 1, cell.Height() - 1};
+    DrawTextW(c->GetHandle(), w.c_str(), static_cast<int>(w.size()), &r, DT_NOPREFIX | DT_EXPANDTABS | DT_LEFT | lines);
+    RECT edge{0, 0, cell.Width(), cell.Height()};
+    if (raised) DrawEdge(c->GetHandle(), &edge, BDR_RAISEDINNER, BF_RECT);
+    int ink = 0, wrong = 0;
+    for (int y = 0; y < cell.Height(); ++y)
+      for (int x = 0; x < cell.Width(); ++x) {
+        TColor expected = c->GetPixels(x, y);
+        ink += expected != static_cast<TColor>(ColorToRGB(colour));
+        wrong += shown->Canvas()->GetPixels(cell.Left + x, cell.Top + y) != expected;
+      }
+    EXPECT_GT(ink, 20) << caption << ": no text drawn";
+    EXPECT_EQ(wrong, 0) << caption << ": the grid does not show it in its font";
+  };
+  expectDrawn(grid->CellRect(2, 1), text->GetFont(), text->GetColor(), "rec 1", 2, DT_SINGLELINE, false);
+  expectDrawn(grid->CellRect(2, 0), text->GetTitle()->GetFont(), text->GetTitle()->GetColor(), "Напоминание", 1,
+              DT_WORDBREAK | (text->GetTitle()->GetAlignment() == taCenter ? DT_CENTER : 0), true);
 }
 
 }  // namespace

@@ -213,7 +213,7 @@ class XBO_dBaseFld : public XBO_dBaseDBF {
 
   int FieldNumber(std::string_view name);  // 0 when absent
   void FieldCheckType(std::string_view name, char type);
-  const TxbFieldDesc* Field(int n) const;
+  const TxbFieldDesc* Field(int n) const { return n >= 1 && n <= FieldCount() ? &FFields[n - 1] : nullptr; }
   // The memo file of a memo-like field (nullptr for other fields).
   XBobjMemo* MemoObjectFor(int n);
   std::int64_t MemoSize(int n);

@@ -147,6 +147,14 @@ const TxbExpValue& TxbExpFunction::Arg(int i, std::uint8_t wanted, bool optional
   return *v;
 }
 
+std::string_view TxbExpFunction::TextArg(int i) {
+  if (i < ArgCount() && Args[i] && Args[i]->Kind == TxbExpNodeKind::Fieldvar) {
+    std::string_view bytes;
+    if (static_cast<TxbExpFieldvar&>(*Args[i]).Var->TextInPlace(bytes)) return bytes;
+  }
+  return Arg(i, xbtText).Text;
+}
+
 TxbUserDefFieldVar::TxbUserDefFieldVar(std::string name, TxbCodePage codePage) : FName(UpperCaseBytes(std::move(name), codePage)) {}
 
 TxbExpFieldvar::TxbExpFieldvar(std::string name, TxbUserDefFieldVar* var)

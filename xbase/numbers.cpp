@@ -114,10 +114,36 @@ std::string FloatText(double value) {
   return FormatNumber(value, decimals < 0 ? 0 : decimals);
 }
 
+namespace {
+constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+}
+
+bool ParsePaddedDecimal(std::string_view field, double& value) {
+  const char* p = field.data();
+  const char* e = p + field.size();
+  while (p < e && *p == ' ') ++p;
+  while (e > p && e[-1] == ' ') --e;
+  if (e - p > 16) return false;
+  std::int64_t whole = 0;
+  const char* point = nullptr;
+  for (const char* q = p; q < e; ++q) {
+    const unsigned d = static_cast<unsigned char>(*q) - unsigned{'0'};
+    if (d < 10)
+      whole = whole * 10 + d;
+    else if (*q == '.' && !point)
+      point = q;
+    else
+      return false;
+  }
+  const std::ptrdiff_t digits = (e - p) - (point ? 1 : 0);
+  if (digits == 0 || digits > 15) return false;
+  value = static_cast<double>(whole) / kPowers[point ? e - point - 1 : 0];
+  return true;
+}
+
 bool ParseFieldDecimal(std::string_view text, double& value) {
   // A whole number over a power of ten, both exact, so the one rounding of the division is
   // the correct one.
-  static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   std::int64_t whole = 0;
   int digits = 0, decimals = -1;
   for (char c : text) {

@@ -149,6 +149,13 @@ void TxblDBFFieldVars::Evaluate(TxbExpValue& Result) {
   Result.Field = FField;
 }
 
+bool TxblDBFFieldVars::TextInPlace(std::string_view& bytes) {
+  const TxbFieldDesc& f = *FTable.Field(FField);
+  if (f.Type != 'C') return false;
+  bytes = std::string_view(FTable.Record() + f.Offset, static_cast<std::size_t>(f.Length));
+  return true;
+}
+
 // ---- The table's side of the link ----
 
 void TxbExpLinkDeleter::operator()(TxbDBFExpUserLink* link) const { delete link; }

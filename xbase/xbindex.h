@@ -54,6 +54,18 @@ class XBobjIndexKeyData : public TxbVariant {
   std::int64_t TagValue = 0;
 };
 
+class XBobjIndexKey;
+
+// A kept node's link to a child it met, with where the child's search form lies, so a
+// descent can fetch the child's keys and links before it reads the child itself.
+struct TxbNodeLink {
+  std::shared_ptr<XBobjIndexKey> Node;
+  const char* Keys = nullptr;
+  std::size_t KeyBytes = 0;
+  const TxbNodeLink* Below = nullptr;
+  std::size_t BelowCount = 0;
+};
+
 // One node in memory.
 class XBobjIndexKey {
  public:
@@ -66,6 +78,16 @@ class XBobjIndexKey {
   int Current = -1;              // the entry on the path
   int Rank = -1;                 // write order within an update (-1: unchanged)
   int Count() const { return static_cast<int>(Entries.size()); }
+  // The search form of a node a tag keeps (XBobjIndexTag::LoadNode), valid while KeptEpoch
+  // is the tag's: the keys side by side at one stride, padded with the tag's pad byte, so a
+  // search reads a few adjacent bytes instead of an entry each; and the children met below
+  // it, so a descent goes from node to node without looking pages up.
+  std::uint64_t KeptEpoch = 0;
+  bool Searchable = false;
+  bool LastBeyond = false;
+  std::size_t Stride = 0;
+  std::string Packed;
+  std::vector<TxbNodeLink> Below;
 };
 using TxbIndexNode = std::shared_ptr<XBobjIndexKey>;
 
@@ -190,6 +212,12 @@ class XBobjIndexTag : public TObject {
   };
   // LoadNode for the next node down the path; a page already on the path is damage.
   TxbIndexNode LoadChild(std::int64_t page);
+  // LoadChild of the parent's entry slot, through the parent's link when it is kept.
+  TxbIndexNode ChildOf(XBobjIndexKey& parent, int slot);
+  // Gives a node about to be kept its search form.
+  void MakeSearchable(XBobjIndexKey& node) const;
+  // The first entry of the node at or after the target (Order below 0 before it).
+  int SearchNode(const XBobjIndexKey& node, std::string_view key, TSearch mode, std::uint32_t recno) const;
   void Damaged() const;
   // Positions the path on the first entry at or after the target (the leaf's Current may
   // be its count); true when that entry matches the target.
@@ -249,6 +277,7 @@ class XBobjIndexTag : public TObject {
   std::unordered_map<std::int64_t, TxbIndexNode> FKept;
   std::size_t FKeptWeight = 0;
   std::uint64_t FKeptGeneration = 0;
+  std::uint64_t FKeptEpoch = 1;  // counts the kept sets: a node's links hold within its set
   int FUpdating = 0;
 };
 
@@ -307,6 +336,11 @@ class XBobjIndexFile : public TObject {
   [[noreturn]] void RaiseDamaged() const;
   // Takes the table's key again (the table was enciphered anew; re-index next).
   void TakeTableKey();
+  // While on, pages of a file this object has to itself are read from blocks of the file
+  // read once and kept until anything writes it (a tag switches it on for the nodes it keeps).
+  void ReadInBlocks(bool on) { FReadInBlocks = on; }
+  static constexpr std::size_t ReadBlockBytes = 16384;
+  static constexpr std::size_t MaxReadBlocks = 2048;  // 32 MB
 
  private:
   template <class Work> void Under(void (XBobjIndexFile::*Take)(), void (XBobjIndexFile::*Release)(), Work& W) {
@@ -346,6 +380,17 @@ class XBobjIndexFile : public TObject {
   int FLockDepth = 0;
   bool FRegionLocked = false;
   bool FWholeFile = false;
+
+ private:
+  // ReadPage from a kept block; false when the page is not wholly in one.
+  bool ReadFromBlock(std::int64_t position, void* buffer, std::size_t length);
+  struct TReadBlock {
+    std::unique_ptr<std::uint8_t[]> Bytes;
+    std::size_t Filled = 0;
+  };
+  std::unordered_map<std::int64_t, TReadBlock> FReadBlocks;
+  std::uint64_t FReadBlocksGeneration = 0;
+  bool FReadInBlocks = false;
 };
 
 // Numbers as bytes whose order is the numbers' order: the double's big-endian bytes, the

@@ -127,13 +127,21 @@ const char* TypeName(std::uint8_t type) {
 }  // namespace
 
 const TxbExpValue& TxbExpFunction::Arg(int i, std::uint8_t wanted, bool optional) {
+  if (i < ArgCount() && Args[i]) {
+    const TxbExpValue& v = Args[i]->Evaluate();
+    if (v.Type == wanted || (XbIsNumeric(wanted) && XbIsNumeric(v.Type))) return v;  // the usual case
+    return CheckedArg(&v, i, wanted, optional);
+  }
+  return CheckedArg(nullptr, i, wanted, optional);
+}
+
+const TxbExpValue& TxbExpFunction::CheckedArg(const TxbExpValue* given, int i, std::uint8_t wanted, bool optional) {
   static const TxbExpValue absent = [] {
     TxbExpValue v;
     v.Type = xbtNone;
     return v;
   }();
-  const TxbExpValue* v = &absent;
-  if (i < ArgCount() && Args[i]) v = &Args[i]->Evaluate();
+  const TxbExpValue* v = given ? given : &absent;
   bool ok;
   if (v->Type == xbtNone)
     ok = optional;

@@ -136,6 +136,8 @@ class TxbExpFunction : public TxbExpBaseObject {
   TxbExpHandler& Handler;
   std::string Name;
   TxbUserDefFunction* Function;
+  // Arg's check of an evaluated argument (null: absent) that is not plainly the wanted type.
+  const TxbExpValue& CheckedArg(const TxbExpValue* given, int i, std::uint8_t wanted, bool optional);
   std::vector<std::unique_ptr<TxbExpBaseObject>> Args;  // null where an argument is absent
   std::string ArgText;
 };

@@ -120,24 +120,16 @@ constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 
 
 bool ParsePaddedDecimal(std::string_view field, double& value) {
   const char* p = field.data();
-  const char* e = p + field.size();
+  const char* const e = p + field.size();
   while (p < e && *p == ' ') ++p;
-  while (e > p && e[-1] == ' ') --e;
-  if (e - p > 16) return false;
-  std::int64_t whole = 0;
-  const char* point = nullptr;
-  for (const char* q = p; q < e; ++q) {
-    const unsigned d = static_cast<unsigned char>(*q) - unsigned{'0'};
-    if (d < 10)
-      whole = whole * 10 + d;
-    else if (*q == '.' && !point)
-      point = q;
-    else
-      return false;
-  }
-  const std::ptrdiff_t digits = (e - p) - (point ? 1 : 0);
-  if (digits == 0 || digits > 15) return false;
-  value = static_cast<double>(whole) / kPowers[point ? e - point - 1 : 0];
+  std::uint64_t whole = 0;  // wraps harmlessly past 15 digits, which are refused
+  int digits = 0, decimals = 0;
+  for (unsigned d; p < e && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p, ++digits) whole = whole * 10 + d;
+  if (p < e && *p == '.')
+    for (unsigned d; ++p < e && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++decimals) whole = whole * 10 + d;
+  while (p < e && *p == ' ') ++p;
+  if (p != e || digits + decimals == 0 || digits + decimals > 15) return false;
+  value = static_cast<double>(whole) / kPowers[decimals];
   return true;
 }
 

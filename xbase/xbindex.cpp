@@ -209,7 +209,7 @@ int XBobjIndexTag::SearchNode(const XBobjIndexKey& node, std::string_view key, T
       if (mid < beyond) {
         c = CompareKeys(std::string_view(keys + static_cast<std::size_t>(mid) * stride, stride), key);
         if (FDescending) c = -c;
-        if (c == 0) c = Order(node.Entries[static_cast<std::size_t>(mid)], key, mode, recno);
+        if (c == 0) c = mode == srFirst ? 1 : mode == srLast ? -1 : Order(node.Entries[static_cast<std::size_t>(mid)], key, mode, recno);
       }
       if (c < 0)
         lo = mid + 1;
@@ -232,10 +232,8 @@ TxbIndexNode XBobjIndexTag::ChildOf(XBobjIndexKey& parent, int slot) {
   const auto at = static_cast<std::size_t>(slot);
   if (parent.KeptEpoch == FKeptEpoch && at < parent.Below.size() && parent.Below[at].Node) {
     const TxbNodeLink& link = parent.Below[at];
-    // The child's keys and links are on their way while the child itself is read.
+    // The child's keys are on their way while the child itself is read.
     for (std::size_t b = 0; b < link.KeyBytes; b += 64) __builtin_prefetch(link.Keys + b);
-    const char* below = reinterpret_cast<const char*>(link.Below);
-    for (std::size_t b = 0; b < link.BelowCount * sizeof(TxbNodeLink); b += 64) __builtin_prefetch(below + b);
     TxbIndexNode child = link.Node;
     for (const TxbIndexNode& above : FPath)
       if (above->Page == child->Page) Damaged();
@@ -248,8 +246,6 @@ TxbIndexNode XBobjIndexTag::ChildOf(XBobjIndexKey& parent, int slot) {
     link.Node = child;
     link.Keys = child->Searchable ? child->Packed.data() : nullptr;
     link.KeyBytes = child->Searchable ? child->Packed.size() : 0;
-    link.Below = child->Below.data();
-    link.BelowCount = child->Below.size();
   }
   return child;
 }

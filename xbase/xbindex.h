@@ -56,14 +56,12 @@ class XBobjIndexKeyData : public TxbVariant {
 
 class XBobjIndexKey;
 
-// A kept node's link to a child it met, with where the child's search form lies, so a
-// descent can fetch the child's keys and links before it reads the child itself.
+// A kept node's link to a child it met, with where the child's keys lie, so a descent can
+// fetch them before it reads the child itself.
 struct TxbNodeLink {
   std::shared_ptr<XBobjIndexKey> Node;
   const char* Keys = nullptr;
   std::size_t KeyBytes = 0;
-  const TxbNodeLink* Below = nullptr;
-  std::size_t BelowCount = 0;
 };
 
 // One node in memory.

@@ -928,7 +928,7 @@ bool XBobjIndexFile::ReadFromBlock(std::int64_t position, void* buffer, std::siz
   }
   TReadBlock& kept = FReadBlocks[block];
   if (!kept.Bytes) {
-    kept.Bytes = std::make_unique<std::uint8_t[]>(ReadBlockBytes);
+    kept.Bytes = std::make_unique_for_overwrite<std::uint8_t[]>(ReadBlockBytes);
     kept.Filled = FFile->Read(block * size, kept.Bytes.get(), ReadBlockBytes);
   }
   const std::int64_t offset = position - block * size;

@@ -144,16 +144,7 @@ TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
   }
   auto node = std::make_shared<XBobjIndexKey>();
   node->Page = page;
-  bool read;
-  FOwner.ReadInBlocks(kept);
-  try {
-    read = page >= 0 && ReadNode(*node);
-  } catch (...) {
-    FOwner.ReadInBlocks(false);
-    throw;
-  }
-  FOwner.ReadInBlocks(false);
-  if (!read) Damaged();
+  if (page < 0 || !ReadNode(*node)) Damaged();
   if (kept) {
     const std::size_t weight = static_cast<std::size_t>(node->Count()) + 4;
     if (FKeptWeight + weight > MaxKeptEntries) DropKeptNodes();
@@ -916,30 +907,8 @@ void XBobjIndexFile::TakeTableKey() {
 
 const std::string* XBobjIndexFile::CipherKey() const { return FCipherKey.empty() ? nullptr : &FCipherKey; }
 
-bool XBobjIndexFile::ReadFromBlock(std::int64_t position, void* buffer, std::size_t length) {
-  if (!FReadInBlocks || FFile->Shared() || position < 0 || length == 0 || length > ReadBlockBytes) return false;
-  const auto size = static_cast<std::int64_t>(ReadBlockBytes);
-  const std::int64_t block = position / size;
-  if ((position + static_cast<std::int64_t>(length) - 1) / size != block) return false;
-  const std::uint64_t generation = FFile->WriteGeneration();
-  if (generation != FReadBlocksGeneration || FReadBlocks.size() >= MaxReadBlocks) {
-    FReadBlocks.clear();
-    FReadBlocksGeneration = generation;
-  }
-  TReadBlock& kept = FReadBlocks[block];
-  if (!kept.Bytes) {
-    kept.Bytes = std::make_unique_for_overwrite<std::uint8_t[]>(ReadBlockBytes);
-    kept.Filled = FFile->Read(block * size, kept.Bytes.get(), ReadBlockBytes);
-  }
-  const std::int64_t offset = position - block * size;
-  if (offset + static_cast<std::int64_t>(length) > static_cast<std::int64_t>(kept.Filled)) return false;
-  std::memcpy(buffer, kept.Bytes.get() + offset, length);
-  return true;
-}
-
 bool XBobjIndexFile::ReadPage(std::int64_t position, void* buffer, std::size_t length) {
-  if (!FFile) return false;
-  if (!ReadFromBlock(position, buffer, length) && FFile->Read(position, buffer, length) != length) return false;
+  if (!FFile || FFile->Read(position, buffer, length) != length) return false;
   if (const std::string* key = CipherKey()) CipherAt(*key, position, static_cast<std::uint8_t*>(buffer), length);
   return true;
 }

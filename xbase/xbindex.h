@@ -334,11 +334,6 @@ class XBobjIndexFile : public TObject {
   [[noreturn]] void RaiseDamaged() const;
   // Takes the table's key again (the table was enciphered anew; re-index next).
   void TakeTableKey();
-  // While on, pages of a file this object has to itself are read from blocks of the file
-  // read once and kept until anything writes it (a tag switches it on for the nodes it keeps).
-  void ReadInBlocks(bool on) { FReadInBlocks = on; }
-  static constexpr std::size_t ReadBlockBytes = 16384;
-  static constexpr std::size_t MaxReadBlocks = 2048;  // 32 MB
 
  private:
   template <class Work> void Under(void (XBobjIndexFile::*Take)(), void (XBobjIndexFile::*Release)(), Work& W) {
@@ -378,17 +373,6 @@ class XBobjIndexFile : public TObject {
   int FLockDepth = 0;
   bool FRegionLocked = false;
   bool FWholeFile = false;
-
- private:
-  // ReadPage from a kept block; false when the page is not wholly in one.
-  bool ReadFromBlock(std::int64_t position, void* buffer, std::size_t length);
-  struct TReadBlock {
-    std::unique_ptr<std::uint8_t[]> Bytes;
-    std::size_t Filled = 0;
-  };
-  std::unordered_map<std::int64_t, TReadBlock> FReadBlocks;
-  std::uint64_t FReadBlocksGeneration = 0;
-  bool FReadInBlocks = false;
 };
 
 // Numbers as bytes whose order is the numbers' order: the double's big-endian bytes, the

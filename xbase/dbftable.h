@@ -140,6 +140,8 @@ class XBO_dBaseDBF : public XBO_DiskFile {
   // Record recno's bytes as stored (enciphered when the table is): in the read block, or
   // read into the record buffer.
   const char* StoredRecord(std::int32_t recno);
+  // Reads record target into the record buffer and its original (Go's last step).
+  void TakeRecord(std::int32_t target);
   // What an unshared table read last, as the file held it at FBlockGeneration.
   static constexpr std::int64_t kReadBlockBytes = 65536;
   std::vector<char> FBlock;

@@ -43,10 +43,6 @@ XBO_dBaseFld::XBO_dBaseFld(std::string_view FileName, bool ReadWrite, bool Share
   ClearChangeFlags();
 }
 
-const TxbFieldDesc* XBO_dBaseFld::Field(int n) const {
-  return n >= 1 && n <= FieldCount() ? &FFields[n - 1] : nullptr;
-}
-
 std::string XBO_dBaseFld::BaseName() const { return xbase::BaseFileName(FileName()); }
 
 void XBO_dBaseFld::TypeError(std::string_view info) {
@@ -218,11 +214,12 @@ double XBO_dBaseFld::GetNumber(int n) {
     }
   }
   std::string_view text(p, static_cast<std::size_t>(f->Length));  // read in place: no copy per value
+  double v = 0;
+  if (ParsePaddedDecimal(text, v)) return v;
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   text = text.substr(0, 31);
   if (text.empty()) return 0;
-  double v = 0;
   if (ParseFieldDecimal(text, v)) return v;
   if (!TryParseNumber(text, v)) {
     std::string info = "Invalid number in field " + BaseName() + "->" + f->Name + " (" + std::string(text) + ")";

@@ -230,6 +230,13 @@ void XBO_dBaseDBF::StatusUpdate(int code, std::int32_t) {
 void XBO_dBaseDBF::ClearChangeFlags() { std::fill(FChanged.begin(), FChanged.end(), false); }
 
 void XBO_dBaseDBF::Go(std::int32_t recno) {
+  if (recno == xbGoNext && FCurrentRecord >= 1 && FCurrentRecord < FRecordCount) {
+    // The usual step of a walk, which the checks below would all pass.
+    FEof = FBof = false;
+    StatusUpdate(xbStatBeforeRead, FCurrentRecord + 1);
+    TakeRecord(FCurrentRecord + 1);
+    return;
+  }
   if (FRecordCount == 0) {
     RefreshHeader();
     if (FRecordCount == 0) {
@@ -264,7 +271,17 @@ void XBO_dBaseDBF::Go(std::int32_t recno) {
     }
   }
   StatusUpdate(xbStatBeforeRead, target);
-  const char* stored = StoredRecord(target);
+  TakeRecord(target);
+}
+
+void XBO_dBaseDBF::TakeRecord(std::int32_t target) {
+  const std::int64_t offset = FHeaderLength + static_cast<std::int64_t>(target - 1) * FRecordLength;
+  const char* stored;
+  if (FBlockFilled > 0 && offset >= FBlockStart && offset + FRecordLength <= FBlockStart + static_cast<std::int64_t>(FBlockFilled) &&
+      !Shared() && WriteGeneration() == FBlockGeneration)
+    stored = FBlock.data() + (offset - FBlockStart);  // what StoredRecord would return, without the call
+  else
+    stored = StoredRecord(target);
   const auto length = static_cast<std::size_t>(FRecordLength);
   if (FEncrypted) {
     CryptRecord(FReadKey, stored, FRecord.data(), length);

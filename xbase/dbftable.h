@@ -140,6 +140,8 @@ class XBO_dBaseDBF : public XBO_DiskFile {
   // Record recno's bytes as stored (enciphered when the table is): in the read block, or
   // read into the record buffer.
   const char* StoredRecord(std::int32_t recno);
+  // Reads record target into the record buffer and its original (Go's last step).
+  void TakeRecord(std::int32_t target);
   // What an unshared table read last, as the file held it at FBlockGeneration.
   static constexpr std::int64_t kReadBlockBytes = 65536;
   std::vector<char> FBlock;
@@ -213,7 +215,7 @@ class XBO_dBaseFld : public XBO_dBaseDBF {
 
   int FieldNumber(std::string_view name);  // 0 when absent
   void FieldCheckType(std::string_view name, char type);
-  const TxbFieldDesc* Field(int n) const;
+  const TxbFieldDesc* Field(int n) const { return n >= 1 && n <= FieldCount() ? &FFields[n - 1] : nullptr; }
   // The memo file of a memo-like field (nullptr for other fields).
   XBobjMemo* MemoObjectFor(int n);
   std::int64_t MemoSize(int n);

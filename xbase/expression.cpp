@@ -127,13 +127,21 @@ const char* TypeName(std::uint8_t type) {
 }  // namespace
 
 const TxbExpValue& TxbExpFunction::Arg(int i, std::uint8_t wanted, bool optional) {
+  if (i < ArgCount() && Args[i]) {
+    const TxbExpValue& v = Args[i]->Evaluate();
+    if (v.Type == wanted || (XbIsNumeric(wanted) && XbIsNumeric(v.Type))) return v;  // the usual case
+    return CheckedArg(&v, i, wanted, optional);
+  }
+  return CheckedArg(nullptr, i, wanted, optional);
+}
+
+const TxbExpValue& TxbExpFunction::CheckedArg(const TxbExpValue* given, int i, std::uint8_t wanted, bool optional) {
   static const TxbExpValue absent = [] {
     TxbExpValue v;
     v.Type = xbtNone;
     return v;
   }();
-  const TxbExpValue* v = &absent;
-  if (i < ArgCount() && Args[i]) v = &Args[i]->Evaluate();
+  const TxbExpValue* v = given ? given : &absent;
   bool ok;
   if (v->Type == xbtNone)
     ok = optional;
@@ -145,6 +153,14 @@ const TxbExpValue& TxbExpFunction::Arg(int i, std::uint8_t wanted, bool optional
     ok = v->Type == wanted;
   if (!ok) XbExpressionError(Format(SArgumentNeeded, TypeName(wanted), i + 1, TextForm()));
   return *v;
+}
+
+std::string_view TxbExpFunction::TextArg(int i) {
+  if (i < ArgCount() && Args[i] && Args[i]->Kind == TxbExpNodeKind::Fieldvar) {
+    std::string_view bytes;
+    if (static_cast<TxbExpFieldvar&>(*Args[i]).Var->TextInPlace(bytes)) return bytes;
+  }
+  return Arg(i, xbtText).Text;
 }
 
 TxbUserDefFieldVar::TxbUserDefFieldVar(std::string name, TxbCodePage codePage) : FName(UpperCaseBytes(std::move(name), codePage)) {}

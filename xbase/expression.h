@@ -127,12 +127,17 @@ class TxbExpFunction : public TxbExpBaseObject {
   // take the numeric family, Text and Boolean exactly that type, xbtAny everything. An
   // absent argument (type xbtNone) passes only when it is optional.
   const TxbExpValue& Arg(int i, std::uint8_t wanted, bool optional = false);
+  // Argument i as text, checked as Arg does; a text field's bytes are read where they lie
+  // instead of copied (valid until the record or the argument changes).
+  std::string_view TextArg(int i);
   // The argument's source text, as the Formula hook of a table receives it.
   const std::string& ArgumentText() const { return ArgText; }
 
   TxbExpHandler& Handler;
   std::string Name;
   TxbUserDefFunction* Function;
+  // Arg's check of an evaluated argument (null: absent) that is not plainly the wanted type.
+  const TxbExpValue& CheckedArg(const TxbExpValue* given, int i, std::uint8_t wanted, bool optional);
   std::vector<std::unique_ptr<TxbExpBaseObject>> Args;  // null where an argument is absent
   std::string ArgText;
 };
@@ -145,6 +150,9 @@ class TxbUserDefFieldVar {
   virtual ~TxbUserDefFieldVar() = default;
   const std::string& Name() const { return FName; }
   virtual void Evaluate(TxbExpValue& Result) = 0;
+  // A text value's bytes where they lie, valid until the record changes; false when the
+  // value must be evaluated into a buffer.
+  virtual bool TextInPlace(std::string_view&) { return false; }
 
  private:
   std::string FName;  // upper case

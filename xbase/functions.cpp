@@ -1,6 +1,7 @@
 // The built-in functions every expression can call. Each writes its result into the node's
 // own value, reusing its buffer; lengths come from the texts, never from terminators.
 #include <cmath>
+#include <cstring>
 
 #include "classlib/exceptions.h"
 #include "classlib/format.h"
@@ -30,6 +31,13 @@ std::string& TextResult(TxbExpValue& r) {
 }
 
 std::int32_t JulianOf(const TxbExpValue& v) { return TxbDBFDate::JulianFromDouble(v.Number); }
+
+// Bytes of another value or of the record into a result's buffer (never its own bytes),
+// without the general assignment's bookkeeping.
+void SetBytes(std::string& out, const char* bytes, std::size_t n) {
+  out.resize(n);
+  if (n) std::memcpy(out.data(), bytes, n);
+}
 
 void MapBytes(std::string& s, const TxbByteTable& map) {
   for (char& c : s) c = static_cast<char>(map[static_cast<unsigned char>(c)]);
@@ -222,15 +230,15 @@ void TxbUDFIIF::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
 }
 
 void TxbUDFLeft::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
-  const std::string& s = N.Arg(0, xbtText).Text;
+  std::string_view s = N.TextArg(0);
   std::int64_t n = XbWholeOf(N.Arg(1, xbtNumber).Number);
   std::string& out = TextResult(R);
   if (n <= 0) out.clear();
-  else out.assign(s, 0, static_cast<std::size_t>(std::min<std::int64_t>(n, static_cast<std::int64_t>(s.size()))));
+  else SetBytes(out, s.data(), static_cast<std::size_t>(std::min<std::int64_t>(n, static_cast<std::int64_t>(s.size()))));
 }
 
 void TxbUDFRight::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
-  const std::string& s = N.Arg(0, xbtText).Text;
+  std::string_view s = N.TextArg(0);
   std::int64_t n = XbWholeOf(N.Arg(1, xbtNumber).Number);
   std::string& out = TextResult(R);
   if (n <= 0) {
@@ -238,7 +246,7 @@ void TxbUDFRight::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
     return;
   }
   std::size_t k = static_cast<std::size_t>(std::min<std::int64_t>(n, static_cast<std::int64_t>(s.size())));
-  out.assign(s, s.size() - k, k);
+  SetBytes(out, s.data() + (s.size() - k), k);
 }
 
 void TxbUDFLen::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
@@ -246,14 +254,16 @@ void TxbUDFLen::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
 }
 
 void TxbUDFLower::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
+  std::string_view s = N.TextArg(0);
   std::string& out = TextResult(R);
-  out.assign(N.Arg(0, xbtText).Text);
+  SetBytes(out, s.data(), s.size());
   MapBytes(out, N.Handler.Lower());
 }
 
 void TxbUDFUpper::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
+  std::string_view s = N.TextArg(0);
   std::string& out = TextResult(R);
-  out.assign(N.Arg(0, xbtText).Text);
+  SetBytes(out, s.data(), s.size());
   MapBytes(out, N.Handler.Upper());
 }
 
@@ -364,16 +374,20 @@ void TxbUDFStr::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
 }
 
 void TxbUDFSubStr::Evaluate(TxbExpFunction& N, TxbExpValue& R) {
-  const std::string& s = N.Arg(0, xbtText).Text;
+  std::string_view s = N.TextArg(0);
   std::int64_t start = XbWholeOf(N.Arg(1, xbtNumber).Number);
   const TxbExpValue& count = N.Arg(2, xbtNumber, true);
   std::string& out = TextResult(R);
-  out.clear();
   std::int64_t size = static_cast<std::int64_t>(s.size());
-  if (start < 1 || start > size) return;
-  std::int64_t rest = size - start + 1;
-  std::int64_t n = count.Type == xbtNone ? rest : std::min(XbWholeOf(count.Number), rest);
-  if (n > 0) out.assign(s, static_cast<std::size_t>(start - 1), static_cast<std::size_t>(n));
+  std::int64_t n = 0;
+  if (start >= 1 && start <= size) {
+    std::int64_t rest = size - start + 1;
+    n = count.Type == xbtNone ? rest : std::min(XbWholeOf(count.Number), rest);
+  }
+  if (n > 0)
+    SetBytes(out, s.data() + (start - 1), static_cast<std::size_t>(n));
+  else
+    out.clear();
 }
 
 void TxbUDFVal::Evaluate(TxbExpFunction& N, TxbExpValue& R) {

@@ -114,10 +114,28 @@ std::string FloatText(double value) {
   return FormatNumber(value, decimals < 0 ? 0 : decimals);
 }
 
+namespace {
+constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+}
+
+bool ParsePaddedDecimal(std::string_view field, double& value) {
+  const char* p = field.data();
+  const char* const e = p + field.size();
+  while (p < e && *p == ' ') ++p;
+  std::uint64_t whole = 0;  // wraps harmlessly past 15 digits, which are refused
+  int digits = 0, decimals = 0;
+  for (unsigned d; p < e && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++p, ++digits) whole = whole * 10 + d;
+  if (p < e && *p == '.')
+    for (unsigned d; ++p < e && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) < 10; ++decimals) whole = whole * 10 + d;
+  while (p < e && *p == ' ') ++p;
+  if (p != e || digits + decimals == 0 || digits + decimals > 15) return false;
+  value = static_cast<double>(whole) / kPowers[decimals];
+  return true;
+}
+
 bool ParseFieldDecimal(std::string_view text, double& value) {
   // A whole number over a power of ten, both exact, so the one rounding of the division is
   // the correct one.
-  static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   std::int64_t whole = 0;
   int digits = 0, decimals = -1;
   for (char c : text) {

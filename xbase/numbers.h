@@ -20,3 +20,6 @@ bool TryParseNumber(std::string_view text, double& value);
 // The usual field text alone, "digits[.digits]" of at most 15 digits, no sign or blanks;
 // false for anything else (TryParseNumber reads that).
 bool ParseFieldDecimal(std::string_view text, double& value);
+// ParseFieldDecimal of a field's bytes with the blanks around them, in one pass; false for
+// anything else (a sign, an exponent, no digits), which the caller reads the long way.
+bool ParsePaddedDecimal(std::string_view field, double& value);

@@ -4,6 +4,7 @@
 #include "xbase/dates.h"
 #include "xbase/errors.h"
 #include "xbase/names.h"
+#include "xbase/numbers.h"
 
 namespace {
 
@@ -134,10 +135,15 @@ void TxblDBFFieldVars::Evaluate(TxbExpValue& Result) {
     case 'C': Result.SetText(std::string_view(FTable.Record() + f.Offset, static_cast<std::size_t>(f.Length))); return;
     case 'D': Result.SetNumber(XbDateOf(FTable.GetDate(FField)), xbtDate); return;
     case 'F':
-    case 'N':
-      Result.SetNumber(FTable.GetNumber(FField));
+    case 'N': {
+      // The usual spelling read here; anything else the long way (which raises on garbage).
+      double v;
+      if (!ParsePaddedDecimal(std::string_view(FTable.Record() + f.Offset, static_cast<std::size_t>(f.Length)), v))
+        v = FTable.GetNumber(FField);
+      Result.SetNumber(v);
       Result.Width = f.Length;
       return;
+    }
     case 'L': Result.SetBoolean(FTable.GetLogical(FField)); return;
     case 'I':  // a binary integer counts as a number (index keys over it take their own form)
       Result.SetNumber(FTable.GetNumber(FField));
@@ -147,6 +153,13 @@ void TxblDBFFieldVars::Evaluate(TxbExpValue& Result) {
   Result.Type = xbtFieldRef;
   Result.Table = &FTable;
   Result.Field = FField;
+}
+
+bool TxblDBFFieldVars::TextInPlace(std::string_view& bytes) {
+  const TxbFieldDesc& f = *FTable.Field(FField);
+  if (f.Type != 'C') return false;
+  bytes = std::string_view(FTable.Record() + f.Offset, static_cast<std::size_t>(f.Length));
+  return true;
 }
 
 // ---- The table's side of the link ----

@@ -28,6 +28,7 @@ class TxblDBFFieldVars : public TxbUserDefFieldVar {
  public:
   TxblDBFFieldVars(XBO_dBaseFld& table, int field);
   void Evaluate(TxbExpValue& Result) override;
+  bool TextInPlace(std::string_view& bytes) override;
   int FieldNo() const { return FField; }
 
  private:

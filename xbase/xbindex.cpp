@@ -148,6 +148,8 @@ TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
   if (kept) {
     const std::size_t weight = static_cast<std::size_t>(node->Count()) + 4;
     if (FKeptWeight + weight > MaxKeptEntries) DropKeptNodes();
+    MakeSearchable(*node);
+    node->KeptEpoch = FKeptEpoch;
     FKept.emplace(page, node);
     FKeptWeight += weight;
   }
@@ -155,8 +157,88 @@ TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
 }
 
 void XBobjIndexTag::DropKeptNodes() {
+  // The links go: a damaged file's links may run in a circle, which would keep its nodes.
+  for (auto& kept : FKept) kept.second->Below.clear();
   FKept.clear();
   FKeptWeight = 0;
+  ++FKeptEpoch;
+}
+
+void XBobjIndexTag::MakeSearchable(XBobjIndexKey& node) const {
+  node.Searchable = false;
+  node.Packed.clear();
+  node.Below.clear();
+  const int count = node.Count();
+  std::size_t stride = 0;
+  for (int i = 0; i < count; ++i) {
+    const TxbIndexEntry& e = node.Entries[static_cast<std::size_t>(i)];
+    if (e.Beyond && i != count - 1) return;  // searched entry by entry
+    if (!e.Beyond) stride = std::max(stride, e.Key.size());
+  }
+  if (count == 0) return;
+  // A key padded with the pad byte compares as the key itself (CompareKeys).
+  node.Packed.assign(static_cast<std::size_t>(count) * stride, PadByte());
+  for (int i = 0; i < count; ++i) {
+    const TxbIndexEntry& e = node.Entries[static_cast<std::size_t>(i)];
+    if (!e.Beyond && !e.Key.empty()) std::memcpy(&node.Packed[static_cast<std::size_t>(i) * stride], e.Key.data(), e.Key.size());
+  }
+  node.Stride = stride;
+  node.LastBeyond = node.Entries.back().Beyond;
+  node.Searchable = true;
+  if (!node.Leaf) node.Below.resize(static_cast<std::size_t>(count));
+}
+
+int XBobjIndexTag::SearchNode(const XBobjIndexKey& node, std::string_view key, TSearch mode, std::uint32_t recno) const {
+  int lo = 0, hi = node.Count();
+  if (node.Searchable && node.KeptEpoch == FKeptEpoch) {
+    const char* keys = node.Packed.data();
+    const std::size_t stride = node.Stride;
+    const int beyond = node.LastBeyond ? hi - 1 : hi;
+    while (lo < hi) {
+      int mid = (lo + hi) / 2;
+      int c = 1;
+      if (mid < beyond) {
+        c = CompareKeys(std::string_view(keys + static_cast<std::size_t>(mid) * stride, stride), key);
+        if (FDescending) c = -c;
+        if (c == 0) c = mode == srFirst ? 1 : mode == srLast ? -1 : Order(node.Entries[static_cast<std::size_t>(mid)], key, mode, recno);
+      }
+      if (c < 0)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo;
+  }
+  while (lo < hi) {
+    int mid = (lo + hi) / 2;
+    if (Order(node.Entries[static_cast<std::size_t>(mid)], key, mode, recno) < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return lo;
+}
+
+TxbIndexNode XBobjIndexTag::ChildOf(XBobjIndexKey& parent, int slot) {
+  const auto at = static_cast<std::size_t>(slot);
+  if (parent.KeptEpoch == FKeptEpoch && at < parent.Below.size() && parent.Below[at].Node) {
+    const TxbNodeLink& link = parent.Below[at];
+    // The child's keys are on their way while the child itself is read.
+    for (std::size_t b = 0; b < link.KeyBytes; b += 64) __builtin_prefetch(link.Keys + b);
+    TxbIndexNode child = link.Node;
+    for (const TxbIndexNode& above : FPath)
+      if (above->Page == child->Page) Damaged();
+    return child;
+  }
+  TxbIndexNode child = LoadChild(parent.Entries[at].Child);
+  // Linked only when both stay in the kept set (loading may have started a new one).
+  if (parent.KeptEpoch == FKeptEpoch && child->KeptEpoch == FKeptEpoch && at < parent.Below.size()) {
+    TxbNodeLink& link = parent.Below[at];
+    link.Node = child;
+    link.Keys = child->Searchable ? child->Packed.data() : nullptr;
+    link.KeyBytes = child->Searchable ? child->Packed.size() : 0;
+  }
+  return child;
 }
 
 TxbIndexNode XBobjIndexTag::LoadChild(std::int64_t page) {
@@ -175,24 +257,17 @@ void XBobjIndexTag::ClearCache() {
 void XBobjIndexTag::Descend(std::string_view key, TSearch mode, std::uint32_t recno) {
   FPath.clear();
   FPathValid = false;
-  std::int64_t page = RootPage();
+  TxbIndexNode node = LoadChild(RootPage());
   for (int depth = 0;; ++depth) {
-    if (depth >= MaxDepth) Damaged();
-    TxbIndexNode node = LoadChild(page);
-    int lo = 0, hi = node->Count();
-    while (lo < hi) {
-      int mid = (lo + hi) / 2;
-      if (Order(node->Entries[mid], key, mode, recno) < 0)
-        lo = mid + 1;
-      else
-        hi = mid;
-    }
-    node->Current = lo;
-    FPath.push_back(node);
-    if (node->Leaf) break;
-    if (node->Count() == 0) Damaged();
-    if (lo == node->Count()) node->Current = lo - 1;
-    page = node->Entries[node->Current].Child;
+    XBobjIndexKey& here = *node;
+    const int lo = SearchNode(here, key, mode, recno);
+    here.Current = lo;
+    FPath.push_back(std::move(node));
+    if (here.Leaf) break;
+    if (here.Count() == 0) Damaged();
+    if (lo == here.Count()) here.Current = lo - 1;
+    if (depth + 1 >= MaxDepth) Damaged();
+    node = ChildOf(here, here.Current);
   }
   FPathValid = true;
 }

@@ -54,6 +54,16 @@ class XBobjIndexKeyData : public TxbVariant {
   std::int64_t TagValue = 0;
 };
 
+class XBobjIndexKey;
+
+// A kept node's link to a child it met, with where the child's keys lie, so a descent can
+// fetch them before it reads the child itself.
+struct TxbNodeLink {
+  std::shared_ptr<XBobjIndexKey> Node;
+  const char* Keys = nullptr;
+  std::size_t KeyBytes = 0;
+};
+
 // One node in memory.
 class XBobjIndexKey {
  public:
@@ -66,6 +76,16 @@ class XBobjIndexKey {
   int Current = -1;              // the entry on the path
   int Rank = -1;                 // write order within an update (-1: unchanged)
   int Count() const { return static_cast<int>(Entries.size()); }
+  // The search form of a node a tag keeps (XBobjIndexTag::LoadNode), valid while KeptEpoch
+  // is the tag's: the keys side by side at one stride, padded with the tag's pad byte, so a
+  // search reads a few adjacent bytes instead of an entry each; and the children met below
+  // it, so a descent goes from node to node without looking pages up.
+  std::uint64_t KeptEpoch = 0;
+  bool Searchable = false;
+  bool LastBeyond = false;
+  std::size_t Stride = 0;
+  std::string Packed;
+  std::vector<TxbNodeLink> Below;
 };
 using TxbIndexNode = std::shared_ptr<XBobjIndexKey>;
 
@@ -190,6 +210,12 @@ class XBobjIndexTag : public TObject {
   };
   // LoadNode for the next node down the path; a page already on the path is damage.
   TxbIndexNode LoadChild(std::int64_t page);
+  // LoadChild of the parent's entry slot, through the parent's link when it is kept.
+  TxbIndexNode ChildOf(XBobjIndexKey& parent, int slot);
+  // Gives a node about to be kept its search form.
+  void MakeSearchable(XBobjIndexKey& node) const;
+  // The first entry of the node at or after the target (Order below 0 before it).
+  int SearchNode(const XBobjIndexKey& node, std::string_view key, TSearch mode, std::uint32_t recno) const;
   void Damaged() const;
   // Positions the path on the first entry at or after the target (the leaf's Current may
   // be its count); true when that entry matches the target.
@@ -249,6 +275,7 @@ class XBobjIndexTag : public TObject {
   std::unordered_map<std::int64_t, TxbIndexNode> FKept;
   std::size_t FKeptWeight = 0;
   std::uint64_t FKeptGeneration = 0;
+  std::uint64_t FKeptEpoch = 1;  // counts the kept sets: a node's links hold within its set
   int FUpdating = 0;
 };
 

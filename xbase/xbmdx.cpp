@@ -267,6 +267,7 @@ bool XBobjMDXTag::DecodeNode(const std::uint8_t* p, XBobjIndexKey& node) const {
   if (count > static_cast<std::uint32_t>(FMaxKeys)) return false;
   const int n = static_cast<int>(count);
   node.Entries.clear();
+  node.Entries.reserve(count + 1);
   node.Attributes = GetLE32(p + 4);
   std::int64_t after = GetLE32(p + 8 + n * FItemLength);
   node.Leaf = after == 0;

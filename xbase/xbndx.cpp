@@ -124,6 +124,7 @@ bool XBobjNDXTag::DecodeNode(const std::uint8_t* p, XBobjIndexKey& node) const {
   int count = GetLE16(p);
   if (count > FKeysPerBlock) return false;
   node.Entries.clear();
+  node.Entries.reserve(static_cast<std::size_t>(count) + 1);
   node.Leaf = GetLE32(p + 4) == 0;
   const auto keyLength = static_cast<std::size_t>(FKeyLength);
   const char pad = PadByte();

@@ -412,6 +412,49 @@ TEST_P(IndexFormats, KeptNodesFollowEveryWrite) {
   EXPECT_EQ(Scan(tag).size(), 301u);
 }
 
+// Seeks through the nodes a tag keeps (their keys side by side, their children linked) land
+// where a walk of the whole tag says: on the first key at or after the value, for keys of
+// every length, their prefixes and values between them, the first time and again.
+TEST_P(IndexFormats, KeptNodesSeekWhereTheWalkSays) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  std::vector<std::string> names;
+  for (int i = 0; i < 700; ++i) {
+    std::string name;
+    for (int k = 0; k <= i % 9; ++k) name += static_cast<char>('A' + (i * 7 + k * 3) % 5);
+    names.push_back(name);
+    Add(name, i, true);
+  }
+  XBobjIndexTag& tag = *tags["NAME"];
+  const auto all = Scan(tag);
+  ASSERT_EQ(all.size(), names.size());
+  std::vector<std::string> probes = {"", "0", "ZZZZZZZZZZZZ", "A", "E"};
+  for (const std::string& n : names) {
+    probes.push_back(n);
+    probes.push_back(n.substr(0, 1 + n.size() / 2));
+    probes.push_back(n + "A");
+    probes.push_back(n + "Z");
+  }
+  TxbVariant v;
+  std::string stored;
+  for (int round = 0; round < 2; ++round) {
+    for (const std::string& probe : probes) {
+      v.SetString(probe);
+      tag.KeyToStored(v, stored, true);
+      std::size_t at = 0;
+      while (at < all.size() && tag.CompareKeys(all[at].first, stored) < 0) ++at;
+      const bool match = at < all.size() && tag.CompareKeys(all[at].first, stored, true) == 0;
+      EXPECT_EQ(tag.TagSeek(v), match) << probe;
+      if (at < all.size()) {
+        ASSERT_FALSE(tag.Eof()) << probe;
+        EXPECT_EQ(tag.CurrentKey().RecNo, all[at].second) << probe;
+      } else {
+        EXPECT_TRUE(tag.Eof()) << probe;
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kIndexFormats),
                          [](const auto& info) { return std::string(info.param.Name); });
 

@@ -219,6 +219,27 @@ TEST(Numbers, ReadWithAPointWhateverTheLocale) {
   }
 }
 
+// A number field's bytes read in one pass give what the blanks trimmed and the plain reader
+// give, and refuse what it refuses (the caller then reads those the long way).
+TEST(Numbers, AFieldsPaddedDigitsReadAsThePlainReaderReadsThem) {
+  const char* fields[] = {"    249.75", "      0.25", "12        ", "  1.  ", "   .5", "0000000012",
+                          "          ", ".", "  -3.5", "  +3", " 1e3", "1 2", "1..2", "1.2.3", " 12,5",
+                          "123456789012345", "1234567890123456", "1234567.89012345", "99999999999999.9",
+                          "\t12", "12x"};
+  for (const char* field : fields) {
+    std::string_view bytes(field);
+    std::string_view trimmed = bytes;
+    while (!trimmed.empty() && trimmed.front() == ' ') trimmed.remove_prefix(1);
+    while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
+    double plain = -99, padded = -99;
+    const bool plainOk = ParseFieldDecimal(trimmed, plain);
+    EXPECT_EQ(ParsePaddedDecimal(bytes, padded), plainOk) << field;
+    if (plainOk) {
+      EXPECT_EQ(padded, plain) << field;
+    }
+  }
+}
+
 TEST(CaseTables, BothCodePagesMapRussianLetters) {
   const TxbByteTable& up1251 = UpperCaseTable(TxbCodePage::cp1251);
   const TxbByteTable& up866 = UpperCaseTable(TxbCodePage::cp866);

@@ -584,7 +584,10 @@ void TCanvas::StretchDraw(const TRect& R, TGraphic* Graphic) {
 
 void TCanvas::CopyRect(const TRect& DestRect, TCanvas* Source, const TRect& SourceRect) {
   Changing();
-  RequiredState({csHandleValid, csFontValid, csBrushValid});
+  // Of the font only its colour takes part (a monochrome source's set bits); selecting the
+  // font itself into a window's context costs the display driver a look-up each time.
+  RequiredState({csHandleValid, csBrushValid});
+  if (!FState.Contains(csFontValid)) SetTextColor(FHandle, ColorToRGB(FFont->GetColor()) & 0xFFFFFF);
   Source->RequiredState({csHandleValid, csBrushValid});
   StretchBlt(FHandle, DestRect.Left, DestRect.Top, DestRect.Width(), DestRect.Height(), Source->FHandle,
              SourceRect.Left, SourceRect.Top, SourceRect.Width(), SourceRect.Height(), FCopyMode);

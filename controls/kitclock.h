@@ -167,6 +167,7 @@ class TKitClock : public TKitGraphicControl {
   int FAlarmCounter = 10;
   std::uint16_t FTimerIdent = 0;
   TBitmap* FFace;
+  TBitmap* FPicture;  // drawn in, then copied to the screen; kept, with its context, between paints
   bool FFaceRedraw = true;
   bool FPainting = false;
 };

@@ -124,7 +124,11 @@ void TKitTimeInterval::SetEndTime(TDateTime Value) {
 // ---- Clock ----
 
 TKitClock::TKitClock(TComponent* AOwner)
-    : TKitGraphicControl(AOwner), FDigital(new TKitLED), FInterval(new TKitTimeInterval), FFace(new TBitmap) {
+    : TKitGraphicControl(AOwner),
+      FDigital(new TKitLED),
+      FInterval(new TKitTimeInterval),
+      FFace(new TBitmap),
+      FPicture(new TBitmap) {
   static const struct {
     int Thickness;
     TColor Color;
@@ -146,6 +150,7 @@ TKitClock::TKitClock(TComponent* AOwner)
     delete FDigital;
     delete FInterval;
     delete FFace;
+    delete FPicture;
     throw EOutOfResources(kNoTimersText);
   }
 }
@@ -157,6 +162,7 @@ TKitClock::~TKitClock() {
   delete FDigital;
   delete FInterval;
   delete FFace;
+  delete FPicture;
 }
 
 TKitTimerItem* TKitClock::TimerItem() const { return KitApplication()->GetTimerItem(FTimerIdent); }
@@ -425,9 +431,8 @@ void TKitClock::Paint() {
   const int width = GetWidth(), height = GetHeight();
   if (width < 2 || height < 1) return;
   FPainting = true;
-  TBitmap picture;
-  picture.SetSize(width, height);
-  TCanvas* c = picture.Canvas();
+  if (FPicture->GetWidth() != width || FPicture->GetHeight() != height) FPicture->SetSize(width, height);
+  TCanvas* c = FPicture->Canvas();
   const TRect all = Rect(0, 0, width, height);
   auto fill = [&] {
     c->GetBrush()->SetStyle(bsSolid);

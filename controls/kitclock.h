@@ -130,6 +130,7 @@ class TKitClock : public TKitGraphicControl {
   void EndCountdown();
   // The clock's second: the countdown's end, the running alarm, a due alarm time.
   void ClockTimer();
+  bool OnScreen();  // its window is shown and not minimised
   TKitTimeInterval* Interval() const { return FInterval; }
   TDateTime FAlarmTime = 0;
   bool FStopwatchRunning = false;

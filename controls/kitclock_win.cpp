@@ -308,6 +308,15 @@ void TKitClock::EndCountdown() {
   if (OnCountdownEnd) OnCountdownEnd(this);
 }
 
+// A clock behind a hidden or minimised window is not drawn at its ticks: the window paints
+// it whole when it shows again.
+bool TKitClock::OnScreen() {
+  TWinControl* parent = GetParent();
+  if (!parent || !parent->HandleAllocated()) return false;
+  HWND window = parent->GetHandle();
+  return IsWindowVisible(window) && !IsIconic(GetAncestor(window, GA_ROOT));
+}
+
 void TKitClock::ClockTimer() {
   if (ComponentState().Contains(csDesigning)) return;
   // Only an alarm already running when the tick began repeats in it: one OnAlarm a tick.
@@ -319,7 +328,7 @@ void TKitClock::ClockTimer() {
   }
   if (wasAlarming) {
     --FAlarmCounter;
-    Repaint();
+    if (OnScreen()) Repaint();
     if (FRepeatAlarm != 0) Alarm();
     if (FAlarmCounter <= 0) {
       EndAlarm();
@@ -328,7 +337,7 @@ void TKitClock::ClockTimer() {
   } else {
     if (FMode == TKitClockMode::cmAlarm && FOptions.Contains(TKitClockOption::coEnableAlarm) && FAlarmTime <= now)
       Alarm();
-    Repaint();
+    if (OnScreen()) Repaint();
   }
 }
 

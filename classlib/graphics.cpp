@@ -345,6 +345,13 @@ HDC TCanvas::GetHandle() {
   return FHandle;
 }
 
+HDC TCanvas::HandleWithoutFont() {
+  Changing();
+  RequiredState({csHandleValid, csPenValid, csBrushValid});
+  if (!FState.Contains(csFontValid)) SetTextColor(FHandle, ColorToRGB(FFont->GetColor()) & 0xFFFFFF);
+  return FHandle;
+}
+
 void TCanvas::SetHandle(HDC Value) {
   if (Value == FHandle) return;
   if (FHandle) DeselectHandles();
@@ -583,11 +590,7 @@ void TCanvas::StretchDraw(const TRect& R, TGraphic* Graphic) {
 }
 
 void TCanvas::CopyRect(const TRect& DestRect, TCanvas* Source, const TRect& SourceRect) {
-  Changing();
-  // Of the font only its colour takes part (a monochrome source's set bits); selecting the
-  // font itself into a window's context costs the display driver a look-up each time.
-  RequiredState({csHandleValid, csBrushValid});
-  if (!FState.Contains(csFontValid)) SetTextColor(FHandle, ColorToRGB(FFont->GetColor()) & 0xFFFFFF);
+  HandleWithoutFont();
   Source->RequiredState({csHandleValid, csBrushValid});
   StretchBlt(FHandle, DestRect.Left, DestRect.Top, DestRect.Width(), DestRect.Height(), Source->FHandle,
              SourceRect.Left, SourceRect.Top, SourceRect.Width(), SourceRect.Height(), FCopyMode);

@@ -26,7 +26,7 @@ winctl=$root/build/win/tests/e2e/winctl.exe
 
 server= clock= notepad=
 cleanup() {
-  for p in $clock $notepad; do kill "$p" 2>/dev/null || true; done
+  for p in $clock $notepad ${started:-}; do kill "$p" 2>/dev/null || true; done
   "$WINESERVER" -k 2>/dev/null || true
   [ -n "$server" ] && wait "$server" 2>/dev/null
   horavox_stop_display
@@ -85,13 +85,20 @@ close_program() {
 for v in iWindowPosX=600 iWindowPosY=500 iWindowPosDX=400 iWindowPosDY=300; do
   "$WINE" reg add 'HKCU\Software\Microsoft\Notepad' /v "${v%%=*}" /t REG_DWORD /d "${v#*=}" /f </dev/null >/dev/null 2>&1
 done
-# Notepad's three starts: the last one stays, alone for the wineserver's own share.
-notepad_starts=()
-for i in 1 2 3; do
-  [ -z "$notepad" ] || close_program "$notepad" Notepad
-  start_mapped 'C:\windows\system32\notepad.exe' notepad.exe notepad_starts
-  notepad=$started
-done
+# Three starts of a program (its file, X class, window class), their times in the array
+# named <name>_starts; the last one stays, its process id in `started`.
+three_starts() {
+  local i last=
+  eval "$4_starts=()"
+  for i in 1 2 3; do
+    [ -z "$last" ] || close_program "$last" "$3"
+    start_mapped "$1" "$2" "$4_starts"
+    last=$started
+  done
+}
+# Notepad's starts: the last one stays, alone for the wineserver's own share.
+three_starts 'C:\windows\system32\notepad.exe' notepad.exe Notepad notepad
+notepad=$started
 sleep 2
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # user + system time, in clock ticks
@@ -110,13 +117,9 @@ measure() {
 states=()
 measure "notepad-alone"
 
-# The clock's three starts: the last one stays for the states.
-clock_starts=()
-for i in 1 2 3; do
-  [ -z "$clock" ] || close_program "$clock" TForm1
-  start_mapped "$exe" horavox.exe clock_starts
-  clock=$started
-done
+# The clock's starts: the last one stays for the states.
+three_starts "$exe" horavox.exe TForm1 clock
+clock=$started
 clock_name=$(cat "/proc/$clock/comm"); notepad_name=$(cat "/proc/$notepad/comm")
 sleep 2  # past its start-up
 measure "idle"

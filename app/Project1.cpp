@@ -1,7 +1,8 @@
 // Horavox, the talking desk clock: the program's start. Creates the windows in their order
 // (the main window first, so it reads only its own settings and the settings window then
-// applies the others), runs the message loop until the main window closes, and frees
-// everything before the program ends. A second start ends with the main window's
+// applies the others; the main window is shown as soon as it is made, the others are made
+// behind it), runs the message loop until the main window closes, and frees everything
+// before the program ends. A second start ends with the main window's
 // creation: its single-instance guard has brought the running clock forward.
 #include "app/About.h"
 #include "app/Unit1.h"
@@ -24,6 +25,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application->SetTitle("Хоравокс");
     Application->CreateForm(Form1);
     if (!Application->DuplicateInstance()) {
+      Form1->ShowFirst();
       Application->CreateForm(Form7);
       Application->CreateForm(AboutBox);
       Application->CreateForm(Form2);
@@ -40,6 +42,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       // The windows opened from the shield and left open beside it stay in front of it.
       Form4->SetPopupParent(Form1);
       Form5->SetPopupParent(Form1);
+      Form1->OtherWindowsMade();
       Application->Run();
     }
   } catch (...) {

@@ -309,6 +309,17 @@ void TForm1::FormActivate(TObject*) {
   FParts.MicroClock->SetStayOnTop(onTop);
 }
 
+void TForm1::ShowFirst() {
+  if (DskStoreData1->StoreReadInteger("FormTray", 0) == 1) return;  // it starts minimised
+  FShownFirst = true;
+  Show();
+  Update();
+}
+
+void TForm1::OtherWindowsMade() {
+  if (FShownFirst && FActivated) FormActivate(this);
+}
+
 void TForm1::SaveWindowState() {
   DskStoreData1->StoreWriteInteger("Form2State1", FParts.MicroClock->Left());
   DskStoreData1->StoreWriteInteger("Form2State2", FParts.MicroClock->Top());

@@ -194,6 +194,11 @@ class TForm1 : public TForm {
   std::uint16_t Second() const { return FTick->Second; }
   // The window is minimised to the tray.
   bool TrayFlag = false;
+  // Shows the window before the other windows are made, when it is to start shown (not
+  // minimised to the tray), so the user sees the clock at once; OtherWindowsMade applies
+  // what its activation gives them once they are there.
+  void ShowFirst();
+  void OtherWindowsMade();
   // The audio player is to be shown again when the window is minimised.
   bool PlayerOpen = false;
 
@@ -224,6 +229,7 @@ class TForm1 : public TForm {
   std::unique_ptr<TCountdown> FCountdown;
   String FStoredFilesFolder;  // where the character files were written
   String FStoredFilesError;
+  bool FShownFirst = false;   // shown before the other windows were made
   int FRestoreToken = 0;
   bool FActivated = false;  // the first activation has been
   bool FExiting = false;    // "Выход" waits for the modal windows to close

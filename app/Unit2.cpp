@@ -136,6 +136,17 @@ void TForm2::FormCreate(TObject*) {
   SetAcceptFiles(true);
   PropStorage1->LoadProperties();
   FSavedFormat = KitClock1->GetCustomDateTimeFormat();
+  Timer1->SetEnabled(GetVisible());
+}
+
+void TForm2::DoShow() {
+  Timer1->SetEnabled(true);
+  TForm::DoShow();
+}
+
+void TForm2::DoHide() {
+  Timer1->SetEnabled(false);
+  TForm::DoHide();
 }
 
 void TForm2::AttachTo(TClockParts& Parts, TDskStoreData* Store) {

@@ -60,6 +60,11 @@ class TForm2 : public TForm {
   // Sizes the window to its visible controls again.
   void Relayout();
 
+ protected:
+  // The tick runs while the window is shown.
+  void DoShow() override;
+  void DoHide() override;
+
  private:
   String FSavedFormat;  // the LED clock's format as the form has it
   int FKind = 0;

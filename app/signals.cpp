@@ -14,6 +14,8 @@ TSignals::TSignals(const TSignalTimers& Timers, TMediaPlayer* Player, TSayTimeGa
   FTimers.EndRing->OnTimer = [this](TObject*) { EndRing(); };
   FTimers.RingOff->OnTimer = [this](TObject*) { RingOff(); };
   FTimers.MenuRingOff->OnTimer = [this](TObject*) { MenuRingOff(); };
+  // The tray item's check runs while a signal's state is not yet shown on it, not all day.
+  FTimers.MenuRingOff->SetEnabled(false);
   FTimers.BeeperMain->OnTimer = [this](TObject*) { BeeperMain(); };
   FTimers.Beeper1->OnTimer = [this](TObject*) {
     FTimers.Beeper1->SetEnabled(false);
@@ -42,6 +44,7 @@ void TSignals::Begin(TSignalKind Kind) {
     character.SetWandering(false);
   }
   FRinging[i] = true;
+  FTimers.MenuRingOff->SetEnabled(true);
   if (Kind == TSignalKind::Alarm) FParts.SignalButtons->ShowAlarmOff(true);
   else FParts.SignalButtons->ShowCountdownOff(true);
   FGate.SignalStarted();
@@ -76,6 +79,7 @@ void TSignals::End(TSignalKind Kind) {
   int i = Index(Kind);
   if (!FRinging[i]) return;
   FRinging[i] = false;
+  FTimers.MenuRingOff->SetEnabled(true);
   if (Kind == TSignalKind::Alarm) FParts.SignalButtons->ShowAlarmOff(false);
   else FParts.SignalButtons->ShowCountdownOff(false);
   FGate.SignalEnded();
@@ -142,6 +146,7 @@ void TSignals::RingOff() {
 }
 
 void TSignals::MenuRingOff() {
+  FTimers.MenuRingOff->SetEnabled(false);
   std::array<bool, 2> now = FRinging;
   if (now == FMenuShown) return;
   FMenuShown = now;

@@ -10,7 +10,7 @@
 //
 //   TimerEndRing      auto-off: switches off every ringing signal
 //   TimerRingOff      4000 ms after the last switch-off: the character's tidy-up
-//   TimerMenuRingOff  every 500 ms: relabels the tray's first item when a signal came or went
+//   TimerMenuRingOff  500 ms after a signal came or went: relabels the tray's first item
 //   TimerBeeperMain   every second while a signal beeps: TimerBeeper1 (100 ms) and
 //                     TimerBeeper2 (300 ms) each sound 3000 Hz for 100 ms
 #include <array>

@@ -345,6 +345,13 @@ HDC TCanvas::GetHandle() {
   return FHandle;
 }
 
+HDC TCanvas::HandleWithoutFont() {
+  Changing();
+  RequiredState({csHandleValid, csPenValid, csBrushValid});
+  if (!FState.Contains(csFontValid)) SetTextColor(FHandle, ColorToRGB(FFont->GetColor()) & 0xFFFFFF);
+  return FHandle;
+}
+
 void TCanvas::SetHandle(HDC Value) {
   if (Value == FHandle) return;
   if (FHandle) DeselectHandles();
@@ -583,8 +590,7 @@ void TCanvas::StretchDraw(const TRect& R, TGraphic* Graphic) {
 }
 
 void TCanvas::CopyRect(const TRect& DestRect, TCanvas* Source, const TRect& SourceRect) {
-  Changing();
-  RequiredState({csHandleValid, csFontValid, csBrushValid});
+  HandleWithoutFont();
   Source->RequiredState({csHandleValid, csBrushValid});
   StretchBlt(FHandle, DestRect.Left, DestRect.Top, DestRect.Width(), DestRect.Height(), Source->FHandle,
              SourceRect.Left, SourceRect.Top, SourceRect.Width(), SourceRect.Height(), FCopyMode);

@@ -178,6 +178,10 @@ class TCanvas : public TPersistent {
   ~TCanvas() override;
 
   HDC GetHandle();
+  // The context for drawing no text (copying pictures, shapes): pen and brush selected, of
+  // the font only its colour set (a monochrome picture's set bits take it), since selecting
+  // the font into a window's context costs the display driver a resource look-up each time.
+  HDC HandleWithoutFont();
   void SetHandle(HDC Value);
   bool HandleAllocated() const { return FHandle != nullptr; }
 

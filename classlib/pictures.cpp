@@ -747,8 +747,8 @@ void TBitmap::LoadFromResourceID(HINSTANCE Instance, int ResID) {
 void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
   HandleNeeded();
   if (!FHandle) return;
-  HDC dest = ACanvas->GetHandle();
-  HDC source = Canvas()->GetHandle();
+  HDC dest = ACanvas->HandleWithoutFont();
+  HDC source = Canvas()->HandleWithoutFont();
   HPALETTE palette = GetPalette();
   HPALETTE oldPalette = nullptr;
   if (palette) {

@@ -146,6 +146,7 @@ class TKitClock : public TKitGraphicControl {
   void EndCountdown();
   // The clock's second: the countdown's end, the running alarm, a due alarm time.
   void ClockTimer();
+  bool OnScreen();  // its window is shown and not minimised
 
  private:
   void PartChanged(TObject* Sender);
@@ -182,6 +183,7 @@ class TKitClock : public TKitGraphicControl {
   int FAlarmCounter = 10;
   std::uint16_t FTimerIdent = 0;
   TBitmap* FFace;
+  TBitmap* FPicture;  // drawn in, then copied to the screen; kept, with its context, between paints
   bool FFaceRedraw = true;
   bool FPainting = false;
 };

@@ -149,7 +149,11 @@ void TKitTimeInterval::SetEndTime(TDateTime Value) {
 // ---- Clock ----
 
 TKitClock::TKitClock(TComponent* AOwner)
-    : TKitGraphicControl(AOwner), FDigital(new TKitLED), FInterval(new TKitTimeInterval), FFace(new TBitmap) {
+    : TKitGraphicControl(AOwner),
+      FDigital(new TKitLED),
+      FInterval(new TKitTimeInterval),
+      FFace(new TBitmap),
+      FPicture(new TBitmap) {
   static const struct {
     int Thickness;
     TColor Color;
@@ -171,6 +175,7 @@ TKitClock::TKitClock(TComponent* AOwner)
     delete FDigital;
     delete FInterval;
     delete FFace;
+    delete FPicture;
     throw EOutOfResources(kNoTimersText);
   }
 }
@@ -182,6 +187,7 @@ TKitClock::~TKitClock() {
   delete FDigital;
   delete FInterval;
   delete FFace;
+  delete FPicture;
 }
 
 TKitTimerItem* TKitClock::TimerItem() const { return KitApplication()->GetTimerItem(FTimerIdent); }
@@ -354,6 +360,15 @@ void TKitClock::EndCountdown() {
   if (OnCountdownEnd) OnCountdownEnd(this);
 }
 
+// A clock behind a hidden or minimised window is not drawn at its ticks: the window paints
+// it whole when it shows again.
+bool TKitClock::OnScreen() {
+  TWinControl* parent = GetParent();
+  if (!parent || !parent->HandleAllocated()) return false;
+  HWND window = parent->GetHandle();
+  return IsWindowVisible(window) && !IsIconic(GetAncestor(window, GA_ROOT));
+}
+
 void TKitClock::ClockTimer() {
   if (ComponentState().Contains(csDesigning)) return;
   // Only an alarm already running when the tick began repeats in it: one OnAlarm a tick.
@@ -365,7 +380,7 @@ void TKitClock::ClockTimer() {
   }
   if (wasAlarming) {
     --FAlarmCounter;
-    Repaint();
+    if (OnScreen()) Repaint();
     if (FRepeatAlarm != 0) Alarm();
     if (FAlarmCounter <= 0) {
       EndAlarm();
@@ -374,7 +389,7 @@ void TKitClock::ClockTimer() {
   } else {
     if (FMode == TKitClockMode::cmAlarm && FOptions.Contains(TKitClockOption::coEnableAlarm) && FAlarmTime <= now)
       Alarm();
-    Repaint();
+    if (OnScreen()) Repaint();
   }
 }
 
@@ -477,9 +492,8 @@ void TKitClock::Paint() {
   const int width = GetWidth(), height = GetHeight();
   if (width < 2 || height < 1) return;
   FPainting = true;
-  TBitmap picture;
-  picture.SetSize(width, height);
-  TCanvas* c = picture.Canvas();
+  if (FPicture->GetWidth() != width || FPicture->GetHeight() != height) FPicture->SetSize(width, height);
+  TCanvas* c = FPicture->Canvas();
   const TRect all = Rect(0, 0, width, height);
   auto fill = [&] {
     c->GetBrush()->SetStyle(bsSolid);

@@ -239,7 +239,11 @@ void TKitRegion::PaintBorder(TCanvas* Canvas, const TRect& Rect) {
   const bool shadowed = FShadow->GetStyle() != TKitShadowStyle::hssNone;
   const int depth = FShadow->GetDepth();
   if (shadowed) r.Right -= depth, r.Bottom -= depth;
-  TKitDCState state(Canvas->GetHandle());
+  // Nothing to draw (no shadow, no outline): the context is left alone.
+  bool outlined = FShape != TKitRegionShape::rsBitmap && FShape != TKitRegionShape::rsUserRegion &&
+                  FBorder->GetStyle() != S::rbNone;
+  if ((!shadowed || SuppressShadow) && !outlined) return;
+  TKitDCState state(Canvas->HandleWithoutFont());
   HRGN shape = CreateShapeRegion(r);
   if (!shape) return;
   state.Own(shape);

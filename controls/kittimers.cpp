@@ -26,6 +26,7 @@ void TKitTimerItem::SetEnabled(bool Value) {
   if (Value && RepeatCount == 0) return;
   FEnabled = Value;
   FCounter = 0;
+  FPool->ItemChanged();
 }
 
 void TKitTimerItem::SetInterval(std::uint16_t Value) {
@@ -36,6 +37,7 @@ void TKitTimerItem::SetInterval(std::uint16_t Value) {
   FInterval = Value;
   FTicks = Value / min;
   FCounter = 0;
+  FPool->ItemChanged();
 }
 
 void TKitTimerItem::SetHandler(TNotifyEvent Value) {
@@ -105,7 +107,9 @@ void TKitTimerPool::RemoveItem(std::uint16_t Ident) {
   item->FEnabled = false;
   item->SetHandler(nullptr);
   item->FRemoved = true;
-  if (!FInTick && !item->FCalling) FreeRemoved();
+  if (FInTick || item->FCalling) return;
+  FreeRemoved();
+  ItemChanged();
 }
 
 TKitTimerItem* TKitTimerPool::FindItem(std::uint16_t Ident) const {
@@ -135,14 +139,41 @@ void TKitTimerPool::Activate(bool Enable) {
     FTimer = 0;
   }
   if (!Enable || EnabledCount() == 0) return;
+  FTickCount = 1;
   try {
     FClock = &Clock();
-    FTimer = FClock->StartTimer(FMinInterval, [this] { Tick(); });
+    FLastTickMs = FClock->TickCount();
+    std::uint32_t delay = NextDelay(false);
+    FTimer = FClock->StartTimer(delay, [this] { Tick(); });
+    FPeriod = delay;
   } catch (const Exception&) {
     throw EOutOfResources(kNoTimersText);
   }
-  FTickCount = 1;
   FActive = true;
+}
+
+// The pool's ticks are counted every MinInterval from the start of its timer, but the timer
+// wakes only for the next tick on which an enabled item is due (or, with none enabled,
+// after a long wait): a clock of 1000 ms costs one wake a second, not twenty.
+std::uint32_t TKitTimerPool::NextDelay(bool AtTick) {
+  std::int64_t passed = AtTick ? 0 : static_cast<std::int64_t>(FClock->TickCount() - FLastTickMs);
+  std::int64_t last = FTickCount - 1;  // the count of the last tick, at FLastTickMs
+  std::int64_t first = last + passed / FMinInterval + 1;
+  FDueCount = 0;
+  for (auto& item : FItems) {
+    if (!item->FEnabled || item->FRemoved) continue;
+    std::int64_t k = item->FTicks;
+    std::int64_t due = (first + k - 1) / k * k;
+    if (FDueCount == 0 || due < FDueCount) FDueCount = due;
+  }
+  if (FDueCount == 0) return kIdleWaitMs;
+  return static_cast<std::uint32_t>(std::min<std::int64_t>((FDueCount - last) * FMinInterval - passed, kIdleWaitMs));
+}
+
+void TKitTimerPool::ItemChanged() {
+  if (!FActive || FInTick || !FTimer) return;
+  FPeriod = NextDelay(false);
+  FClock->RestartTimer(FTimer, FPeriod);
 }
 
 void TKitTimerPool::Clear() {
@@ -162,7 +193,15 @@ void TKitTimerPool::FreeRemoved() {
 
 void TKitTimerPool::Tick() {
   if (FInTick) return;
+  if (FDueCount == 0) {
+    // The long wait with nothing enabled ran out: count the ticks it spanned, wait again.
+    FTickCount += static_cast<std::int64_t>(FClock->TickCount() - FLastTickMs) / FMinInterval;
+    FLastTickMs = FClock->TickCount();
+    ItemChanged();
+    return;
+  }
   FInTick = true;
+  FTickCount = FDueCount;
   std::vector<std::exception_ptr> errors;
   // Handlers may add and remove items: added ones join at the end, removed ones stay in
   // place (marked) until the tick is over.
@@ -175,8 +214,19 @@ void TKitTimerPool::Tick() {
       errors.push_back(std::current_exception());
     }
   }
-  FTickCount = FTickCount == std::numeric_limits<std::int32_t>::max() ? 0 : FTickCount + 1;
+  ++FTickCount;
+  FLastTickMs = FClock->TickCount();
+  FInTick = false;
   FreeRemoved();
+  if (FActive && FTimer) {
+    // The timer repeats with its period: re-armed only when the next wait differs.
+    std::uint32_t delay = NextDelay(true);
+    if (delay != FPeriod) {
+      FPeriod = delay;
+      FClock->RestartTimer(FTimer, delay);
+    }
+  }
+  FInTick = true;  // the handler of an error may run a message loop
   for (auto& e : errors) HandleCallbackException(e);
   FInTick = false;
 }

@@ -8,6 +8,9 @@
 // The pool's timer comes from the clock service (classlib/clock.h): under Windows a Win32
 // timer of the clock's hidden window, served by the message loop; in tests a virtual clock.
 //
+// The pool's timer wakes only for the ticks on which an enabled item is due: an item's
+// enabling or new interval re-arms it.
+//
 // A handler that raises does not stop the others: every due item fires, the tick count
 // advances, and the errors go to the callback exception handler after the tick (while the
 // tick's guard keeps a handler's message loop from ticking again). An item removed while
@@ -35,8 +38,8 @@ class TKitTimerItem : public TObject {
   std::uint16_t Ident() const { return FIdent; }
   // Times fired since the last enabling or change of interval.
   int Counter() const { return FCounter; }
-  // Enabling an item whose RepeatCount is 0 is ignored; a change restarts Counter. (The
-  // pool's timer runs on regardless.)
+  // Enabling an item whose RepeatCount is 0 is ignored; a change restarts Counter (and
+  // tells the pool, whose timer wakes for the enabled items only).
   bool GetEnabled() const { return FEnabled; }
   void SetEnabled(bool Value);
   // A value that is no multiple of the pool's MinInterval is ignored; 0 means MinInterval.
@@ -100,14 +103,23 @@ class TKitTimerPool : public TKitComponent {
   TKitTimerPoolEvent OnTimer;
 
  private:
+  friend class TKitTimerItem;
   void Tick();
   void FreeRemoved();
+  // The milliseconds from now (or, AtTick, from this tick) to the next tick on which an
+  // enabled item is due, which it notes in FDueCount (0: none enabled, a long wait).
+  std::uint32_t NextDelay(bool AtTick);
+  void ItemChanged();  // an item was enabled, disabled or given another interval
+  static constexpr std::uint32_t kIdleWaitMs = 0x7FFFFFFF;
 
   TKitTimerInterval FMinInterval = 1000;
   std::vector<std::unique_ptr<TKitTimerItem>> FItems;
   TClockService* FClock = nullptr;  // the service the timer runs on
   TTimerId FTimer = 0;
-  std::int32_t FTickCount = 0;
+  std::int64_t FTickCount = 0;  // the count of the next tick
+  std::int64_t FDueCount = 0;   // the count the timer is armed for
+  std::uint64_t FLastTickMs = 0;  // when the last tick (or the start) was
+  std::uint32_t FPeriod = 0;      // the timer's running period
   bool FActive = false;
   bool FInTick = false;
 };

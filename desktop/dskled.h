@@ -37,6 +37,7 @@ class TDskLed : public TGraphicControl {
   void Paint() override;
 
  private:
+  void Blink();  // a step of the blinking
   TTimer* FTimer;
   bool FLedisOn = false;
   TColor FLedOnColor = clRed;

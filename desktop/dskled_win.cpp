@@ -87,11 +87,20 @@ TDskLed::TDskLed(TComponent* AOwner) : TGraphicControl(AOwner), About("Horavox d
   FTimer = new TTimer(this);
   FTimer->SetEnabled(false);
   FTimer->SetInterval(static_cast<std::uint32_t>(FInterval));
-  FTimer->OnTimer = [this](TObject*) {
-    FLedisOn = !FLedisOn;
-    Invalidate();
-  };
+  FTimer->OnTimer = [this](TObject*) { Blink(); };
   SetBounds(0, 0, 15, 15);
+}
+
+void TDskLed::Blink() {
+  FLedisOn = !FLedisOn;
+  TWinControl* parent = GetParent();
+  if (!parent || !parent->HandleAllocated() || !IsWindowVisible(parent->GetHandle())) return;  // drawn when shown
+  // Only the inside of the ellipse changes, which Paint covers whole: it is drawn over
+  // itself at once, without the window erasing and repainting what lies under it.
+  TControlStyle style = GetControlStyle();
+  SetControlStyle(style + TControlStyle{csOpaque});
+  Repaint();
+  SetControlStyle(style);
 }
 
 void TDskLed::SetBounds(int ALeft, int ATop, int, int) { TGraphicControl::SetBounds(ALeft, ATop, 15, 15); }

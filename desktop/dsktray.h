@@ -143,9 +143,14 @@ class TDtTrayIcon : public TComponent {
   void SetShowIcon(TTrayShow Value);
   bool GetShowTaskBar() const { return FShowTaskBar; }
   void SetShowTaskBar(bool Value);
-  // Applied to the application's window every 250 ms.
+  // Applied to the application's window 250 ms after it changes, after the application
+  // is minimised or restored and after its window is shown or hidden by anyone else (the
+  // timer sleeps in between).
   TTrayShow GetShowTaskEntry() const { return FShowTaskEntry; }
-  void SetShowTaskEntry(TTrayShow Value) { FShowTaskEntry = Value; }
+  void SetShowTaskEntry(TTrayShow Value) {
+    FShowTaskEntry = Value;
+    WantTaskEntry();
+  }
 
   // The icon is in the notification area.
   bool IconShown() const { return FIconShown; }
@@ -195,6 +200,7 @@ class TDtTrayIcon : public TComponent {
   void ApplyShowIcon();
   void ApplyShowTaskBar();
   void ApplyTaskEntry();
+  void WantTaskEntry();  // arms the 250 ms timer
   void BlinkStep();
   void RenderTextIcon();
   void Minimized();
@@ -223,6 +229,8 @@ class TDtTrayIcon : public TComponent {
   TTrayMode FMode = trmIcon;
   bool FMinimized = false;
   int FMinimizeToken = 0, FRestoreToken = 0;
+  int FAppHook = -1;            // watches the application window being shown or hidden
+  bool FApplyingTaskEntry = false;
   UINT FTaskbarCreated = 0;
 };
 

@@ -174,17 +174,29 @@ TDtTrayIcon::TDtTrayIcon(TComponent* AOwner)
   TBitmap blank;
   blank.SetSize(16, 16);
   BitmapToIcon(&blank, clDefault, FBlankIcon.get());
+  FTaskTimer->SetEnabled(false);
   FTaskTimer->SetInterval(250);
-  FTaskTimer->OnTimer = [this](TObject*) { ApplyTaskEntry(); };
+  FTaskTimer->OnTimer = [this](TObject*) {
+    FTaskTimer->SetEnabled(false);
+    ApplyTaskEntry();
+  };
   // The application's events are lists: the icon joins them for its life and leaves them.
   FMinimizeToken = Application->OnMinimize.Add([this](TObject*) { Minimized(); });
   FRestoreToken = Application->OnRestore.Add([this](TObject*) { Restored(); });
+  FAppHook = Application->HookMainWindow([this](TMessage& Message) {
+    if (Message.Msg == WM_WINDOWPOSCHANGED && !FApplyingTaskEntry) {
+      auto* pos = reinterpret_cast<const WINDOWPOS*>(Message.LParam);
+      if (pos && (pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW))) WantTaskEntry();
+    }
+    return false;
+  });
 }
 
 TDtTrayIcon::~TDtTrayIcon() {
   if (TApplication* app = ExistingApplication()) {
     app->OnMinimize.Remove(FMinimizeToken);
     app->OnRestore.Remove(FRestoreToken);
+    app->UnhookMainWindow(FAppHook);
   }
   FTaskTimer.reset();
   FBlink.reset();
@@ -377,23 +389,31 @@ void TDtTrayIcon::RemoveIcon() {
 // ---- The application's window ----
 
 void TDtTrayIcon::Minimized() {
+  WantTaskEntry();
   if (!FEnabled) return;
   FMinimized = true;
   if (FShowIcon == tyOnMinimized && !FIconShown) AddIcon();
 }
 
 void TDtTrayIcon::Restored() {
+  WantTaskEntry();
   if (!FEnabled) return;
   Shell().SetForegroundWindow(Application->Handle());
   if (FShowIcon == tyOnMinimized) RemoveIcon();
   FMinimized = false;
 }
 
+void TDtTrayIcon::WantTaskEntry() {
+  if (FTaskTimer && !ComponentState().Contains(csDesigning)) FTaskTimer->SetEnabled(true);
+}
+
 void TDtTrayIcon::ApplyTaskEntry() {
   if (!Live()) return;
   bool show = FShowTaskEntry == tyAllways || (FShowTaskEntry == tyOnRestore && !FMinimized) ||
               (FShowTaskEntry == tyOnMinimized && FMinimized);
+  FApplyingTaskEntry = true;
   Shell().ShowWindow(Application->Handle(), show ? SW_SHOW : SW_HIDE);
+  FApplyingTaskEntry = false;
 }
 
 // ---- Blinking and the text icon ----
@@ -455,6 +475,7 @@ void TDtTrayIcon::WndProc(TMessage& Message) {
   if (Message.Msg == kApplyLoadedMessage) {
     ApplyShowTaskBar();
     ApplyShowIcon();
+    WantTaskEntry();
     return;
   }
   if (FTaskbarCreated && Message.Msg == FTaskbarCreated) {

@@ -84,6 +84,14 @@ TGxClock::TGxClock(TComponent* AOwner) : TCustomPanel(AOwner), FTimer(new TGxTim
   SetBevelOuter(bvRaised);
   FTimer->SetInterval(450);
   FTimer->SetOnTimer([this](TObject*) { TimerTick(); });
+  UpdateTimer();
+}
+
+void TGxClock::UpdateTimer() { FTimer->SetEnabled(Showing() || FAlarmEnabled); }
+
+void TGxClock::ShowingChanged() {
+  TCustomPanel::ShowingChanged();
+  UpdateTimer();
 }
 
 TGxClock::~TGxClock() {

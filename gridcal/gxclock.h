@@ -24,7 +24,10 @@ class TGxClock : public TCustomPanel {
 
   // Only with AlarmEnabled does the alarm fire OnAlarm.
   bool GetAlarmEnabled() const { return FAlarmEnabled; }
-  void SetAlarmEnabled(bool Value) { FAlarmEnabled = Value; }
+  void SetAlarmEnabled(bool Value) {
+    FAlarmEnabled = Value;
+    UpdateTimer();
+  }
   // Each replaces one part of the alarm time and arms the alarm again when the time now
   // is before it (or it is midnight). A part out of range (hour 24 …) raises EConvertError
   // "'h:m:s' is not a valid time" and keeps the alarm as it was.
@@ -73,8 +76,11 @@ class TGxClock : public TCustomPanel {
   void Resize() override;
   void CreateWnd() override;
   void DestroyWnd() override;
+  void ShowingChanged() override;
 
  private:
+  // The refresh runs while the face is on screen or an alarm may fire, not while hidden.
+  void UpdateTimer();
   void Changed();
   void FitFont();
   void SetAlarmPart(int Hour, int Minute, int Second);

@@ -186,6 +186,17 @@ TEST_F(MicroClockTest, TheMeterStandsUnderEachFace) {
   EXPECT_EQ(parts.MicroClock->MeterValue(), 150);
 }
 
+TEST_F(MicroClockTest, ItTicksOnlyWhileShown) {
+  EXPECT_FALSE(form->Timer1->GetEnabled()) << "ticks while hidden";
+  parts.MicroClock->Show();
+  EXPECT_TRUE(form->Timer1->GetEnabled());
+  EXPECT_EQ(form->Label1->GetCaption(), "09:05:07");
+  clock.Advance(2000);
+  EXPECT_EQ(form->Label1->GetCaption(), "09:05:09");
+  parts.MicroClock->Hide();
+  EXPECT_FALSE(form->Timer1->GetEnabled());
+}
+
 TEST_F(MicroClockTest, FiftyShowAndHideCyclesKeepTheHeight) {
   form->SetKind(1);
   parts.MicroClock->SetMeterVisible(false);

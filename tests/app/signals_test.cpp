@@ -257,6 +257,19 @@ TEST_F(Signals, BothRingAtOnceTheTrayItemSaysSoAndTheCharacterComesBackAsItWas) 
   EXPECT_TRUE(character->Wandering());
 }
 
+TEST_F(Signals, TheTrayItemIsCheckedOnlyWhileASignalsChangeIsNotYetShown) {
+  EXPECT_FALSE(signalTimers.MenuRingOff->GetEnabled()) << "checked all day with nothing ringing";
+  alarm->RaiseAlarm();
+  EXPECT_TRUE(signalTimers.MenuRingOff->GetEnabled());
+  clock.Advance(500);
+  EXPECT_EQ(tray->FirstItem, "Выключить сигнал будильника");
+  EXPECT_FALSE(signalTimers.MenuRingOff->GetEnabled());
+  alarm->SwitchOff();
+  clock.Advance(500);
+  EXPECT_EQ(tray->FirstItem, "Сказать время");
+  EXPECT_FALSE(signalTimers.MenuRingOff->GetEnabled());
+}
+
 TEST_F(Signals, TheBeeperSoundsTwiceASecondWhileASignalRingsAndStopsWithIt) {
   options->Device = 1;
   alarm->RaiseAlarm();

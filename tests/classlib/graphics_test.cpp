@@ -348,6 +348,31 @@ TEST(Canvas, SelectsObjectsWhenNeededAndPutsTheContextsOwnBack) {
   DeleteDC(dc);
 }
 
+TEST(Canvas, CopyingPicturesLeavesTheFontOutAndSetsOnlyItsColour) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+  {
+    TBitmap target, picture;
+    target.SetSize(4, 4);
+    picture.SetSize(4, 4);
+    TCanvas c;
+    c.SetHandle(dc);
+    HGDIOBJ blank = SelectObject(dc, target.GetHandle());
+    c.GetFont()->SetColor(clRed);
+    c.CopyRect(Rect(0, 0, 4, 4), picture.Canvas(), Rect(0, 0, 4, 4));
+    c.Draw(0, 0, &picture);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font) << "the font was selected to copy a picture";
+    EXPECT_EQ(GetTextColor(dc), RGB(255, 0, 0));
+    EXPECT_EQ(c.HandleWithoutFont(), dc);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), font);
+    EXPECT_EQ(c.GetHandle(), dc);  // the whole handle still has it
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), c.GetFont()->GetHandle());
+    c.SetHandle(nullptr);
+    SelectObject(dc, blank);
+  }
+  DeleteDC(dc);
+}
+
 TEST(Font, PropertiesAndLogFontGoBothWays) {
   TFont f;
   int changes = 0;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "classlib/application.h"
 #include "classlib/clock.h"
 #include "classlib/filer.h"
 #include "classlib/forms.h"
@@ -24,6 +25,21 @@ class TKitTestClock : public TKitClock {
   void PaintNow() { Paint(); }
 };
 HX_PUBLISH(TKitTestClock, p) {}
+
+// Counts its paints.
+class TCountingClock : public TKitClock {
+  HX_CLASS(TCountingClock, TKitClock)
+ public:
+  using TKitClock::TKitClock;
+  int Paints = 0;
+
+ protected:
+  void Paint() override {
+    ++Paints;
+    TKitClock::Paint();
+  }
+};
+HX_PUBLISH(TCountingClock, p) {}
 
 namespace {
 
@@ -295,6 +311,28 @@ TEST_F(KitClockTest, TheLEDSizesSurviveAFormRoundTrip) {
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(back->GetDigital()->GetHorzsize(), 7);
   EXPECT_EQ(back->GetDigital()->GetVertsize(), 9);
+}
+
+TEST_F(KitClockTest, ItIsDrawnAtItsTicksOnlyWhileItsWindowIsOnScreen) {
+  TForm form(nullptr, CreateNew);
+  form.SetBorderStyle(bsNone);
+  form.SetBounds(0, 0, 200, 60);
+  auto* k = new TCountingClock(&form);
+  k->SetParent(&form);
+  k->SetDigitalOnly(true);
+  k->SetBounds(0, 0, 153, 28);
+  form.HandleNeeded();
+  clock.Advance(3000);
+  EXPECT_EQ(k->Paints, 0) << "drawn behind a hidden window";
+  form.Show();
+  Application->ProcessMessages();
+  k->Paints = 0;
+  clock.Advance(3000);
+  EXPECT_GE(k->Paints, 3);
+  form.Hide();
+  k->Paints = 0;
+  clock.Advance(3000);
+  EXPECT_EQ(k->Paints, 0);
 }
 
 TEST_F(KitClockTest, ADigitalOnlyClockPaintsTheTimeBlackOnLime) {

@@ -12,13 +12,18 @@ namespace {
 
 using horavox::test::TCaughtExceptions;
 
-// A virtual clock that can refuse timers, as a system out of them would.
+// A virtual clock that can refuse timers, as a system out of them would, and counts how
+// often its timers wake the program.
 class TRefusingClock : public TVirtualClock {
  public:
   bool Refuse = false;
+  int Wakes = 0;
   TTimerId StartTimer(std::uint32_t intervalMs, TTimerCallback callback) override {
     if (Refuse) throw EOutOfResources("no timers");
-    return TVirtualClock::StartTimer(intervalMs, std::move(callback));
+    return TVirtualClock::StartTimer(intervalMs, [this, callback = std::move(callback)] {
+      ++Wakes;
+      callback();
+    });
   }
 };
 
@@ -183,6 +188,38 @@ TEST_F(TimerPoolTest, ATimerThatCannotBeHadAddsNothing) {
   clock.Refuse = false;
   EXPECT_EQ(app.AddTimer(100, nullptr), 0xFD01);  // the slot stayed free
   EXPECT_TRUE(pool->Active());
+}
+
+TEST_F(TimerPoolTest, ThePoolWakesOnlyForTheTicksAnItemIsDueOn) {
+  int second = 0, repeat = 0;
+  app.AddTimer(1000, Counting(second));
+  std::uint16_t repeating = app.AddTimer(300, Counting(repeat));
+  app.GetTimerItem(repeating)->SetEnabled(false);  // as clients do until they need it
+  clock.Advance(10000);
+  EXPECT_EQ(second, 10);
+  EXPECT_EQ(clock.Wakes, 10) << "a 1000 ms item wakes the 50 ms pool once a second";
+
+  // Enabled between two ticks, an item keeps in step with the common count: the 300 ms one
+  // (every 6th tick) enabled at tick 202 fires at ticks 204, 210, 216 and 222.
+  clock.Advance(100);
+  app.GetTimerItem(repeating)->SetEnabled(true);
+  clock.Advance(1000);
+  EXPECT_EQ(repeat, 4);
+  EXPECT_EQ(second, 11);
+  EXPECT_EQ(clock.Wakes, 15);
+  // A shorter interval takes effect at once, and with nothing enabled the pool sleeps.
+  app.GetTimerItem(repeating)->SetInterval(100);
+  clock.Advance(100);
+  EXPECT_EQ(repeat, 5);
+  app.GetTimerItem(repeating)->SetEnabled(false);
+  app.GetTimerItem(0xFD01)->SetEnabled(false);
+  int wakes = clock.Wakes;
+  clock.Advance(60000);
+  EXPECT_EQ(clock.Wakes, wakes);
+  EXPECT_TRUE(pool->Active());
+  app.GetTimerItem(0xFD01)->SetEnabled(true);
+  clock.Advance(1000);
+  EXPECT_EQ(second, 12);
 }
 
 TEST(TimerItem, NeedsAPool) { EXPECT_THROW(TKitTimerItem(nullptr, 1), EInvalidOperation); }

@@ -37,6 +37,31 @@ TEST(DskLed, PaintsALampWithItsHighlightAndStaysFifteenPixels) {
   }
 }
 
+TEST(DskLed, EachBlinkIsDrawnAtOnceOverTheLampAlone) {
+  TVirtualClock clock;
+  TClockScope scope(clock);
+  std::unique_ptr<TForm> form(new TForm(nullptr, CreateNew));
+  form->SetBounds(100, 100, 200, 120);
+  form->SetColor(clBlack);
+  auto* led = new TDskLed(form.get());
+  led->SetParent(form.get());
+  led->SetBounds(20, 30, 15, 15);
+  led->SetLedOnColor(clLime);
+  form->Show();
+  ASSERT_TRUE(BringToFront(form->GetHandle()));
+  PumpFor(100);
+  led->SetInterval(500);
+  led->SetBlinking(true);
+  PumpFor(50);
+  for (TColor expected : {clLime, clGreen, clLime}) {
+    clock.Advance(500);  // no messages pumped: the step draws itself
+    auto shot = Capture(form->GetHandle(), false);
+    EXPECT_EQ(shot->Canvas()->GetPixels(20 + 9, 30 + 10), expected);
+    EXPECT_EQ(shot->Canvas()->GetPixels(20 + 2, 30 + 8), TColor(0x808080));  // the frame
+    EXPECT_EQ(shot->Canvas()->GetPixels(20, 30), clBlack);                   // outside the lamp
+  }
+}
+
 TEST(DskLed, BlinksUntilSwitchedAndAgainWhenAskedAgain) {
   TVirtualClock clock;
   TClockScope scope(clock);

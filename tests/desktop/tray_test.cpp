@@ -336,6 +336,21 @@ TEST_F(TrayTest, TheTaskBarButtonFollowsShowTaskEntry) {
   }
 }
 
+TEST_F(TrayTest, TheTaskEntryIsAppliedOnlyAfterAChange) {
+  tray->SetShowIcon(tyNever);
+  tray->SetShowTaskEntry(tyNever);
+  ShowWindow(Application->Handle(), SW_HIDE);
+  clock.Advance(250);
+  journal.clear();
+  clock.Advance(60000);
+  EXPECT_TRUE(journal.empty()) << "applied again with nothing changed";
+  // Another hand shows the application's window: its button goes again.
+  ShowWindow(Application->Handle(), SW_SHOWNOACTIVATE);
+  clock.Advance(250);
+  EXPECT_EQ(journal, Journal{"button hidden"});
+  ShowWindow(Application->Handle(), SW_HIDE);
+}
+
 TEST_F(TrayTest, TheTaskBarIsShownAgainOnlyWhenHiddenHere) {
   shell.BarVisible = false;  // hidden by somebody else
   tray->SetShowTaskBar(false);

@@ -139,6 +139,21 @@ class GxClockFaceTest : public GxClockTest {
   TForm* form = nullptr;
 };
 
+TEST_F(GxClockFaceTest, TheRefreshRunsOnlyWhileTheFaceIsShownOrAnAlarmMayFire) {
+  TGxClock* dial = Place(scAnalog, 10, 170, 170);
+  EXPECT_FALSE(dial->RefreshTimer()->GetEnabled()) << "refreshed on a hidden form";
+  form->Show();
+  EXPECT_TRUE(dial->RefreshTimer()->GetEnabled());
+  dial->SetVisible(false);
+  EXPECT_FALSE(dial->RefreshTimer()->GetEnabled());
+  dial->SetAlarmEnabled(true);
+  EXPECT_TRUE(dial->RefreshTimer()->GetEnabled()) << "an alarm fires with the face hidden too";
+  dial->SetAlarmEnabled(false);
+  form->Hide();
+  dial->SetVisible(true);
+  EXPECT_FALSE(dial->RefreshTimer()->GetEnabled());
+}
+
 TEST_F(GxClockFaceTest, AMinuteOfTicksLeavesNoTrails) {
   TGxClock* dial = Place(scAnalog, 10, 170, 170);
   TGxClock* digits = Place(scDigital, 190, 220, 60);

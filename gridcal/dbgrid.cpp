@@ -1623,22 +1623,33 @@ void TDgCustomDBGrid::ColumnMoved(int FromIndex, int ToIndex) {
   int from = RawToDataColumn(FromIndex), to = RawToDataColumn(ToIndex);
   if (from < 0 || to < 0 || from >= FColumns->Count() || to >= FColumns->Count()) return;
   FTitleMoved = true;
-  TDgSortMarker marker = GetSortMarker(from);
-  FSortMarkers.erase(FSortMarkers.begin() + from);
-  FSortMarkers.insert(FSortMarkers.begin() + to, FColumns->Items(from)->GetCanClick() ? marker : smNone);
+  TDgColumn* moved = FColumns->Items(from);
+  // The sort markers stay with their columns (the moved one's only when it can be clicked);
+  // an object column takes its children's columns along.
+  std::map<TDgColumn*, TDgSortMarker> markers;
+  for (int i = 0; i < FColumns->Count(); ++i) markers[FColumns->Items(i)] = GetSortMarker(i);
+  if (!moved->GetCanClick()) markers[moved] = smNone;
   BeginLayout();
   try {
-    FColumns->Items(from)->SetIndex(to);
+    moved->SetIndex(to);
   } catch (...) {
     EndLayout();
     throw;
   }
+  FSortMarkers.assign(static_cast<size_t>(FColumns->Count()), smNone);
+  for (int i = 0; i < FColumns->Count(); ++i) FSortMarkers[static_cast<size_t>(i)] = markers[FColumns->Items(i)];
+  const int landed = moved->GetIndex();  // (the layout may make the grid's columns anew)
   EndLayout();
-  if (OnColumnMoved) OnColumnMoved(this, from, to);
+  if (landed != from && OnColumnMoved) OnColumnMoved(this, from, landed);
 }
 
 bool TDgCustomDBGrid::BeginColumnDrag(int& Origin, int& Destination, TPoint MousePt) {
-  return TCustomGrid::BeginColumnDrag(Origin, Destination, MousePt) && RawToDataColumn(Origin) < FColumns->Count();
+  if (!TCustomGrid::BeginColumnDrag(Origin, Destination, MousePt) || RawToDataColumn(Origin) >= FColumns->Count())
+    return false;
+  // An expanded object column's title, over its children's, moves the object column.
+  int row = MouseCoord(MousePt.X, MousePt.Y).Y;
+  if (TDgColumn* title = TitleColumnAt(RawToDataColumn(Origin), row)) Origin = DataToRawColumn(title->GetIndex());
+  return true;
 }
 
 bool TDgCustomDBGrid::CheckColumnDrag(int& Origin, int& Destination, TPoint MousePt) {

@@ -533,25 +533,64 @@ void TDgColumn::RestoreDefaults() {
   ColumnChanged(fontAssigned);
 }
 
+bool TDgColumn::DescendsFrom(TDgColumn* Ancestor) {
+  int depth = 0;
+  for (TDgColumn* c = ParentColumn(); c && depth < 64; c = c->ParentColumn(), ++depth)
+    if (c == Ancestor) return true;
+  return false;
+}
+
+int TDgColumn::LastOfFamily() {
+  int last = GetIndex();
+  while (last + 1 < Collection()->Count() &&
+         static_cast<TDgColumn*>(Collection()->GetItem(last + 1))->DescendsFrom(this))
+    ++last;
+  return last;
+}
+
 void TDgColumn::SetIndex(int Value) {
   int current = GetIndex();
+  TCollection* columns = Collection();
   if (current < 0 || Value == current) return;
+  if (Value < 0 || Value >= columns->Count()) return TCollectionItem::SetIndex(Value);  // out of range: raises
+  auto column = [columns](int Index) { return static_cast<TDgColumn*>(columns->GetItem(Index)); };
+  // A child column stays among its parent's children (one placed away from them moves as
+  // the dataset's own fields' columns do).
+  TDgColumn* parent = ParentColumn();
+  if (parent && (current < parent->GetIndex() || current > parent->LastOfFamily())) parent = nullptr;
+  if (parent) Value = std::clamp(Value, parent->GetIndex() + 1, parent->LastOfFamily());
+  const int last = LastOfFamily();
+  if (Value >= current && Value <= last) return;  // onto itself or its own children
+  // The column landed on, taken at this column's level: the object column it belongs to.
+  TDgColumn* landing = column(Value);
+  for (int depth = 0; landing->ParentColumn() && landing->ParentColumn() != parent && depth < 64; ++depth)
+    landing = landing->ParentColumn();
+  // Moving left the family starts where the landing one started; moving right it ends where
+  // the landing one ended.
+  const int size = last - current + 1;
+  const int target = Value < current ? landing->GetIndex() : landing->LastOfFamily() - size + 1;
   TDgGridHost* grid = Grid();
-  if (!FStored && grid && grid->GridDataLink()->Active() && Value >= 0 && Value < Collection()->Count()) {
-    // The grid is rebuilt from the fields: move the field to the landing column's field.
-    grid->BeginLayout();
-    try {
-      TDataSet* dataSet = grid->GridDataLink()->DataSet();
-      auto* target = static_cast<TDgColumn*>(Collection()->GetItem(Value));
-      TField* landing = dataSet->FindField(target->GetFieldName());
-      if (TField* field = Field(); field && landing) field->SetIndex(landing->GetIndex());
-    } catch (...) {
-      grid->EndLayout();
-      throw;
+  if (grid) grid->BeginLayout();
+  columns->BeginUpdate();
+  try {
+    // The grid rebuilds non-persistent columns from the fields: move the field to the
+    // landing column's field's place.
+    if (!FStored && grid && grid->GridDataLink()->Active())
+      if (TField* field = Field(), *onto = landing->Field(); field && onto) field->SetIndex(onto->GetIndex());
+    // The column moves with its children's columns (and theirs), in their order.
+    for (int i = 0; i < size; ++i) {
+      if (target < current)
+        column(current + i)->TCollectionItem::SetIndex(target + i);
+      else
+        column(current)->TCollectionItem::SetIndex(target + size - 1);
     }
-    grid->EndLayout();
+  } catch (...) {
+    columns->EndUpdate();
+    if (grid) grid->EndLayout();
+    throw;
   }
-  TCollectionItem::SetIndex(Value);
+  columns->EndUpdate();
+  if (grid) grid->EndLayout();
 }
 
 String TDgColumn::GetDisplayName() {

@@ -178,7 +178,9 @@ class TDgColumn : public TCollectionItem {
   // Copies the grid's font again where the column follows it.
   void RefreshDefaultFont();
 
-  // Moving a non-persistent column of a linked grid moves its field.
+  // A column moves with the columns of its field's children (and theirs), landing before or
+  // after the landing column's family; a child column moves only among its parent's
+  // children. Moving a non-persistent column of a linked grid moves its field too.
   void SetIndex(int Value) override;
   String GetDisplayName() override;
   void Assign(TPersistent* Source) override;
@@ -205,6 +207,9 @@ class TDgColumn : public TCollectionItem {
   void FontChanged();
   void RemoveNotified(TComponent* AComponent);
   void ColumnChanged(bool AllItems = false) { Changed(AllItems); }
+  bool DescendsFrom(TDgColumn* Ancestor);
+  // The index of the last column of the run after this one that descends from it.
+  int LastOfFamily();
 
   TField* FField = nullptr;
   String FFieldName;

@@ -528,6 +528,86 @@ TEST_F(ObjectFieldGridTest, TitleRowsExpansionAndTheNestedDataSetPopUp) {
   guitest::PumpFor(20);
 }
 
+// Moving columns of a grid with an ADT: an object column takes its attributes' columns along
+// (expanded or collapsed) and lands before or after another column's attributes, never among
+// them; an attribute's column moves only among its siblings; a column the grid made moves
+// its field. By program and with the mouse (the ADT is dragged by its title over its
+// attributes). The order shown: the columns in the grid's order, hidden ones in brackets.
+TEST_F(ObjectFieldGridTest, AnObjectColumnMovesWithItsAttributes) {
+  auto shown = [&] {
+    std::string order;
+    for (int i = 0; i < grid->GetColumns()->Count(); ++i) {
+      std::string name = grid->GetColumns()->Items(i)->GetFieldName();
+      order += (order.empty() ? "" : " ") + (grid->GetColWidths(i + 1) > 0 ? name : "(" + name + ")");
+    }
+    return order;
+  };
+  auto reset = [&](bool Persistent) {
+    objects->FieldByName("ID")->SetIndex(0);
+    addr->SetIndex(1);
+    grid->GetColumns()->SetState(csDefault);
+    if (Persistent) grid->GetColumns()->SetState(csCustomized);
+    guitest::PumpFor(20);
+    ASSERT_EQ(shown(), "ID (ADDR) ADDR.CITY ADDR.ZIP ORDERS");
+  };
+  struct TCase {
+    bool Persistent, Collapsed;
+    const char* Column;
+    int To;
+    const char* Shows;
+  } cases[] = {
+      {true, false, "ADDR", 0, "(ADDR) ADDR.CITY ADDR.ZIP ID ORDERS"},
+      {true, false, "ADDR", 4, "ID ORDERS (ADDR) ADDR.CITY ADDR.ZIP"},
+      {true, false, "ID", 2, "(ADDR) ADDR.CITY ADDR.ZIP ID ORDERS"},      // onto an attribute: after the ADT's
+      {true, false, "ORDERS", 3, "ID ORDERS (ADDR) ADDR.CITY ADDR.ZIP"},  // from the right: before them
+      {true, false, "ADDR", 3, "ID (ADDR) ADDR.CITY ADDR.ZIP ORDERS"},    // onto its own attribute
+      {true, false, "ADDR.ZIP", 2, "ID (ADDR) ADDR.ZIP ADDR.CITY ORDERS"},
+      {true, false, "ADDR.CITY", 4, "ID (ADDR) ADDR.ZIP ADDR.CITY ORDERS"},  // out of the ADT: its last
+      {true, false, "ADDR.ZIP", 0, "ID (ADDR) ADDR.ZIP ADDR.CITY ORDERS"},   // its first
+      {true, true, "ADDR", 0, "ADDR (ADDR.CITY) (ADDR.ZIP) ID ORDERS"},
+      {true, true, "ORDERS", 1, "ID ORDERS ADDR (ADDR.CITY) (ADDR.ZIP)"},
+      {false, false, "ADDR", 0, "(ADDR) ADDR.CITY ADDR.ZIP ID ORDERS"},
+      {false, false, "ID", 3, "(ADDR) ADDR.CITY ADDR.ZIP ID ORDERS"},
+  };
+  for (const TCase& c : cases) {
+    reset(c.Persistent);
+    if (c.Collapsed) ColumnOf("ADDR")->SetExpanded(false);
+    ColumnOf(c.Column)->SetIndex(c.To);
+    EXPECT_EQ(shown(), c.Shows) << c.Column << " to " << c.To << (c.Persistent ? "" : ", made by the grid");
+    if (!c.Persistent) {
+      EXPECT_EQ(objects->Fields()->Fields(0), addr);  // the field moved
+    }
+  }
+
+  // With the mouse: pressed on a title, dragged onto another, released.
+  std::vector<std::string> moves;
+  grid->OnColumnMoved = [&](TObject*, int From, int To) { moves.push_back(IntToStr(From) + ">" + IntToStr(To)); };
+  auto drag = [&](int FromCol, int FromRow, int ToCol, int ToRow) {
+    guitest::BringToFront(form->GetHandle());
+    auto centre = [&](int Col, int Row) {
+      TRect r = grid->CellRect(Col, Row);
+      return grid->ClientToScreen({r.Left + 8, (r.Top + r.Bottom) / 2});
+    };
+    TPoint from = centre(FromCol, FromRow), to = centre(ToCol, ToRow);
+    guitest::MoveMouse(from);
+    guitest::MouseButton(MOUSEEVENTF_LEFTDOWN);
+    guitest::PumpFor(20);
+    guitest::MoveMouse({from.X + 10, from.Y});
+    guitest::PumpFor(20);
+    guitest::MoveMouse(to);
+    guitest::PumpFor(20);
+    guitest::MouseButton(MOUSEEVENTF_LEFTUP);
+    guitest::PumpFor(50);
+  };
+  reset(true);
+  drag(RawOf("ADDR.CITY"), 0, RawOf("ORDERS"), 0);  // the ADT's title row
+  EXPECT_EQ(shown(), "ID ORDERS (ADDR) ADDR.CITY ADDR.ZIP");
+  reset(true);
+  drag(RawOf("ADDR.CITY"), 1, RawOf("ADDR.ZIP"), 1);  // an attribute's own title
+  EXPECT_EQ(shown(), "ID (ADDR) ADDR.ZIP ADDR.CITY ORDERS");
+  EXPECT_EQ(moves, (std::vector<std::string>{"1>2", "2>3"}));
+}
+
 TEST_F(DBGridTest, FixedColumnsStayBelowTheColumnCount) {
   grid->SetDataFixedCols(5);
   Fill(2);

@@ -132,13 +132,16 @@ void XBobjCDXTag::KeyToStored(const TxbVariant& value, std::string& stored, bool
     while (!stored.empty() && stored.back() == '\0') stored.pop_back();
 }
 
-// GENERAL keys keep their secondary weights (0xF0 and above) on disk with the high half
-// cleared, from the key's end back to the first primary weight.
+// GENERAL keys keep their secondary weights (F0 .. F8) on disk with the high half cleared,
+// from the key's end back to the first primary weight. The primary weight 0C (of 0xDF) lies
+// below 10, so reading back stops at the first byte that is no secondary weight in either
+// form: 09 .. EF. Bytes F9 .. FF are no weight; they are left as they are both ways, so a
+// key read from any page is written back and read again unchanged.
 void XBobjCDXTag::ToDisk(std::string& key) const {
   if (!FGeneral || FKeyType != 'C' || IsDirectory()) return;
   for (std::size_t i = key.size(); i-- > 0;) {
     auto c = static_cast<std::uint8_t>(key[i]);
-    if (c < 0xF0) break;
+    if (c < 0xF0 || c > 0xF8) break;
     key[i] = static_cast<char>(c & 0x0F);
   }
 }
@@ -147,7 +150,7 @@ void XBobjCDXTag::FromDisk(std::string& key) const {
   if (!FGeneral || FKeyType != 'C' || IsDirectory()) return;
   for (std::size_t i = key.size(); i-- > 0;) {
     auto c = static_cast<std::uint8_t>(key[i]);
-    if (c >= 0x10) break;
+    if (c > 0x08 && c < 0xF0) break;
     key[i] = static_cast<char>(c | 0xF0);
   }
 }

@@ -116,6 +116,40 @@ TEST_F(Cdx, GeneralCollationWeights) {
   EXPECT_EQ(Records(Scan(*again.TagByName("NAME"))), (std::vector<std::uint32_t>{2, 4, 1, 3}));
 }
 
+// The byte 0xDF has the primary weight 0C, below the 10 where the others start: a key whose
+// last primary it is, followed by secondary weights, reads back from the file as it was
+// written, and finds its record once the index is opened again.
+TEST_F(Cdx, GeneralKeysEndingInTheLowPrimaryReadBack) {
+  OpenTable();
+  MakeIndex();
+  XBobjCDXTag& tag = AddTag("NAME", "NAME", "", false, false, true);
+  const char* names[] = {"\xC8\xCB\xDC\xDF", "\xE9\xDF", "\xDF", "\xE1\xDF\xE1", "plain"};
+  for (const char* n : names) Append(cdx.get(), n);
+  EXPECT_EQ(Hex(CdxGeneralKey("\xE9\xDF")), "66 0C F1");
+  // The interior and leaf codecs give back the key they were given.
+  XBobjIndexKey node;
+  node.Leaf = false;
+  node.Left = node.Right = -1;
+  node.Entries.push_back({CdxGeneralKey("\xE9\xDF"), 2, XBobjCDXTag::NodeSize});
+  for (bool leaf : {false, true}) {
+    node.Leaf = leaf;
+    std::uint8_t page[XBobjCDXTag::NodeSize];
+    tag.EncodeNode(node, page);
+    XBobjIndexKey back;
+    ASSERT_TRUE(tag.DecodeNode(page, back));
+    EXPECT_EQ(Hex(back.Entries.at(0).Key), "66 0C F1") << (leaf ? "leaf" : "interior");
+  }
+  cdx.reset();
+  XBobjCDXFile again(table.get(), "T.CDX", false, true, false);
+  XBobjIndexTag& reread = *again.TagByName("NAME");
+  for (std::uint32_t r = 1; r <= std::size(names); ++r) {
+    TxbVariant v;
+    v.SetString(names[r - 1]);
+    EXPECT_TRUE(reread.TagSeek(v)) << Hex(names[r - 1]);
+    EXPECT_EQ(reread.CurrentKey().RecNo, r) << Hex(names[r - 1]);
+  }
+}
+
 // Encodes a node and decodes it again; the page's layout bytes as the format writes them.
 TEST_F(Cdx, LeafCodec) {
   OpenTable();

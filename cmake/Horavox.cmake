@@ -124,6 +124,29 @@ function(horavox_fuzzer name)
                    -print_final_stats=0 ${corpus} ${F_SEEDS})
 endfunction()
 
+# horavox_fuzz_seeds(<writer> SOURCES <src>... LIBS <lib>...)
+# A native program that writes fuzzers' seeds with the project's own code, run at build time
+# into ${CMAKE_BINARY_DIR}/fuzz-seeds (horavox_fuzz_seed_dir gives a fuzzer's folder there).
+function(horavox_fuzz_seeds writer)
+  cmake_parse_arguments(S "" "" "SOURCES;LIBS" ${ARGN})
+  if(HORAVOX_WINDOWS OR NOT HORAVOX_SANITIZE OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    return()
+  endif()
+  add_executable(${writer} ${S_SOURCES})
+  horavox_link_whole(${writer} ${S_LIBS})
+  set(stamp ${CMAKE_BINARY_DIR}/fuzz-seeds/${writer}.stamp)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${writer} ${CMAKE_BINARY_DIR}/fuzz-seeds
+    COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+    DEPENDS ${writer}
+    COMMENT "Writing the seeds of ${writer}"
+    VERBATIM)
+  add_custom_target(${writer}_run ALL DEPENDS ${stamp})
+endfunction()
+function(horavox_fuzz_seed_dir var fuzzer)
+  set(${var} ${CMAKE_BINARY_DIR}/fuzz-seeds/${fuzzer} PARENT_SCOPE)
+endfunction()
+
 # horavox_benchmark(<name> SOURCES <src>... LIBS <lib>...)
 # A Google Benchmark program of the native tree; it prints figures and is not a test.
 function(horavox_benchmark name)

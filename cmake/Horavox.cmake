@@ -125,15 +125,17 @@ function(horavox_fuzzer name)
 endfunction()
 
 # horavox_fuzz_seeds(<writer> SOURCES <src>... LIBS <lib>...)
-# A native program that writes fuzzers' seeds with the project's own code, run at build time
+# A native program that writes fuzzers' seeds with the project's own code (its sources define
+# WriteSeeds, tests/support/seed_writer.h), run at build time
 # into ${CMAKE_BINARY_DIR}/fuzz-seeds (horavox_fuzz_seed_dir gives a fuzzer's folder there).
 function(horavox_fuzz_seeds writer)
   cmake_parse_arguments(S "" "" "SOURCES;LIBS" ${ARGN})
   if(HORAVOX_WINDOWS OR NOT HORAVOX_SANITIZE OR NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     return()
   endif()
-  add_executable(${writer} ${S_SOURCES})
+  add_executable(${writer} ${S_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/seed_writer_main.cpp)
   horavox_link_whole(${writer} ${S_LIBS})
+  target_include_directories(${writer} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
   set(stamp ${CMAKE_BINARY_DIR}/fuzz-seeds/${writer}.stamp)
   add_custom_command(OUTPUT ${stamp}
     COMMAND ${writer} ${CMAKE_BINARY_DIR}/fuzz-seeds

@@ -2,50 +2,27 @@
 // each library's header as GetActorInfo hands it out, in <folder>/actor_header, and each of
 // the valid actor's animation resources (well-formed and malformed streams and framings)
 // behind the two bytes that choose its frame size, in <folder>/actor_stream.
-#include <cstdio>
-#include <exception>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "seed_writer.h"
 #include "rig.h"
 
-namespace {
-
-void Write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: assistant_fuzz_seeds <folder>\n");
-    return 2;
-  }
-  const std::filesystem::path out = argv[1];
-  try {
-    for (const TActor& actor : TestActors()) {
-      if (actor.NotALibrary) continue;
-      Write(out / "actor_header" / (actor.FileName + ".bin"), ActorHeaderBytes(actor));
-      if (actor.FileName != "Tiny") continue;
-      for (std::size_t i = 0; i < actor.Animations.size(); ++i) {
-        const TAnimation& a = actor.Animations[i];
-        if (a.NoResource) continue;
-        // The fuzzer takes the frame size as the first two bytes modulo 9 and 7.
-        std::vector<std::uint8_t> seed = {static_cast<std::uint8_t>(actor.Width), static_cast<std::uint8_t>(actor.Height)};
-        const std::vector<std::uint8_t> framed =
-            a.RawResource ? *a.RawResource : FrameActorStream(AnimationStream(a, actor.Width, actor.Height));
-        seed.insert(seed.end(), framed.begin(), framed.end());
-        Write(out / "actor_stream" / (actor.FileName + "_" + std::to_string(i + 1) + ".bin"), seed);
-      }
+void WriteSeeds(const std::filesystem::path& out) {
+  for (const TActor& actor : TestActors()) {
+    if (actor.NotALibrary) continue;
+    WriteSeedFile(out / "actor_header" / (actor.FileName + ".bin"), ActorHeaderBytes(actor));
+    if (actor.FileName != "Tiny") continue;
+    for (std::size_t i = 0; i < actor.Animations.size(); ++i) {
+      const TAnimation& a = actor.Animations[i];
+      if (a.NoResource) continue;
+      // The fuzzer takes the frame size as the first two bytes modulo 9 and 7.
+      std::vector<std::uint8_t> seed = {static_cast<std::uint8_t>(actor.Width), static_cast<std::uint8_t>(actor.Height)};
+      const std::vector<std::uint8_t> framed =
+          a.RawResource ? *a.RawResource : FrameActorStream(AnimationStream(a, actor.Width, actor.Height));
+      seed.insert(seed.end(), framed.begin(), framed.end());
+      WriteSeedFile(out / "actor_stream" / (actor.FileName + "_" + std::to_string(i + 1) + ".bin"), seed);
     }
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "assistant_fuzz_seeds: %s\n", e.what());
-    return 1;
   }
-  return 0;
 }

@@ -3,24 +3,17 @@
 // block stream of two chunks and the flagged form and wave layouts, both ways, in
 // <folder>/kit_streams.
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "classlib/exceptions.h"
+#include "seed_writer.h"
 #include "classlib/streams.h"
 #include "controls/kitstreams.h"
 #include "controls/kitwave.h"
 #include "controls/lzrw.h"
 
 namespace {
-
-void Write(const std::filesystem::path& path, const std::string& bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // Text with repeats near and far, so the chunks hold short and long copies.
 std::string Sample(std::size_t size) {
@@ -74,45 +67,34 @@ std::string LzrwSeed(const std::string& source) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: controls_fuzz_seeds <folder>\n");
-    return 2;
-  }
-  const std::filesystem::path out = argv[1];
-  try {
-    Write(out / "lzrw" / "text.bin", LzrwSeed(Sample(3000)));
-    Write(out / "lzrw" / "full.bin", LzrwSeed(Sample(LzrwChunkSize)));
-    Write(out / "lzrw" / "stored.bin", LzrwSeed(Noise(300)));
+void WriteSeeds(const std::filesystem::path& out) {
+  WriteSeedFile(out / "lzrw" / "text.bin", LzrwSeed(Sample(3000)));
+  WriteSeedFile(out / "lzrw" / "full.bin", LzrwSeed(Sample(LzrwChunkSize)));
+  WriteSeedFile(out / "lzrw" / "stored.bin", LzrwSeed(Noise(300)));
 
-    const std::string kit = (out / "kit_streams").string();
-    {
-      TStringStream source(Sample(40000) + Noise(2000)), dest;
-      WriteCompressedBlocks(&source, &dest, static_cast<std::int64_t>(source.DataString().size()));
-      Write(kit + "/blocks.bin", dest.DataString());
-    }
-    for (bool compressed : {true, false}) {
-      const std::string how = compressed ? "compressed" : "sized";
-      TMemoryStream form;
-      const std::string image = Sample(1500);
-      form.WriteBuffer(image.data(), static_cast<std::int64_t>(image.size()));
-      TStringStream s;
-      WriteFlag(&s, compressed ? 1 : 0);
-      WriteShortString(&s, "TKitForm");
-      WriteFlaggedForm(&s, &form, compressed);
-      Write(kit + "/form-" + how + ".bin", s.DataString());
-
-      TKitWave wave;
-      TStringStream wav(WaveImage(600));
-      wave.LoadFromStream(&wav);
-      TStringStream w;
-      WriteFlag(&w, compressed ? 1 : 0);
-      WriteFlaggedWave(&w, &wave, compressed);
-      Write(kit + "/wave-" + how + ".bin", w.DataString());
-    }
-  } catch (const Exception& e) {
-    std::fprintf(stderr, "controls_fuzz_seeds: %s\n", e.Message.c_str());
-    return 1;
+  const std::string kit = (out / "kit_streams").string();
+  {
+    TStringStream source(Sample(40000) + Noise(2000)), dest;
+    WriteCompressedBlocks(&source, &dest, static_cast<std::int64_t>(source.DataString().size()));
+    WriteSeedFile(kit + "/blocks.bin", dest.DataString());
   }
-  return 0;
+  for (bool compressed : {true, false}) {
+    const std::string how = compressed ? "compressed" : "sized";
+    TMemoryStream form;
+    const std::string image = Sample(1500);
+    form.WriteBuffer(image.data(), static_cast<std::int64_t>(image.size()));
+    TStringStream s;
+    WriteFlag(&s, compressed ? 1 : 0);
+    WriteShortString(&s, "TKitForm");
+    WriteFlaggedForm(&s, &form, compressed);
+    WriteSeedFile(kit + "/form-" + how + ".bin", s.DataString());
+
+    TKitWave wave;
+    TStringStream wav(WaveImage(600));
+    wave.LoadFromStream(&wav);
+    TStringStream w;
+    WriteFlag(&w, compressed ? 1 : 0);
+    WriteFlaggedWave(&w, &wave, compressed);
+    WriteSeedFile(kit + "/wave-" + how + ".bin", w.DataString());
+  }
 }

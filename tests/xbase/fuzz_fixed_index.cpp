@@ -8,6 +8,7 @@
 #include <string>
 
 #include "classlib/exceptions.h"
+#include "fuzz_roundtrip.h"
 #include "xbase/dbftable.h"
 #include "xbase/filebackend_memory.h"
 #include "xbase/xbmdx.h"
@@ -15,21 +16,6 @@
 #include "xbase/xbntx.h"
 
 namespace {
-
-// A node the decoder took, encoded and decoded again, comes back the same: its entries, its
-// kind and its siblings.
-template <typename TTag>
-void TrapUnlessRoundTrip(TTag& Tag, const XBobjIndexKey& Node, const std::uint8_t* Encoded) {
-  XBobjIndexKey again;
-  if (!Tag.DecodeNode(Encoded, again)) __builtin_trap();
-  if (again.Leaf != Node.Leaf || again.Left != Node.Left || again.Right != Node.Right ||
-      again.Entries.size() != Node.Entries.size())
-    __builtin_trap();
-  for (std::size_t i = 0; i < Node.Entries.size(); ++i) {
-    const TxbIndexEntry &a = again.Entries[i], &b = Node.Entries[i];
-    if (a.Key != b.Key || a.RecNo != b.RecNo || a.Child != b.Child || a.Beyond != b.Beyond) __builtin_trap();
-  }
-}
 
 template <typename TFile, typename TTag>
 void DecodersAlone(XBO_dBaseFld& table, const std::string& bytes, const char* name, int blockSize) {

@@ -2,14 +2,13 @@
 // table (NAME C(10), NUM N(8,2), DAY D), with enough records for trees of two and three
 // levels, in <folder>/ndx, <folder>/mdx and <folder>/ntx.
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "classlib/exceptions.h"
+#include "seed_writer.h"
 #include "xbase/dbftable.h"
 #include "xbase/filebackend_memory.h"
 #include "xbase/xbmdx.h"
@@ -54,48 +53,29 @@ std::string Build(std::unique_ptr<XBobjIndexFile> (*open)(XBO_dBaseFld*), const 
   return fs.FileBytes(name);
 }
 
-void Write(const std::filesystem::path& path, const std::string& bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 template <class File> std::unique_ptr<XBobjIndexFile> Open(XBO_dBaseFld* table) {
   return std::make_unique<File>(table, "N", true, true, false);
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: xbase_fuzz_seeds <folder>\n");
-    return 2;
-  }
-  const std::filesystem::path out = argv[1];
-  try {
-    // Single-tag files: a three-level tree over the text, two levels over the number, one
-    // node over the date.
-    const std::vector<TTagSpec> single = {{"NAME", "NAME", "", false, false}, {"NUM", "NUM", "", false, false},
-                                          {"DAY", "DAY", "", false, false}};
-    for (int records : {700, 120, 8}) {
-      const TTagSpec& tag = single[records == 700 ? 0 : records == 120 ? 1 : 2];
-      Write(out / "ndx" / (std::string(tag.Name) + ".ndx"), Build(Open<XBobjNDXFile>, {tag}, records));
-    }
-    // The text-key format takes FOR and descending tags too.
-    const std::vector<TTagSpec> ntx = {{"NAME", "NAME", "", false, false}, {"NUM", "NUM", "NUM > 0", false, true},
-                                       {"DAY", "DAY", "", true, false}};
-    for (int records : {500, 150, 8}) {
-      const TTagSpec& tag = ntx[records == 500 ? 0 : records == 150 ? 1 : 2];
-      Write(out / "ntx" / (std::string(tag.Name) + ".ntx"), Build(Open<XBobjNTXFile>, {tag}, records));
-    }
-    // A multiple index with three tags (one descending, one unique with a FOR condition),
-    // two levels each, and a small one.
-    const std::vector<TTagSpec> mdx = {{"NAME", "NAME", "", false, false}, {"NUM", "NUM", "", false, true},
-                                       {"DAY", "DAY", "NUM > 0", true, false}};
-    Write(out / "mdx" / "three.mdx", Build(Open<XBobjMDXFile>, mdx, 300));
-    Write(out / "mdx" / "small.mdx", Build(Open<XBobjMDXFile>, {mdx[0]}, 10));
-  } catch (const Exception& e) {
-    std::fprintf(stderr, "xbase_fuzz_seeds: %s\n", e.Message.c_str());
-    return 1;
-  }
-  return 0;
+void WriteSeeds(const std::filesystem::path& out) {
+  using TSized = std::pair<TTagSpec, int>;  // a tag and the records it is made over
+  // Single-tag files: a three-level tree over the text, two levels over the number, one
+  // node over the date.
+  for (const auto& [tag, records] : {TSized{{"NAME", "NAME", "", false, false}, 700},
+                                     TSized{{"NUM", "NUM", "", false, false}, 120},
+                                     TSized{{"DAY", "DAY", "", false, false}, 8}})
+    WriteSeedFile(out / "ndx" / (std::string(tag.Name) + ".ndx"), Build(Open<XBobjNDXFile>, {tag}, records));
+  // The text-key format takes FOR and descending tags too.
+  for (const auto& [tag, records] : {TSized{{"NAME", "NAME", "", false, false}, 500},
+                                     TSized{{"NUM", "NUM", "NUM > 0", false, true}, 150},
+                                     TSized{{"DAY", "DAY", "", true, false}, 8}})
+    WriteSeedFile(out / "ntx" / (std::string(tag.Name) + ".ntx"), Build(Open<XBobjNTXFile>, {tag}, records));
+  // A multiple index with three tags (one descending, one unique with a FOR condition),
+  // two levels each, and a small one.
+  const std::vector<TTagSpec> mdx = {{"NAME", "NAME", "", false, false}, {"NUM", "NUM", "", false, true},
+                                     {"DAY", "DAY", "NUM > 0", true, false}};
+  WriteSeedFile(out / "mdx" / "three.mdx", Build(Open<XBobjMDXFile>, mdx, 300));
+  WriteSeedFile(out / "mdx" / "small.mdx", Build(Open<XBobjMDXFile>, {mdx[0]}, 10));
 }

@@ -498,13 +498,7 @@ void XBobjCDXFile::InitEmpty() {
     FEnd = 1024;
     FSpare.clear();
     FDirectory = std::make_unique<XBobjCDXTag>(*this, 0);
-    XBobjIndexKey root;
-    root.Page = NewPage();
-    root.Root = true;
-    root.Leaf = true;
-    FDirectory->FRoot = root.Page;
-    FDirectory->WriteHeader();
-    FDirectory->WriteNode(root);
+    FDirectory->PlantEmptyRoot();
     FDirectory->ClearCache();
   });
 }
@@ -518,7 +512,7 @@ std::int64_t XBobjCDXFile::NewPage() {
 }
 
 void XBobjCDXFile::OnLocked() {
-  if (FFile->Shared()) FEnd = -1;  // another writer may have grown the file
+  XBobjIndexFile::OnLocked();
   FCounted = false;
 }
 
@@ -533,19 +527,12 @@ void XBobjCDXFile::NoteChange() {
 
 void XBobjCDXFile::FlushPending() { FCounted = false; }
 
-bool XBobjCDXFile::ChangedByOther() {
-  if (!FFile->Shared()) return false;
-  std::uint8_t v[4];
-  return ReadPage(8, v, 4) && GetLE32(v) != FVersion;
-}
-
 void XBobjCDXFile::Resync() {
-  std::uint8_t v[4];
-  if (ReadPage(8, v, 4)) FVersion = GetLE32(v);
-  FEnd = -1;
+  ReadVersion(FVersion);
+  ForgetEnd();
   FDirectory->ClearCache();
   FDirectory->ReadHeader();
-  XBobjIndexFile::Resync();
+  ReadTagHeaders();
 }
 
 void XBobjCDXFile::CheckDefinition(const TTagDef& def, char& keyType, int& keyLength) {

@@ -100,7 +100,7 @@ class XBobjCDXFile : public XBobjIndexFile {
   // A node a split left first, else the end of the file.
   std::int64_t NewPage() override;
   void Reindex() override;
-  bool ChangedByOther() override;
+  // Re-reads the directory too, also in a damaged file (its tags that loaded are still read).
   void Resync() override;
   void FlushPending() override;
 
@@ -111,6 +111,9 @@ class XBobjCDXFile : public XBobjIndexFile {
 
  protected:
   void OnLocked() override;
+  // The version counter: 4 bytes at offset 8.
+  TChangeCounter ChangeCounter() const override { return {8, 4}; }
+  void ForgetEnd() override { FEnd = -1; }
 
  private:
   struct TTagDef {
@@ -125,7 +128,6 @@ class XBobjCDXFile : public XBobjIndexFile {
 
   std::unique_ptr<XBobjCDXTag> FDirectory;
   std::int64_t FEnd = -1;  // the next node offset, -1 unknown
-  std::uint32_t FVersion = 0;
   bool FCounted = false;
 };
 

@@ -248,6 +248,15 @@ TxbIndexNode XBobjIndexTag::LoadChild(std::int64_t page) {
   return LoadNode(page);
 }
 
+void XBobjIndexTag::PlantEmptyRoot() {
+  XBobjIndexKey root;
+  root.Page = NewPage();
+  root.Leaf = root.Root = true;
+  FRoot = root.Page;
+  WriteHeader();
+  WriteNode(root);
+}
+
 void XBobjIndexTag::ClearCache() {
   FPath.clear();
   FPathValid = false;
@@ -949,11 +958,52 @@ void XBobjIndexFile::KeyUpdateAll(std::uint32_t recno, bool isAppend) {
 
 void XBobjIndexFile::SetLockProtocol(TxbLokProtocol p) { FProtocol = p; }
 
-void XBobjIndexFile::Resync() {
+void XBobjIndexFile::ReadTagHeaders() {
   for (const auto& tag : FTags) {
     tag->ClearCache();
     tag->ReadHeader();
   }
+}
+
+bool XBobjIndexFile::ReadVersion(std::uint32_t& version) {
+  const TChangeCounter counter = ChangeCounter();
+  std::uint8_t v[4];
+  if (counter.Bytes == 0 || !ReadPage(counter.Offset, v, static_cast<std::size_t>(counter.Bytes))) return false;
+  version = counter.Bytes == 2 ? GetLE16(v) : GetLE32(v);
+  return true;
+}
+
+bool XBobjIndexFile::ChangedByOther() {
+  if (!FFile || !FFile->Shared()) return false;
+  if (ChangeCounter().Bytes == 0) return !FFile->HasExclusiveAccess();
+  std::uint32_t now;
+  return ReadVersion(now) && now != FVersion;
+}
+
+void XBobjIndexFile::Resync() {
+  ReadVersion(FVersion);
+  ForgetEnd();
+  if (!FDamaged) ReadTagHeaders();
+}
+
+void XBobjIndexFile::OnLocked() {
+  if (FFile && FFile->Shared()) ForgetEnd();
+}
+
+void XBobjIndexFile::StartOver() {
+  for (const auto& tag : FTags) tag->ClearCache();
+  FFile->Truncate(0);
+  FSpare.clear();
+  RestartFile();
+}
+
+void XBobjIndexFile::EmptyToRootLeaf() {
+  XBobjIndexTag* tag = TagByIndex(0);
+  if (FDamaged || !tag) RaiseDamaged();
+  UnderWholeFile([&] {
+    StartOver();
+    tag->PlantEmptyRoot();
+  });
 }
 
 void XBobjIndexFile::OpenOrCreate(std::string_view name, std::string_view extension, bool create, bool readWrite,

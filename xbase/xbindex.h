@@ -167,6 +167,8 @@ class XBobjIndexTag : public TObject {
   void ClearRange();
   // Drops the nodes held in memory.
   void ClearCache();
+  // Makes the tree one empty root leaf on a new page; writes it and the header.
+  void PlantEmptyRoot();
 
   // Inserts or removes a stored key; both write the nodes they change.
   bool InsertKey(std::string_view stored, std::uint32_t recno);
@@ -302,13 +304,18 @@ class XBobjIndexFile : public TObject {
   virtual void KeyUpdateAll(std::uint32_t recno, bool isAppend);
   virtual void SetLockProtocol(TxbLokProtocol p);
   virtual void Reindex() {}
-  // True when another writer changed the file since it was last read.
-  virtual bool ChangedByOther() { return false; }
-  // Called when another writer changed the file: drops every cache, re-reads the headers.
+  // True when another writer changed the file since it was last read: its change counter
+  // moved, or, in a format that keeps none, whenever another may write it.
+  bool ChangedByOther();
+  // Called when another writer changed the file: takes the change counter again, forgets
+  // where the file ends, and (unless the file is damaged) drops every cache and re-reads the
+  // headers.
   virtual void Resync();
   // Writes what is pending (headers); called before the unlock and at close.
   virtual void FlushPending() {}
 
+  // A single-tag file cut to its header and an empty root leaf (the whole file taken).
+  void EmptyToRootLeaf();
   // Opens the file (create: a new one). Without create a missing file raises code 2.
   // Creation takes the table's share mode.
   void OpenOrCreate(std::string_view name, std::string_view extension, bool create, bool readWrite, bool shared);
@@ -348,8 +355,28 @@ class XBobjIndexFile : public TObject {
   }
 
  protected:
-  // Called when the index lock was taken (the outermost LockIndex).
-  virtual void OnLocked() {}
+  // Called when the index lock was taken (the outermost LockIndex): a shared file's end is
+  // forgotten (another writer may have grown it).
+  virtual void OnLocked();
+  // ---- Format hooks of the above ----
+  // The counter every writer of a shared file bumps: Bytes (2 or 4) little-endian bytes at
+  // Offset. Bytes 0: the format keeps none.
+  struct TChangeCounter {
+    std::int64_t Offset = 0;
+    int Bytes = 0;
+  };
+  virtual TChangeCounter ChangeCounter() const { return {}; }
+  // Forgets the next free page the format keeps, so the next one is read from the file.
+  virtual void ForgetEnd() {}
+  // The format's own part of cutting the file for a new tree (StartOver below).
+  virtual void RestartFile() {}
+  // Cuts the file to nothing for a new tree: the tags' kept nodes and the spare pages go, and
+  // the format starts its pages (and counters) over.
+  void StartOver();
+  // Reads the change counter; false where there is none or it cannot be read.
+  bool ReadVersion(std::uint32_t& version);
+  // Every tag's kept nodes dropped and its header read again.
+  void ReadTagHeaders();
   // The whole file for emptying and re-indexing a shared file (others are kept out).
   void TakeWholeFile();
   void ReleaseWholeFile();
@@ -367,6 +394,7 @@ class XBobjIndexFile : public TObject {
   std::vector<std::unique_ptr<XBobjIndexTag>> FTags;
   int FCurrentTag = -1;
   std::vector<std::int64_t> FSpare;  // pages splits left (emptied when the file is cut)
+  std::uint32_t FVersion = 0;        // the change counter as last read or written
   bool FProduction = false;
   bool FDamaged = false;
   TxbLokProtocol FProtocol = TxbLokProtocol::Default;

@@ -445,17 +445,6 @@ std::int64_t XBobjMDXFile::NewPage() {
   return unit;
 }
 
-void XBobjMDXFile::OnLocked() {
-  if (FFile->Shared()) FNextUnit = -1;  // another writer may have grown the file
-}
-
-bool XBobjMDXFile::ChangedByOther() { return FFile && FFile->Shared() && !FFile->HasExclusiveAccess(); }
-
-void XBobjMDXFile::Resync() {
-  FNextUnit = -1;
-  if (!FDamaged) XBobjIndexFile::Resync();
-}
-
 void XBobjMDXFile::CheckDefinition(TTagDef& def) {
   if (!FTable) throw EXBaseError("No table for index " + FileName());
   if (def.Name.empty() || def.Name.size() > 10 ||

@@ -94,9 +94,6 @@ class XBobjMDXFile : public XBobjIndexFile {
   bool DeleteTag(std::string_view name) override;
   std::int64_t NewPage() override;  // a unit
   void Reindex() override;
-  // No change counter: a shared file is read again at every lock and positioning.
-  bool ChangedByOther() override;
-  void Resync() override;
   void RenameIndex(std::string_view newTableName) override;
 
   int BlockSize() const { return FBlockSize; }
@@ -105,7 +102,8 @@ class XBobjMDXFile : public XBobjIndexFile {
   bool LoadHeader();
 
  protected:
-  void OnLocked() override;
+  // No change counter: a shared file is read again at every lock and positioning.
+  void ForgetEnd() override { FNextUnit = -1; }
 
  private:
   struct TTagDef {

@@ -222,17 +222,6 @@ std::int64_t XBobjNDXFile::NewPage() {
   return block;
 }
 
-void XBobjNDXFile::OnLocked() {
-  if (FFile->Shared()) FNext = -1;  // another writer may have grown the file
-}
-
-bool XBobjNDXFile::ChangedByOther() { return FFile && FFile->Shared() && !FFile->HasExclusiveAccess(); }
-
-void XBobjNDXFile::Resync() {
-  FNext = -1;
-  if (!FDamaged) XBobjIndexFile::Resync();
-}
-
 XBobjIndexTag* XBobjNDXFile::AddTag(std::string_view, std::string_view keyExpr, std::string_view forExpr, bool unique,
                                     bool descending) {
   if (!FTable) throw EXBaseError("No table for index " + FileName());
@@ -265,34 +254,16 @@ XBobjIndexTag* XBobjNDXFile::AddTag(std::string_view, std::string_view keyExpr, 
   FTags.push_back(std::move(tag));
   FDamaged = false;
   UnderWholeFile([&] {
-    EmptyLocked();
+    StartOver();
     UnderIndexLock([&] { Tag()->Build(); });
   });
   FCurrentTag = -1;
   return Tag();
 }
 
-void XBobjNDXFile::EmptyLocked() {
-  XBobjNDXTag& tag = *Tag();
-  tag.ClearCache();
-  FFile->Truncate(0);
+void XBobjNDXFile::RestartFile() {
   FNext = 1;  // the header is block 0
-  FSpare.clear();
-  tag.FRoot = -1;
-}
-
-void XBobjNDXFile::Empty() {
-  if (FDamaged || !Tag()) RaiseDamaged();
-  UnderWholeFile([&] {
-    XBobjNDXTag& tag = *Tag();
-    EmptyLocked();
-    XBobjIndexKey root;
-    root.Page = NewPage();
-    root.Leaf = root.Root = true;
-    tag.FRoot = root.Page;
-    tag.WriteHeader();
-    tag.WriteNode(root);
-  });
+  Tag()->FRoot = -1;
 }
 
 void XBobjNDXFile::Reindex() {

@@ -69,22 +69,20 @@ class XBobjNDXFile : public XBobjIndexFile {
                         bool descending) override;
   std::int64_t NewPage() override;
   void Reindex() override;
-  // No change counter: a shared file is read again at every lock and positioning.
-  bool ChangedByOther() override;
-  void Resync() override;
   // Leaves the header and an empty root (1,024 bytes).
-  void Empty();
+  void Empty() { EmptyToRootLeaf(); }
   // The next free block (read from the header and the file size when unknown).
   std::int64_t NewPageFrontier();
 
   XBobjNDXTag* Tag() const { return static_cast<XBobjNDXTag*>(TagByIndex(0)); }
 
  protected:
-  void OnLocked() override;
+  // No change counter: a shared file is read again at every lock and positioning.
+  void ForgetEnd() override { FNext = -1; }
+  void RestartFile() override;
 
  private:
   friend class XBobjNDXTag;
   std::string BaseName() const;
-  void EmptyLocked();
   std::int64_t FNext = -1;  // the next free block, -1 unknown
 };

@@ -156,7 +156,7 @@ void XBobjNTXTag::ReadHeader() {
 void XBobjNTXTag::WriteHeader() {
   std::uint8_t h[kPage] = {};
   PutLE16(h, FHasFor ? 7 : 6);
-  PutLE16(h + 2, NTX().FVersion);
+  PutLE16(h + 2, static_cast<std::uint16_t>(NTX().FVersion));
   PutLE32(h + 4, static_cast<std::uint32_t>(FRoot));
   PutLE16(h + 12, static_cast<std::uint16_t>(ItemSize()));
   PutLE16(h + 14, static_cast<std::uint16_t>(FKeySize));
@@ -300,6 +300,7 @@ bool XBobjNTXTag::WriteNode(XBobjIndexKey& node) {
 
 XBobjNTXFile::XBobjNTXFile(XBO_dBaseFld* table, std::string_view name, bool create, bool readWrite, bool shared)
     : XBobjIndexFile(table) {
+  FVersion = 1;
   OpenOrCreate(name, ".NTX", create, readWrite, shared);
   if (create) return;  // the tag comes with AddTag
   auto tag = std::make_unique<XBobjNTXTag>(*this);
@@ -317,23 +318,6 @@ std::int64_t XBobjNTXFile::NewPage() {
   return page;
 }
 
-void XBobjNTXFile::OnLocked() {
-  if (FFile->Shared()) FEnd = -1;  // another writer may have grown the file
-}
-
-bool XBobjNTXFile::ChangedByOther() {
-  if (!FFile || !FFile->Shared()) return false;
-  std::uint8_t v[2];
-  return ReadPage(2, v, 2) && GetLE16(v) != FVersion;
-}
-
-void XBobjNTXFile::Resync() {
-  std::uint8_t v[2];
-  if (ReadPage(2, v, 2)) FVersion = GetLE16(v);
-  FEnd = -1;
-  if (!FDamaged) XBobjIndexFile::Resync();
-}
-
 void XBobjNTXFile::KeyUpdateAll(std::uint32_t recno, bool isAppend) {
   if (FDamaged || !Tag()) RaiseDamaged();
   Tag()->CheckExpressions();
@@ -342,7 +326,7 @@ void XBobjNTXFile::KeyUpdateAll(std::uint32_t recno, bool isAppend) {
     if (FVersion > 32766) FVersion = 0;
     ++FVersion;
     std::uint8_t v[2];
-    PutLE16(v, FVersion);
+    PutLE16(v, static_cast<std::uint16_t>(FVersion));
     WritePage(2, v, 2);
     XBobjIndexFile::KeyUpdateAll(recno, isAppend);
   } catch (...) {
@@ -384,33 +368,16 @@ XBobjIndexTag* XBobjNTXFile::AddTag(std::string_view, std::string_view keyExpr, 
   FTags.push_back(std::move(tag));
   FDamaged = false;
   UnderWholeFile([&] {
-    EmptyLocked();
+    StartOver();
     Tag()->Build();
   });
   FCurrentTag = -1;
   return Tag();
 }
 
-void XBobjNTXFile::EmptyLocked() {
-  Tag()->ClearCache();
-  FFile->Truncate(0);
+void XBobjNTXFile::RestartFile() {
   FEnd = kPage;  // the header is the page at 0
-  FSpare.clear();
   FVersion = 1;
-}
-
-void XBobjNTXFile::Empty() {
-  if (FDamaged || !Tag()) RaiseDamaged();
-  UnderWholeFile([&] {
-    XBobjNTXTag& tag = *Tag();
-    EmptyLocked();
-    XBobjIndexKey root;
-    root.Page = NewPage();
-    root.Leaf = root.Root = true;
-    tag.FRoot = root.Page;
-    tag.WriteHeader();
-    tag.WriteNode(root);
-  });
 }
 
 void XBobjNTXFile::Reindex() {

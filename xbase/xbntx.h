@@ -80,20 +80,19 @@ class XBobjNTXFile : public XBobjIndexFile {
   void Reindex() override;
   // Counts the update (1 .. 32767, then 1 again) before the keys are kept current.
   void KeyUpdateAll(std::uint32_t recno, bool isAppend) override;
-  bool ChangedByOther() override;
-  void Resync() override;
   // Leaves the header and an empty root (2,048 bytes).
-  void Empty();
+  void Empty() { EmptyToRootLeaf(); }
 
   XBobjNTXTag* Tag() const { return static_cast<XBobjNTXTag*>(TagByIndex(0)); }
-  std::uint16_t Version() const { return FVersion; }
+  std::uint16_t Version() const { return static_cast<std::uint16_t>(FVersion); }
 
  protected:
-  void OnLocked() override;
+  // The version counter: 2 bytes at offset 2.
+  TChangeCounter ChangeCounter() const override { return {2, 2}; }
+  void ForgetEnd() override { FEnd = -1; }
+  void RestartFile() override;
 
  private:
   friend class XBobjNTXTag;
-  void EmptyLocked();
   std::int64_t FEnd = -1;  // the next page offset, -1 unknown
-  std::uint16_t FVersion = 1;
 };

@@ -36,6 +36,7 @@ class XBobjCDXTag : public XBobjIndexTag {
   void WriteHeader() override;
   bool NodeFits(const XBobjIndexKey& node) const override;
   int SplitPoint(const XBobjIndexKey& node) const override;
+  bool LinksSiblings() const override { return true; }
   char PadByte() const override { return FKeyType == 'C' ? ' ' : '\0'; }
 
   // A new tag's header fields (before its first WriteHeader).

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <unordered_set>
 
 #include "classlib/format.h"
 #include "xbase/dbftable.h"
@@ -528,6 +529,61 @@ void XBobjIndexTag::ClearRange() {
   FHasLow = FHasHigh = false;
   FLow.clear();
   FHigh.clear();
+}
+
+// ---- The tree check ----
+
+struct XBobjIndexTag::TTreeCheck {
+  std::unordered_set<std::int64_t> Pages;                    // every page met
+  std::vector<std::pair<std::int64_t, std::int64_t>> Last;   // per depth: the node met last, its right link
+  TxbIndexEntry Previous;                                    // the last key of the walk
+  bool HavePrevious = false;
+  std::int64_t Keys = 0;
+};
+
+bool XBobjIndexTag::InOrder(const TxbIndexEntry& a, const TxbIndexEntry& b) const {
+  if (b.Beyond) return true;
+  if (a.Beyond) return false;
+  return Order(a, b.Key, srExact, b.RecNo) <= 0;
+}
+
+std::int64_t XBobjIndexTag::CheckTree() {
+  FOwner.CheckChanges();
+  TTreeCheck check;
+  CheckNode(RootPage(), 0, nullptr, nullptr, check);
+  for (const auto& last : check.Last)
+    if (last.second != -1) Damaged();  // a level's last node links to no neighbour on its right
+  return check.Keys;
+}
+
+void XBobjIndexTag::CheckNode(std::int64_t page, int depth, const TxbIndexEntry* low, const TxbIndexEntry* high,
+                              TTreeCheck& check) {
+  if (depth >= MaxDepth || page < 0 || !check.Pages.insert(page).second) Damaged();
+  XBobjIndexKey node;
+  node.Page = page;
+  if (!ReadNode(node) || !NodeFits(node) || (!node.Leaf && node.Count() == 0)) Damaged();
+  if (LinksSiblings()) {
+    const auto at = static_cast<std::size_t>(depth);
+    if (check.Last.size() <= at) check.Last.resize(at + 1, {-1, -1});
+    auto& [lastPage, lastRight] = check.Last[at];
+    if (node.Left != lastPage || (lastPage >= 0 && lastRight != page)) Damaged();
+    lastPage = page;
+    lastRight = node.Right;
+  }
+  const TxbIndexEntry* before = low;
+  for (const TxbIndexEntry& e : node.Entries) {
+    // A key-less last child is bounded by the node's own bound.
+    if (!e.Beyond && ((before && !InOrder(*before, e)) || (high && !InOrder(e, *high)))) Damaged();
+    if (node.Leaf) {
+      if (check.HavePrevious && !InOrder(check.Previous, e)) Damaged();
+      check.Previous = e;
+      check.HavePrevious = true;
+      ++check.Keys;
+    } else {
+      CheckNode(e.Child, depth + 1, before, e.Beyond ? high : &e, check);
+    }
+    before = &e;
+  }
 }
 
 // ---- Updates ----

@@ -174,6 +174,17 @@ class XBobjIndexTag : public TObject {
   bool InsertKey(std::string_view stored, std::uint32_t recno);
   bool DeleteKey(std::string_view stored, std::uint32_t recno);
 
+  // Reads the whole tree and raises the damaged-index error (2112) unless it holds together:
+  // every node reads and fits its page and is reached once, an interior node has entries,
+  // the keys run in tag order within and across nodes, each child's keys lie between its
+  // parent's key before it and its own (an interior key bounds its child from above: the
+  // engine makes it the child's last key, and leaves it when that key is taken out), and
+  // where the format links neighbours, each level's nodes link both ways in order. Returns
+  // the number of keys.
+  std::int64_t CheckTree();
+  // Whether the format's nodes link their neighbours on the same level.
+  virtual bool LinksSiblings() const { return false; }
+
   // Raises the expression's error when the key or FOR expression did not compile.
   void CheckExpressions() const;
   // <0, 0, >0: the order of two stored keys (no record numbers, descending not applied);
@@ -253,6 +264,12 @@ class XBobjIndexTag : public TObject {
   bool FindRecord(std::string_view near, std::uint32_t recno, const std::string* skip);
   // Removes the path's entry and writes the node.
   void ErasePathEntry();
+  // CheckTree's walk: the node at page, at depth, its keys bounded by low and high (null:
+  // open).
+  struct TTreeCheck;
+  void CheckNode(std::int64_t page, int depth, const TxbIndexEntry* low, const TxbIndexEntry* high, TTreeCheck& check);
+  // Whether a stands at or before b in tag order.
+  bool InOrder(const TxbIndexEntry& a, const TxbIndexEntry& b) const;
 
   XBobjIndexFile& FOwner;
   const char* FSignature = "UNK";

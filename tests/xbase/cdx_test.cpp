@@ -203,41 +203,10 @@ TEST_F(Cdx, LeafCodec) {
   EXPECT_FALSE(dir.DecodeNode(page, bad));
 }
 
-// Every node of a tag: decodes, fits, and the leaves link both ways in key order.
+// Every node of a tag holds together (the engine's check: it decodes and fits, the keys run in
+// order, the nodes of each level link both ways), and the tag holds every key.
 void CheckTree(XBobjCDXTag& tag, std::size_t expectedKeys) {
-  std::vector<std::int64_t> level{tag.RootPage()};
-  std::vector<std::int64_t> leaves;
-  for (int depth = 0; !level.empty() && depth < 40; ++depth) {
-    std::vector<std::int64_t> next;
-    for (std::int64_t page : level) {
-      XBobjIndexKey node;
-      node.Page = page;
-      ASSERT_TRUE(tag.ReadNode(node)) << page;
-      ASSERT_TRUE(tag.NodeFits(node)) << page;
-      if (node.Leaf)
-        leaves.push_back(page);
-      else
-        for (auto& e : node.Entries) next.push_back(e.Child);
-    }
-    level = next;
-  }
-  std::int64_t previous = -1;
-  std::size_t keys = 0;
-  for (std::int64_t page : leaves) {
-    XBobjIndexKey node;
-    node.Page = page;
-    ASSERT_TRUE(tag.ReadNode(node));
-    EXPECT_EQ(node.Left, previous) << page;
-    if (previous >= 0) {
-      XBobjIndexKey left;
-      left.Page = previous;
-      ASSERT_TRUE(tag.ReadNode(left));
-      EXPECT_EQ(left.Right, page);
-    }
-    previous = page;
-    keys += static_cast<std::size_t>(node.Count());
-  }
-  EXPECT_EQ(keys, expectedKeys);
+  EXPECT_EQ(tag.CheckTree(), static_cast<std::int64_t>(expectedKeys));
   auto scan = Scan(tag);
   EXPECT_EQ(scan.size(), expectedKeys);
   for (std::size_t i = 1; i < scan.size(); ++i) EXPECT_LE(tag.CompareKeys(scan[i - 1].first, scan[i].first), 0) << i;
@@ -413,7 +382,9 @@ TEST(CdxForeign, TagsScanAsTheIndependentReaderListsThem) {
       std::vector<std::pair<long long, std::uint32_t>> back;
       for (auto& [key, recno] : Scan(*tag, true)) back.emplace_back(IntegerKey(key), recno);
       EXPECT_EQ(back, keys) << stem << " " << name << " backward";
+      EXPECT_EQ(tag->CheckTree(), static_cast<std::int64_t>(keys.size())) << stem << " " << name;
     }
+    EXPECT_EQ(index.Directory().CheckTree(), index.TagCount()) << stem;
   }
   // Seeks on an integer tag; the tag over a field the table lacks still walks, but a typed
   // seek raises its expression's error.

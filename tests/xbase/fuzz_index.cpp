@@ -3,7 +3,8 @@
 // both ways and seeking either works or raises an engine error; the node decoders take any
 // page, and a node they took reads the same once encoded and decoded again (its entries, its
 // kind and its siblings; the bytes may differ where the decoder takes more than one form of a
-// key). Nothing else happens, and nothing runs away.
+// key); the tree check then passes or raises an engine error. Nothing else happens, and
+// nothing runs away.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -140,7 +141,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         guarded([&] { tag.SeekStored(bytes.substr(at, 4)); });
         guarded([&] { tag.FindEntry(bytes.substr(at, 4), static_cast<std::uint32_t>(at)); });
       }
+      guarded([&] { tag.CheckTree(); });
     }
+#if FUZZ_FORMAT == 0
+    index.Directory().CheckTree();
+#endif
   } catch (const Exception&) {
   }
   return 0;

@@ -36,6 +36,15 @@ std::multiset<TEntry> Model(XBO_dBaseFld& table, XBobjIndexTag& tag) {
 
 std::multiset<TEntry> AsSet(const std::vector<TEntry>& scan) { return {scan.begin(), scan.end()}; }
 
+// The keys the engine's tree check counts, -1 when it finds the tree damaged.
+std::int64_t CheckedKeys(XBobjIndexTag& tag) {
+  try {
+    return tag.CheckTree();
+  } catch (const EXBaseError&) {
+    return -1;
+  }
+}
+
 // The entries of `got` that differ from `want` concern one record at most.
 [[maybe_unused]] bool AtMostOneRecordDiffers(const std::multiset<TEntry>& got, const std::multiset<TEntry>& want) {
   std::set<std::uint32_t> records;
@@ -190,7 +199,9 @@ TEST_P(IndexFaults, AWriterStoppedAfterAnyWriteLosesAtMostItsOwnKey) {
       files[0]->Reindex();
       for (int i = 0; i < files[0]->TagCount(); ++i) {
         XBobjIndexTag& tag = *files[0]->TagByIndex(i);
-        EXPECT_EQ(AsSet(Scan(tag)), Model(t, tag)) << tag.Name();
+        const auto model = Model(t, tag);
+        EXPECT_EQ(AsSet(Scan(tag)), model) << tag.Name();
+        EXPECT_EQ(CheckedKeys(tag), static_cast<std::int64_t>(model.size())) << tag.Name();
       }
     }
   }
@@ -209,6 +220,9 @@ TEST_P(IndexFaults, AWriterStoppedAfterAnyWriteLosesAtMostItsOwnKey) {
   }
   EXPECT_GE(depth, 2);
   EXPECT_EQ(AsSet(Scan(k)), models.back()[0]);
+  for (const char* key : {"K", "N"})
+    EXPECT_EQ(CheckedKeys(*TagWithKey(files, key)), static_cast<std::int64_t>(models.back()[key[0] == 'K' ? 0 : 1].size()))
+        << key;
 }
 
 // Two tables and two sets of index objects on the same files take turns writing; each sees
@@ -248,6 +262,7 @@ TEST_P(IndexFaults, TwoWritersOnOneFileKeepItWhole) {
           XBobjIndexTag& tag = *TagWithKey(*reader, key);
           auto scan = Scan(tag);
           EXPECT_EQ(AsSet(scan), Model(*reader->front()->Table(), tag)) << key << " step " << step;
+          EXPECT_EQ(CheckedKeys(tag), static_cast<std::int64_t>(scan.size())) << key << " step " << step;
           EXPECT_TRUE(std::is_sorted(scan.begin(), scan.end(), [&](const TEntry& x, const TEntry& y) {
             int c = tag.CompareKeys(x.first, y.first);
             if (tag.Descending()) c = -c;
@@ -297,7 +312,9 @@ TEST_P(IndexKilled, AKilledWriterLeavesARepairableIndex) {
     for (auto& file : files) file->Reindex();
     for (const char* key : {"NAME", "NUM"}) {
       XBobjIndexTag& tag = *TagWithKey(files, key);
-      EXPECT_EQ(AsSet(Scan(tag)), Model(t, tag)) << key;
+      const auto model = Model(t, tag);
+      EXPECT_EQ(AsSet(Scan(tag)), model) << key;
+      EXPECT_EQ(CheckedKeys(tag), static_cast<std::int64_t>(model.size())) << key;
     }
   }
 }

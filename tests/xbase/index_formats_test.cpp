@@ -134,6 +134,8 @@ TEST_P(IndexFormats, ScansFollowTheModelThroughAppendsAndRewrites) {
       auto want = runs(d, expected(d));
       ASSERT_EQ(runs(d, Records(Scan(tag))), want) << defs[d].Name << " forward, step " << step;
       ASSERT_EQ(runs(d, Records(Scan(tag, true))), want) << defs[d].Name << " backward, step " << step;
+      EXPECT_EQ(tag.CheckTree(), static_cast<std::int64_t>(expected(d).size()))
+          << defs[d].Name << " step " << step;
     }
   };
   int step = 0;
@@ -332,6 +334,80 @@ TEST_P(IndexFormats, ATreeThatCyclesIsDamagedAtTheFirstRevisit) {
   TxbVariant last;
   last.SetString("K10999");
   EXPECT_EQ(RaisedBy([&] { tag.TagSeek(last); }), damaged);
+}
+
+// The tree check passes what the engine wrote through appends and rewrites (a rewrite takes
+// keys out, and a parent's key may then stand above its child's last), and finds each kind
+// of damage as the damaged-index error.
+TEST_P(IndexFormats, TheTreeCheckFindsEachKindOfDamage) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}});
+  for (int i = 0; i < 1000; ++i) Add("K" + std::to_string(10000 + i), i, true);
+  for (std::uint32_t r = 1; r <= 1000; r += 7) Change(r, "M" + std::to_string(r), r, true);
+  EXPECT_EQ(tags["NAME"]->CheckTree(), 1000);
+  files.clear();
+  const std::string intact = fs.FileBytes(FileOf("NAME"));
+  struct TNodes {
+    XBobjIndexTag& Tag;
+    XBobjIndexKey Read(std::int64_t page) {
+      XBobjIndexKey node;
+      node.Page = page;
+      EXPECT_TRUE(Tag.ReadNode(node)) << page;
+      return node;
+    }
+    XBobjIndexKey Leaf(int slot) {  // the slot-th child of the root, then first children down to a leaf
+      XBobjIndexKey node = Read(Read(Tag.RootPage()).Entries.at(static_cast<std::size_t>(slot)).Child);
+      while (!node.Leaf) node = Read(node.Entries.front().Child);
+      return node;
+    }
+    void Write(XBobjIndexKey node) { EXPECT_TRUE(Tag.WriteNode(node)) << node.Page; }
+  };
+  struct TCase {
+    const char* What;
+    std::function<void(TNodes&)> Damage;
+    bool LinkedOnly;
+  } cases[] = {
+      {"a child reached twice",
+       [](TNodes& n) {
+         XBobjIndexKey root = n.Read(n.Tag.RootPage());
+         root.Entries.at(1).Child = root.Entries.at(0).Child;
+         n.Write(root);
+       },
+       false},
+      {"two keys of a leaf swapped",
+       [](TNodes& n) {
+         XBobjIndexKey leaf = n.Leaf(0);
+         std::swap(leaf.Entries.at(0), leaf.Entries.at(1));
+         n.Write(leaf);
+       },
+       false},
+      {"a leaf key beyond its parent's",
+       [](TNodes& n) {
+         XBobjIndexKey leaf = n.Leaf(0);
+         leaf.Entries.back().Key = "Z";
+         n.Write(leaf);
+       },
+       false},
+      {"a neighbour linked one way only",
+       [](TNodes& n) {
+         XBobjIndexKey leaf = n.Leaf(1);
+         leaf.Left = -1;
+         n.Write(leaf);
+       },
+       true},
+  };
+  for (const TCase& c : cases) {
+    if (c.LinkedOnly && GetParam().Name != std::string("Cdx")) continue;
+    fs.SetFile(FileOf("NAME"), intact);
+    auto file = GetParam().Open(table.get(), FileOf("NAME"), false, false);
+    XBobjIndexTag& tag = *file->TagByName("NAME");
+    EXPECT_EQ(tag.CheckTree(), 1000) << c.What;
+    TNodes nodes{tag};
+    c.Damage(nodes);
+    tag.ClearCache();
+    EXPECT_EQ(RaisedBy([&] { tag.CheckTree(); }), EngineErrorMessage(xbeIndexDamaged, xbsNone, file->FileName().c_str()))
+        << c.What;
+  }
 }
 
 // Another program may spell a record's key otherwise than the key expression does: a

@@ -169,6 +169,7 @@ TEST_F(TdbfIndexes, WeReadWhatTdbfWrote) {
       EXPECT_EQ(Records(ours), RecordsOf(w, 2)) << w[1];
       EXPECT_EQ(std::multiset<TEntry>(ours.begin(), ours.end()), Model(table, tag)) << w[1];
       EXPECT_EQ(Records(Scan(tag, true)), RecordsOf(w, 2)) << w[1] << " backward";
+      EXPECT_EQ(tag.CheckTree(), static_cast<std::int64_t>(ours.size())) << w[1];
     } else if (w.size() == 4 && w[0] == "S") {
       ++seeks;
       TxbVariant v;
@@ -216,8 +217,10 @@ TEST_F(TdbfIndexes, TdbfReadsItsFilesAfterOurChanges) {
     for (const char* tag : {"NAME", "NUMD"}) {
       EXPECT_EQ(AsSetOf(Scan(*mdx.TagByName(tag))), Model(table, *mdx.TagByName(tag))) << tag;
       ours.emplace_back(tag, Records(Scan(*mdx.TagByName(tag))));
+      EXPECT_EQ(mdx.TagByName(tag)->CheckTree(), static_cast<std::int64_t>(ours.back().second.size())) << tag;
     }
     ours.emplace_back("TWNAME.NDX", Records(Scan(*ndx.Tag())));
+    EXPECT_EQ(ndx.Tag()->CheckTree(), static_cast<std::int64_t>(ours.back().second.size()));
   }
   std::ofstream script(dir + "script.txt");
   for (const auto& [index, records] : ours) script << "W " << index << "\n";

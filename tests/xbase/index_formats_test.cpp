@@ -973,6 +973,7 @@ TEST_F(Ntx, AnotherProgramsInteriorKeysAreKeys) {
   ASSERT_FALSE(index->Damaged());
   EXPECT_EQ(Scan(*index->Tag()), sorted);
   EXPECT_EQ(Scan(*index->Tag(), true), sorted);
+  EXPECT_EQ(index->Tag()->CheckTree(), static_cast<std::int64_t>(sorted.size()));
   for (std::size_t j = 0; j < sorted.size(); ++j) {
     if (j > 0 && sorted[j - 1].first == sorted[j].first) continue;
     TxbVariant v;
@@ -989,6 +990,7 @@ TEST_F(Ntx, AnotherProgramsInteriorKeysAreKeys) {
   auto check = [&](XBobjNTXTag& tag) {
     std::vector<TEntry> scan = Scan(tag);
     EXPECT_EQ(Scan(tag, true), scan);
+    EXPECT_EQ(tag.CheckTree(), static_cast<std::int64_t>(scan.size()));
     EXPECT_TRUE(std::is_sorted(scan.begin(), scan.end(), [](const TEntry& a, const TEntry& b) { return a.first < b.first; }));
     std::sort(scan.begin(), scan.end());
     std::vector<TEntry> expected;

@@ -753,7 +753,13 @@ bool XBobjIndexTag::InsertKey(std::string_view stored, std::uint32_t recno) {
   MarkChanged(FPath.back(), rankGaining);
   if (at == leaf.Count() - 1) UpdateSeparators();
   SplitIfNeeded(static_cast<int>(FPath.size()) - 1);
+#ifndef NDEBUG
+  const bool split = !FReleased.empty();
+#endif
   FlushNodes();
+#ifndef NDEBUG
+  if (split) CheckTree();  // a split that breaks the tree is caught where it happens
+#endif
   FCurrent.SetBinary(stored.data(), stored.size());
   FCurrent.RecNo = recno;
   FCurrent.TagValue = recno;

@@ -1,9 +1,10 @@
 // Horavox, the talking desk clock: the program's start. Creates the windows in their order
 // (the main window first, so it reads only its own settings and the settings window then
-// applies the others; the main window is shown as soon as it is made, the others are made
-// behind it), runs the message loop until the main window closes, and frees everything
-// before the program ends. A second start ends with the main window's
-// creation: its single-instance guard has brought the running clock forward.
+// applies the others; the main window is shown as soon as it is made, then the characters'
+// files are written and the others are made behind it), runs the message loop until the
+// main window closes, and frees everything before the program ends. A second start ends
+// with the main window's creation: its single-instance guard has brought the running clock
+// forward.
 #include "app/About.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -26,6 +27,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application->CreateForm(Form1);
     if (!Application->DuplicateInstance()) {
       Form1->ShowFirst();
+      Form1->WriteCharacterFiles();
       Application->CreateForm(Form7);
       Application->CreateForm(AboutBox);
       Application->CreateForm(Form2);

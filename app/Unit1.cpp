@@ -251,10 +251,6 @@ void TForm1::FormCreate(TObject*) {
   FAnnouncement->ProgramFolder = ProgramFolder;
   FSignals->ProgramFolder = ProgramFolder;
 
-  // The characters' files go beside the program, or where this user may write.
-  TStoredFilesPlacement placed =
-      WriteStoredFiles(DskFileHolder1, kCharacterFiles, ProgramFolder, StoredFilesFallbackFolder());
-  FStoredFilesFolder = placed.Folder;
   PlayerOpen = false;
 
   for (const String& name : FindMelodies(ProgramFolder)) ComboBox1->GetItems()->Add(name);
@@ -277,7 +273,13 @@ void TForm1::FormCreate(TObject*) {
     TrayFlag = false;
     SaveWindowState();
   });
+}
 
+void TForm1::WriteCharacterFiles() {
+  TStoredFilesPlacement placed =
+      WriteStoredFiles(DskFileHolder1, kCharacterFiles, ProgramFolder, StoredFilesFallbackFolder());
+  FStoredFilesFolder = placed.Folder;
+  DskFileHolder1->ReleaseContents();
   if (!placed.Errors.empty()) {
     FStoredFilesError = "Не удалось записать файлы персонажей:";
     for (const String& error : placed.Errors) FStoredFilesError += "\n" + error;

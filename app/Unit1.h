@@ -199,6 +199,10 @@ class TForm1 : public TForm {
   // what its activation gives them once they are there.
   void ShowFirst();
   void OtherWindowsMade();
+  // Writes the characters' files (beside the program, or where this user may write) and
+  // lets go of their stored copies: after the window is shown, before the settings window
+  // that loads the chosen character is made.
+  void WriteCharacterFiles();
   // The audio player is to be shown again when the window is minimised.
   bool PlayerOpen = false;
 

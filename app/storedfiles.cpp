@@ -92,6 +92,10 @@ void TDskFileHolder::ExtractStoredFile(int Index, const String& Path) {
   }
 }
 
+void TDskFileHolder::ReleaseContents() {
+  for (int i = 0; i < FFiles->Count(); ++i) FFiles->Items(i)->Contents()->Clear();
+}
+
 // ---- Writing the files out ----
 
 bool FolderWritable(const String& Folder) {

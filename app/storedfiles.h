@@ -65,6 +65,9 @@ class TDskFileHolder : public TDskSystemsComponent {
   // FileSize is not written (EStreamError); a file that cannot be written raises the file
   // stream's error and leaves no partial file behind.
   void ExtractStoredFile(int Index, const String& Path);
+  // Lets go of every file's bytes (once they are written out, the program needs them no
+  // more): the files keep their descriptions and are empty from then on.
+  void ReleaseContents();
 
  private:
   TDskStoredFiles* FFiles;

@@ -40,6 +40,7 @@ class THintBulb : public TCustomControl {
   void CreateWnd() override;
   void Paint() override;
   void Dispatch(TMessage& Message) override;
+  bool WantsMouseLeave() const override { return true; }  // its glyph lights while the mouse is on it
 
  private:
   void SetGlyphState(int Value);

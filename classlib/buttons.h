@@ -131,6 +131,7 @@ class TSpeedButton : public TGraphicControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseEnter() override;
   void MouseLeave() override;
+  bool WantsMouseLeave() const override { return true; }  // its look follows the mouse
   void Dispatch(TMessage& Message) override;
 
  private:

@@ -614,6 +614,8 @@ void TControl::MouseLeave() {
   if (OnMouseLeave) OnMouseLeave(this);
 }
 
+bool TControl::WantsMouseLeave() const { return OnMouseEnter || OnMouseLeave || !FHint.empty(); }
+
 void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
   if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
   if (Handled) return;
@@ -1408,11 +1410,20 @@ void TWinControl::WndProc(TMessage& Message) {
       TControl* target = FCaptureControl && GetCapture() == FHandle ? FCaptureControl : ControlAtPos(pos, false);
       if (target && target->GetParent() == this && !target->GetBoundsRect().Contains(pos)) target = this;
       SetMouseControl(target ? target : this);
-      TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, FHandle, 0};
-      TrackMouseEvent(&tme);
+      if (mouseControl && mouseControl->WantsMouseLeave()) {
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, FHandle, 0};
+        TrackMouseEvent(&tme);
+        FMouseLeaveTracked = true;
+      } else if (FMouseLeaveTracked) {
+        // The control now under the mouse takes no notice of its leaving.
+        TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE | TME_CANCEL, FHandle, 0};
+        TrackMouseEvent(&tme);
+        FMouseLeaveTracked = false;
+      }
       break;
     }
     case WM_MOUSELEAVE:
+      FMouseLeaveTracked = false;
       if (mouseControl == this || (mouseControl && mouseControl->GetParent() == this && !dynamic_cast<TWinControl*>(mouseControl)))
         SetMouseControl(nullptr);
       break;

@@ -392,6 +392,10 @@ class TControl : public TComponent {
   virtual void DblClick();
   virtual void MouseEnter();
   virtual void MouseLeave();
+  // Whether the control does anything when the mouse leaves it: its handlers, its hint, or
+  // a look of its own. Only then is the window's leaving asked of the system (Wine polls
+  // the pointer several times a second while it rests on a window watched for it).
+  virtual bool WantsMouseLeave() const;
   // A right click (or the menu key): OnContextPopup, then the popup menu.
   virtual void DoContextPopup(TPoint MousePos, bool& Handled);
   // The drag events, for descendants that do more.
@@ -659,6 +663,7 @@ class TWinControl : public TControl {
   void ApplyRegistrations();
 
   HWND FHandle = nullptr;
+  bool FMouseLeaveTracked = false;  // the system tells this window's leaving
   WNDPROC FDefWndProc = nullptr;
   std::vector<TControl*> FControls;   // z-order, bottom first
   std::vector<TWinControl*> FTabList;

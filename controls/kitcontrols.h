@@ -89,6 +89,8 @@ class TKitCustomControl : public TCustomControl, public TKitBackgroundProvider {
   void Paint() override;
   void MouseEnter() override;
   void MouseLeave() override;
+  // A flat frame is drawn raised while the mouse is on it; OnMouseExit tells of its leaving.
+  bool WantsMouseLeave() const override { return FFlatFrame || OnMouseExit || TCustomControl::WantsMouseLeave(); }
   // Fills the client area with the background (transparent) or Color.
   virtual void EraseBackground(TCanvas* Canvas);
   virtual void ImageListChanged();
@@ -133,6 +135,7 @@ class TKitBaseControl : public TGraphicControl {
   void InvalidateUnlessLoading();
   virtual void ImageListChanged() { InvalidateUnlessLoading(); }
   void MouseLeave() override;
+  bool WantsMouseLeave() const override { return OnMouseExit || TGraphicControl::WantsMouseLeave(); }
   bool Loading() const { return ComponentState().Contains(csLoading); }
 
  private:

@@ -117,6 +117,7 @@ class TDskCommandLabel : public TLabel {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseEnter() override;
   void MouseLeave() override;
+  bool WantsMouseLeave() const override { return true; }  // its look follows the mouse
 
  private:
   TColor FNormalColor = clBlue;

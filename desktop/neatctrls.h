@@ -84,6 +84,7 @@ class TNeatBtn : public TButton {
   void Dispatch(TMessage& Message) override;
   void MouseEnter() override;
   void MouseLeave() override;
+  bool WantsMouseLeave() const override { return true; }  // its look follows the mouse
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:

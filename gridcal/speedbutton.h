@@ -169,6 +169,7 @@ class TGxSpeedButton : public TGraphicControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseEnter() override;
   void MouseLeave() override;
+  bool WantsMouseLeave() const override { return true; }  // its look follows the mouse
   // OnDblClick only for a button that is down.
   void DblClick() override;
   void Dispatch(TMessage& Message) override;

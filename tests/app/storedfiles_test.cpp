@@ -142,6 +142,18 @@ TEST_F(StoredFilesOut, ExtractsValidNonEmptyFilesOnly) {
   EXPECT_EQ(StreamToString(&back), String("\x00\xFF\x7F", 3));
 }
 
+TEST_F(StoredFilesOut, ReleasedContentsLeaveTheFilesDescribedAndEmpty) {
+  holder->ReleaseContents();
+  for (int i = 0; i < holder->GetFiles()->Count(); ++i) {
+    TDskStoredFile* file = holder->GetFiles()->Items(i);
+    EXPECT_TRUE(file->Empty()) << i;
+    String path = dir + "released" + std::to_string(i);
+    holder->ExtractStoredFile(i, path);
+    EXPECT_FALSE(FileExists(path)) << i;
+  }
+  EXPECT_EQ(holder->GetFiles()->Items(2)->GetFileSize(), 3);
+}
+
 TEST_F(StoredFilesOut, AFileWhoseBytesDoNotMatchItsSizeIsNotWritten) {
   String damaged = StringReplace(kHolder, "FileSize = 3", "FileSize = 4");
   holder = Read(damaged);

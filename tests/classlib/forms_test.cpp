@@ -200,6 +200,37 @@ TEST_F(FormTest, EventsBoundByNameFireOnMessages) {
   EXPECT_EQ(TextOf(edit), L"Текст");
 }
 
+// The window asks to be told of the mouse leaving it only while the control under the mouse
+// takes notice of that (handlers, a hint): Wine polls the pointer for as long as it is asked.
+TEST_F(FormTest, TheMouseLeavingIsWatchedOnlyOverAControlThatNoticesIt) {
+  HWND window = form->GetHandle();
+  auto watched = [] {
+    TRACKMOUSEEVENT query{sizeof query, TME_QUERY, nullptr, 0};
+    TrackMouseEvent(&query);
+    return (query.dwFlags & TME_LEAVE) ? query.hwndTrack : nullptr;
+  };
+  struct Case {
+    const char* Where;
+    TPoint At;
+    String FormHint;
+    bool Watched;
+  };
+  const Case cases[] = {{"the label with enter and leave handlers", {220, 25}, "", true},
+                        {"the bare form", {20, 160}, "", false},
+                        {"the label again", {220, 25}, "", true},
+                        {"the form with a hint", {20, 160}, "Форма", true},
+                        {"the form without it", {20, 160}, "", false}};
+  for (const Case& c : cases) {
+    form->SetHint(c.FormHint);
+    POINT screen{c.At.X, c.At.Y};
+    ClientToScreen(window, &screen);
+    SetCursorPos(screen.x, screen.y);
+    ASSERT_EQ(WindowFromPoint(screen), window) << c.Where;
+    SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(c.At.X, c.At.Y));
+    EXPECT_EQ(watched(), c.Watched ? window : nullptr) << c.Where;
+  }
+}
+
 TEST_F(FormTest, AnExceptionInAClickHandlerShowsOneDialogAndTheLoopGoesOn) {
   std::vector<std::wstring> texts;
   TDialogWatcher watcher(

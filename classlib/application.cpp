@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "classlib/callbackguard.h"
+#include "classlib/dragdrop.h"
 #include "classlib/filer.h"
 #include "classlib/files.h"
 #include "classlib/lists.h"
@@ -35,6 +36,8 @@ TScreen* GetScreen() {
 }
 
 TScreen* ExistingScreen() { return screen; }
+
+TControlHost* ApplicationHost() { return application; }
 
 void DestroyApplication() {
   delete application;
@@ -513,6 +516,28 @@ void TApplication::MouseControlChanged(TControl* Control) {
   FHintClock = &Clock();
   FHintTimer = FHintClock->StartTimer(static_cast<std::uint32_t>(std::max(FHintPause, 1)), [this] { ShowHintNow(); });
 }
+
+// ---- The host of the controls: the screen's part and the drag's ----
+
+void TApplication::ControlDestroyed(TWinControl* Control) {
+  if (screen && screen->ActiveControl() == Control) screen->ControlDestroyed(Control);
+}
+
+TCursor TApplication::ScreenCursor() { return screen ? screen->GetCursor() : crDefault; }
+
+HCURSOR TApplication::CursorHandle(TCursor Cursor) { return GetScreen()->Cursors(Cursor); }
+
+bool TApplication::DragMouseMessage(TControl* Receiver, TMessage& Message) {
+  return TDragSession::MouseMessage(Receiver, Message);
+}
+
+bool TApplication::IsDragSource(const TControl* Control) { return TDragSession::IsSource(Control); }
+
+bool TApplication::DragEscape() { return TDragSession::Escape(); }
+
+void TApplication::DragCaptureChanged(HWND Window, HWND NewCapture) { TDragSession::CaptureChanged(Window, NewCapture); }
+
+void TApplication::DragControlDestroyed(TControl* Control) { TDragSession::ControlDestroyed(Control); }
 
 void TApplication::ShowHintNow() {
   StopHintTimers();

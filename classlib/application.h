@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "classlib/clock.h"
+#include "classlib/controlhost.h"
 #include "classlib/forms.h"
 #include "classlib/seam.h"
 
@@ -59,7 +60,9 @@ class THintWindow : public TCustomControl {
   bool FShown = false;
 };
 
-class TApplication : public TComponent {
+// The application is the host (TControlHost) of the controls on no form, and the forms pass
+// on to it what is not their own.
+class TApplication : public TComponent, public TControlHost {
   HX_CLASS(TApplication, TComponent)
  public:
   // Use Application (below): there is one application object.
@@ -142,7 +145,7 @@ class TApplication : public TComponent {
   void SetHintHidePause(int Value) { FHintHidePause = Value; }
   TColor GetHintColor() const { return FHintColor; }
   void SetHintColor(TColor Value) { FHintColor = Value; }
-  void CancelHint();
+  void CancelHint() override;
   THintWindow* HintWindow() const { return FHintWindow; }
 
   TNotifyEvent OnHint;
@@ -157,9 +160,19 @@ class TApplication : public TComponent {
   TNotifyEventList OnRestore;
 
   // From the controls: the control under the mouse changed.
-  void MouseControlChanged(TControl* Control);
+  void MouseControlChanged(TControl* Control) override;
 
  private:
+  // The host's part that is the application's: the screen's and the drag's.
+  void ControlDestroyed(TWinControl* Control) override;
+  TCursor ScreenCursor() override;
+  HCURSOR CursorHandle(TCursor Cursor) override;
+  bool DragMouseMessage(TControl* Receiver, TMessage& Message) override;
+  bool IsDragSource(const TControl* Control) override;
+  bool DragEscape() override;
+  void DragCaptureChanged(HWND Window, HWND NewCapture) override;
+  void DragControlDestroyed(TControl* Control) override;
+
   friend class TCustomForm;
   bool ProcessMessage(MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
@@ -255,7 +268,7 @@ class TScreen : public TComponent {
   void RemoveForm(TCustomForm* Form);
   void SetActiveForm(TCustomForm* Form);
   void SetActiveControl(TWinControl* Control);
-  friend class TWinControl;
+  friend class TApplication;
   void ControlDestroyed(TWinControl* Control) {
     if (FActiveControl == Control) FActiveControl = nullptr;
   }

@@ -6,11 +6,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "classlib/application.h"
 #include "classlib/callbackguard.h"
-#include "classlib/dragdrop.h"
+#include "classlib/controlhost.h"
 #include "classlib/filer.h"
-#include "classlib/forms.h"
 #include "classlib/lists.h"
 #include "classlib/unicode.h"
 
@@ -134,7 +132,20 @@ void SetMouseControl(TControl* Control) {
   mouseControl = Control;
   if (old) old->Perform(CM_MOUSELEAVE);
   if (Control && mouseControl == Control) Control->Perform(CM_MOUSEENTER);
-  if (TApplication* app = ExistingApplication()) app->MouseControlChanged(mouseControl);
+  if (TControlHost* host = mouseControl ? mouseControl->Host() : ApplicationHost())
+    host->MouseControlChanged(mouseControl);
+}
+
+// The topmost parent of Control (Control itself when it has none).
+TControl* TopParent(TControl* Control) {
+  while (Control->GetParent()) Control = Control->GetParent();
+  return Control;
+}
+
+// The form Control sits on: its topmost parent when that hosts controls (forms do).
+TWinControl* HostForm(TControl* Control) {
+  TControl* top = TopParent(Control);
+  return dynamic_cast<TControlHost*>(top) ? dynamic_cast<TWinControl*>(top) : nullptr;
 }
 
 std::vector<TControlCanvas*> controlCanvases;
@@ -178,9 +189,9 @@ LRESULT CALLBACK StdWndProc(HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam)
   return message.Result;
 }
 
-TCustomForm* GetParentForm(TControl* Control) {
-  while (Control && Control->GetParent()) Control = Control->GetParent();
-  return dynamic_cast<TCustomForm*>(Control);
+TControlHost* TControl::Host() {
+  if (auto* form = dynamic_cast<TControlHost*>(TopParent(this))) return form;
+  return ApplicationHost();
 }
 
 // ---- TControl ----
@@ -224,10 +235,11 @@ TControl::TControl(TComponent* AOwner)
 
 TControl::~TControl() {
   Destroying();
-  TDragSession::ControlDestroyed(this);
+  TControlHost* host = Host();
+  if (host) host->DragControlDestroyed(this);
   if (mouseControl == this) {
     mouseControl = nullptr;
-    if (TApplication* app = ExistingApplication()) app->MouseControlChanged(nullptr);
+    if (host) host->MouseControlChanged(nullptr);
   }
   if (FParent) FParent->RemoveControl(this);
   delete FFont;
@@ -632,7 +644,7 @@ void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
 void TControl::WndProc(TMessage& Message) {
   if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL &&
       Message.Msg != WM_MOUSEHWHEEL) {
-    if (TDragSession::MouseMessage(this, Message)) return;
+    if (TControlHost* host = Host(); host && host->DragMouseMessage(this, Message)) return;
     HandleMouse(Message);
   }
   Dispatch(Message);
@@ -649,7 +661,7 @@ void TControl::HandleMouse(TMessage& Message) {
   switch (Message.Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (TApplication* app = ExistingApplication()) app->CancelHint();
+      if (TControlHost* host = Host()) host->CancelHint();
       SendCancelMode(this);
       if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
       if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
@@ -661,7 +673,7 @@ void TControl::HandleMouse(TMessage& Message) {
       break;
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-      if (TApplication* app = ExistingApplication()) app->CancelHint();
+      if (TControlHost* host = Host()) host->CancelHint();
       SendCancelMode(this);
       break;
   }
@@ -824,7 +836,7 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner), FBrush(new TBru
 
 TWinControl::~TWinControl() {
   Destroying();
-  if (TScreen* screen = ExistingScreen(); screen && screen->ActiveControl() == this) screen->ControlDestroyed(this);
+  if (TControlHost* host = Host()) host->ControlDestroyed(this);
   if (FHandle) {
     // No more messages reach this object: its derived parts are gone already.
     HWND window = FHandle;
@@ -885,7 +897,7 @@ void TWinControl::InsertControl(TControl* AControl) {
 void TWinControl::RemoveControl(TControl* AControl) {
   auto it = std::find(FControls.begin(), FControls.end(), AControl);
   if (it == FControls.end()) return;
-  if (TCustomForm* form = GetParentForm(this)) form->ControlRemoved(AControl);
+  if (TControlHost* host = Host()) host->ControlRemoved(AControl);
   AControl->Invalidate();
   auto* win = dynamic_cast<TWinControl*>(AControl);
   if (win && win->FHandle) win->DestroyHandle();
@@ -1061,7 +1073,7 @@ void TWinControl::FixupTabList() {
 }
 
 bool TWinControl::CanFocus() {
-  TCustomForm* form = GetParentForm(this);
+  TWinControl* form = HostForm(this);
   if (!form) return GetVisible() && GetEnabled();
   // The form itself may still be hidden: its active control is chosen before it shows.
   for (TControl* c = this; c != form; c = c->GetParent())
@@ -1072,9 +1084,8 @@ bool TWinControl::CanFocus() {
 bool TWinControl::Focused() { return FHandle && GetFocus() == FHandle; }
 
 void TWinControl::SetFocus() {
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this) {
-    form->FocusControl(this);
+  if (TWinControl* form = HostForm(this); form && form != this) {
+    Host()->FocusControl(this);
     return;
   }
   if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
@@ -1392,7 +1403,8 @@ void TWinControl::SetWindowVisibility() {
 // ---- Messages ----
 
 bool TWinControl::IsControlMouseMsg(TMessage& Message) {
-  if (TDragSession::IsSource(this)) return false;  // its drag takes the mouse, not its children
+  // Its drag takes the mouse, not its children.
+  if (TControlHost* host = Host(); host && host->IsDragSource(this)) return false;
   TControl* target = nullptr;
   TPoint pos{MessageX(Message.LParam), MessageY(Message.LParam)};
   if (FCaptureControl && GetCapture() == FHandle) target = FCaptureControl;
@@ -1429,11 +1441,11 @@ void TWinControl::WndProc(TMessage& Message) {
       break;
     case WM_CAPTURECHANGED:
       FCaptureControl = nullptr;
-      TDragSession::CaptureChanged(FHandle, reinterpret_cast<HWND>(Message.LParam));
+      if (TControlHost* host = Host()) host->DragCaptureChanged(FHandle, reinterpret_cast<HWND>(Message.LParam));
       break;
     case WM_KEYDOWN:
     case CN_KEYDOWN:
-      if (Message.WParam == VK_ESCAPE && TDragSession::Escape()) {
+      if (TControlHost* host = Host(); Message.WParam == VK_ESCAPE && host && host->DragEscape()) {
         Message.Result = 1;
         return;
       }
@@ -1514,7 +1526,7 @@ void TWinControl::Dispatch(TMessage& Message) {
     }
     case WM_SETFOCUS:
       DefaultHandler(Message);
-      if (TCustomForm* form = GetParentForm(this); form && form != this) form->ControlFocused(this);
+      if (TWinControl* form = HostForm(this); form && form != this) Host()->ControlFocused(this);
       return;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
@@ -1536,7 +1548,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       TShiftState shift = KeyboardShiftState();
       if (Message.LParam & (1 << 29)) shift.Include(ssAlt);
       // A shortcut of the form's pop-up menus.
-      if (TCustomForm* form = GetParentForm(this); form && form->IsShortCut(key, shift)) return;
+      if (TControlHost* host = Host(); host && host->IsShortCut(key, shift)) return;
       DWORD mask = 0;
       switch (key) {
         case VK_TAB: mask = DLGC_WANTTAB; break;
@@ -1550,7 +1562,7 @@ void TWinControl::Dispatch(TMessage& Message) {
         case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
       }
       if (mask && Perform(CM_WANTSPECIALKEY, key, Message.LParam) == 0 && (Perform(WM_GETDLGCODE) & mask) == 0) {
-        TCustomForm* form = GetParentForm(this);
+        TWinControl* form = HostForm(this);
         if (form && form->Perform(CM_DIALOGKEY, key, Message.LParam) != 0) return;
       }
       Message.Result = 0;
@@ -1560,7 +1572,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       // Alt with a letter, before it is translated: the control whose accelerator it is
       // takes it (a button clicks, a label focuses its control).
       Message.Result = 0;
-      if (TCustomForm* form = GetParentForm(this); form && Message.WParam != VK_SPACE)
+      if (TWinControl* form = HostForm(this); form && Message.WParam != VK_SPACE)
         Message.Result = form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam);
       return;
     case CM_DIALOGKEY:
@@ -1621,12 +1633,10 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     }
     case WM_SETCURSOR: {
-      if (reinterpret_cast<HWND>(Message.WParam) == FHandle && LOWORD(Message.LParam) == HTCLIENT) {
-        TCursor cursor = crDefault;
-        TScreen* screen = ExistingScreen();
-        if (screen && screen->GetCursor() != crDefault) {
-          cursor = screen->GetCursor();
-        } else {
+      TControlHost* host = Host();
+      if (host && reinterpret_cast<HWND>(Message.WParam) == FHandle && LOWORD(Message.LParam) == HTCLIENT) {
+        TCursor cursor = host->ScreenCursor();
+        if (cursor == crDefault) {
           POINT p{};
           GetCursorPos(&p);
           ::ScreenToClient(FHandle, &p);
@@ -1634,7 +1644,7 @@ void TWinControl::Dispatch(TMessage& Message) {
           cursor = c && c->GetCursor() != crDefault ? c->GetCursor() : GetCursor();
         }
         if (cursor != crDefault) {
-          ::SetCursor(GetScreen()->Cursors(cursor));
+          ::SetCursor(host->CursorHandle(cursor));
           Message.Result = 1;
           return;
         }
@@ -1743,8 +1753,8 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
 // ---- Keys ----
 
 bool TWinControl::DoKeyDown(TMessage& Message) {
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->GetKeyPreview() && form->DoKeyDown(Message)) return true;
+  TWinControl* form = HostForm(this);
+  if (form && form != this && Host()->PreviewsKeys() && form->DoKeyDown(Message)) return true;
   auto key = static_cast<WORD>(Message.WParam);
   TShiftState shift = KeyboardShiftState();
   if (Message.LParam & (1 << 29)) shift.Include(ssAlt);
@@ -1754,8 +1764,8 @@ bool TWinControl::DoKeyDown(TMessage& Message) {
 }
 
 bool TWinControl::DoKeyUp(TMessage& Message) {
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->GetKeyPreview() && form->DoKeyUp(Message)) return true;
+  TWinControl* form = HostForm(this);
+  if (form && form != this && Host()->PreviewsKeys() && form->DoKeyUp(Message)) return true;
   auto key = static_cast<WORD>(Message.WParam);
   TShiftState shift = KeyboardShiftState();
   if (Message.LParam & (1 << 29)) shift.Include(ssAlt);
@@ -1765,8 +1775,8 @@ bool TWinControl::DoKeyUp(TMessage& Message) {
 }
 
 bool TWinControl::DoKeyPress(TMessage& Message) {
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->GetKeyPreview() && form->DoKeyPress(Message)) return true;
+  TWinControl* form = HostForm(this);
+  if (form && form != this && Host()->PreviewsKeys() && form->DoKeyPress(Message)) return true;
   auto key = static_cast<wchar_t>(Message.WParam);
   KeyPress(key);
   Message.WParam = static_cast<WPARAM>(key);

@@ -25,6 +25,7 @@
 class TControl;
 class TWinControl;
 class TCustomForm;
+class TControlHost;
 
 HX_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom);
 HX_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle);
@@ -342,6 +343,10 @@ class TControl : public TComponent {
   void EndDrag(bool Drop);
   // A drag of this control has begun (also before it passed its threshold).
   bool Dragging() const;
+
+  // What the control asks for the focus, hints, cursor and drag (classlib/controlhost.h):
+  // the form it sits on, else the application (nullptr when there is none).
+  TControlHost* Host();
 
   // Sends a message straight to WindowProc; returns its result.
   LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);

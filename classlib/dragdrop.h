@@ -1,7 +1,8 @@
 #pragma once
 // The one drag that runs at a time between the program's own controls (TControl::BeginDrag;
 // see TDragMode in classlib/controls.h): its state, and its part of the controls' message
-// handling, which the controls call. Windows only; main thread only.
+// handling, which the controls reach through their host (classlib/controlhost.h). Windows
+// only; main thread only.
 //
 // The source holds the mouse capture from BeginDrag on, so its window gets every mouse
 // message: before the threshold is passed they reach the control as usual (a release then

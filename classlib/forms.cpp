@@ -569,6 +569,11 @@ void TCustomForm::SetWindowState(TWindowState Value) {
 
 // ---- Focus and activation ----
 
+TCustomForm* GetParentForm(TControl* Control) {
+  while (Control && Control->GetParent()) Control = Control->GetParent();
+  return dynamic_cast<TCustomForm*>(Control);
+}
+
 void TCustomForm::SetActiveControl(TWinControl* Value) {
   if (Value == FActiveControl) return;
   bool loading = ComponentState().Contains(csLoading);
@@ -608,6 +613,53 @@ void TCustomForm::ControlRemoved(TControl* Control) {
   };
   if (FActiveControl && inside(FActiveControl)) FActiveControl = nullptr;
   if (FFocusedControl && inside(FFocusedControl)) FFocusedControl = nullptr;
+}
+
+// ---- What the form passes on to the application ----
+
+void TCustomForm::ControlDestroyed(TWinControl* Control) {
+  if (TControlHost* app = ApplicationHost()) app->ControlDestroyed(Control);
+}
+
+void TCustomForm::CancelHint() {
+  if (TControlHost* app = ApplicationHost()) app->CancelHint();
+}
+
+void TCustomForm::MouseControlChanged(TControl* Control) {
+  if (TControlHost* app = ApplicationHost()) app->MouseControlChanged(Control);
+}
+
+TCursor TCustomForm::ScreenCursor() {
+  TControlHost* app = ApplicationHost();
+  return app ? app->ScreenCursor() : crDefault;
+}
+
+HCURSOR TCustomForm::CursorHandle(TCursor Cursor) {
+  TControlHost* app = ApplicationHost();
+  return app ? app->CursorHandle(Cursor) : LoadCursorW(nullptr, IDC_ARROW);
+}
+
+bool TCustomForm::DragMouseMessage(TControl* Receiver, TMessage& Message) {
+  TControlHost* app = ApplicationHost();
+  return app && app->DragMouseMessage(Receiver, Message);
+}
+
+bool TCustomForm::IsDragSource(const TControl* Control) {
+  TControlHost* app = ApplicationHost();
+  return app && app->IsDragSource(Control);
+}
+
+bool TCustomForm::DragEscape() {
+  TControlHost* app = ApplicationHost();
+  return app && app->DragEscape();
+}
+
+void TCustomForm::DragCaptureChanged(HWND Window, HWND NewCapture) {
+  if (TControlHost* app = ApplicationHost()) app->DragCaptureChanged(Window, NewCapture);
+}
+
+void TCustomForm::DragControlDestroyed(TControl* Control) {
+  if (TControlHost* app = ApplicationHost()) app->DragControlDestroyed(Control);
 }
 
 void TCustomForm::SetActive(bool Value) {

@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "classlib/controlhost.h"
 #include "classlib/controls.h"
 #include "classlib/pictures.h"
 
@@ -45,7 +46,9 @@ using TCloseQueryEventList = TEventList<TObject*, bool&>;
 struct TCreateNewForm {};
 inline constexpr TCreateNewForm CreateNew{};
 
-class TCustomForm : public TWinControl {
+// A form is the host of the controls on it (TControlHost): the focus, the active control and
+// the keys are its own; the rest it passes on to the application.
+class TCustomForm : public TWinControl, public TControlHost {
   HX_CLASS(TCustomForm, TWinControl)
  public:
   explicit TCustomForm(TComponent* AOwner);
@@ -113,10 +116,10 @@ class TCustomForm : public TWinControl {
   void SetFocus() override;
   void BringToFront();
   // Gives the focus to a control of this form.
-  void FocusControl(TWinControl* Control);
+  void FocusControl(TWinControl* Control) override;
   // A key pressed on the form (before it is translated) that a pop-up menu of the form
   // (one it owns) has as an item's shortcut clicks that item; true when one did.
-  virtual bool IsShortCut(WORD Key, TShiftState Shift);
+  bool IsShortCut(WORD Key, TShiftState Shift) override;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnShow;
@@ -168,8 +171,20 @@ class TCustomForm : public TWinControl {
   void ApplyPosition();
   void ApplyStyles();
   void SetActive(bool Value);
-  void ControlFocused(TWinControl* Control);
-  void ControlRemoved(TControl* Control);
+  // The host's part that is the form's own, and what it passes on to the application.
+  bool PreviewsKeys() override { return FKeyPreview; }
+  void ControlFocused(TWinControl* Control) override;
+  void ControlRemoved(TControl* Control) override;
+  void ControlDestroyed(TWinControl* Control) override;
+  void CancelHint() override;
+  void MouseControlChanged(TControl* Control) override;
+  TCursor ScreenCursor() override;
+  HCURSOR CursorHandle(TCursor Cursor) override;
+  bool DragMouseMessage(TControl* Receiver, TMessage& Message) override;
+  bool IsDragSource(const TControl* Control) override;
+  bool DragEscape() override;
+  void DragCaptureChanged(HWND Window, HWND NewCapture) override;
+  void DragControlDestroyed(TControl* Control) override;
   void CloseModal();
   void IconChanged();
   TPoint FrameSize();  // the window's size less its client size

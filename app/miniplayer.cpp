@@ -1,6 +1,7 @@
 #include "app/miniplayer.h"
 
 #include "classlib/files.h"
+#include "classlib/finally.h"
 
 const char* const TMiniPlayer::kRefused = "Формат не поддерживается!";
 
@@ -80,19 +81,12 @@ bool TMiniPlayer::OpenAndPlay() {
 
 void TMiniPlayer::OpenFromDialog() {
   FView.SetStayOnTop(false);  // the file dialog must not be hidden behind the player
+  TFinally onTop([this] { FView.SetStayOnTop(true); });
   String name;
-  bool chosen = false;
-  try {
-    chosen = FView.ChooseFile(name);
-  } catch (...) {
-    FView.SetStayOnTop(true);
-    throw;
-  }
-  if (chosen) {
+  if (FView.ChooseFile(name)) {
     FPlayer->SetFileName(name);
     if (OpenAndPlay()) FView.SetPlayerOpen(true);
   }
-  FView.SetStayOnTop(true);
 }
 
 void TMiniPlayer::PlayDroppedFile(const String& FileName) {

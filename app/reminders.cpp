@@ -5,6 +5,7 @@
 
 #include "classlib/callbackguard.h"
 #include "classlib/files.h"
+#include "classlib/finally.h"
 
 namespace {
 const char* const kDayField = "DATA";
@@ -168,7 +169,8 @@ void TReminders::DeleteFound() {
   FFound = FShown = false;
   TBookmarkStr userPlace = FTable->GetBookmark();
   FTable->DisableControls();
-  try {
+  {
+    TFinally enable([this] { FTable->EnableControls(); });
     if (GoToFound()) {
       bool userWasThere = FTable->CompareBookmarks(userPlace, FFoundBookmark) == 0;
       FTable->Delete();
@@ -176,12 +178,9 @@ void TReminders::DeleteFound() {
     } else {
       GoBackTo(userPlace);
     }
-  } catch (...) {
-    FTable->EnableControls();  // not looked up again: it would only be shown once more
-    throw;
   }
-  FTable->EnableControls();
-  // The day again, for its next reminder (or the day asked for meanwhile).
+  // The day again, for its next reminder (or the day asked for meanwhile); not after a
+  // failure: the reminder would only be shown once more.
   Lookup();
 }
 

@@ -5,6 +5,7 @@
 #include "assistant/director.h"
 #include "assistant/stage.h"
 #include "classlib/application.h"
+#include "classlib/finally.h"
 #include "classlib/messages.h"
 #include "classlib/monitors.h"
 #include "classlib/unicode.h"
@@ -753,19 +754,14 @@ void TAssistantBalloon::LayoutGuide() {
 void TAssistantBalloon::Search() {
   if (!FGuideDlg->OnGuideSearchClick) return;
   HoldBack(true);
+  TFinally release([this] { HoldBack(false); });
   FFirstTopic = 0;
   FPageStarts.clear();
-  FGuideDlg->GetTopics()->BeginUpdate();
-  try {
+  {
+    TUpdateScope update(FGuideDlg->GetTopics());
     FGuideDlg->OnGuideSearchClick(this);
-  } catch (...) {
-    FGuideDlg->GetTopics()->EndUpdate();
-    HoldBack(false);
-    throw;
   }
-  FGuideDlg->GetTopics()->EndUpdate();
   LayoutMode();
-  HoldBack(false);
 }
 
 void TAssistantBalloon::LayoutInput() {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "assistant/animationrules.h"
+#include "classlib/finally.h"
 #include "classlib/sound.h"
 
 HX_PUBLISH(TAssistantEngine, p) {}
@@ -104,26 +105,21 @@ void TAssistantEngine::Prepare() {
   HPALETTE palette = CopyPalette(FActor->Palette());  // the bitmap keeps the copy it is given
   TCanvas* canvas = FBitmap->Canvas();
   canvas->Lock();
-  try {
-    FBitmap->SetSize(0, 0);
-    FBitmap->SetPixelFormat(pf8bit);
-    FBitmap->SetSize(FWidth, FHeight);
-    FBitmap->SetPalette(palette);
-    FRow0 = nullptr;
-    FBitmapStride = 0;
-    if (FWidth > 0 && FHeight > 0) {
-      FRow0 = static_cast<std::uint8_t*>(FBitmap->ScanLine(0));
-      FBitmapStride = FHeight > 1 ? static_cast<std::uint8_t*>(FBitmap->ScanLine(1)) - FRow0 : FBitmap->RowBytes();
-      std::memset(FRow0 + (FBitmapStride < 0 ? FBitmapStride * (FHeight - 1) : 0), FTransparent,
-                  static_cast<std::size_t>(FBitmap->RowBytes()) * static_cast<std::size_t>(FHeight));
-    }
-    FBitmapWidth = FWidth;
-    FBitmapHeight = FHeight;
-  } catch (...) {
-    canvas->Unlock();
-    throw;
+  TFinally unlock([canvas] { canvas->Unlock(); });
+  FBitmap->SetSize(0, 0);
+  FBitmap->SetPixelFormat(pf8bit);
+  FBitmap->SetSize(FWidth, FHeight);
+  FBitmap->SetPalette(palette);
+  FRow0 = nullptr;
+  FBitmapStride = 0;
+  if (FWidth > 0 && FHeight > 0) {
+    FRow0 = static_cast<std::uint8_t*>(FBitmap->ScanLine(0));
+    FBitmapStride = FHeight > 1 ? static_cast<std::uint8_t*>(FBitmap->ScanLine(1)) - FRow0 : FBitmap->RowBytes();
+    std::memset(FRow0 + (FBitmapStride < 0 ? FBitmapStride * (FHeight - 1) : 0), FTransparent,
+                static_cast<std::size_t>(FBitmap->RowBytes()) * static_cast<std::size_t>(FHeight));
   }
-  canvas->Unlock();
+  FBitmapWidth = FWidth;
+  FBitmapHeight = FHeight;
 }
 
 void TAssistantEngine::Clear() {

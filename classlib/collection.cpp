@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/finally.h"
 #include "classlib/lists.h"
 
 HX_PUBLISH(TCollectionItem, p) {}
@@ -89,16 +90,9 @@ TCollectionItem* TCollection::Add() {
 
 TCollectionItem* TCollection::Insert(int Index) {
   if (Index < 0 || Index > Count()) ListIndexError(Index);
-  BeginUpdate();
-  TCollectionItem* item;
-  try {
-    item = Add();
-    item->SetIndex(Index);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  TCollectionItem* item = Add();
+  item->SetIndex(Index);
   return item;
 }
 
@@ -156,15 +150,9 @@ void TCollection::Assign(TPersistent* Source) {
   auto* source = dynamic_cast<TCollection*>(Source);
   if (!source) return TPersistent::Assign(Source);
   if (source == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    for (TCollectionItem* item : source->FItems) Add()->Assign(item);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  for (TCollectionItem* item : source->FItems) Add()->Assign(item);
 }
 
 String TCollection::PropName() {

@@ -9,6 +9,7 @@
 #include "classlib/callbackguard.h"
 #include "classlib/controlhost.h"
 #include "classlib/filer.h"
+#include "classlib/finally.h"
 #include "classlib/lists.h"
 #include "classlib/unicode.h"
 
@@ -262,13 +263,8 @@ void TControl::SetParent(TWinControl* AParent) {
 void TControl::ReadState(TReader* Reader) {
   FControlState.Include(csReadingState);
   if (auto* parent = dynamic_cast<TWinControl*>(Reader->Parent())) SetParent(parent);
-  try {
-    TComponent::ReadState(Reader);
-  } catch (...) {
-    FControlState.Exclude(csReadingState);
-    throw;
-  }
-  FControlState.Exclude(csReadingState);
+  TFinally done([this] { FControlState.Exclude(csReadingState); });
+  TComponent::ReadState(Reader);
 }
 
 void TControl::Loaded() {
@@ -373,13 +369,8 @@ void TControl::AnchorPlace(int ParentWidth, int ParentHeight) {
   axis(akLeft, akRight, FAnchorBase.Left, FAnchorBase.Width(), ParentWidth - FAnchorParentSize.X, left, width);
   axis(akTop, akBottom, FAnchorBase.Top, FAnchorBase.Height(), ParentHeight - FAnchorParentSize.Y, top, height);
   FAnchoring = true;
-  try {
-    SetBounds(left, top, width, height);
-  } catch (...) {
-    FAnchoring = false;
-    throw;
-  }
-  FAnchoring = false;
+  TFinally done([this] { FAnchoring = false; });
+  SetBounds(left, top, width, height);
 }
 
 void TControl::SetAutoSize(bool Value) {
@@ -478,13 +469,10 @@ void TControl::SetParentFont(bool Value) {
 void TControl::SetParentFontValue() {
   if (!FParent) return;
   FApplyingParentFont = true;
-  try {
+  {
+    TFinally applied([this] { FApplyingParentFont = false; });
     FFont->Assign(FParent->GetFont());
-  } catch (...) {
-    FApplyingParentFont = false;
-    throw;
   }
-  FApplyingParentFont = false;
   FParentFont = true;
 }
 
@@ -938,7 +926,8 @@ void TWinControl::Realign() {
     return;
   }
   ++FAlignLevel;
-  try {
+  {
+    TFinally level([this] { --FAlignLevel; });
     TRect r = ClientRect();
     AlignControls(nullptr, r);
     // Children anchored to other sides than the left and top follow the client size.
@@ -946,11 +935,7 @@ void TWinControl::Realign() {
     for (TControl* c : std::vector<TControl*>(FControls))
       if (c->GetAlign() == alNone && c->GetAnchors() != TAnchors{akLeft, akTop})
         c->AnchorPlace(client.Width(), client.Height());
-  } catch (...) {
-    --FAlignLevel;
-    throw;
   }
-  --FAlignLevel;
   SetControlState(GetControlState() - TControlState{csAlignmentNeeded});
   AdjustSize();  // an auto-sized control follows its children
 }
@@ -1213,13 +1198,8 @@ void TWinControl::SetChildOrder(TComponent* Child, int Order) {
 
 void TWinControl::ReadState(TReader* Reader) {
   DisableAlign();
-  try {
-    TControl::ReadState(Reader);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  TFinally align([this] { EnableAlign(); });
+  TControl::ReadState(Reader);
 }
 
 void TWinControl::Loaded() {

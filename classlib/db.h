@@ -578,6 +578,22 @@ class TDataLink : public TPersistent {
   bool FUpdating = false;
 };
 
+// Switches a link to another of its rows for a scope (to read that row's fields) and back to
+// the row it was on when the scope ends, also by an exception.
+class TActiveRecordScope {
+ public:
+  TActiveRecordScope(TDataLink* Link, int Record) : FLink(Link), FOld(Link->GetActiveRecord()) {
+    FLink->SetActiveRecord(Record);
+  }
+  ~TActiveRecordScope() { FLink->SetActiveRecord(FOld); }
+  TActiveRecordScope(const TActiveRecordScope&) = delete;
+  TActiveRecordScope& operator=(const TActiveRecordScope&) = delete;
+
+ private:
+  TDataLink* FLink;
+  int FOld;
+};
+
 // A detail dataset's link to its master: Fields are the master's fields named in
 // FieldNames; OnMasterChange tells of a new master record (or a change of those fields),
 // OnMasterDisable of the master closing.

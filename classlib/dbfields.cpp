@@ -7,6 +7,7 @@
 
 #include "classlib/db.h"
 #include "classlib/filer.h"
+#include "classlib/finally.h"
 #include "classlib/format.h"
 #include "classlib/streams.h"
 #include "classlib/text.h"
@@ -252,15 +253,11 @@ void TField::Validate(const void* Buffer) {
   if (!OnValidate) return;
   FValidating = true;
   FValidateBuffer = Buffer;
-  try {
-    OnValidate(this);
-  } catch (...) {
+  TFinally done([this] {
     FValidating = false;
     FValidateBuffer = nullptr;
-    throw;
-  }
-  FValidating = false;
-  FValidateBuffer = nullptr;
+  });
+  OnValidate(this);
 }
 
 void TField::FocusControl() {
@@ -308,14 +305,8 @@ void TField::SetAsVariant(const TVariant& Value) {
 TVariant TField::OldValue() {
   if (!FDataSet) DatabaseErrorFmt(dbtext::DataSetMissing, DisplayName());
   TDataSetState saved = FDataSet->SetTempState(dsOldValue);
-  try {
-    TVariant v = GetAsVariant();
-    FDataSet->RestoreState(saved);
-    return v;
-  } catch (...) {
-    FDataSet->RestoreState(saved);
-    throw;
-  }
+  TFinally restore([this, saved] { FDataSet->RestoreState(saved); });
+  return GetAsVariant();
 }
 
 String TField::GetFieldText(bool) { return GetAsString(); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/finally.h"
 #include "classlib/freenotifier.h"
 #include "classlib/unicode.h"
 
@@ -145,9 +146,10 @@ class TPlaceKeeper {
 void TCustomLookupList::Refill() {
   if (FFilling) return;
   FFilling = true;
-  std::vector<TVariant> keys;
-  std::vector<std::vector<String>> texts;
-  try {
+  {
+    TFinally done([this] { FFilling = false; });
+    std::vector<TVariant> keys;
+    std::vector<std::vector<String>> texts;
     TDataSet* data = FLink->Active() ? FLink->DataSet() : nullptr;
     TField* key = data && !IsEditState(data->State()) ? data->FindField(FKeyField) : nullptr;
     std::vector<TField*> fields;
@@ -170,22 +172,18 @@ void TCustomLookupList::Refill() {
         texts.push_back(std::move(line));
       }
     }
-  } catch (...) {
-    FFilling = false;
-    throw;
+    FKeys = std::move(keys);
+    FTexts = std::move(texts);
+    TStrings* items = GetItems();
+    items->BeginUpdate();
+    items->Clear();
+    for (const auto& line : FTexts) {
+      String text;
+      for (size_t i = 0; i < line.size(); ++i) text += (i ? "\t" : "") + line[i];
+      items->Add(text);
+    }
+    items->EndUpdate();
   }
-  FKeys = std::move(keys);
-  FTexts = std::move(texts);
-  TStrings* items = GetItems();
-  items->BeginUpdate();
-  items->Clear();
-  for (const auto& line : FTexts) {
-    String text;
-    for (size_t i = 0; i < line.size(); ++i) text += (i ? "\t" : "") + line[i];
-    items->Add(text);
-  }
-  items->EndUpdate();
-  FFilling = false;
   UpdateTabStops();
   SelectKey();
 }

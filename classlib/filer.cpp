@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "classlib/codepage.h"
+#include "classlib/finally.h"
 #include "classlib/text.h"
 #include "classlib/unicode.h"
 
@@ -583,16 +584,12 @@ void TReader::ReadData(TComponent* Instance) {
   FOwner = Instance->GetChildOwner();
   if (!FOwner) FOwner = FRoot;
   FParent = Instance->GetChildParent();
-  try {
-    while (!EndOfList()) ReadComponent(nullptr);
-    ReadListEnd();
-  } catch (...) {
+  TFinally restore([this, savedOwner, savedParent] {
     FOwner = savedOwner;
     FParent = savedParent;
-    throw;
-  }
-  FOwner = savedOwner;
-  FParent = savedParent;
+  });
+  while (!EndOfList()) ReadComponent(nullptr);
+  ReadListEnd();
 }
 
 TClass TReader::FindComponentClass(const String& ClassName) { return FindClass(ClassName); }
@@ -744,28 +741,19 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* Prop) {
 
 void TReader::ReadCollection(TCollection* Collection) {
   TNesting nesting(*this);
-  Collection->BeginUpdate();
-  try {
-    if (!EndOfList()) {
-      ForgetFixupsUnder(Collection);
-      Collection->Clear();
-    }
-    while (!EndOfList()) {
-      if (IsIntegerKind(NextValue())) ReadInteger();  // the item's order, not needed here
-      TCollectionItem* item = Collection->Add();
-      ReadListBegin();
-      while (!EndOfList()) ReadProperty(item);
-      ReadListEnd();
-    }
-    ReadListEnd();
-  } catch (...) {
-    try {
-      Collection->EndUpdate();
-    } catch (...) {
-    }
-    throw;
+  TUpdateScope update(Collection);
+  if (!EndOfList()) {
+    ForgetFixupsUnder(Collection);
+    Collection->Clear();
   }
-  Collection->EndUpdate();
+  while (!EndOfList()) {
+    if (IsIntegerKind(NextValue())) ReadInteger();  // the item's order, not needed here
+    TCollectionItem* item = Collection->Add();
+    ReadListBegin();
+    while (!EndOfList()) ReadProperty(item);
+    ReadListEnd();
+  }
+  ReadListEnd();
 }
 
 // -- References --
@@ -993,15 +981,11 @@ void TWriter::WriteComponent(TComponent* Component) {
       if (SameText(c->GetName(), Component->GetName()) && c->ClassType() == Component->ClassType()) FAncestor = c;
   }
   Component->FComponentState.Include(csWriting);
-  try {
-    Component->WriteState(this);
-  } catch (...) {
+  TFinally done([this, Component, savedAncestor] {
     Component->FComponentState.Exclude(csWriting);
     FAncestor = savedAncestor;
-    throw;
-  }
-  Component->FComponentState.Exclude(csWriting);
-  FAncestor = savedAncestor;
+  });
+  Component->WriteState(this);
 }
 
 void TWriter::WriteData(TComponent* Instance) {
@@ -1095,13 +1079,8 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
         if (ancestorCollection ? SameCollections(collection, ancestorCollection) : collection->Count() == 0) return;
         WritePropName(Prop->Name());
         FAncestor = ancestorCollection;
-        try {
-          WriteCollection(collection);
-        } catch (...) {
-          FAncestor = ancestor;
-          throw;
-        }
-        FAncestor = ancestor;
+        TFinally restore([this, ancestor] { FAncestor = ancestor; });
+        WriteCollection(collection);
         return;
       }
       if (auto* sub = dynamic_cast<TPersistent*>(value)) {
@@ -1110,15 +1089,11 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
         auto* ancestorSub = dynamic_cast<TPersistent*>(ancestorValue);
         FPropPath += Prop->Name() + ".";
         FAncestor = ancestorSub && ancestorSub->ClassType() == sub->ClassType() ? ancestorSub : nullptr;
-        try {
-          WriteProperties(sub);
-        } catch (...) {
+        TFinally restore([this, &savedPath, ancestor] {
           FPropPath = savedPath;
           FAncestor = ancestor;
-          throw;
-        }
-        FPropPath = savedPath;
-        FAncestor = ancestor;
+        });
+        WriteProperties(sub);
       }
       return;
     }
@@ -1159,7 +1134,11 @@ void TWriter::WriteCollection(TCollection* Collection) {
   auto* ancestorCollection = dynamic_cast<TCollection*>(FAncestor);
   String savedPath = FPropPath;
   TPersistent* savedAncestor = FAncestor;
-  try {
+  {
+    TFinally restore([this, &savedPath, savedAncestor] {
+      FPropPath = savedPath;
+      FAncestor = savedAncestor;
+    });
     for (int i = 0; i < Collection->Count(); ++i) {
       TCollectionItem* item = Collection->GetItem(i);
       TCollectionItem* ancestorItem =
@@ -1170,13 +1149,7 @@ void TWriter::WriteCollection(TCollection* Collection) {
       WriteProperties(item);
       WriteListEnd();
     }
-  } catch (...) {
-    FPropPath = savedPath;
-    FAncestor = savedAncestor;
-    throw;
   }
-  FPropPath = savedPath;
-  FAncestor = savedAncestor;
   WriteListEnd();
 }
 

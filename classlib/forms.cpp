@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "classlib/application.h"
+#include "classlib/finally.h"
 #include "classlib/menus.h"
 #include "classlib/resstream.h"
 #include "classlib/text.h"
@@ -82,18 +83,15 @@ TCustomForm::~TCustomForm() {
 
 void TCustomForm::AfterConstruction() {
   FFormState.Include(fsCreating);
-  try {
+  {
+    TFinally created([this] { FFormState.Exclude(fsCreating); });
     if (!FCreateNew && ClassType() != ClassOf<TForm>() && ClassType() != ClassOf<TCustomForm>()) {
       TClass root = InheritsFrom(ClassOf<TForm>()) ? ClassOf<TForm>() : ClassOf<TCustomForm>();
       if (!InitInheritedComponent(this, root))
         throw EResNotFound("Resource " + UpperCase(ClassName()) + " not found");
     }
-  } catch (...) {
-    FFormState.Exclude(fsCreating);
-    throw;
+    DoCreate();
   }
-  DoCreate();
-  FFormState.Exclude(fsCreating);
   if (FFormState.Contains(fsVisible)) {
     FFormState.Exclude(fsVisible);
     Show();
@@ -133,7 +131,8 @@ void TCustomForm::DoDestroy() {
 void TCustomForm::Loaded() {
   // Aligned once, at the client size read: anchored children keep their places to it.
   DisableAlign();
-  try {
+  {
+    TFinally align([this] { EnableAlign(); });
     TWinControl::Loaded();
     if (FLoadedClientWidth >= 0 || FLoadedClientHeight >= 0) {
       int width = FLoadedClientWidth >= 0 ? FLoadedClientWidth : GetClientWidth();
@@ -141,11 +140,7 @@ void TCustomForm::Loaded() {
       FLoadedClientWidth = FLoadedClientHeight = -1;
       SetClientSize(width, height);
     }
-  } catch (...) {
-    EnableAlign();
-    throw;
   }
-  EnableAlign();
   if (FActiveControl && GetParentForm(FActiveControl) != this) FActiveControl = nullptr;
 }
 
@@ -751,7 +746,7 @@ TModalResult TCustomForm::ShowModal() {
   const std::vector<HWND> disabled = DisableTaskWindows(GetHandle());
   // Below a stay-on-top window the modal one would leave the program looking frozen.
   bool raised = FFormStyle != fsStayOnTop && StayOnTopFormShown(this);
-  auto finish = [&] {
+  TFinally finish([&] {
     // The window that was active takes the activation (and the keyboard, when the program
     // has it) back before this one goes: hidden first, it would leave Wine no enabled
     // window to hand them to, and the program without the keyboard.
@@ -766,28 +761,21 @@ TModalResult TCustomForm::ShowModal() {
     if (raised && HandleAllocated())
       SetWindowPos(GetHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     FFormState.Exclude(fsModal);
-  };
-  try {
-    if (raised) SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    Show();
-    FModalResult = mrNone;
-    TApplication* app = GetApplication();
-    do {
-      try {
-        app->HandleMessage();
-      } catch (...) {
-        app->HandleException(this);
-      }
-      if (app->Terminated()) FModalResult = mrCancel;
-      else if (FModalResult != mrNone) CloseModal();
-    } while (FModalResult == mrNone);
-    TModalResult result = FModalResult;
-    finish();
-    return result;
-  } catch (...) {
-    finish();
-    throw;
-  }
+  });
+  if (raised) SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Show();
+  FModalResult = mrNone;
+  TApplication* app = GetApplication();
+  do {
+    try {
+      app->HandleMessage();
+    } catch (...) {
+      app->HandleException(this);
+    }
+    if (app->Terminated()) FModalResult = mrCancel;
+    else if (FModalResult != mrNone) CloseModal();
+  } while (FModalResult == mrNone);
+  return FModalResult;
 }
 
 bool StayOnTopFormShown(const TCustomForm* Except) {
@@ -823,15 +811,11 @@ void TCustomForm::PaintWindow(HDC DC) {
   FCanvas->Lock();
   FCanvas->FreeHandle();
   FCanvas->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
+  TFinally release([this] {
     FCanvas->SetHandle(nullptr);
     FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  });
+  Paint();
 }
 
 void TCustomForm::Paint() {

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "classlib/finally.h"
 #include "classlib/text.h"
 #include "classlib/typinfo.h"
 #include "classlib/unicode.h"
@@ -315,15 +316,11 @@ bool TRegIniFile::InSection(const String& section, bool create, Work work) {
   if (!key) return false;
   HKEY old = GetCurrentKey();
   SetCurrentKey(key);
-  try {
-    work();
-  } catch (...) {
+  TFinally restore([this, old, key] {
     SetCurrentKey(old);
     RegCloseKey(key);
-    throw;
-  }
-  SetCurrentKey(old);
-  RegCloseKey(key);
+  });
+  work();
   return true;
 }
 

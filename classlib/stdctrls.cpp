@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/finally.h"
 #include "classlib/forms.h"
 #include "classlib/lists.h"
 #include "classlib/unicode.h"
@@ -310,22 +311,17 @@ void OwnerDrawItem(TWinControl* Control, TCanvas* Canvas, const DRAWITEMSTRUCT& 
   if (Item.itemState & ODS_COMBOBOXEDIT) state.Include(odComboBoxEdit);
   TRect rect = Rect(Item.rcItem.left, Item.rcItem.top, Item.rcItem.right, Item.rcItem.bottom);
   Canvas->SetHandle(Item.hDC);
-  try {
-    Canvas->GetFont()->Assign(Control->GetFont());
-    Canvas->GetBrush()->SetStyle(bsSolid);
-    if (state.Contains(odSelected)) {
-      Canvas->GetBrush()->SetColor(clHighlight);
-      Canvas->GetFont()->SetColor(clHighlightText);
-    } else {
-      Canvas->GetBrush()->SetColor(Control->GetColor());
-    }
-    Draw(static_cast<int>(Item.itemID), rect, state);
-    if (state.Contains(odFocused)) DrawFocusRect(Item.hDC, &Item.rcItem);
-  } catch (...) {
-    Canvas->SetHandle(nullptr);
-    throw;
+  TFinally release([Canvas] { Canvas->SetHandle(nullptr); });
+  Canvas->GetFont()->Assign(Control->GetFont());
+  Canvas->GetBrush()->SetStyle(bsSolid);
+  if (state.Contains(odSelected)) {
+    Canvas->GetBrush()->SetColor(clHighlight);
+    Canvas->GetFont()->SetColor(clHighlightText);
+  } else {
+    Canvas->GetBrush()->SetColor(Control->GetColor());
   }
-  Canvas->SetHandle(nullptr);
+  Draw(static_cast<int>(Item.itemID), rect, state);
+  if (state.Contains(odFocused)) DrawFocusRect(Item.hDC, &Item.rcItem);
 }
 
 }  // namespace
@@ -1225,13 +1221,8 @@ void TCustomComboBox::SetTextValue(const String& Value) {
     return;
   }
   FSettingText = true;
-  try {
-    TWinControl::SetTextValue(Value);
-  } catch (...) {
-    FSettingText = false;
-    throw;
-  }
-  FSettingText = false;
+  TFinally done([this] { FSettingText = false; });
+  TWinControl::SetTextValue(Value);
 }
 
 void TCustomComboBox::Clear() {

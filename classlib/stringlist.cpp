@@ -4,6 +4,7 @@
 
 #include "classlib/codepage.h"
 #include "classlib/filer.h"
+#include "classlib/finally.h"
 #include "classlib/lists.h"
 #include "classlib/streams.h"
 #include "classlib/text.h"
@@ -140,25 +141,19 @@ String TStrings::GetText() const {
 }
 
 void TStrings::SetText(const String& Value) {
-  BeginUpdate();
-  try {
-    Clear();
-    size_t start = 0;
-    while (start < Value.size()) {
-      size_t end = Value.find_first_of("\r\n", start);
-      if (end == String::npos) {
-        Add(Value.substr(start));
-        break;
-      }
-      Add(Value.substr(start, end - start));
-      start = end + 1;
-      if (Value[end] == '\r' && start < Value.size() && Value[start] == '\n') ++start;
+  TUpdateScope update(this);
+  Clear();
+  size_t start = 0;
+  while (start < Value.size()) {
+    size_t end = Value.find_first_of("\r\n", start);
+    if (end == String::npos) {
+      Add(Value.substr(start));
+      break;
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
+    Add(Value.substr(start, end - start));
+    start = end + 1;
+    if (Value[end] == '\r' && start < Value.size() && Value[start] == '\n') ++start;
   }
-  EndUpdate();
 }
 
 String TStrings::GetCommaText() const {
@@ -186,42 +181,36 @@ String TStrings::GetCommaText() const {
 
 void TStrings::SetCommaText(const String& Value) {
   auto blank = [&](size_t i) { return i < Value.size() && static_cast<unsigned char>(Value[i]) <= ' '; };
-  BeginUpdate();
-  try {
-    Clear();
-    size_t p = 0;
-    while (blank(p)) ++p;
-    while (p < Value.size()) {
-      String s;
-      if (Value[p] == '"') {
-        for (++p; p < Value.size(); ++p) {
-          if (Value[p] == '"') {
-            if (p + 1 < Value.size() && Value[p + 1] == '"') ++p;
-            else {
-              ++p;
-              break;
-            }
+  TUpdateScope update(this);
+  Clear();
+  size_t p = 0;
+  while (blank(p)) ++p;
+  while (p < Value.size()) {
+    String s;
+    if (Value[p] == '"') {
+      for (++p; p < Value.size(); ++p) {
+        if (Value[p] == '"') {
+          if (p + 1 < Value.size() && Value[p + 1] == '"') ++p;
+          else {
+            ++p;
+            break;
           }
-          s += Value[p];
         }
-      } else {
-        size_t start = p;
-        while (p < Value.size() && !blank(p) && Value[p] != ',') ++p;
-        s = Value.substr(start, p - start);
+        s += Value[p];
       }
-      Add(s);
-      while (blank(p)) ++p;
-      if (p < Value.size() && Value[p] == ',') {
-        if (p + 1 == Value.size()) Add(String());
-        do ++p;
-        while (blank(p));
-      }
+    } else {
+      size_t start = p;
+      while (p < Value.size() && !blank(p) && Value[p] != ',') ++p;
+      s = Value.substr(start, p - start);
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
+    Add(s);
+    while (blank(p)) ++p;
+    if (p < Value.size() && Value[p] == ',') {
+      if (p + 1 == Value.size()) Add(String());
+      do ++p;
+      while (blank(p));
+    }
   }
-  EndUpdate();
 }
 
 void TStrings::BeginUpdate() {
@@ -247,15 +236,9 @@ void TStrings::Assign(TPersistent* Source) {
   auto* source = dynamic_cast<TStrings*>(Source);
   if (!source) return TPersistent::Assign(Source);
   if (source == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    AddStrings(source);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  AddStrings(source);
 }
 
 void TStrings::DefineProperties(TFiler* Filer) {
@@ -268,16 +251,10 @@ void TStrings::DefineProperties(TFiler* Filer) {
 
 void TStrings::ReadData(TReader* Reader) {
   Reader->ReadListBegin();
-  BeginUpdate();
-  try {
-    Clear();
-    while (!Reader->EndOfList()) Add(Reader->ReadString());
-    Reader->ReadListEnd();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  while (!Reader->EndOfList()) Add(Reader->ReadString());
+  Reader->ReadListEnd();
 }
 
 void TStrings::WriteData(TWriter* Writer) {
@@ -453,13 +430,7 @@ void TStringList::SetUpdateState(bool Updating) {
 }
 
 void AssignStrings(TStrings* dest, const std::vector<String>& lines) {
-  dest->BeginUpdate();
-  try {
-    dest->Clear();
-    for (const String& line : lines) dest->Add(line);
-  } catch (...) {
-    dest->EndUpdate();
-    throw;
-  }
-  dest->EndUpdate();
+  TUpdateScope update(dest);
+  dest->Clear();
+  for (const String& line : lines) dest->Add(line);
 }

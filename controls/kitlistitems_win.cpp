@@ -4,6 +4,7 @@
 
 #include "classlib/filer.h"
 #include "classlib/files.h"
+#include "classlib/finally.h"
 #include "classlib/unicode.h"
 #include "classlib/winapi.h"
 #include "classlib/stringlist.h"
@@ -181,13 +182,8 @@ void TKitBitmapListItem::Fetch() {
         HMODULE library = LoadLibraryExW(Utf8ToWide(dir + c->GetFileName()).c_str(), nullptr,
                                          LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         if (!library) break;
-        try {
-          FBitmap->LoadFromResourceID(library, GetIdent());
-        } catch (...) {
-          FreeLibrary(library);
-          throw;
-        }
-        FreeLibrary(library);
+        TFinally release([library] { FreeLibrary(library); });
+        FBitmap->LoadFromResourceID(library, GetIdent());
         break;
       }
       case 4: {

@@ -1,6 +1,7 @@
 #include "controls/kitwndproc.h"
 
 #include "classlib/application.h"
+#include "classlib/finally.h"
 
 HX_PUBLISH(TKitWndProcComponent, p) {}
 
@@ -42,13 +43,10 @@ bool TKitWndProcComponent::Hook() {
   HWND window;
   // Making the form's window tells FormWindowCreated, which must not hook in between.
   FHooking = true;
-  try {
+  {
+    TFinally done([this] { FHooking = false; });
     window = WindowHandle();
-  } catch (...) {
-    FHooking = false;
-    throw;
   }
-  FHooking = false;
   if (!window) return false;
   FDestroying = false;
   if (!FHook.Hook(window, [this](UINT Msg, WPARAM WParam, LPARAM LParam) { return HookProc(Msg, WParam, LParam); }))

@@ -1,6 +1,7 @@
 #include "desktop/dsksysinfo.h"
 
 #include "classlib/application.h"
+#include "classlib/finally.h"
 #include "classlib/format.h"
 #include "classlib/registry.h"
 #include "classlib/unicode.h"
@@ -145,56 +146,51 @@ std::uint32_t TDskSystemDetails::ScreenHeight() const { return static_cast<std::
 
 void TDskSystemDetails::Refresh() {
   FRefreshing = true;
-  try {
-    SYSTEM_INFO si{};
-    GetNativeSystemInfo(&si);
-    FProcessorType = DskProcessorTypeName(si.wProcessorArchitecture);
-    FProcessorLevel = DskProcessorLevelName(si.wProcessorArchitecture, si.wProcessorLevel);
-    FNoOfProcessors = si.dwNumberOfProcessors;
+  TFinally done([this] { FRefreshing = false; });
+  SYSTEM_INFO si{};
+  GetNativeSystemInfo(&si);
+  FProcessorType = DskProcessorTypeName(si.wProcessorArchitecture);
+  FProcessorLevel = DskProcessorLevelName(si.wProcessorArchitecture, si.wProcessorLevel);
+  FNoOfProcessors = si.dwNumberOfProcessors;
 
-    // RtlGetVersion tells the real version (GetVersionEx answers 6.2 to programs whose
-    // manifest does not name the newer systems).
-    using TRtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
-    OSVERSIONINFOW vi{};
-    vi.dwOSVersionInfoSize = sizeof vi;
-    auto rtlGetVersion = reinterpret_cast<TRtlGetVersion>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
-    if (rtlGetVersion) rtlGetVersion(&vi);
-    FOperatingSystem = "Windows NT";
-    FBuildNumber = std::to_string(vi.dwBuildNumber);
-    FVersionNumber = Format("%d.%d", vi.dwMajorVersion, vi.dwMinorVersion);
-    FPlatformCSD = WideToUtf8(vi.szCSDVersion);
+  // RtlGetVersion tells the real version (GetVersionEx answers 6.2 to programs whose
+  // manifest does not name the newer systems).
+  using TRtlGetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+  OSVERSIONINFOW vi{};
+  vi.dwOSVersionInfoSize = sizeof vi;
+  auto rtlGetVersion = reinterpret_cast<TRtlGetVersion>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+  if (rtlGetVersion) rtlGetVersion(&vi);
+  FOperatingSystem = "Windows NT";
+  FBuildNumber = std::to_string(vi.dwBuildNumber);
+  FVersionNumber = Format("%d.%d", vi.dwMajorVersion, vi.dwMinorVersion);
+  FPlatformCSD = WideToUtf8(vi.szCSDVersion);
 
-    FRegisteredOwner.clear();
-    FRegisteredCompany.clear();
-    TRegistry reg(KEY_READ);
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (reg.OpenKeyReadOnly("\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion")) {
-      reg.TryReadString("RegisteredOwner", FRegisteredOwner);
-      reg.TryReadString("RegisteredOrganization", FRegisteredCompany);
-    }
-
-    wchar_t name[256];
-    DWORD n = 256;
-    FComputerName = GetComputerNameW(name, &n) ? WideToUtf8(std::wstring(name, n)) : String();
-    n = 256;
-    FUserName = GetUserNameW(name, &n) && n > 0 ? WideToUtf8(std::wstring(name, n - 1)) : String();
-
-    FDirectoryWindows = FolderOf(GetWindowsDirectoryW);
-    FDirectorySystem = FolderOf(GetSystemDirectoryW);
-    FDirectoryTemp = FolderOf(GetTempPathW);
-    FDirectoryCurrent = FolderOf(GetCurrentDirectoryW);
-
-    wchar_t language[128];
-    DWORD len = VerLanguageNameW(GetSystemDefaultLangID(), language, 128);
-    FLanguage = len ? WideToUtf8(std::wstring(language, len)) : String();
-
-    if (OnUpdate) OnUpdate(this);
-  } catch (...) {
-    FRefreshing = false;
-    throw;
+  FRegisteredOwner.clear();
+  FRegisteredCompany.clear();
+  TRegistry reg(KEY_READ);
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (reg.OpenKeyReadOnly("\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion")) {
+    reg.TryReadString("RegisteredOwner", FRegisteredOwner);
+    reg.TryReadString("RegisteredOrganization", FRegisteredCompany);
   }
-  FRefreshing = false;
+
+  wchar_t name[256];
+  DWORD n = 256;
+  FComputerName = GetComputerNameW(name, &n) ? WideToUtf8(std::wstring(name, n)) : String();
+  n = 256;
+  FUserName = GetUserNameW(name, &n) && n > 0 ? WideToUtf8(std::wstring(name, n - 1)) : String();
+
+  FDirectoryWindows = FolderOf(GetWindowsDirectoryW);
+  FDirectorySystem = FolderOf(GetSystemDirectoryW);
+  FDirectoryTemp = FolderOf(GetTempPathW);
+  FDirectoryCurrent = FolderOf(GetCurrentDirectoryW);
+
+  wchar_t language[128];
+  DWORD len = VerLanguageNameW(GetSystemDefaultLangID(), language, 128);
+  FLanguage = len ? WideToUtf8(std::wstring(language, len)) : String();
+
+  if (OnUpdate) OnUpdate(this);
 }
 
 // ---- System control ----

@@ -5,6 +5,7 @@
 
 #include "classlib/collection.h"
 #include "classlib/component.h"
+#include "classlib/finally.h"
 #include "classlib/streams.h"
 #include "classlib/text.h"
 
@@ -385,13 +386,8 @@ void TPropWriter::WritePath(TPersistent* Object, const std::vector<String>& Name
     if (!last || !IsDefinedProperty(Object, name)) throw Exception("Invalide property name: " + name);
     FPropPath = Prefix;
     FDefinedOnly = name;
-    try {
-      Object->DefineProperties(this);
-    } catch (...) {
-      FDefinedOnly.clear();
-      throw;
-    }
-    FDefinedOnly.clear();
+    TFinally done([this] { FDefinedOnly.clear(); });
+    Object->DefineProperties(this);
     return;
   }
   if (last) return WritePropValue(Object, prop, Prefix);

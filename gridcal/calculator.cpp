@@ -5,6 +5,7 @@
 
 #include "classlib/application.h"
 #include "classlib/clipbrd.h"
+#include "classlib/finally.h"
 #include "classlib/unicode.h"
 #include "gridcal/gxutils.h"
 
@@ -342,41 +343,35 @@ TGxCalculator::~TGxCalculator() = default;
 void TGxCalculator::SetPrecision(int Value) { FPrecision = std::clamp(Value, 2, 17); }
 
 bool TGxCalculator::ShowModalCalculator() {
-  auto release = [this] {
+  FForm = new TGxCalculatorForm(this, FHelpContext, FSettings);
+  TFinally release([this] {
     if (!FForm) return;
     TGxCalculatorForm* form = FForm;
     FForm = nullptr;
     form->BeforeDestruction();
     delete form;
-  };
-  FForm = new TGxCalculatorForm(this, FHelpContext, FSettings);
-  try {
-    FForm->SetCtl3D(FCtl3D);
-    FForm->SetCaption(FTitle);
-    TCalculatorPanel* panel = FForm->CalcPanel();
-    TCalcEngine& engine = panel->Engine();
-    engine.SetMemory(Memory);
-    panel->UpdateMemoryLabel();
-    engine.SetPrecision(std::max(2, FPrecision));
-    engine.SetBeepOnError(FBeepOnError);
-    if (FValue != 0) {
-      engine.SetDisplay(FValue);
-      engine.SetStatus(csFirst);
-      engine.SetPendingOperator('=');
-    }
-    bool ok = FForm->ShowModal() == mrOk;
-    if (ok) {
-      Memory = engine.GetMemory();
-      double value = engine.DisplayValue();
-      if (value != FValue) {
-        FValue = value;
-        if (OnChange) OnChange(this);
-      }
-    }
-    release();
-    return ok;
-  } catch (...) {
-    release();
-    throw;
+  });
+  FForm->SetCtl3D(FCtl3D);
+  FForm->SetCaption(FTitle);
+  TCalculatorPanel* panel = FForm->CalcPanel();
+  TCalcEngine& engine = panel->Engine();
+  engine.SetMemory(Memory);
+  panel->UpdateMemoryLabel();
+  engine.SetPrecision(std::max(2, FPrecision));
+  engine.SetBeepOnError(FBeepOnError);
+  if (FValue != 0) {
+    engine.SetDisplay(FValue);
+    engine.SetStatus(csFirst);
+    engine.SetPendingOperator('=');
   }
+  bool ok = FForm->ShowModal() == mrOk;
+  if (ok) {
+    Memory = engine.GetMemory();
+    double value = engine.DisplayValue();
+    if (value != FValue) {
+      FValue = value;
+      if (OnChange) OnChange(this);
+    }
+  }
+  return ok;
 }

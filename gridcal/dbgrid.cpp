@@ -9,6 +9,7 @@
 #include "classlib/callbackguard.h"
 #include "classlib/db.h"
 #include "classlib/dialogs.h"
+#include "classlib/finally.h"
 #include "classlib/format.h"
 #include "classlib/forms.h"
 #include "classlib/imglist.h"
@@ -802,7 +803,8 @@ void TDgCustomDBGrid::InternalLayout() {
   if (ComponentState().Contains(csLoading) || ComponentState().Contains(csDestroying) || !FColumns) return;
   FInLayout = true;
   FPaintFailureReported = false;
-  try {
+  {
+    TFinally done([this] { FInLayout = false; });
     TDataSet* dataSet = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
     // The columns the grid makes itself follow the fields.
     if (FColumns->GetState() == csDefault) {
@@ -880,11 +882,7 @@ void TDgCustomDBGrid::InternalLayout() {
     UpdateRowCount();
     UpdateActive();
     UpdateScrollBar();
-  } catch (...) {
-    FInLayout = false;
-    throw;
   }
-  FInLayout = false;
   Invalidate();
   if (GetEditorMode() || GetOptions().Contains(dgAlwaysShowEditor)) {
     HideEditor();
@@ -1141,19 +1139,10 @@ bool TDgCustomDBGrid::RowMultiSelected(int ARow) {
   if (!FOptions.Contains(dgMultiSelect) || !FDataLink->Active() || FBookmarks->Count() == 0) return false;
   TDataSet* dataSet = FDataLink->DataSet();
   if (dataSet->IsEmpty()) return false;
-  int old = FDataLink->GetActiveRecord();
   int record = ARow - FTitleOffset;
   if (record < 0 || record >= FDataLink->RecordCount()) return false;
-  FDataLink->SetActiveRecord(record);
-  bool selected = false;
-  try {
-    selected = FBookmarks->GetCurrentRowSelected();
-  } catch (...) {
-    FDataLink->SetActiveRecord(old);
-    throw;
-  }
-  FDataLink->SetActiveRecord(old);
-  return selected;
+  TActiveRecordScope row(FDataLink.get(), record);
+  return FBookmarks->GetCurrentRowSelected();
 }
 
 void TDgCustomDBGrid::Paint() {
@@ -1367,15 +1356,10 @@ void TDgCustomDBGrid::DrawDataCell(int DataCol, int ARow, const TRect& ARect, TG
   bool multi = false;
   int record = ARow - FTitleOffset;
   if (HasRecords() && record < FDataLink->RecordCount()) {
-    int old = FDataLink->GetActiveRecord();
-    FDataLink->SetActiveRecord(record);
-    try {
+    {
+      TActiveRecordScope row(FDataLink.get(), record);
       text = CellText(column);
-    } catch (...) {
-      FDataLink->SetActiveRecord(old);
-      throw;
     }
-    FDataLink->SetActiveRecord(old);
     multi = RowMultiSelected(ARow);
   }
   bool focused = Focused() || (InplaceEditor() && InplaceEditor()->HandleAllocated() &&
@@ -1589,13 +1573,8 @@ void TDgCustomDBGrid::MoveCol(int RawCol, int Direction) {
   if (RawCol == GetCol()) return;
   if (!FInColExit) {
     FInColExit = true;
-    try {
-      if (OnColExit) OnColExit(this);
-    } catch (...) {
-      FInColExit = false;
-      throw;
-    }
-    FInColExit = false;
+    TFinally done([this] { FInColExit = false; });
+    if (OnColExit) OnColExit(this);
   }
   if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
   TCustomGrid::SetCol(RawCol);
@@ -1606,17 +1585,12 @@ void TDgCustomDBGrid::ColWidthsChanged() {
   TCustomGrid::ColWidthsChanged();
   if (FInLayout || !FColumns) return;
   FInLayout = true;
-  try {
-    for (int i = 0; i < FColumns->Count() && DataToRawColumn(i) < GetColCount(); ++i) {
-      TDgColumn* column = FColumns->Items(i);
-      int w = GetColWidths(DataToRawColumn(i));
-      if (column->Showing() && w != column->GetWidth()) column->SetWidth(w);
-    }
-  } catch (...) {
-    FInLayout = false;
-    throw;
+  TFinally done([this] { FInLayout = false; });
+  for (int i = 0; i < FColumns->Count() && DataToRawColumn(i) < GetColCount(); ++i) {
+    TDgColumn* column = FColumns->Items(i);
+    int w = GetColWidths(DataToRawColumn(i));
+    if (column->Showing() && w != column->GetWidth()) column->SetWidth(w);
   }
-  FInLayout = false;
 }
 
 void TDgCustomDBGrid::ColumnMoved(int FromIndex, int ToIndex) {
@@ -1629,17 +1603,14 @@ void TDgCustomDBGrid::ColumnMoved(int FromIndex, int ToIndex) {
   std::map<TDgColumn*, TDgSortMarker> markers;
   for (int i = 0; i < FColumns->Count(); ++i) markers[FColumns->Items(i)] = GetSortMarker(i);
   if (!moved->GetCanClick()) markers[moved] = smNone;
-  BeginLayout();
-  try {
+  int landed;
+  {
+    TGridLayoutScope layout(this);
     moved->SetIndex(to);
-  } catch (...) {
-    EndLayout();
-    throw;
+    FSortMarkers.assign(static_cast<size_t>(FColumns->Count()), smNone);
+    for (int i = 0; i < FColumns->Count(); ++i) FSortMarkers[static_cast<size_t>(i)] = markers[FColumns->Items(i)];
+    landed = moved->GetIndex();  // (the layout may make the grid's columns anew)
   }
-  FSortMarkers.assign(static_cast<size_t>(FColumns->Count()), smNone);
-  for (int i = 0; i < FColumns->Count(); ++i) FSortMarkers[static_cast<size_t>(i)] = markers[FColumns->Items(i)];
-  const int landed = moved->GetIndex();  // (the layout may make the grid's columns anew)
-  EndLayout();
   if (landed != from && OnColumnMoved) OnColumnMoved(this, from, landed);
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "classlib/db.h"
+#include "classlib/finally.h"
 #include "classlib/freenotifier.h"
 #include "classlib/graphics.h"
 #include "classlib/menus.h"
@@ -570,27 +571,19 @@ void TDgColumn::SetIndex(int Value) {
   const int size = last - current + 1;
   const int target = Value < current ? landing->GetIndex() : landing->LastOfFamily() - size + 1;
   TDgGridHost* grid = Grid();
-  if (grid) grid->BeginLayout();
-  columns->BeginUpdate();
-  try {
-    // The grid rebuilds non-persistent columns from the fields: move the field to the
-    // landing column's field's place.
-    if (!FStored && grid && grid->GridDataLink()->Active())
-      if (TField* field = Field(), *onto = landing->Field(); field && onto) field->SetIndex(onto->GetIndex());
-    // The column moves with its children's columns (and theirs), in their order.
-    for (int i = 0; i < size; ++i) {
-      if (target < current)
-        column(current + i)->TCollectionItem::SetIndex(target + i);
-      else
-        column(current)->TCollectionItem::SetIndex(target + size - 1);
-    }
-  } catch (...) {
-    columns->EndUpdate();
-    if (grid) grid->EndLayout();
-    throw;
+  TGridLayoutScope layout(grid);
+  TUpdateScope update(columns);
+  // The grid rebuilds non-persistent columns from the fields: move the field to the
+  // landing column's field's place.
+  if (!FStored && grid && grid->GridDataLink()->Active())
+    if (TField* field = Field(), *onto = landing->Field(); field && onto) field->SetIndex(onto->GetIndex());
+  // The column moves with its children's columns (and theirs), in their order.
+  for (int i = 0; i < size; ++i) {
+    if (target < current)
+      column(current + i)->TCollectionItem::SetIndex(target + i);
+    else
+      column(current)->TCollectionItem::SetIndex(target + size - 1);
   }
-  columns->EndUpdate();
-  if (grid) grid->EndLayout();
 }
 
 String TDgColumn::GetDisplayName() {
@@ -601,40 +594,34 @@ String TDgColumn::GetDisplayName() {
 void TDgColumn::Assign(TPersistent* Source) {
   auto* other = dynamic_cast<TDgColumn*>(Source);
   if (!other) return TCollectionItem::Assign(Source);
-  if (Collection()) Collection()->BeginUpdate();
-  try {
-    RestoreDefaults();
-    SetFieldName(other->GetFieldName());
-    if (other->IsColorStored()) SetColor(other->GetColor());
-    if (other->IsWidthStored()) SetWidth(other->GetStreamedWidth());
-    if (other->IsFontStored()) SetFont(other->GetFont());
-    if (other->IsImeModeStored()) SetImeMode(other->GetImeMode());
-    if (other->IsImeNameStored()) SetImeName(other->GetImeName());
-    if (other->IsAlignmentStored()) SetAlignment(other->GetAlignment());
-    if (other->IsReadOnlyStored()) SetReadOnly(other->GetReadOnly());
-    FTitle->Assign(other->GetTitle());
-    SetAutoDropDown(other->FAutoDropDown);
-    SetButtonStyle(other->FButtonStyle);
-    SetCanClick(other->FCanClick);
-    SetDropDownRows(other->FDropDownRows);
-    SetDropDownWidth(other->FDropDownWidth);
-    SetLongTextAsHint(other->FLongTextAsHint);
-    SetLookupDropDownFields(other->FLookupDropDownFields);
-    SetLookupKeyField(other->FLookupKeyField);
-    SetLookupLinkField(other->FLookupLinkField);
-    SetLookupDataSet(other->FLookupDataSet);
-    SetPickList(other->FPickList);
-    SetPickValues(other->FPickValues);
-    SetPopupMenu(other->FPopupMenu);
-    SetValueChecked(other->FValueChecked);
-    SetValueUnChecked(other->FValueUnChecked);
-    SetVisible(other->FVisible);
-    SetWrapText(other->FWrapText);
-  } catch (...) {
-    if (Collection()) Collection()->EndUpdate();
-    throw;
-  }
-  if (Collection()) Collection()->EndUpdate();
+  TUpdateScope update(Collection());
+  RestoreDefaults();
+  SetFieldName(other->GetFieldName());
+  if (other->IsColorStored()) SetColor(other->GetColor());
+  if (other->IsWidthStored()) SetWidth(other->GetStreamedWidth());
+  if (other->IsFontStored()) SetFont(other->GetFont());
+  if (other->IsImeModeStored()) SetImeMode(other->GetImeMode());
+  if (other->IsImeNameStored()) SetImeName(other->GetImeName());
+  if (other->IsAlignmentStored()) SetAlignment(other->GetAlignment());
+  if (other->IsReadOnlyStored()) SetReadOnly(other->GetReadOnly());
+  FTitle->Assign(other->GetTitle());
+  SetAutoDropDown(other->FAutoDropDown);
+  SetButtonStyle(other->FButtonStyle);
+  SetCanClick(other->FCanClick);
+  SetDropDownRows(other->FDropDownRows);
+  SetDropDownWidth(other->FDropDownWidth);
+  SetLongTextAsHint(other->FLongTextAsHint);
+  SetLookupDropDownFields(other->FLookupDropDownFields);
+  SetLookupKeyField(other->FLookupKeyField);
+  SetLookupLinkField(other->FLookupLinkField);
+  SetLookupDataSet(other->FLookupDataSet);
+  SetPickList(other->FPickList);
+  SetPickValues(other->FPickValues);
+  SetPopupMenu(other->FPopupMenu);
+  SetValueChecked(other->FValueChecked);
+  SetValueUnChecked(other->FValueUnChecked);
+  SetVisible(other->FVisible);
+  SetWrapText(other->FWrapText);
 }
 
 // ---- TDgDBGridColumns ----
@@ -644,14 +631,8 @@ TDgDBGridColumns::TDgDBGridColumns(TPersistent* Owner, TDgGridHost* Grid)
 
 TDgColumn* TDgDBGridColumns::AddDefault() {
   FAddingDefault = true;
-  try {
-    auto* column = Add();
-    FAddingDefault = false;
-    return column;
-  } catch (...) {
-    FAddingDefault = false;
-    throw;
-  }
+  TFinally done([this] { FAddingDefault = false; });
+  return Add();
 }
 
 TDgColumnsState TDgDBGridColumns::GetState() const {
@@ -669,33 +650,21 @@ void TDgDBGridColumns::SetState(TDgColumnsState Value) {
 void TDgDBGridColumns::RebuildColumns() {
   TDataSet* dataSet = FGrid ? FGrid->GridDataLink()->DataSet() : nullptr;
   if (!dataSet) return Clear();
-  FGrid->BeginLayout();
-  try {
-    Clear();
-    // One column per field, the children of ADT and array fields after their parent.
-    std::function<void(TField*)> add = [&](TField* Field) {
-      Add()->SetField(Field);
-      if (Field->DataType() == ftADT || Field->DataType() == ftArray)
-        for (int i = 0; i < static_cast<TObjectField*>(Field)->FieldCount(); ++i)
-          add(static_cast<TObjectField*>(Field)->Fields()->Fields(i));
-    };
-    for (int i = 0; i < dataSet->FieldCount(); ++i) add(dataSet->Fields()->Fields(i));
-  } catch (...) {
-    FGrid->EndLayout();
-    throw;
-  }
-  FGrid->EndLayout();
+  TGridLayoutScope layout(FGrid);
+  Clear();
+  // One column per field, the children of ADT and array fields after their parent.
+  std::function<void(TField*)> add = [&](TField* Field) {
+    Add()->SetField(Field);
+    if (Field->DataType() == ftADT || Field->DataType() == ftArray)
+      for (int i = 0; i < static_cast<TObjectField*>(Field)->FieldCount(); ++i)
+        add(static_cast<TObjectField*>(Field)->Fields()->Fields(i));
+  };
+  for (int i = 0; i < dataSet->FieldCount(); ++i) add(dataSet->Fields()->Fields(i));
 }
 
 void TDgDBGridColumns::RestoreDefaults() {
-  BeginUpdate();
-  try {
-    for (int i = 0; i < Count(); ++i) Items(i)->RestoreDefaults();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  for (int i = 0; i < Count(); ++i) Items(i)->RestoreDefaults();
 }
 
 void TDgDBGridColumns::RefreshDefaultFonts() {

@@ -2,8 +2,11 @@
 // TDgGridHost: what the data grid's columns, its data link and its list of selected rows
 // ask of the grid that holds them. The grid implements it; tests fake it. Measuring text
 // goes through the host, so that widths are the grid's own (and testable without a
-// device context).
+// device context). TGridLayoutScope holds the grid's layout for a scope.
+#include <exception>
+
 #include "classlib/colors.h"
+#include "classlib/finally.h"
 #include "classlib/text.h"
 #include "classlib/typinfo.h"
 
@@ -67,4 +70,25 @@ class TDgGridHost {
   virtual void InvalidateGrid() = 0;
   // Fires the grid's OnMultiSelectChanged.
   virtual void MultiSelectChanged() = 0;
+};
+
+// Calls Grid->BeginLayout() now and Grid->EndLayout() when the scope ends (nothing without a
+// grid): the layout is made once, at the end, however many changes ask for it.
+class TGridLayoutScope {
+ public:
+  explicit TGridLayoutScope(TDgGridHost* Grid) : FGrid(Grid) {
+    if (FGrid) FGrid->BeginLayout();
+  }
+  ~TGridLayoutScope() noexcept(false) {
+    auto end = [this] {
+      if (FGrid) FGrid->EndLayout();
+    };
+    classlib::detail::RunScopeCleanup(FUncaught, end);
+  }
+  TGridLayoutScope(const TGridLayoutScope&) = delete;
+  TGridLayoutScope& operator=(const TGridLayoutScope&) = delete;
+
+ private:
+  TDgGridHost* FGrid;
+  int FUncaught = std::uncaught_exceptions();
 };

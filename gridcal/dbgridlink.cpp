@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "classlib/finally.h"
 #include "classlib/freenotifier.h"
 
 HX_PUBLISH(TGridDataLink, p) {}
@@ -97,14 +98,9 @@ void TGridDataLink::RecordChanged(TField* Field) {
 void TGridDataLink::UpdateData() {
   if (FInUpdateData) return;
   FInUpdateData = true;
-  try {
-    if (FModified) FGrid->UpdateData();
-    FModified = false;
-  } catch (...) {
-    FInUpdateData = false;
-    throw;
-  }
-  FInUpdateData = false;
+  TFinally done([this] { FInUpdateData = false; });
+  if (FModified) FGrid->UpdateData();
+  FModified = false;
 }
 
 // ---- TBookmarkList ----
@@ -174,24 +170,20 @@ void TBookmarkList::Delete() {
   TDataSet* dataSet = DataSet();
   if (!dataSet) return;
   dataSet->DisableControls();
-  try {
-    while (!FList.empty()) {
-      const TBookmarkStr& bookmark = FList.back();
-      if (dataSet->BookmarkValid(bookmark)) {
-        dataSet->GotoBookmark(bookmark);
-        dataSet->Delete();
-      }
-      FList.pop_back();
-      Changed();
-    }
-  } catch (...) {
+  TFinally done([this, dataSet] {
     Changed();
     dataSet->EnableControls();
     FGrid->MultiSelectChanged();
-    throw;
+  });
+  while (!FList.empty()) {
+    const TBookmarkStr& bookmark = FList.back();
+    if (dataSet->BookmarkValid(bookmark)) {
+      dataSet->GotoBookmark(bookmark);
+      dataSet->Delete();
+    }
+    FList.pop_back();
+    Changed();
   }
-  dataSet->EnableControls();
-  FGrid->MultiSelectChanged();
 }
 
 void TBookmarkList::LinkActive(bool Value) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "classlib/finally.h"
 #include "classlib/format.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"
@@ -322,30 +323,20 @@ template <class Work> void XBO_dBHandler::UnderIndexes(Work&& W) {
     Error(xbeLocked, xbsNone, FLockRefused);
     RaiseEngineError(xbeLocked, xbsNone, FLockRefused);
   }
-  try {
-    for (auto& f : FIndexFiles) {
-      if (!f) continue;
-      if (f->Damaged()) f->RaiseDamaged();
-      for (int t = 0; t < f->TagCount(); ++t) f->TagByIndex(t)->CheckExpressions();
-    }
-    W();
-  } catch (...) {
-    UnlockIndexes();
-    throw;
+  TFinally unlock([this] { UnlockIndexes(); });
+  for (auto& f : FIndexFiles) {
+    if (!f) continue;
+    if (f->Damaged()) f->RaiseDamaged();
+    for (int t = 0; t < f->TagCount(); ++t) f->TagByIndex(t)->CheckExpressions();
   }
-  UnlockIndexes();
+  W();
 }
 
 void XBO_dBHandler::Append() {
   UnderIndexes([&] {
     FAppending = true;
-    try {
-      XBO_dBaseFld::Append();
-    } catch (...) {
-      FAppending = false;
-      throw;
-    }
-    FAppending = false;
+    TFinally done([this] { FAppending = false; });
+    XBO_dBaseFld::Append();
   });
 }
 
@@ -410,13 +401,10 @@ void XBO_dBHandler::Go(std::int32_t recno) {
 template <class Work> bool XBO_dBHandler::UnderClipLock(Work&& W) {
   bool clip = LockProtocol() == TxbLokProtocol::ClipLock && HasIndex();
   if (clip && !LockIndexes()) return false;
-  try {
-    W();
-  } catch (...) {
+  TFinally unlock([this, clip] {
     if (clip) UnlockIndexes();
-    throw;
-  }
-  if (clip) UnlockIndexes();
+  });
+  W();
   return true;
 }
 
@@ -647,7 +635,11 @@ void XBO_dBHandler::BuildFilterSet() {
   int state = TableState();
   SetTableState(xbStateIndexing);
   SwitchReadAhead(true);
-  try {
+  {
+    TFinally restore([this, state, readAhead] {
+      SetTableState(state);
+      if (!readAhead) SwitchReadAhead(false);
+    });
     RefreshHeader();
     for (std::int32_t r = 1; r <= FRecordCount; ++r) {
       XBO_dBaseFld::Go(r);
@@ -655,13 +647,7 @@ void XBO_dBHandler::BuildFilterSet() {
       const TxbExpValue& v = FFilter->Evaluate();
       if (v.Type == xbtBoolean && v.Logical) FFilterSet.SetState(r, TxbHugeSet::opSet);
     }
-  } catch (...) {
-    SetTableState(state);
-    if (!readAhead) SwitchReadAhead(false);
-    throw;
   }
-  SetTableState(state);
-  if (!readAhead) SwitchReadAhead(false);
   if (saved >= 1 && saved <= FRecordCount) {
     ReadRecord(saved);
     FRecordValid = !FEof;
@@ -762,12 +748,12 @@ std::int32_t XBO_dBHandler::TextSearch(int FieldNo, std::string_view Text, std::
   if (!(mode & xbSearchFollowTag)) FMasterTag = nullptr;
   if (!FMasterTag) SwitchReadAhead(true);
   std::int32_t found = 0;
-  auto restore = [&] {
-    SetTableState(state);
-    FMasterTag = master;
-    if (!readAhead) SwitchReadAhead(false);
-  };
-  try {
+  {
+    TFinally restore([&] {
+      SetTableState(state);
+      FMasterTag = master;
+      if (!readAhead) SwitchReadAhead(false);
+    });
     RefreshHeader();
     SetStatusTargets(-1, xbStatusSearch, FRecordCount);
     if (StartRecord >= 1) {
@@ -784,11 +770,7 @@ std::int32_t XBO_dBHandler::TextSearch(int FieldNo, std::string_view Text, std::
       }
       Go(xbGoNext);
     }
-  } catch (...) {
-    restore();
-    throw;
   }
-  restore();
   if (found)
     Go(found);
   else if (saved >= 1 && saved <= FRecordCount)
@@ -878,32 +860,25 @@ void XBO_dBHandler::ReindexAll() {
   FMasterTag = nullptr;
   SetTableState(xbStateIndexing);
   SwitchReadAhead(true);
-  auto restore = [&] {
-    SetTableState(xbStateNormal);
-    if (!readAhead) SwitchReadAhead(false);
-    ReattachMaster();
-  };
-  try {
+  {
+    TFinally restore([&] {
+      SetTableState(xbStateNormal);
+      if (!readAhead) SwitchReadAhead(false);
+      ReattachMaster();
+    });
     for (auto& f : FIndexFiles)
       if (f) f->Reindex();
-  } catch (...) {
-    restore();
-    throw;
   }
-  restore();
   Go(xbGoTop);
 }
 
 void XBO_dBHandler::Pack() {
   if (Shared()) Error(xbeAccessDenied, xbsExclusiveNeeded, FileName());
   FMasterTag = nullptr;
-  try {
+  {
+    TFinally reattach([this] { ReattachMaster(); });
     PackRecords();
-  } catch (...) {
-    ReattachMaster();
-    throw;
   }
-  ReattachMaster();
   if (FFilterActive) RefreshFilter();
 }
 

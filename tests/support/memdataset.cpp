@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "classlib/finally.h"
 #include "classlib/streams.h"
 
 namespace horavox::test {
@@ -158,15 +159,11 @@ bool TMemDataSet::Visible(int Index) {
   int savedIndex = FFilterIndex;
   FFilterIndex = Index;
   bool accept = true;
-  try {
-    OnFilterRecord(this, accept);
-  } catch (...) {
+  TFinally restore([this, savedIndex, saved] {
     FFilterIndex = savedIndex;
     RestoreState(saved);
-    throw;
-  }
-  FFilterIndex = savedIndex;
-  RestoreState(saved);
+  });
+  OnFilterRecord(this, accept);
   return accept;
 }
 

@@ -127,7 +127,7 @@ int XBobjIndexTag::Order(const TxbIndexEntry& e, std::string_view key, TSearch m
 
 void XBobjIndexTag::Damaged() const { FOwner.RaiseDamaged(); }
 
-TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
+TxbIndexNode XBobjIndexTag::KeptOrRead(std::int64_t page) {
   // A file this object has to itself keeps the nodes it read while nothing writes to it;
   // an update reads its own (it changes them before they are written).
   XBO_DiskFile* file = FOwner.File();
@@ -157,6 +157,37 @@ TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
   return node;
 }
 
+TxbIndexNode XBobjIndexTag::LoadNode(std::int64_t page) {
+  TxbIndexNode node = KeptOrRead(page);
+  return node->Folded ? Unfold(*node) : node;
+}
+
+TxbIndexNode XBobjIndexTag::Unfold(const XBobjIndexKey& folded) {
+  if (!FUnfolded || FUnfolded.use_count() > 1) FUnfolded = std::make_shared<XBobjIndexKey>();
+  XBobjIndexKey& node = *FUnfolded;
+  node.Page = folded.Page;
+  node.Left = folded.Left;
+  node.Right = folded.Right;
+  node.Leaf = folded.Leaf;
+  node.Root = folded.Root;
+  node.Attributes = folded.Attributes;
+  node.Current = -1;
+  node.Rank = -1;
+  const auto count = static_cast<std::size_t>(folded.FoldedCount);
+  const char* keys = folded.Packed.data();
+  const char* recnos = keys + count * folded.Stride;
+  const char* lengths = recnos + count * 4;
+  node.Entries.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    TxbIndexEntry& e = node.Entries[i];
+    e.Key.assign(keys + i * folded.Stride, static_cast<std::uint8_t>(lengths[i]));
+    std::memcpy(&e.RecNo, recnos + i * 4, 4);
+    e.Child = -1;
+    e.Beyond = e.Held = false;
+  }
+  return FUnfolded;
+}
+
 void XBobjIndexTag::DropKeptNodes() {
   // The links go: a damaged file's links may run in a circle, which would keep its nodes.
   for (auto& kept : FKept) kept.second->Below.clear();
@@ -177,16 +208,30 @@ void XBobjIndexTag::MakeSearchable(XBobjIndexKey& node) const {
     if (!e.Beyond) stride = std::max(stride, e.Key.size());
   }
   if (count == 0) return;
+  // A leaf of plain entries folds: its record numbers and key lengths follow the keys.
+  bool fold = node.Leaf;
+  for (const TxbIndexEntry& e : node.Entries) fold = fold && !e.Beyond && !e.Held && e.Child == -1 && e.Key.size() <= 255;
+  const auto n = static_cast<std::size_t>(count);
   // A key padded with the pad byte compares as the key itself (CompareKeys).
-  node.Packed.assign(static_cast<std::size_t>(count) * stride, PadByte());
-  for (int i = 0; i < count; ++i) {
-    const TxbIndexEntry& e = node.Entries[static_cast<std::size_t>(i)];
-    if (!e.Beyond && !e.Key.empty()) std::memcpy(&node.Packed[static_cast<std::size_t>(i) * stride], e.Key.data(), e.Key.size());
+  node.Packed.assign(n * stride + (fold ? n * 5 : 0), PadByte());
+  char* keys = node.Packed.data();
+  for (std::size_t i = 0; i < n; ++i) {
+    const TxbIndexEntry& e = node.Entries[i];
+    if (!e.Beyond && !e.Key.empty()) std::memcpy(keys + i * stride, e.Key.data(), e.Key.size());
+    if (fold) {
+      std::memcpy(keys + n * stride + i * 4, &e.RecNo, 4);
+      keys[n * stride + n * 4 + i] = static_cast<char>(e.Key.size());
+    }
   }
   node.Stride = stride;
   node.LastBeyond = node.Entries.back().Beyond;
   node.Searchable = true;
-  if (!node.Leaf) node.Below.resize(static_cast<std::size_t>(count));
+  if (!node.Leaf) node.Below.resize(n);
+  if (fold) {
+    node.Folded = true;
+    node.FoldedCount = count;
+    std::vector<TxbIndexEntry>().swap(node.Entries);
+  }
 }
 
 int XBobjIndexTag::SearchNode(const XBobjIndexKey& node, std::string_view key, TSearch mode, std::uint32_t recno) const {
@@ -226,20 +271,23 @@ TxbIndexNode XBobjIndexTag::ChildOf(XBobjIndexKey& parent, int slot) {
     const TxbNodeLink& link = parent.Below[at];
     // The child's keys are on their way while the child itself is read.
     for (std::size_t b = 0; b < link.KeyBytes; b += 64) __builtin_prefetch(link.Keys + b);
-    TxbIndexNode child = link.Node;
+    const XBobjIndexKey& child = *link.Node;
     for (const TxbIndexNode& above : FPath)
-      if (above->Page == child->Page) Damaged();
-    return child;
+      if (above->Page == child.Page) Damaged();
+    return child.Folded ? Unfold(child) : link.Node;
   }
-  TxbIndexNode child = LoadChild(parent.Entries[at].Child);
+  const std::int64_t page = parent.Entries[at].Child;
+  for (const TxbIndexNode& above : FPath)
+    if (above->Page == page) Damaged();
+  TxbIndexNode child = KeptOrRead(page);
   // Linked only when both stay in the kept set (loading may have started a new one).
   if (parent.KeptEpoch == FKeptEpoch && child->KeptEpoch == FKeptEpoch && at < parent.Below.size()) {
     TxbNodeLink& link = parent.Below[at];
     link.Node = child;
     link.Keys = child->Searchable ? child->Packed.data() : nullptr;
-    link.KeyBytes = child->Searchable ? child->Packed.size() : 0;
+    link.KeyBytes = child->Searchable ? child->Stride * static_cast<std::size_t>(child->Folded ? child->FoldedCount : child->Count()) : 0;
   }
-  return child;
+  return child->Folded ? Unfold(*child) : child;
 }
 
 TxbIndexNode XBobjIndexTag::LoadChild(std::int64_t page) {

@@ -86,6 +86,11 @@ class XBobjIndexKey {
   std::size_t Stride = 0;
   std::string Packed;
   std::vector<TxbNodeLink> Below;
+  // A kept leaf holds no entries, only its search form with each key's record number and
+  // length after the keys (a third of the memory, so a first pass over a large tag
+  // touches that much less fresh memory); it is unfolded into entries when it is used.
+  bool Folded = false;
+  int FoldedCount = 0;
 };
 using TxbIndexNode = std::shared_ptr<XBobjIndexKey>;
 
@@ -212,6 +217,8 @@ class XBobjIndexTag : public TObject {
   // Reads a node through ReadNode; a bad one raises the damaged-index error. Outside
   // updates, on a file not shared, the nodes read are kept until anything writes the file.
   TxbIndexNode LoadNode(std::int64_t page);
+  // The kept node of the page (a leaf may be folded), read and kept when it is not there.
+  TxbIndexNode KeptOrRead(std::int64_t page);
   void DropKeptNodes();
   // Marks an update under way: its nodes are read afresh and none are kept.
   struct TUpdating {
@@ -225,8 +232,10 @@ class XBobjIndexTag : public TObject {
   TxbIndexNode LoadChild(std::int64_t page);
   // LoadChild of the parent's entry slot, through the parent's link when it is kept.
   TxbIndexNode ChildOf(XBobjIndexKey& parent, int slot);
-  // Gives a node about to be kept its search form.
+  // Gives a node about to be kept its search form; a leaf then gives up its entries.
   void MakeSearchable(XBobjIndexKey& node) const;
+  // The entries of a folded leaf, in a node the tag reuses when nothing else holds it.
+  TxbIndexNode Unfold(const XBobjIndexKey& folded);
   // The first entry of the node at or after the target (Order below 0 before it).
   int SearchNode(const XBobjIndexKey& node, std::string_view key, TSearch mode, std::uint32_t recno) const;
   void Damaged() const;
@@ -292,6 +301,7 @@ class XBobjIndexTag : public TObject {
   std::int64_t FNodesWritten = 0;
   TxbVariant FWork;
   std::unordered_map<std::int64_t, TxbIndexNode> FKept;
+  TxbIndexNode FUnfolded;  // the last leaf unfolded, its entries' memory used again
   std::size_t FKeptWeight = 0;
   std::uint64_t FKeptGeneration = 0;
   std::uint64_t FKeptEpoch = 1;  // counts the kept sets: a node's links hold within its set

@@ -111,14 +111,19 @@ void TxbSort::AddKey(const TxbVariant& value, std::uint32_t recno) {
   }
   if (length > static_cast<std::size_t>(FMaxKeyLength) && tag != tagFloat && tag != tagDate)
     throw EXBaseError(SSortKeyTooLong);
-  if (!FOffsets.empty() && FArena.size() + length + 6 > FBudget) SpillArena();
-  std::size_t at = FArena.size();
-  std::uint8_t head[2] = {tag, static_cast<std::uint8_t>(length)};
-  FArena.insert(FArena.end(), head, head + 2);
-  FArena.insert(FArena.end(), bytes, bytes + length);
-  const auto* r = reinterpret_cast<const std::uint8_t*>(&recno);
-  FArena.insert(FArena.end(), r, r + 4);
-  FOffsets.push_back({PrefixOf(tag, bytes, length), static_cast<std::uint32_t>(at)});
+  if (!FOffsets.empty() && FArenaSize + length + 6 > FBudget) SpillArena();
+  if (!FArena) {
+    FArena.reset(new std::uint8_t[FBudget]);
+    FOffsets.reserve(FBudget / 16);
+  }
+  std::size_t at = FArenaSize;
+  FArenaSize += length + 6;
+  std::uint8_t* e = FArena.get() + at;
+  e[0] = tag;
+  e[1] = static_cast<std::uint8_t>(length);
+  if (length > 0) std::memcpy(e + 2, bytes, length);
+  std::memcpy(e + 2 + length, &recno, 4);
+  FOffsets.push_back({PrefixOf(tag, bytes, length), static_cast<std::uint32_t>(at), tag});
   ++FCount;
 }
 
@@ -135,24 +140,25 @@ std::uint64_t TxbSort::PrefixOf(std::uint8_t type, const std::uint8_t* key, std:
 }
 
 void TxbSort::SortArena() {
-  const std::uint8_t* base = FArena.data();
+  const std::uint8_t* base = FArena.get();
   std::sort(FOffsets.begin(), FOffsets.end(), [&](const TItem& x, const TItem& y) {
-    if (x.Prefix != y.Prefix && base[x.Offset] == base[y.Offset]) return (x.Prefix < y.Prefix) != FDescending;
+    if (x.Type != y.Type) return (x.Type < y.Type) != FDescending;
+    if (x.Prefix != y.Prefix) return (x.Prefix < y.Prefix) != FDescending;
     return Compare(base + x.Offset, base + y.Offset) < 0;
   });
 }
 
 void TxbSort::SpillArena() {
   SortArena();
-  const std::uint8_t* base = FArena.data();
+  const std::uint8_t* base = FArena.get();
   TRun run;
-  run.Bytes.reserve(FArena.size());
+  run.Bytes.reserve(FArenaSize);
   for (const TItem& item : FOffsets) {
     std::uint32_t o = item.Offset;
     run.Bytes.insert(run.Bytes.end(), base + o, base + o + base[o + 1] + 6);
   }
   FRuns.push_back(std::move(run));
-  FArena.clear();
+  FArenaSize = 0;
   FOffsets.clear();
 }
 
@@ -198,7 +204,7 @@ bool TxbSort::NextKey(TxbVariant& value, std::uint32_t& recno) {
     const std::uint8_t* e;
     if (FRuns.empty()) {
       if (FNext >= FOffsets.size()) return false;
-      e = FArena.data() + FOffsets[FNext++].Offset;
+      e = FArena.get() + FOffsets[FNext++].Offset;
     } else {
       if (FHeap.empty()) return false;
       std::pop_heap(FHeap.begin(), FHeap.end(), later);

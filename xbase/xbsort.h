@@ -9,6 +9,7 @@
 // number's bytes.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,12 +53,16 @@ class TxbSort : public TObject {
   std::size_t FBudget;
   bool FAccepting = true;
   std::int64_t FCount = 0;
-  std::vector<std::uint8_t> FArena;
-  // The arena's entries, each with the first 8 bytes of its key as they compare (most
-  // comparisons end there).
+  // Taken whole at the first key and never grown (the budget bounds it): growing would
+  // copy it and touch fresh memory twice.
+  std::unique_ptr<std::uint8_t[]> FArena;
+  std::size_t FArenaSize = 0;
+  // The arena's entries, each with its type and the first 8 bytes of its key as they
+  // compare: most comparisons end there without reading the arena.
   struct TItem {
     std::uint64_t Prefix;
     std::uint32_t Offset;
+    std::uint8_t Type;
   };
   std::vector<TItem> FOffsets;
   void SortArena();

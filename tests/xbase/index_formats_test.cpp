@@ -531,6 +531,48 @@ TEST_P(IndexFormats, KeptNodesSeekWhereTheWalkSays) {
   }
 }
 
+// A kept leaf holds its keys side by side and gives up its entries until it is used: walks
+// either way and steps from seeks read every key, byte for byte (numbers whose bytes end in
+// zeros too), with its record, as a file opened shared (nothing kept) reads them.
+TEST_P(IndexFormats, KeptLeavesReadEveryKeyAsTheFileHoldsIt) {
+  OpenTable();
+  MakeTags({{"NAME", "NAME", "", false, false}, {"NUM", "NUM", "", false, false}});
+  for (int i = 0; i < 600; ++i) Add("K" + std::to_string((i * 37) % 600) + std::string(i % 4, 'X'), (i * 7) % 90, true);
+  files.clear();
+  tags.clear();
+  for (const char* name : {"NAME", "NUM"}) {
+    SCOPED_TRACE(name);
+    std::vector<TEntry> held;
+    {
+      auto shared = GetParam().Open(table.get(), FileOf(name), false, true);
+      held = Scan(*shared->TagByName(name));
+    }
+    ASSERT_EQ(held.size(), 600u);
+    auto file = GetParam().Open(table.get(), FileOf(name), false, false);
+    XBobjIndexTag& tag = *file->TagByName(name);
+    for (int round = 0; round < 2; ++round) {
+      EXPECT_EQ(Scan(tag), held);
+      EXPECT_EQ(Scan(tag, true), held);
+      TxbVariant v;
+      for (std::size_t at = 0; at < held.size(); at += 37) {
+        v.SetBinary(held[at].first.data(), held[at].first.size());
+        ASSERT_TRUE(tag.TagSeek(v));
+        std::size_t first = at;
+        while (first > 0 && held[first - 1].first == held[at].first) --first;
+        ASSERT_EQ(TEntry(tag.CurrentStored(), tag.CurrentKey().RecNo), held[first]);
+        for (std::size_t k = first + 1; k < std::min(first + 30, held.size()); ++k) {
+          tag.TagMove(-1);
+          ASSERT_EQ(TEntry(tag.CurrentStored(), tag.CurrentKey().RecNo), held[k]);
+        }
+        for (std::size_t k = std::min(first + 29, held.size() - 1); k-- > (first > 30 ? first - 30 : 0);) {
+          tag.TagMove(-2);
+          ASSERT_EQ(TEntry(tag.CurrentStored(), tag.CurrentKey().RecNo), held[k]);
+        }
+      }
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, IndexFormats, ::testing::ValuesIn(kIndexFormats),
                          [](const auto& info) { return std::string(info.param.Name); });
 

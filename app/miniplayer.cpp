@@ -1,6 +1,6 @@
 #include "app/miniplayer.h"
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 
 const char* const TMiniPlayer::kRefused = "Формат не поддерживается!";
 

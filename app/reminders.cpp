@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "classlib/callbackguard.h"
-#include "classlib/files.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/core/files.h"
 
 namespace {
 const char* const kDayField = "DATA";

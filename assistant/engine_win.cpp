@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "assistant/animationrules.h"
-#include "classlib/sound.h"
+#include "classlib/core/sound.h"
 
 HX_PUBLISH(TAssistantEngine, p) {}
 

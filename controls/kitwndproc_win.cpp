@@ -1,6 +1,6 @@
 #include "controls/kitwndproc.h"
 
-#include "classlib/application.h"
+#include "classlib/windows/application.h"
 
 HX_PUBLISH(TKitWndProcComponent, p) {}
 

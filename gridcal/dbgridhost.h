@@ -3,9 +3,9 @@
 // ask of the grid that holds them. The grid implements it; tests fake it. Measuring text
 // goes through the host, so that widths are the grid's own (and testable without a
 // device context).
-#include "classlib/colors.h"
-#include "classlib/text.h"
-#include "classlib/typinfo.h"
+#include "classlib/core/colors.h"
+#include "classlib/core/text.h"
+#include "classlib/core/typinfo.h"
 
 class TDataSet;
 class TField;

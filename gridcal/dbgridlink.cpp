@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classlib/freenotifier.h"
+#include "classlib/core/freenotifier.h"
 
 HX_PUBLISH(TGridDataLink, p) {}
 

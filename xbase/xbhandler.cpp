@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "classlib/format.h"
+#include "classlib/core/format.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"
 #include "xbase/expression.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <functional>
 
-#include "classlib/format.h"
+#include "classlib/core/format.h"
 #include "xbase/dbftable.h"
 #include "xbase/errors.h"
 #include "xbase/expression.h"

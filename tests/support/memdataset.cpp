@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "classlib/streams.h"
+#include "classlib/core/streams.h"
 
 namespace horavox::test {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 #include "fuzz_roundtrip.h"
 #include "xbase/dbftable.h"
 #include "xbase/filebackend_memory.h"

@@ -1,8 +1,8 @@
 #include "app/About.h"
 
 #include "app/storedsounds.h"
-#include "classlib/application.h"
-#include "classlib/dialogs.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/dialogs.h"
 
 TAboutBox* AboutBox = nullptr;
 

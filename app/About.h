@@ -2,10 +2,10 @@
 // TAboutBox, the about box: the program's JPEG picture (a click greets with the stored sound),
 // name, version and release date, where to write and where to read about it, and the
 // credits. Windows only.
-#include "classlib/buttons.h"
-#include "classlib/extctrls.h"
-#include "classlib/forms.h"
-#include "classlib/stdctrls.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/stdctrls.h"
 #include "controls/kitlabel.h"
 #include "desktop/dsklabels.h"
 

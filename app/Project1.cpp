@@ -13,7 +13,7 @@
 #include "app/Unit5.h"
 #include "app/Unit6.h"
 #include "app/Unit7.h"
-#include "classlib/application.h"
+#include "classlib/windows/application.h"
 #include "controls/kitapp.h"
 #include "gridcal/gxutils.h"
 

@@ -16,14 +16,14 @@
 #include "app/clocktick.h"
 #include "app/countdown.h"
 #include "app/signals.h"
-#include "classlib/buttons.h"
-#include "classlib/extctrls.h"
-#include "classlib/forms.h"
-#include "classlib/menus.h"
-#include "classlib/mask.h"
-#include "classlib/mplayer.h"
-#include "classlib/stdctrls.h"
-#include "classlib/timers.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/menus.h"
+#include "classlib/windows/mask.h"
+#include "classlib/core/mplayer.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/timers.h"
 
 class TDskStoreData;
 class TDskFileHolder;

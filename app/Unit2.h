@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/clockparts.h"
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 
 class TLabel;
 class TKitClock;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/clockparts.h"
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 
 class TPageControl;
 class TTabSheet;

@@ -11,11 +11,11 @@
 #include "app/clockparts.h"
 #include "app/clockrules.h"
 #include "app/reminders.h"
-#include "classlib/buttons.h"
-#include "classlib/forms.h"
-#include "classlib/mplayer.h"
-#include "classlib/stdctrls.h"
-#include "classlib/timers.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/windows/forms.h"
+#include "classlib/core/mplayer.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/timers.h"
 
 class TFrBackground;
 class TDgCalendar;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "classlib/application.h"
+#include "classlib/windows/application.h"
 #include "gridcal/slider.h"
 
 TForm5* Form5 = nullptr;

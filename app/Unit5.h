@@ -6,12 +6,12 @@
 #include <memory>
 
 #include "app/miniplayer.h"
-#include "classlib/buttons.h"
-#include "classlib/commondialogs.h"
-#include "classlib/forms.h"
-#include "classlib/mplayer.h"
-#include "classlib/stdctrls.h"
-#include "classlib/timers.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/windows/commondialogs.h"
+#include "classlib/windows/forms.h"
+#include "classlib/core/mplayer.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/timers.h"
 
 class TGxSlider;
 

@@ -1,6 +1,6 @@
 #include "app/Unit6.h"
 
-#include "classlib/comctrls.h"
+#include "classlib/windows/comctrls.h"
 #include "desktop/propstorage.h"
 
 TForm6* Form6 = nullptr;

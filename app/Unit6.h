@@ -5,9 +5,9 @@
 // Windows only.
 #include <array>
 
-#include "classlib/buttons.h"
-#include "classlib/forms.h"
-#include "classlib/stdctrls.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/stdctrls.h"
 
 class TPageControl;
 class TPropStorage;

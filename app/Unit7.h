@@ -1,6 +1,6 @@
 #pragma once
 // TForm7, the work-area probe (an empty window for now). Windows only.
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 
 class TForm7 : public TForm {
   HX_CLASS(TForm7, TForm)

@@ -14,7 +14,7 @@
 
 #include "app/clockparts.h"
 #include "app/signals.h"
-#include "classlib/timers.h"
+#include "classlib/core/timers.h"
 
 struct TAlarmTimers {
   TTimer* Tick = nullptr;     // Timer1, the clock tick

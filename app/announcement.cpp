@@ -1,6 +1,6 @@
 #include "app/announcement.h"
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 
 namespace {
 constexpr std::uint32_t kChimeDelay = 10;     // from AnnounceTime to the chime

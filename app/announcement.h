@@ -19,8 +19,8 @@
 #include "app/clockparts.h"
 #include "app/clockrules.h"
 #include "app/timefragments.h"
-#include "classlib/mplayer.h"
-#include "classlib/timers.h"
+#include "classlib/core/mplayer.h"
+#include "classlib/core/timers.h"
 
 struct TAnnouncementTimers {
   std::array<TTimer*, 6> Play{};  // TimerPlay1 (the chime) … TimerPlay6 (slot 5)

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <exception>
 
-#include "classlib/random.h"
-#include "classlib/timers.h"
+#include "classlib/core/random.h"
+#include "classlib/core/timers.h"
 
 TCharacterPlace WanderTarget(const TCharacterArea& Area, int StageWidth, int StageHeight) {
   return {Area.Left + Random(std::max(1, Area.Width - StageWidth)),

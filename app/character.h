@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "app/clockparts.h"
-#include "classlib/text.h"
+#include "classlib/core/text.h"
 
 class TTimer;
 

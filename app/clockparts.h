@@ -13,8 +13,8 @@
 #include <functional>
 #include <memory>
 
-#include "classlib/datetime.h"
-#include "classlib/text.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/text.h"
 
 // The digital clock face of the main window (KitClock1).
 class TClockFace {

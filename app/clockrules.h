@@ -8,8 +8,8 @@
 #include <set>
 #include <vector>
 
-#include "classlib/datetime.h"
-#include "classlib/text.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/text.h"
 
 // Whether Hour:Minute is quiet in the quiet time from StartHour:StartMinute to the full
 // EndHour. Quiet time begins one minute after the start and ends at the end hour itself,

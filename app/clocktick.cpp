@@ -4,7 +4,7 @@
 #include <exception>
 #include <vector>
 
-#include "classlib/callbackguard.h"
+#include "classlib/core/callbackguard.h"
 
 TClockTick::TClockTick(TClockParts& Parts, TSayTimeGate& Gate, TTimer* Timer1)
     : FParts(Parts), FGate(Gate), FTimer1(Timer1) {}

@@ -15,7 +15,7 @@
 
 #include "app/clockparts.h"
 #include "app/clockrules.h"
-#include "classlib/timers.h"
+#include "classlib/core/timers.h"
 
 class TClockTick {
  public:

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "classlib/exceptions.h"
-#include "classlib/text.h"
+#include "classlib/core/exceptions.h"
+#include "classlib/core/text.h"
 
 namespace {
 const char kNoReminder[] = "Время прошло!";

@@ -11,7 +11,7 @@
 
 #include "app/clockparts.h"
 #include "app/signals.h"
-#include "classlib/timers.h"
+#include "classlib/core/timers.h"
 
 struct TCountdownTimers {
   TTimer* Tick = nullptr;    // Timer

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 
 std::vector<String> FindMelodies(const String& ProgramFolder) {
   std::vector<String> names;

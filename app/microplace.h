@@ -10,8 +10,8 @@
 //  11 "В середине рабочего стола"
 #include <vector>
 
-#include "classlib/geometry.h"
-#include "classlib/monitors.h"
+#include "classlib/core/geometry.h"
+#include "classlib/core/monitors.h"
 
 class TClockOptions;
 class TMicroClock;

@@ -1,7 +1,7 @@
 #include "app/miniplayer.h"
 
-#include "classlib/files.h"
-#include "classlib/finally.h"
+#include "classlib/core/files.h"
+#include "classlib/core/finally.h"
 
 const char* const TMiniPlayer::kRefused = "Формат не поддерживается!";
 

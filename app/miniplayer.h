@@ -10,8 +10,8 @@
 // and the buttons are left as with nothing open.
 #include <cstdint>
 
-#include "classlib/mplayer.h"
-#include "classlib/timers.h"
+#include "classlib/core/mplayer.h"
+#include "classlib/core/timers.h"
 
 // One of the player's buttons.
 struct TPlayerButton {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "classlib/callbackguard.h"
-#include "classlib/files.h"
-#include "classlib/finally.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/core/files.h"
+#include "classlib/core/finally.h"
 
 namespace {
 const char* const kDayField = "DATA";

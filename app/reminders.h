@@ -14,9 +14,9 @@
 #include <functional>
 
 #include "app/clockrules.h"
-#include "classlib/db.h"
-#include "classlib/mplayer.h"
-#include "classlib/timers.h"
+#include "classlib/data/db.h"
+#include "classlib/core/mplayer.h"
+#include "classlib/core/timers.h"
 
 struct TReminderTimers {
   TTimer* Show = nullptr;    // Timer1: one-shot, 5000 ms after a lookup found a reminder

@@ -1,9 +1,9 @@
 #include "app/remindertable.h"
 
 #include "app/storedfiles.h"
-#include "classlib/exceptions.h"
-#include "classlib/files.h"
-#include "classlib/streams.h"
+#include "classlib/core/exceptions.h"
+#include "classlib/core/files.h"
+#include "classlib/core/streams.h"
 
 namespace {
 

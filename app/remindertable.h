@@ -5,8 +5,8 @@
 // (language driver 0x65), which the dataset translates.
 #include <string>
 
-#include "classlib/datetime.h"
-#include "classlib/text.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/text.h"
 
 inline constexpr const char* kReminderTableName = "DATES.DBF";
 

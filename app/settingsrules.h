@@ -4,7 +4,7 @@
 // combination as the hotkey edit accepts it, and stored values brought into range.
 #include <cstdint>
 
-#include "classlib/text.h"
+#include "classlib/core/text.h"
 
 // "минуту" for 1, "минуты" for 2 to 4, "минут" for 5 to 19; from 20 on by the last digit:
 // 1 "минуту", 2 to 4 "минуты", 0 and 5 to 9 "минут".

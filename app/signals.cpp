@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 
 namespace {
 constexpr unsigned kBeepFrequency = 3000, kBeepDuration = 100;

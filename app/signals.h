@@ -18,8 +18,8 @@
 
 #include "app/clockparts.h"
 #include "app/clockrules.h"
-#include "classlib/mplayer.h"
-#include "classlib/timers.h"
+#include "classlib/core/mplayer.h"
+#include "classlib/core/timers.h"
 
 struct TSignalTimers {
   TTimer* EndRing = nullptr;

@@ -12,7 +12,7 @@
 // OnError fires when DataStore.Section is empty (and nothing happens), and after every read
 // that gives its default, also when the stored value just equals it. The store raises
 // nothing of its own; errors of the registry and ini classes pass through.
-#include "classlib/persistent.h"
+#include "classlib/core/persistent.h"
 #include "desktop/dsksystems.h"
 
 HX_ENUM(TDskDatatype, sRegistry, sIniFile);

@@ -1,8 +1,8 @@
 #include "app/storedata.h"
-#include "classlib/inifiles.h"
-#include "classlib/registry.h"
-#include "classlib/text.h"
-#include "classlib/winapi.h"
+#include "classlib/core/inifiles.h"
+#include "classlib/core/registry.h"
+#include "classlib/core/text.h"
+#include "classlib/core/winapi.h"
 
 #ifndef HKEY_DYN_DATA
 #define HKEY_DYN_DATA reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006))

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "classlib/files.h"
-#include "classlib/filer.h"
-#include "classlib/format.h"
+#include "classlib/core/files.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/format.h"
 
 HX_PUBLISH(TDskStoredFile, p) {
   p.Property("FileDate", &TDskStoredFile::GetFileDate, &TDskStoredFile::SetFileDate).Default(0.0);

@@ -5,9 +5,9 @@
 // program at start (WriteStoredFiles), deleting them at exit (DeleteStoredFiles).
 #include <vector>
 
-#include "classlib/collection.h"
-#include "classlib/datetime.h"
-#include "classlib/streams.h"
+#include "classlib/core/collection.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/streams.h"
 #include "desktop/dsksystems.h"
 
 class TDskStoredFile : public TCollectionItem {

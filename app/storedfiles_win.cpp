@@ -1,5 +1,5 @@
 #include "app/storedfiles.h"
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "controls/kitfilectrl.h"
 
 std::vector<String> DeleteStoredFiles(TKitFileCtrl* FileCtrl, const String& Folder, const std::vector<String>& Names) {

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "classlib/filer.h"
-#include "classlib/files.h"
-#include "classlib/sound.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/files.h"
+#include "classlib/core/sound.h"
 
 HX_PUBLISH(TDskInternalWave, p) {
   p.Property("Asynchronous", &TDskInternalWave::Asynchronous, &TDskInternalWave::Asynchronous).Default(true);

@@ -2,8 +2,8 @@
 // TDskWaveHolder: wave sounds carried inside a window's form resource and played from
 // memory (the about box keeps one). Internal waves hold their bytes, streamed as
 // "FileContents"; external waves only name a file, and nothing plays them.
-#include "classlib/collection.h"
-#include "classlib/streams.h"
+#include "classlib/core/collection.h"
+#include "classlib/core/streams.h"
 #include "desktop/dsksystems.h"
 
 class TDskInternalWave : public TCollectionItem {

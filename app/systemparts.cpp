@@ -1,8 +1,8 @@
 #include "app/systemparts.h"
 
-#include "classlib/exceptions.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/core/exceptions.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 #include "controls/kitstarter.h"
 
 #include <shellapi.h>

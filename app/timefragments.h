@@ -4,7 +4,7 @@
 // "minuta.wav" for 21:01).
 #include <array>
 
-#include "classlib/text.h"
+#include "classlib/core/text.h"
 
 // Slot 1 the hour number, 2 the hour word, 3 the minute number (or "rovno.wav" on the full
 // hour), 4 the minute unit or word, 5 the minute word; an empty slot says nothing.

@@ -9,7 +9,7 @@
 
 #include "assistant/actorformat.h"
 #include "assistant/regionruns.h"
-#include "classlib/winapi.h"
+#include "classlib/core/winapi.h"
 
 class TAssistantActor : public TObject {
   HX_CLASS(TAssistantActor, TObject)

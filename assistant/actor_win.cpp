@@ -6,10 +6,10 @@
 
 #include <mmsystem.h>
 
-#include "classlib/files.h"
-#include "classlib/text.h"
-#include "classlib/typinfo.h"
-#include "classlib/unicode.h"
+#include "classlib/core/files.h"
+#include "classlib/core/text.h"
+#include "classlib/core/typinfo.h"
+#include "classlib/core/unicode.h"
 
 HX_PUBLISH(TAssistantActor, p) {}
 

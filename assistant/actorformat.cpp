@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <string>
 
-#include "classlib/codepage.h"
-#include "classlib/random.h"
-#include "classlib/text.h"
+#include "classlib/core/codepage.h"
+#include "classlib/core/random.h"
+#include "classlib/core/text.h"
 #include "controls/lzrw.h"
 
 namespace {

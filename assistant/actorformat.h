@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "classlib/exceptions.h"
-#include "classlib/streams.h"
+#include "classlib/core/exceptions.h"
+#include "classlib/core/streams.h"
 
 HX_DECLARE_EXCEPTION(EActorError, Exception);
 

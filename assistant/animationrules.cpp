@@ -1,6 +1,6 @@
 #include "assistant/animationrules.h"
 
-#include "classlib/random.h"
+#include "classlib/core/random.h"
 
 TFrameStep NextFrame(const TActorAnimation& animation, int frame, bool exiting) {
   const int last = static_cast<int>(animation.FrameCount) - 1;

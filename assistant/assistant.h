@@ -21,7 +21,7 @@
 #include "assistant/balloon.h"
 #include "assistant/director.h"
 #include "assistant/stage.h"
-#include "classlib/menus.h"
+#include "classlib/windows/menus.h"
 
 using TPlayEvent = std::function<void(TObject* Sender, std::uint32_t RequestId)>;
 // Level 1..3; Handled: the handler queued what to play.

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 
-#include "classlib/application.h"
-#include "classlib/messages.h"
-#include "classlib/text.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/messages.h"
+#include "classlib/core/text.h"
 
 HX_PUBLISH(TStageMoverThread, p) {}
 

@@ -12,9 +12,9 @@
 
 #include "assistant/balloonoptions.h"
 #include "assistant/flatbutton.h"
-#include "classlib/dialogs.h"
-#include "classlib/extctrls.h"
-#include "classlib/forms.h"
+#include "classlib/windows/dialogs.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/forms.h"
 
 class TAssistantStage;
 

@@ -4,11 +4,11 @@
 
 #include "assistant/director.h"
 #include "assistant/stage.h"
-#include "classlib/application.h"
-#include "classlib/finally.h"
-#include "classlib/messages.h"
-#include "classlib/monitors.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/messages.h"
+#include "classlib/core/monitors.h"
+#include "classlib/core/unicode.h"
 
 HX_PUBLISH(TAssistantBalloon, p) {
   p.Field("ClientPanel", &TAssistantBalloon::ClientPanel);

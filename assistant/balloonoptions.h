@@ -11,10 +11,10 @@
 #include <functional>
 #include <memory>
 
-#include "classlib/graphics.h"
-#include "classlib/pictures.h"
-#include "classlib/stdctrls.h"
-#include "classlib/stringlist.h"
+#include "classlib/windows/graphics.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/stringlist.h"
 
 class TBalloonOptionsBase : public TPersistent {
   HX_CLASS(TBalloonOptionsBase, TPersistent)

@@ -1,7 +1,7 @@
 #include "assistant/balloonoptions.h"
 
-#include "classlib/filer.h"
-#include "classlib/streams.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/streams.h"
 
 HX_PUBLISH(TBalloonOptionsBase, p) {}
 

@@ -18,8 +18,8 @@
 
 #include "assistant/actor.h"
 #include "assistant/engine.h"
-#include "classlib/geometry.h"
-#include "classlib/stringlist.h"
+#include "classlib/core/geometry.h"
+#include "classlib/core/stringlist.h"
 
 // Request identifiers: (counter << 16) | animation number; 0 is none.
 class TRequestQueue : public TObject {

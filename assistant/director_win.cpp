@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "assistant/animationrules.h"
-#include "classlib/random.h"
+#include "classlib/core/random.h"
 
 HX_PUBLISH(TRequestQueue, p) {}
 HX_PUBLISH(TSpecialNames, p) {}

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "assistant/actor.h"
-#include "classlib/pictures.h"
-#include "classlib/threads.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/windows/threads.h"
 
 class TAssistantEngine : public TThread {
   HX_CLASS(TAssistantEngine, TThread)

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "assistant/animationrules.h"
-#include "classlib/finally.h"
-#include "classlib/sound.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/sound.h"
 
 HX_PUBLISH(TAssistantEngine, p) {}
 

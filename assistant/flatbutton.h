@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/actions.h"
-#include "classlib/controls.h"
-#include "classlib/pictures.h"
+#include "classlib/windows/actions.h"
+#include "classlib/windows/controls.h"
+#include "classlib/windows/pictures.h"
 
 HX_ENUM(TOffBtnType, bsButton, bsRadioButton, bsUpButton, bsDownButton, bsHintButton);
 HX_ENUM(TGlyphPosition, bsTop, bsBottom, bsLeft, bsRight);

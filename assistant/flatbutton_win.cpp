@@ -2,10 +2,10 @@
 
 #include <initializer_list>
 
-#include "classlib/application.h"
-#include "classlib/forms.h"
-#include "classlib/messages.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/forms.h"
+#include "classlib/core/messages.h"
+#include "classlib/core/unicode.h"
 
 HX_PUBLISH(TOffice97Button, p) {
   p.Property("Action", &TOffice97Button::GetAction, &TOffice97Button::SetAction);

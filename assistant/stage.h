@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "assistant/director.h"
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 
 class TAssistantStage;
 

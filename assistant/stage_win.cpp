@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "classlib/application.h"
-#include "classlib/menus.h"
-#include "classlib/messages.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/menus.h"
+#include "classlib/core/messages.h"
 
 HX_PUBLISH(THintBulb, p) {}
 HX_PUBLISH(TAssistantStage, p) {}

@@ -14,12 +14,25 @@ endfunction()
 # Links every object file of the libraries into <target>: their classes register
 # themselves at start-up, and a plain static link would drop the object files nothing calls
 # into. (The objects go on the link line themselves, so a library that the link line
-# repeats is not linked twice.) Name each library that holds registered classes.
+# repeats is not linked twice.) Name each library that holds registered classes. A library
+# made of layers (classlib: its HORAVOX_LAYERS) brings each layer's objects, and a layer
+# named twice is taken once.
 function(horavox_link_whole target)
+  get_property(taken TARGET ${target} PROPERTY HORAVOX_WHOLE)
   foreach(lib ${ARGN})
     target_link_libraries(${target} PRIVATE ${lib})
-    target_sources(${target} PRIVATE $<TARGET_OBJECTS:${lib}>)
+    get_property(parts TARGET ${lib} PROPERTY HORAVOX_LAYERS)
+    if(NOT parts)
+      set(parts ${lib})
+    endif()
+    foreach(part ${parts})
+      if(NOT part IN_LIST taken)
+        target_sources(${target} PRIVATE $<TARGET_OBJECTS:${part}>)
+        list(APPEND taken ${part})
+      endif()
+    endforeach()
   endforeach()
+  set_property(TARGET ${target} PROPERTY HORAVOX_WHOLE ${taken})
 endfunction()
 
 # horavox_form_resources(<target> <text form>... [DATA <folder>...] [DEPENDS <file or target>...])

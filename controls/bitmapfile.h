@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "classlib/streams.h"
-#include "classlib/winapi.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/winapi.h"
 
 class TBitmap;
 

@@ -8,9 +8,9 @@
 // its window. Windows only (the gradient bands and picture places are in frgeometry.h).
 #include <memory>
 
-#include "classlib/controls.h"
-#include "classlib/pictures.h"
-#include "classlib/subclass.h"
+#include "classlib/windows/controls.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/windows/subclass.h"
 #include "controls/frgeometry.h"
 
 class TFrCustomBackground : public TGraphicControl {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "controls/frdraw.h"
 #include "controls/kitbase.h"
 

@@ -4,8 +4,8 @@
 // and trapezoids, and bitmap tiling. The frame routines return what is left inside what
 // they drew, so that callers can stack frames. Each leaves the canvas's pen as it was.
 // Windows only (the geometry is in frgeometry.h).
-#include "classlib/graphics.h"
-#include "classlib/pictures.h"
+#include "classlib/windows/graphics.h"
+#include "classlib/windows/pictures.h"
 #include "controls/frgeometry.h"
 
 // With TopLeft the left side (L, T)–(L, B) and the top (L, T)–(R, T); with BottomRight the

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "classlib/geometry.h"
-#include "classlib/typinfo.h"
+#include "classlib/core/geometry.h"
+#include "classlib/core/typinfo.h"
 
 // Sides of a rectangle; as a bit mask 1 left, 2 top, 4 right, 8 bottom.
 HX_SCOPED_ENUM(TSide, sdLeft, sdTop, sdRight, sdBottom);

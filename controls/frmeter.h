@@ -6,8 +6,8 @@
 // with an optional percentage. Windows only (the arithmetic is in frgeometry.h).
 #include <memory>
 
-#include "classlib/controls.h"
-#include "classlib/pictures.h"
+#include "classlib/windows/controls.h"
+#include "classlib/windows/pictures.h"
 #include "controls/frgeometry.h"
 
 class TFrBorder : public TGraphicControl {

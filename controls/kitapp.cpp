@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 
 HX_PUBLISH(TKitIniCtrl, p) {
   p.Property("AlphaCounter", &TKitIniCtrl::GetAlphaCounter, &TKitIniCtrl::SetAlphaCounter).Default(false);

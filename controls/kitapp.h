@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "classlib/colors.h"
+#include "classlib/core/colors.h"
 #include "controls/kitbase.h"
 #include "controls/kittimers.h"
 #include "controls/kitutils.h"

@@ -1,7 +1,7 @@
-#include "classlib/application.h"
-#include "classlib/pictures.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 #include "controls/kitapp.h"
 
 std::intptr_t controls::detail::CreateInstanceMutex(const String& Name, bool& AlreadyExists) {

@@ -4,8 +4,8 @@
 // regions, waves) from TKitObject. Both carry the kit's change protocol: every setter
 // stores only a changed value and then calls Change, which tells OnChange unless an update
 // is in progress; BeginUpdate/EndUpdate(true) turn a batch of changes into one.
-#include "classlib/component.h"
-#include "classlib/exceptions.h"
+#include "classlib/core/component.h"
+#include "classlib/core/exceptions.h"
 
 // Setters store a value only when it differs: true when Field took Value (the setter then
 // calls Change).

@@ -4,7 +4,7 @@
 // item of the application's timer pool drives it (on the clock service, so tests run it on
 // a virtual clock). The alarm repeats OnAlarm once a tick for RepeatAlarm ticks while the
 // LED blinks. With DigitalOnly the control sizes itself to its text. Windows only.
-#include "classlib/datetime.h"
+#include "classlib/core/datetime.h"
 #include "controls/kitcontrols.h"
 #include "controls/kitled.h"
 #include "controls/kittimers.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "classlib/clock.h"
-#include "classlib/formatsettings.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/formatsettings.h"
 #include "controls/kitapp.h"
 #include "controls/kitgeometry.h"
 

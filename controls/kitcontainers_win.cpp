@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "classlib/filer.h"
+#include "classlib/core/filer.h"
 #include "controls/kitdraw.h"
 #include "controls/kitstreams.h"
 

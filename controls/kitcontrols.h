@@ -9,7 +9,7 @@
 // pixels to the parent (not csOpaque); TKitGraphicControl adds a bevel round the client
 // area. Panels accept children; a bevel panel draws a bevel, or lets the window carry a
 // standard border (bmWindows). Windows only.
-#include "classlib/controls.h"
+#include "classlib/windows/controls.h"
 #include "controls/kitbackground.h"
 #include "controls/kitcontainers.h"
 #include "controls/kitgraphics.h"

@@ -1,6 +1,6 @@
 #include "controls/kitcontrols.h"
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "controls/kitshape.h"
 
 HX_PUBLISH(TKitCustomControl, p) {}

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "classlib/pictures.h"
+#include "classlib/windows/pictures.h"
 #include "controls/kitgeometry.h"
 
 class TKit3DCaption;

@@ -1,6 +1,6 @@
 #include "controls/kitdraw.h"
 
-#include "classlib/unicode.h"
+#include "classlib/core/unicode.h"
 #include "controls/kitapp.h"
 #include "controls/kitgraphics.h"
 #include "controls/kitutils.h"

@@ -1,9 +1,9 @@
 #include "controls/kitfilectrl.h"
 
-#include "classlib/datetime.h"
-#include "classlib/files.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/files.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 
 #include <shellapi.h>
 

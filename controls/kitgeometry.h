@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "classlib/geometry.h"
+#include "classlib/core/geometry.h"
 #include "controls/kittypes.h"
 
 // Windows' MulDiv: A × B / C rounded half away from zero; -1 when C is 0.

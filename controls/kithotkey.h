@@ -4,9 +4,9 @@
 // calls OnKeyDown with the key and shift state of HotKey (not those of the physical press).
 // A key that another program holds is silently not registered: Registered() reads false.
 // Windows only.
-#include "classlib/controls.h"
-#include "classlib/menus.h"
-#include "classlib/seam.h"
+#include "classlib/windows/controls.h"
+#include "classlib/windows/menus.h"
+#include "classlib/core/seam.h"
 #include "controls/kitbase.h"
 
 // What the component asks of Windows; tests install a recording one (TSeamScope).

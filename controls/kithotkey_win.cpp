@@ -1,6 +1,6 @@
 #include "controls/kithotkey.h"
 
-#include "classlib/utilwindow.h"
+#include "classlib/core/utilwindow.h"
 
 HX_PUBLISH(TKitGlobalHotKey, p) {
   p.Property("Active", &TKitGlobalHotKey::GetActive, &TKitGlobalHotKey::SetActive).Default(true);

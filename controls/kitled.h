@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-#include "classlib/pictures.h"
+#include "classlib/windows/pictures.h"
 #include "controls/kitbase.h"
 
 // The segments lit by a 1251 byte (bit n lights segment n); 0 for any other.

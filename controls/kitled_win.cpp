@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "classlib/codepage.h"
+#include "classlib/core/codepage.h"
 #include "controls/kitgeometry.h"
 
 HX_PUBLISH(TKitLED, p) {

@@ -2,12 +2,12 @@
 // then its data in the kit's flagged layouts.
 #include <memory>
 
-#include "classlib/filer.h"
-#include "classlib/files.h"
-#include "classlib/finally.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
-#include "classlib/stringlist.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/files.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
+#include "classlib/core/stringlist.h"
 #include "controls/kitcontainers.h"
 #include "controls/kitstreams.h"
 #include "controls/kitwave.h"

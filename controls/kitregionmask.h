@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "classlib/pictures.h"
+#include "classlib/windows/pictures.h"
 #include "controls/kitbase.h"
 #include "controls/kittypes.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "classlib/filer.h"
+#include "classlib/core/filer.h"
 #include "controls/kitgeometry.h"
 #include "controls/kitstreams.h"
 

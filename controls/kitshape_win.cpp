@@ -1,7 +1,7 @@
 #include "controls/kitshape.h"
 
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "controls/kitapp.h"
 #include "controls/kitdraw.h"
 #include "controls/kitgeometry.h"

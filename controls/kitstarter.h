@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "classlib/datetime.h"
+#include "classlib/core/datetime.h"
 #include "controls/kitbase.h"
 
 class TKitDateTime : public TKitObject {
@@ -51,8 +51,8 @@ class TKitDateTime : public TKitObject {
 };
 
 #ifdef _WIN32
-#include "classlib/seam.h"
-#include "classlib/winapi.h"
+#include "classlib/core/seam.h"
+#include "classlib/core/winapi.h"
 
 #include <shellapi.h>
 

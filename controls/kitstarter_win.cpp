@@ -1,10 +1,10 @@
 #include <cmath>
 
-#include "classlib/application.h"
-#include "classlib/clock.h"
-#include "classlib/files.h"
-#include "classlib/threads.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/files.h"
+#include "classlib/windows/threads.h"
+#include "classlib/core/unicode.h"
 #include "controls/kitapp.h"
 #include "controls/kitstarter.h"
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "classlib/codepage.h"
-#include "classlib/stringlist.h"
+#include "classlib/core/codepage.h"
+#include "classlib/core/stringlist.h"
 #include "controls/lzrw.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // kit's bitmaps, string lists and waves are written with. All little-endian.
 #include <cstdint>
 
-#include "classlib/streams.h"
+#include "classlib/core/streams.h"
 
 class TBitmap;
 class TStrings;

@@ -1,5 +1,5 @@
 // The flagged bitmap routines: the kit's stream layouts over the class library's bitmaps.
-#include "classlib/pictures.h"
+#include "classlib/windows/pictures.h"
 #include "controls/bitmapfile.h"
 #include "controls/kitstreams.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "classlib/callbackguard.h"
-#include "classlib/format.h"
-#include "classlib/lists.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/core/format.h"
+#include "classlib/core/lists.h"
 
 HX_PUBLISH(TKitTimerItem, p) {}
 

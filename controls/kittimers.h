@@ -5,7 +5,7 @@
 // number of times or endlessly. An item with ticks k = Interval / MinInterval fires on the
 // pool ticks that are multiples of k, counted from the start of the pool's timer.
 //
-// The pool's timer comes from the clock service (classlib/clock.h): under Windows a Win32
+// The pool's timer comes from the clock service (classlib/core/clock.h): under Windows a Win32
 // timer of the clock's hidden window, served by the message loop; in tests a virtual clock.
 //
 // The pool's timer wakes only for the ticks on which an enabled item is due: an item's
@@ -20,7 +20,7 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/clock.h"
+#include "classlib/core/clock.h"
 #include "controls/kitbase.h"
 
 using TKitTimerInterval = std::uint16_t;  // 1..65535 ms

@@ -6,7 +6,7 @@
 // Portable: no windows.h.
 #include <cstdint>
 
-#include "classlib/typinfo.h"
+#include "classlib/core/typinfo.h"
 
 // ---- Bevels (TKitBevel) ----
 HX_SCOPED_ENUM(TKitBevelStyle, bvNone, bvLowered, bvRaised, bvFrameLowered, bvFrameRaised, bvNormal, bvShadow);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 
 bool IsBlank(const String& S) { return S.find_first_not_of(' ') == String::npos; }
 

@@ -7,8 +7,8 @@
 #include <numbers>
 #include <span>
 
-#include "classlib/object.h"
-#include "classlib/typinfo.h"
+#include "classlib/core/object.h"
+#include "classlib/core/typinfo.h"
 
 HX_ENUM(TKitPathPrefix, ppWindows, ppSystem, ppProgram, ppFixed);
 

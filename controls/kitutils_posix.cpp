@@ -2,7 +2,7 @@
 // display, the user from the environment.
 #include <unistd.h>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "controls/kitutils.h"
 
 String GetApplicationExeName() {

@@ -1,8 +1,8 @@
 #include "controls/kitutils.h"
 
-#include "classlib/files.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/core/files.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 
 #include <lmcons.h>
 

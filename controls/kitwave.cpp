@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "classlib/filer.h"
-#include "classlib/sound.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/sound.h"
 #include "controls/kitstreams.h"
 
 HX_PUBLISH(TKitWave, p) {}

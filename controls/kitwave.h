@@ -5,7 +5,7 @@
 // image that starts with "RIFF", "WAVE" and a "fmt " chunk is taken.
 #include <cstdint>
 
-#include "classlib/streams.h"
+#include "classlib/core/streams.h"
 #include "controls/kitbase.h"
 
 // Data that is no wave image.

@@ -1,7 +1,7 @@
 #pragma once
 // TKitWndProcComponent: the base of non-visual kit components that work on their owner
 // form's window by hooking its window procedure (the shaped form follows every resize this
-// way). Hooking goes through the class library's subclassing (classlib/subclass.h), so
+// way). Hooking goes through the class library's subclassing (classlib/windows/subclass.h), so
 // unhooking never cuts out a procedure hooked after ours.
 //
 // The component hooks the form's window once loaded, when Enabled is turned on, and each
@@ -10,8 +10,8 @@
 // WM_NCDESTROY included; once the window is gone it is unhooked. Windows only.
 #include <cstdint>
 
-#include "classlib/messages.h"
-#include "classlib/subclass.h"
+#include "classlib/core/messages.h"
+#include "classlib/windows/subclass.h"
 #include "controls/kitbase.h"
 
 class TCustomForm;

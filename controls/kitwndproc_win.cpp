@@ -1,7 +1,7 @@
 #include "controls/kitwndproc.h"
 
-#include "classlib/application.h"
-#include "classlib/finally.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/finally.h"
 
 HX_PUBLISH(TKitWndProcComponent, p) {}
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 // stands), an empty Title touches nothing (that would be the key's default value), and a
 // path with a blank is written in quotes. The entry stays when the component goes while
 // Active: it is there to start the program next time. Windows only.
-#include "classlib/component.h"
-#include "classlib/seam.h"
+#include "classlib/core/component.h"
+#include "classlib/core/seam.h"
 #include "desktop/dskexecutable.h"
 
 struct HKEY__;

@@ -1,8 +1,8 @@
 #include "desktop/dskautorun.h"
 
-#include "classlib/application.h"
-#include "classlib/registry.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/registry.h"
+#include "classlib/core/winapi.h"
 
 HX_PUBLISH(TAutoRun, p) {
   p.Property("Key", &TAutoRun::GetKey, &TAutoRun::SetKey).Default(RUN);

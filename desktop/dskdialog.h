@@ -2,8 +2,8 @@
 // What the desktop services' dialogs share: the sound a dialog plays when it appears, the
 // base of the components that show a dialog of their own, and the description of one
 // button of such a dialog. Windows only.
-#include "classlib/buttons.h"
-#include "classlib/component.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/core/component.h"
 
 HX_ENUM(TDskBeeptype, bNone, bDefault, bAsterix, bExclamation, bQuestion, bCriticalStop);
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classlib/winapi.h"
+#include "classlib/core/winapi.h"
 #include "desktop/dsksysinfo.h"
 
 HX_PUBLISH(TDskDialogComponent, p) {

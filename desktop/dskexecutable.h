@@ -1,8 +1,8 @@
 #pragma once
 // The running executable's full path as the autostart entry and the single-instance guard
 // read it; tests install another (TSeamScope). Windows only.
-#include "classlib/seam.h"
-#include "classlib/text.h"
+#include "classlib/core/seam.h"
+#include "classlib/core/text.h"
 
 class TDskExecutable {
  public:

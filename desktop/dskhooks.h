@@ -10,9 +10,9 @@
 #include <functional>
 #include <vector>
 
-#include "classlib/controls.h"
-#include "classlib/freenotifier.h"
-#include "classlib/subclass.h"
+#include "classlib/windows/controls.h"
+#include "classlib/core/freenotifier.h"
+#include "classlib/windows/subclass.h"
 
 // Sender, the message (its Result is what the window answers) and whether it was handled.
 using TDskHookMessageEvent = std::function<void(TObject* Sender, TMessage& Message, bool& Handled)>;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "classlib/application.h"
-#include "classlib/forms.h"
-#include "classlib/utilwindow.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/forms.h"
+#include "classlib/core/utilwindow.h"
 
 HX_PUBLISH(TDskHook, p) {}
 

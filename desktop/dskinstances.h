@@ -14,9 +14,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "classlib/component.h"
-#include "classlib/messages.h"
-#include "classlib/winapi.h"
+#include "classlib/core/component.h"
+#include "classlib/core/messages.h"
+#include "classlib/core/winapi.h"
 
 struct TNeatWindowRecord {
   String Text;       // GetWindowTextW, at most 255 characters

@@ -1,8 +1,8 @@
 #include "desktop/dskinstances.h"
 
-#include "classlib/application.h"
-#include "classlib/unicode.h"
-#include "classlib/utilwindow.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/utilwindow.h"
 #include "desktop/dskexecutable.h"
 
 HX_PUBLISH(TNeatWindowsInformant, p) {

@@ -5,8 +5,8 @@
 // targets are portable; the labels are Windows only.
 #include <cstdint>
 
-#include "classlib/object.h"
-#include "classlib/typinfo.h"
+#include "classlib/core/object.h"
+#include "classlib/core/typinfo.h"
 
 HX_ENUM(TDskVersionRes, verCompanyName, verFileDescription, verFileVersion, verInternalName, verLegalCopyright,
         verOriginalFilename, verProductName, verProductVersion, verComments, verFlags);
@@ -32,8 +32,8 @@ String DskCommandPrefix(TDskCommand Command);
 String DskCommandTarget(TDskCommand Command, const String& Value);
 
 #ifdef _WIN32
-#include "classlib/seam.h"
-#include "classlib/stdctrls.h"
+#include "classlib/core/seam.h"
+#include "classlib/windows/stdctrls.h"
 
 // What the labels ask of the system; tests install their own (TSeamScope).
 class TDskLabelSystem {

@@ -3,11 +3,11 @@
 #include <cwchar>
 #include <vector>
 
-#include "classlib/dialogs.h"
-#include "classlib/files.h"
-#include "classlib/forms.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/dialogs.h"
+#include "classlib/core/files.h"
+#include "classlib/windows/forms.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 
 #include <shellapi.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Two small controls: a round lamp that is on or off and can blink by itself, and a
 // drop-down list of named colours, each drawn with its swatch. Windows only.
-#include "classlib/stdctrls.h"
-#include "classlib/timers.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/timers.h"
 
 // A 15 x 15 lamp. While Blinking its timer inverts LedisOn every Interval ms.
 class TDskLed : public TGraphicControl {

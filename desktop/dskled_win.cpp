@@ -1,7 +1,7 @@
 #include "desktop/dskled.h"
 
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 
 HX_PUBLISH(TDskLed, p) {
   p.Property("LedisOn", &TDskLed::GetLedisOn, &TDskLed::SetLedisOn).Default(false);

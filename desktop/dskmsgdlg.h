@@ -5,10 +5,10 @@
 // tells the item's event of the button that closed it. Windows only.
 #include <memory>
 
-#include "classlib/buttons.h"
-#include "classlib/collection.h"
-#include "classlib/dialogs.h"
-#include "classlib/extctrls.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/core/collection.h"
+#include "classlib/windows/dialogs.h"
+#include "classlib/windows/extctrls.h"
 #include "desktop/dskdialog.h"
 #include "desktop/dsksystems.h"
 

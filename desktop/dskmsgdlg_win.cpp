@@ -1,8 +1,8 @@
 #include "desktop/dskmsgdlg.h"
 
-#include "classlib/application.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 
 HX_PUBLISH(TDskBaseDlgButtonClass, p) {
   p.Property("NumGlyphs", &TDskBaseDlgButtonClass::NumGlyphs, &TDskBaseDlgButtonClass::NumGlyphs).Default(1);

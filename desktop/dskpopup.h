@@ -9,11 +9,11 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/dialogs.h"
-#include "classlib/extctrls.h"
-#include "classlib/forms.h"
-#include "classlib/stdctrls.h"
-#include "classlib/timers.h"
+#include "classlib/windows/dialogs.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/timers.h"
 
 HX_ENUM(TMestoScreen, msTopLeft, msTopCenter, msTopRight, msCenterLeft, msCenter, msCenterRight, msBottomLeft,
         msBottomCenter, msBottomRight);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "classlib/application.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/unicode.h"
 
 HX_PUBLISH(TDskPopUpForm, p) {}
 

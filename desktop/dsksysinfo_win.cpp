@@ -1,11 +1,11 @@
 #include "desktop/dsksysinfo.h"
 
-#include "classlib/application.h"
-#include "classlib/finally.h"
-#include "classlib/format.h"
-#include "classlib/registry.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/format.h"
+#include "classlib/core/registry.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 
 #include <lmcons.h>
 

@@ -1,6 +1,6 @@
 #include "desktop/dsksystems.h"
 
-#include "classlib/collection.h"
+#include "classlib/core/collection.h"
 
 namespace {
 const char kAboutText[] = "Horavox desktop services";

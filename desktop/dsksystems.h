@@ -2,7 +2,7 @@
 // TDskSystemsComponent: the base of the desktop services' non-visual components (the
 // system information and control components, the dialog holder) and of the clock's
 // settings store, sound holder and file holder.
-#include "classlib/component.h"
+#include "classlib/core/component.h"
 
 class TCollectionItem;
 

@@ -15,13 +15,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "classlib/graphics.h"
-#include "classlib/imglist.h"
-#include "classlib/menus.h"
-#include "classlib/pictures.h"
-#include "classlib/seam.h"
-#include "classlib/timers.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/graphics.h"
+#include "classlib/windows/imglist.h"
+#include "classlib/windows/menus.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/core/seam.h"
+#include "classlib/core/timers.h"
+#include "classlib/core/winapi.h"
 
 #include <shellapi.h>
 

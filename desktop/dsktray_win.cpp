@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "classlib/application.h"
-#include "classlib/unicode.h"
-#include "classlib/utilwindow.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/utilwindow.h"
 
 HX_PUBLISH(TDtTrayAction, p) {
   p.Property("Popup", &TDtTrayAction::Popup, &TDtTrayAction::Popup).Default(paRightDown);

@@ -6,9 +6,9 @@
 // reacts. Windows only.
 #include <vector>
 
-#include "classlib/component.h"
-#include "classlib/geometry.h"
-#include "classlib/winapi.h"
+#include "classlib/core/component.h"
+#include "classlib/core/geometry.h"
+#include "classlib/core/winapi.h"
 
 HX_ENUM(TDskResponseOnUser, tlruAuto, tlruMoveWindow, tlruMoveMouse);
 HX_ENUM(TDskAnimMoveWindow, tlmvAnimRandom, tlmvAnimSliding, tlmwAnimBlend, tlmwAnimCenter, tlmwAnimNot);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "classlib/callbackguard.h"
-#include "classlib/random.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/core/random.h"
 
 HX_PUBLISH(TDskModalWatch, p) {
   p.Property("Active", &TDskModalWatch::GetActive, &TDskModalWatch::SetActive);

@@ -6,10 +6,10 @@
 // Windows only.
 #include <memory>
 
-#include "classlib/buttons.h"
-#include "classlib/extctrls.h"
-#include "classlib/imglist.h"
-#include "classlib/timers.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/imglist.h"
+#include "classlib/core/timers.h"
 #include "desktop/neatdraw.h"
 
 HX_ENUM(TBtnPaintOption, bpoDrawFocus, bpoDrawDefault);

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "classlib/exceptions.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/core/exceptions.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 
 using classlib::detail::TButtonGlyph;
 

@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/collection.h"
-#include "classlib/controls.h"
-#include "classlib/pictures.h"
+#include "classlib/core/collection.h"
+#include "classlib/windows/controls.h"
+#include "classlib/windows/pictures.h"
 
 // Of these options only ocPaintWallpaper, ocTileWallpaper, ocPaintGradiently, ocRoundedForm
 // and ocPaintTransparently act in the button and the track bar.

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 
 HX_PUBLISH(TBitmapItem, p) { p.Property("Bitmap", &TBitmapItem::GetBitmap, &TBitmapItem::SetBitmap); }
 HX_PUBLISH(TBitmaps, p) {}

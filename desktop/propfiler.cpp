@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <map>
 
-#include "classlib/collection.h"
-#include "classlib/component.h"
-#include "classlib/finally.h"
-#include "classlib/streams.h"
-#include "classlib/text.h"
+#include "classlib/core/collection.h"
+#include "classlib/core/component.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/text.h"
 
 HX_PUBLISH(TPropertyNames, p) {}
 HX_PUBLISH(TStoragePropertyInterceptor, p) {}

@@ -22,8 +22,8 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/filer.h"
-#include "classlib/stringlist.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/stringlist.h"
 
 // ---- Hexadecimal text ----
 

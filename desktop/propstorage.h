@@ -24,7 +24,7 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "desktop/propfiler.h"
 
 struct HKEY__;

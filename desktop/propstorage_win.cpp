@@ -2,12 +2,12 @@
 
 #include <set>
 
-#include "classlib/application.h"
-#include "classlib/files.h"
-#include "classlib/formtext.h"
-#include "classlib/registry.h"
-#include "classlib/text.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/files.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/registry.h"
+#include "classlib/core/text.h"
+#include "classlib/core/winapi.h"
 
 HX_PUBLISH(TPropStorage, p) {
   p.Property("Active", &TPropStorage::GetActive, &TPropStorage::SetActive).Default(true);

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "classlib/beep.h"
-#include "classlib/clipbrd.h"
-#include "classlib/format.h"
-#include "classlib/text.h"
+#include "classlib/core/beep.h"
+#include "classlib/core/clipbrd.h"
+#include "classlib/core/format.h"
+#include "classlib/core/text.h"
 #include "gridcal/gxtext.h"
 
 namespace {

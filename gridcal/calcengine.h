@@ -22,8 +22,8 @@
 #include <functional>
 #include <string>
 
-#include "classlib/formatsettings.h"
-#include "classlib/object.h"
+#include "classlib/core/formatsettings.h"
+#include "classlib/core/object.h"
 
 using TCalcKeyEvent = std::function<void(TObject* Sender, char& Key)>;
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <memory>
 
-#include "classlib/application.h"
-#include "classlib/clipbrd.h"
-#include "classlib/finally.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clipbrd.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/unicode.h"
 #include "gridcal/gxutils.h"
 
 HX_PUBLISH(TCalcButton, p) {}

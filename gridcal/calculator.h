@@ -12,10 +12,10 @@
 // settings are given), and both '.' and ',' typed enter it.
 // The key glyphs come from the bitmap resource "CALCBTNS" (six cells: Cancel, OK, ±, ×,
 // −, +); without it the keys show their captions.
-#include "classlib/extctrls.h"
-#include "classlib/forms.h"
-#include "classlib/menus.h"
-#include "classlib/stdctrls.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/menus.h"
+#include "classlib/windows/stdctrls.h"
 #include "gridcal/calcengine.h"
 #include "gridcal/speedbutton.h"
 

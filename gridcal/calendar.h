@@ -11,9 +11,9 @@
 // the user (a day button, even the one already down, the today bar, or Enter) fires
 // OnSelectDate. The calendar takes the focus on a click and keeps Enter and Esc while it
 // has it (Esc clears Selected). Windows only.
-#include "classlib/extctrls.h"
-#include "classlib/formatsettings.h"
-#include "classlib/menus.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/core/formatsettings.h"
+#include "classlib/windows/menus.h"
 #include "gridcal/calendarmodel.h"
 #include "gridcal/speedbutton.h"
 

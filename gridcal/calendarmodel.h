@@ -7,7 +7,7 @@
 // grid lays a month out over 42 cells, six weeks of seven days, Monday- or Sunday-first.
 #include <array>
 
-#include "classlib/datetime.h"
+#include "classlib/core/datetime.h"
 
 // A month on 42 cells: the day number of each (0 for the cells before the 1st and after
 // the last day).

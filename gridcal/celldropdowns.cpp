@@ -1,8 +1,8 @@
 #include "gridcal/celldropdowns.h"
 
-#include "classlib/dblookup.h"
-#include "classlib/freenotifier.h"
-#include "classlib/mask.h"
+#include "classlib/windows/dblookup.h"
+#include "classlib/core/freenotifier.h"
+#include "classlib/windows/mask.h"
 #include "gridcal/dropdowncalc.h"
 #include "gridcal/popupcalendar.h"
 #include "gridcal/popuplist.h"

@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/grids.h"
+#include "classlib/windows/grids.h"
 #include "gridcal/dbgriddropdown.h"
 #include "gridcal/dbgridcolumns.h"
 #include "gridcal/dbgridlink.h"

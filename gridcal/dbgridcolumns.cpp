@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <functional>
 
-#include "classlib/db.h"
-#include "classlib/finally.h"
-#include "classlib/freenotifier.h"
-#include "classlib/graphics.h"
-#include "classlib/menus.h"
-#include "classlib/stringlist.h"
+#include "classlib/data/db.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/freenotifier.h"
+#include "classlib/windows/graphics.h"
+#include "classlib/windows/menus.h"
+#include "classlib/core/stringlist.h"
 #include "gridcal/dbgridlink.h"
 
 HX_PUBLISH(TDgColumnTitle, p) {

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "classlib/alignment.h"
-#include "classlib/collection.h"
-#include "classlib/colors.h"
+#include "classlib/core/alignment.h"
+#include "classlib/core/collection.h"
+#include "classlib/core/colors.h"
 #include "gridcal/dbgridhost.h"
 
 class TDataSet;

@@ -9,10 +9,10 @@
 #include <functional>
 #include <memory>
 
-#include "classlib/colors.h"
-#include "classlib/datetime.h"
-#include "classlib/geometry.h"
-#include "classlib/variants.h"
+#include "classlib/core/colors.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/geometry.h"
+#include "classlib/data/variants.h"
 
 class TCustomMaskEdit;
 class TDataSet;
@@ -70,7 +70,7 @@ class TDgCellDropDown {
   // The drop-down's window control: keys the editor does not take go to its window.
   virtual TWinControl* Control() = 0;
   // Takes Setup and opens without activation under Anchor (the editor's screen rectangle),
-  // kept to the work area of Anchor's monitor (see DropDownPosition in classlib/dropdown.h).
+  // kept to the work area of Anchor's monitor (see DropDownPosition in classlib/windows/dropdown.h).
   virtual void Open(const TDgDropDownSetup& Setup, const TRect& Anchor) = 0;
   // Hides it (the editor has taken the result first).
   virtual void Close() = 0;

@@ -5,10 +5,10 @@
 // device context). TGridLayoutScope holds the grid's layout for a scope.
 #include <exception>
 
-#include "classlib/colors.h"
-#include "classlib/finally.h"
-#include "classlib/text.h"
-#include "classlib/typinfo.h"
+#include "classlib/core/colors.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/text.h"
+#include "classlib/core/typinfo.h"
 
 class TDataSet;
 class TField;

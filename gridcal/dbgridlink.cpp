@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "classlib/finally.h"
-#include "classlib/freenotifier.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/freenotifier.h"
 
 HX_PUBLISH(TGridDataLink, p) {}
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/db.h"
+#include "classlib/data/db.h"
 #include "gridcal/dbgridhost.h"
 
 class TFreeNotifier;

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "classlib/format.h"
-#include "classlib/text.h"
-#include "classlib/unicode.h"
+#include "classlib/core/format.h"
+#include "classlib/core/text.h"
+#include "classlib/core/unicode.h"
 
 HX_PUBLISH(TDgCalculator, p) {
   // The declared defaults are what the constructor makes.

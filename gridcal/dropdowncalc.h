@@ -10,7 +10,7 @@
 // text that is no number; Cancel puts back the edit box's text from when Start was called.
 // It keeps its size of 173 × 116. Windows only.
 //
-// As a drop-down (classlib/dropdown.h) it opens on a field's value (a number, a text read
+// As a drop-down (classlib/windows/dropdown.h) it opens on a field's value (a number, a text read
 // as one, else 0; the edit box's text is kept) and asks to close through OnCloseUp after
 // OnExitClick. It is accepted only when valid: DropDownValue is Null in the error state or
 // for a text that is no number, and every close that does not accept (or cannot, being
@@ -22,9 +22,9 @@
 #include <array>
 #include <functional>
 
-#include "classlib/dropdown.h"
-#include "classlib/extctrls.h"
-#include "classlib/mask.h"
+#include "classlib/windows/dropdown.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/mask.h"
 #include "gridcal/calcengine.h"
 #include "gridcal/speedbutton.h"
 

@@ -3,8 +3,8 @@
 #include <mutex>
 #include <string>
 
-#include "classlib/application.h"
-#include "classlib/clock.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clock.h"
 
 HX_PUBLISH(TGxClock, p) {
   p.Property("AlarmEnabled", &TGxClock::GetAlarmEnabled, &TGxClock::SetAlarmEnabled).Default(false);

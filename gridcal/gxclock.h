@@ -1,14 +1,14 @@
 #pragma once
 // TGxClock: a panel that shows the time as digits or as an analogue dial with hands,
 // refreshed every 450 ms by its own TGxTimer, and fires OnAlarm once a day at the alarm
-// time while AlarmEnabled. The time comes from the clock service (classlib/clock.h),
+// time while AlarmEnabled. The time comes from the clock service (classlib/core/clock.h),
 // passed through OnGetTime when assigned. Each change is drawn as a whole face off-screen
 // and copied to the window. Windows only (the arithmetic is in gxclockmath.h).
 #include <functional>
 
-#include "classlib/datetime.h"
-#include "classlib/extctrls.h"
-#include "classlib/formatsettings.h"
+#include "classlib/core/datetime.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/core/formatsettings.h"
 #include "gridcal/gxclockmath.h"
 #include "gridcal/gxtimer.h"
 

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "classlib/geometry.h"
-#include "classlib/text.h"
+#include "classlib/core/geometry.h"
+#include "classlib/core/text.h"
 
 // The screen's proportions: a length of 1 mm takes H pixels across and V down (per
 // 100 mm). Y coordinates of round shapes scale by V / H.

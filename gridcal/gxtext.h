@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "classlib/geometry.h"
+#include "classlib/core/geometry.h"
 
 // Text with every occurrence of Search replaced by Replacement, scanning left to right
 // without looking into what was put in ("aaa", "aa" → "b" gives "ba"); an empty Search

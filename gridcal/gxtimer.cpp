@@ -1,8 +1,8 @@
 #include "gridcal/gxtimer.h"
 
-#include "classlib/application.h"
-#include "classlib/callbackguard.h"
-#include "classlib/exceptions.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/core/exceptions.h"
 
 HX_PUBLISH(TTimerThread, p) {}
 

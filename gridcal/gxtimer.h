@@ -1,6 +1,6 @@
 #pragma once
 // TGxTimer: a timer that ticks from a worker thread waiting for its interval (Threaded,
-// the default) or from a window timer on the clock service (classlib/clock.h; a test's
+// the default) or from a window timer on the clock service (classlib/core/clock.h; a test's
 // virtual clock drives it). Windows only.
 //
 // It ticks while Enabled, with an Interval above 0 and an OnTimer handler. Assign the
@@ -20,10 +20,10 @@
 #include <memory>
 #include <mutex>
 
-#include "classlib/clock.h"
-#include "classlib/component.h"
-#include "classlib/seam.h"
-#include "classlib/threads.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/component.h"
+#include "classlib/core/seam.h"
+#include "classlib/windows/threads.h"
 
 class TGxTimer;
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "classlib/application.h"
-#include "classlib/imglist.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/imglist.h"
 
 namespace {
 

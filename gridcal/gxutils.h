@@ -1,8 +1,8 @@
 #pragma once
 // Drawing and window routines the grid, calendar and calculator controls share, and their
 // two registered cursors. Windows only (the portable ones are in gxtext.h).
-#include "classlib/controls.h"
-#include "classlib/pictures.h"
+#include "classlib/windows/controls.h"
+#include "classlib/windows/pictures.h"
 #include "gridcal/gxtext.h"
 
 class TCustomImageList;

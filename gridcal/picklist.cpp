@@ -1,7 +1,7 @@
 #include "gridcal/picklist.h"
 
-#include "classlib/text.h"
-#include "classlib/unicode.h"
+#include "classlib/core/text.h"
+#include "classlib/core/unicode.h"
 
 bool PickValuesApply(const TStrings* PickList, const TStrings* PickValues) {
   return PickList && PickValues && PickValues->Count() == PickList->Count();

@@ -6,7 +6,7 @@
 // value and shows its text. Otherwise the field keeps the text itself.
 #include <cstdint>
 
-#include "classlib/stringlist.h"
+#include "classlib/core/stringlist.h"
 
 // Whether the values stand for the texts (as many lines; nullptr: no values).
 bool PickValuesApply(const TStrings* PickList, const TStrings* PickValues);

@@ -1,6 +1,6 @@
 #include "gridcal/popupcalendar.h"
 
-#include "classlib/text.h"
+#include "classlib/core/text.h"
 
 HX_PUBLISH(TDgPopupCalendar, p) {}
 

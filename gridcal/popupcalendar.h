@@ -7,8 +7,8 @@
 // accepting when it is released outside the calendar; a release elsewhere on it (the title
 // bar, the weekday names) leaves it open. The value chosen is the date (a date value, for
 // date fields) and its text by the format settings (for text fields). A drop-down
-// (classlib/dropdown.h). Windows only.
-#include "classlib/dropdown.h"
+// (classlib/windows/dropdown.h). Windows only.
+#include "classlib/windows/dropdown.h"
 #include "gridcal/calendar.h"
 
 class TDgPopupCalendar : public TDropDownWindow<TDgCalendar> {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classlib/clock.h"
+#include "classlib/core/clock.h"
 
 HX_PUBLISH(TPopupListbox, p) {}
 

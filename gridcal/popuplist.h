@@ -6,9 +6,9 @@
 // release asks to close, accepting inside the list; typed characters search the lines by
 // their first letters (TIncrementalSearch, on the clock service's ticks). The value chosen
 // is the PickValues line of the selected line when the values apply, else the line itself;
-// Null when no line is selected. A drop-down (classlib/dropdown.h). Windows only.
-#include "classlib/dropdown.h"
-#include "classlib/stdctrls.h"
+// Null when no line is selected. A drop-down (classlib/windows/dropdown.h). Windows only.
+#include "classlib/windows/dropdown.h"
+#include "classlib/windows/stdctrls.h"
 #include "gridcal/picklist.h"
 
 class TPopupListbox : public TDropDownListBox<TCustomListBox> {

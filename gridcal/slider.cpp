@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "classlib/application.h"
-#include "classlib/exceptions.h"
-#include "classlib/filer.h"
-#include "classlib/format.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/exceptions.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/format.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 #include "gridcal/gxutils.h"
 #include "gridcal/slidergeometry.h"
 

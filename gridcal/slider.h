@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "classlib/controls.h"
-#include "classlib/extctrls.h"
-#include "classlib/pictures.h"
-#include "classlib/timers.h"
+#include "classlib/windows/controls.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/core/timers.h"
 
 HX_ENUM(TSliderOrientation, soHorizontal, soVertical);
 HX_ENUM(TSliderOption, soShowFocus, soShowPoints, soSmooth, soRulerOpaque, soThumbOpaque);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "classlib/application.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/unicode.h"
 #include "gridcal/gxutils.h"
 
 HX_PUBLISH(TGlyphList, p) {}

@@ -13,11 +13,11 @@
 #include <array>
 #include <memory>
 
-#include "classlib/actions.h"
-#include "classlib/buttons.h"
-#include "classlib/imglist.h"
-#include "classlib/menus.h"
-#include "classlib/timers.h"
+#include "classlib/windows/actions.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/windows/imglist.h"
+#include "classlib/windows/menus.h"
+#include "classlib/core/timers.h"
 
 HX_ENUM(TGxButtonState, gbsUp, gbsDisabled, gbsDown, gbsExclusive, gbsInactive);
 HX_ENUM(TButtonStyle, bsAutoDetect, bsWin31, bsNew);

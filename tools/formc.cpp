@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "classlib/files.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
-#include "classlib/text.h"
-#include "classlib/unicode.h"
+#include "classlib/core/files.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/text.h"
+#include "classlib/core/unicode.h"
 
 namespace {
 

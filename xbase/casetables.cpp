@@ -1,7 +1,7 @@
 #include "xbase/casetables.h"
 
-#include "classlib/codepage.h"
-#include "classlib/text.h"
+#include "classlib/core/codepage.h"
+#include "classlib/core/text.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/lists.h"
+#include "classlib/core/lists.h"
 
 // A list that owns its items: removing one frees it (FreeItem), and so does the destructor.
 class TxbCollection : public TList {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "classlib/text.h"
+#include "classlib/core/text.h"
 
 namespace {
 constexpr std::int32_t kFirstJulian = 1721426;  // 1 January 1

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "classlib/datetime.h"
-#include "classlib/formatsettings.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/formatsettings.h"
 
 class TxbDBFDate {
  public:

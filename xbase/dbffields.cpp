@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 #include "xbase/dates.h"
 #include "xbase/dbftable.h"
 #include "xbase/errors.h"

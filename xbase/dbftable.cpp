@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "classlib/datetime.h"
-#include "classlib/format.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/format.h"
 #include "xbase/errors.h"
 #include "xbase/names.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "classlib/object.h"
+#include "classlib/core/object.h"
 #include "xbase/filebackend.h"
 
 struct TxbSharedHandle;

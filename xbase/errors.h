@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 
 HX_DECLARE_EXCEPTION(EXBaseError, Exception);
 HX_DECLARE_EXCEPTION(EXBaseEncryption, Exception);

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "classlib/format.h"
+#include "classlib/core/format.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"
 #include "xbase/numbers.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "classlib/files.h"
-#include "classlib/text.h"
+#include "classlib/core/files.h"
+#include "classlib/core/text.h"
 
 struct TxbMemoryFileSystem::TFile {
   std::string Data;

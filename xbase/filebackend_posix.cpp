@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <climits>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "xbase/filebackend.h"
 
 namespace {

@@ -2,10 +2,10 @@
 // LockFileEx locks that fail at once.
 #include <algorithm>
 
-#include "classlib/files.h"
-#include "classlib/text.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/core/files.h"
+#include "classlib/core/text.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 #include "xbase/filebackend.h"
 
 namespace {

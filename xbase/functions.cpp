@@ -3,8 +3,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "classlib/exceptions.h"
-#include "classlib/format.h"
+#include "classlib/core/exceptions.h"
+#include "classlib/core/format.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"
 #include "xbase/expression.h"

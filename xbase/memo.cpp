@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "xbase/errors.h"
 #include "xbase/names.h"
 

@@ -1,6 +1,6 @@
 #include "xbase/tablelink.h"
 
-#include "classlib/format.h"
+#include "classlib/core/format.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"
 #include "xbase/names.h"

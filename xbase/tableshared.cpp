@@ -1,6 +1,6 @@
 #include "xbase/tableshared.h"
 
-#include "classlib/codepage.h"
+#include "classlib/core/codepage.h"
 
 TxbLockOffsets LockOffsetsFor(TxbLokProtocol protocol) {
   switch (protocol) {

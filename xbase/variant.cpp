@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"
 #include "xbase/numbers.h"

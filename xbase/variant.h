@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "classlib/object.h"
+#include "classlib/core/object.h"
 #include "xbase/casetables.h"
 
 enum TxbVarType : std::uint8_t {

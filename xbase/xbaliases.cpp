@@ -1,8 +1,8 @@
 #include "xbase/xbaliases.h"
 
-#include "classlib/files.h"
-#include "classlib/stringlist.h"
-#include "classlib/text.h"
+#include "classlib/core/files.h"
+#include "classlib/core/stringlist.h"
+#include "classlib/core/text.h"
 
 namespace {
 

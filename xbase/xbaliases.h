@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/seam.h"
+#include "classlib/core/seam.h"
 
 class TStringList;
 

@@ -1,6 +1,6 @@
 #include <unistd.h>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "xbase/xbaliases.h"
 
 namespace {

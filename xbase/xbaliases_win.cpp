@@ -1,5 +1,5 @@
-#include "classlib/files.h"
-#include "classlib/inifiles.h"
+#include "classlib/core/files.h"
+#include "classlib/core/inifiles.h"
 #include "xbase/xbaliases.h"
 
 namespace {

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "classlib/codepage.h"
-#include "classlib/files.h"
-#include "classlib/finally.h"
-#include "classlib/format.h"
-#include "classlib/stringlist.h"
-#include "classlib/text.h"
+#include "classlib/core/codepage.h"
+#include "classlib/core/files.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/format.h"
+#include "classlib/core/stringlist.h"
+#include "classlib/core/text.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"
 #include "xbase/expression.h"

@@ -19,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/db.h"
-#include "classlib/streams.h"
-#include "classlib/typinfo.h"
+#include "classlib/data/db.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/typinfo.h"
 #include "xbase/xbhandler.h"
 
 class TStringList;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "classlib/finally.h"
-#include "classlib/format.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/format.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"
 #include "xbase/expression.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <unordered_set>
 
-#include "classlib/format.h"
+#include "classlib/core/format.h"
 #include "xbase/dbftable.h"
 #include "xbase/errors.h"
 #include "xbase/expression.h"

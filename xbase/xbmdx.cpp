@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "classlib/datetime.h"
+#include "classlib/core/datetime.h"
 #include "xbase/dbftable.h"
 #include "xbase/errors.h"
 #include "xbase/expression.h"

@@ -10,9 +10,9 @@
 
 #include "app/About.h"
 #include "app/storedsounds.h"
-#include "classlib/application.h"
-#include "classlib/files.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/files.h"
+#include "classlib/core/unicode.h"
 #include "fake_sound.h"
 #include "message_pump.h"
 #include "test_paths.h"

@@ -9,7 +9,7 @@
 
 #include "app/announcement.h"
 #include "caught_exceptions.h"
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "clock_fakes.h"
 #include "fake_media.h"
 

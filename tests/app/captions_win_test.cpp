@@ -10,11 +10,11 @@
 #include "app/Unit3.h"
 #include "app/Unit5.h"
 #include "app/Unit6.h"
-#include "classlib/application.h"
-#include "classlib/buttons.h"
-#include "classlib/extctrls.h"
-#include "classlib/stdctrls.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/unicode.h"
 
 namespace {
 

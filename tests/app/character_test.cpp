@@ -9,8 +9,8 @@
 #include <stdexcept>
 
 #include "app/character.h"
-#include "classlib/random.h"
-#include "classlib/timers.h"
+#include "classlib/core/random.h"
+#include "classlib/core/timers.h"
 #include "clock_fakes.h"
 
 namespace horavox::test {

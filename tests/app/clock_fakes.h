@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/clockparts.h"
-#include "classlib/clock.h"
+#include "classlib/core/clock.h"
 
 namespace horavox::test {
 

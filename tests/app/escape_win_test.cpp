@@ -8,9 +8,9 @@
 #include "app/About.h"
 #include "app/Unit3.h"
 #include "app/Unit5.h"
-#include "classlib/application.h"
-#include "classlib/timers.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/timers.h"
+#include "classlib/core/unicode.h"
 #include "tests/classlib/gui_test_util.h"
 
 namespace {

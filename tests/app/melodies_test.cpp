@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/melodies.h"
-#include "classlib/files.h"
-#include "classlib/streams.h"
+#include "classlib/core/files.h"
+#include "classlib/core/streams.h"
 #include "test_paths.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/miniplayer.h"
-#include "classlib/clock.h"
-#include "classlib/files.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/files.h"
 #include "fake_media.h"
 #include "tests/app/player_states.h"
 

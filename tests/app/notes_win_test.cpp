@@ -7,10 +7,10 @@
 
 #include "app/Unit3.h"
 #include "app/Unit6.h"
-#include "classlib/application.h"
-#include "classlib/comctrls.h"
-#include "classlib/registry.h"
-#include "classlib/stringlist.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/comctrls.h"
+#include "classlib/core/registry.h"
+#include "classlib/core/stringlist.h"
 
 namespace {
 

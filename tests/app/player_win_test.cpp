@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "app/Unit5.h"
-#include "classlib/application.h"
-#include "classlib/clock.h"
-#include "classlib/files.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/files.h"
+#include "classlib/core/unicode.h"
 #include "fake_media.h"
 #include "gridcal/slider.h"
 #include "tests/classlib/gui_test_util.h"

@@ -16,7 +16,7 @@
 #include "app/reminders.h"
 #include "app/remindertable.h"
 #include "caught_exceptions.h"
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "clock_fakes.h"
 #include "fake_media.h"
 #include "memdataset.h"

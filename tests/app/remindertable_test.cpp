@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "app/remindertable.h"
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "test_paths.h"
 #include "xbase/dbftable.h"
 

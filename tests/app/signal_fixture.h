@@ -11,7 +11,7 @@
 #include "app/clocktick.h"
 #include "app/countdown.h"
 #include "app/signals.h"
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "clock_fakes.h"
 #include "fake_media.h"
 

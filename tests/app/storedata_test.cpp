@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "app/storedata.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
 
 namespace {
 

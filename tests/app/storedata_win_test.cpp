@@ -7,10 +7,10 @@
 #include <memory>
 
 #include "app/storedata.h"
-#include "classlib/files.h"
-#include "classlib/registry.h"
-#include "classlib/streams.h"
-#include "classlib/winapi.h"
+#include "classlib/core/files.h"
+#include "classlib/core/registry.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/winapi.h"
 #include "test_paths.h"
 
 namespace {

@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "app/storedfiles.h"
-#include "classlib/files.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/text.h"
+#include "classlib/core/files.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/text.h"
 #include "test_paths.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include "app/storedfiles.h"
 #include "app/storedsounds.h"
-#include "classlib/files.h"
-#include "classlib/resstream.h"
-#include "classlib/sound.h"
+#include "classlib/core/files.h"
+#include "classlib/core/resstream.h"
+#include "classlib/core/sound.h"
 #include "controls/kitfilectrl.h"
 #include "test_paths.h"
 

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "app/storedsounds.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
 #include "fake_sound.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "app/systemparts.h"
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "controls/kitstarter.h"
 #include "test_paths.h"
 

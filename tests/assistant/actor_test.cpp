@@ -4,8 +4,8 @@
 #include <set>
 
 #include "assistant/actor.h"
-#include "classlib/random.h"
-#include "classlib/unicode.h"
+#include "classlib/core/random.h"
+#include "classlib/core/unicode.h"
 #include "test_paths.h"
 
 namespace {

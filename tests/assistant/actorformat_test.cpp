@@ -5,7 +5,7 @@
 #include "actorbuild.h"
 #include "assistant/actorformat.h"
 #include "assistant/regionruns.h"
-#include "classlib/random.h"
+#include "classlib/core/random.h"
 #include "controls/lzrw.h"
 
 namespace {

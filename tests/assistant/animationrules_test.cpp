@@ -6,7 +6,7 @@
 #include <set>
 
 #include "assistant/animationrules.h"
-#include "classlib/random.h"
+#include "classlib/core/random.h"
 
 namespace {
 

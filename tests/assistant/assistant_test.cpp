@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "assistant/assistant.h"
-#include "classlib/application.h"
-#include "classlib/exceptions.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/exceptions.h"
+#include "classlib/core/unicode.h"
 #include "player_util.h"
 #include "read_form.h"
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "assistant/assistant.h"
-#include "classlib/application.h"
-#include "classlib/messages.h"
-#include "classlib/monitors.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/messages.h"
+#include "classlib/core/monitors.h"
 #include "player_util.h"
 
 namespace horavox::test {

@@ -4,7 +4,7 @@
 #include <atomic>
 
 #include "assistant/director.h"
-#include "classlib/random.h"
+#include "classlib/core/random.h"
 #include "player_util.h"
 
 namespace horavox::test {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "assistant/engine.h"
-#include "classlib/pictures.h"
-#include "classlib/random.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/core/random.h"
 #include "fake_sound.h"
 #include "player_util.h"
 

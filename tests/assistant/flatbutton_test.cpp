@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "assistant/flatbutton.h"
-#include "classlib/application.h"
-#include "classlib/extctrls.h"
-#include "classlib/forms.h"
-#include "classlib/messages.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/forms.h"
+#include "classlib/core/messages.h"
+#include "classlib/core/unicode.h"
 #include "message_pump.h"
 #include "tests/classlib/gui_test_util.h"
 

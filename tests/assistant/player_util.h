@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "assistant/engine.h"
-#include "classlib/threads.h"
+#include "classlib/windows/threads.h"
 #include "message_pump.h"
 
 #include <tlhelp32.h>  // after windows.h

@@ -8,7 +8,7 @@
 
 #include "assistant/animationrules.h"
 #include "assistant/stage.h"
-#include "classlib/application.h"
+#include "classlib/windows/application.h"
 
 namespace {
 

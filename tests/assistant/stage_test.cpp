@@ -5,9 +5,9 @@
 #include <thread>
 
 #include "assistant/stage.h"
-#include "classlib/application.h"
-#include "classlib/messages.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/messages.h"
+#include "classlib/core/unicode.h"
 #include "player_util.h"
 
 namespace horavox::test {

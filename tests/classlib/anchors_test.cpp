@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "classlib/extctrls.h"
-#include "classlib/forms.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/forms.h"
 #include "gui_test_util.h"
 
 using namespace guitest;

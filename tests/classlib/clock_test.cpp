@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "classlib/callbackguard.h"
-#include "classlib/clock.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/core/clock.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/callbackguard.h"
-#include "classlib/clock.h"
-#include "classlib/winapi.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/winapi.h"
 
 namespace {
 

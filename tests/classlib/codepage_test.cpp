@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "classlib/codepage.h"
-#include "classlib/text.h"
+#include "classlib/core/codepage.h"
+#include "classlib/core/text.h"
 
 namespace {
 

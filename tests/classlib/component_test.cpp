@@ -2,9 +2,9 @@
 // and collections.
 #include <gtest/gtest.h>
 
-#include "classlib/collection.h"
-#include "classlib/component.h"
-#include "classlib/lists.h"
+#include "classlib/core/collection.h"
+#include "classlib/core/component.h"
+#include "classlib/core/lists.h"
 #include "test_components.h"
 
 namespace {

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "classlib/db.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/freenotifier.h"
-#include "classlib/streams.h"
-#include "classlib/text.h"
-#include "classlib/variants.h"
+#include "classlib/data/db.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/freenotifier.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/text.h"
+#include "classlib/data/variants.h"
 #include "memdataset.h"
 #include "read_form.h"
 

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "classlib/clock.h"
-#include "classlib/datetime.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/datetime.h"
 
 namespace {
 

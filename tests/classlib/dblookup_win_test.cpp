@@ -2,14 +2,14 @@
 // its controls disabled and its record put back, the key selected and located, the list
 // following the dataset's changes and its source's end, and the drop-down that keeps what
 // was chosen when it lets go of its source.
-#include "classlib/dblookup.h"
+#include "classlib/windows/dblookup.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "memdataset.h"
 #include "tests/classlib/gui_test_util.h"
 

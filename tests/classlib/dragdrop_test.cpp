@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/extctrls.h"
-#include "classlib/forms.h"
-#include "classlib/stdctrls.h"
-#include "classlib/text.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/text.h"
 #include "gui_test_util.h"
 #include "read_form.h"
 

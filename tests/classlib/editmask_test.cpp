@@ -1,8 +1,8 @@
 // Edit masks: parsing, value and edit text, validation, typing and erasing over positions.
 #include <gtest/gtest.h>
 
-#include "classlib/editmask.h"
-#include "classlib/unicode.h"
+#include "classlib/core/editmask.h"
+#include "classlib/core/unicode.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <limits>
 #include <memory>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
 #include "test_components.h"
 
 namespace {

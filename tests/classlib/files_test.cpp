@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "classlib/clock.h"
-#include "classlib/files.h"
-#include "classlib/streams.h"
-#include "classlib/text.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/files.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/text.h"
 #include "test_paths.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "classlib/exceptions.h"
-#include "classlib/finally.h"
-#include "classlib/stringlist.h"
+#include "classlib/core/exceptions.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/stringlist.h"
 
 namespace {
 

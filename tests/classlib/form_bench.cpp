@@ -3,8 +3,8 @@
 // converted to text and back.
 #include <benchmark/benchmark.h>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
 #include "test_components.h"
 
 namespace {

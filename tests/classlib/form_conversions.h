@@ -2,8 +2,8 @@
 // A form stream's binary and text forms as strings, converted both ways (for the fuzzers).
 #include <string>
 
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/streams.h"
 
 inline std::string ToText(const std::string& binary) {
   TStringStream in(binary), out;

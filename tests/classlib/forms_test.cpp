@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/callbackguard.h"
-#include "classlib/dialogs.h"
-#include "classlib/stdctrls.h"
-#include "classlib/timers.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/windows/dialogs.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/timers.h"
+#include "classlib/core/unicode.h"
 #include "gui_test_util.h"
 #include "test_paths.h"
 

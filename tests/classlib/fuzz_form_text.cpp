@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "classlib/filer.h"
+#include "classlib/core/filer.h"
 #include "form_conversions.h"
 #include "test_components.h"
 

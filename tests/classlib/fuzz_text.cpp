@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "classlib/codepage.h"
-#include "classlib/datetime.h"
-#include "classlib/format.h"
-#include "classlib/text.h"
+#include "classlib/core/codepage.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/format.h"
+#include "classlib/core/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   if (size == 0) return 0;

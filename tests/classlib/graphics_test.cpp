@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/pictures.h"
-#include "classlib/text.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/core/text.h"
 #include "test_paths.h"
 
 // A component with a picture, for the form data of graphics.

@@ -2,15 +2,15 @@
 // a point (fixed cells, line widths, scrolled), fixed counts refused, column sizing and
 // moving by the mouse (messages to the grid's window), and the keys the in-place editor
 // hands to its grid.
-#include "classlib/grids.h"
+#include "classlib/windows/grids.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "classlib/forms.h"
-#include "classlib/text.h"
+#include "classlib/windows/forms.h"
+#include "classlib/core/text.h"
 #include "gui_test_util.h"
 
 namespace {

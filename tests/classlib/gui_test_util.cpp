@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "classlib/application.h"
+#include "classlib/windows/application.h"
 #include "test_paths.h"
 
 namespace guitest {

@@ -10,10 +10,10 @@
 #include <string>
 #include <thread>
 
-#include "classlib/application.h"
-#include "classlib/geometry.h"
-#include "classlib/pictures.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/geometry.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/core/winapi.h"
 
 namespace guitest {
 

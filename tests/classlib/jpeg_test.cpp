@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "classlib/extctrls.h"
-#include "classlib/filer.h"
-#include "classlib/forms.h"
-#include "classlib/pictures.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/core/filer.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/pictures.h"
 #include "test_paths.h"
 
 namespace {

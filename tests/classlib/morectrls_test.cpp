@@ -9,18 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/buttons.h"
-#include "classlib/comctrls.h"
-#include "classlib/commondialogs.h"
-#include "classlib/extctrls.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/imglist.h"
-#include "classlib/spin.h"
-#include "classlib/stdctrls.h"
-#include "classlib/streams.h"
-#include "classlib/text.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/buttons.h"
+#include "classlib/windows/comctrls.h"
+#include "classlib/windows/commondialogs.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/windows/imglist.h"
+#include "classlib/windows/spin.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/text.h"
 #include "gui_test_util.h"
 
 #include <commctrl.h>

@@ -2,9 +2,9 @@
 // at the end, errors, and the player's life.
 #include <gtest/gtest.h>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/mplayer.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/mplayer.h"
 #include "fake_media.h"
 
 namespace {

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-#include "classlib/files.h"
-#include "classlib/mplayer.h"
-#include "classlib/streams.h"
+#include "classlib/core/files.h"
+#include "classlib/core/mplayer.h"
+#include "classlib/core/streams.h"
 #include "message_pump.h"
 #include "test_paths.h"
 

@@ -3,7 +3,7 @@
 #include <set>
 #include <vector>
 
-#include "classlib/random.h"
+#include "classlib/core/random.h"
 
 namespace {
 

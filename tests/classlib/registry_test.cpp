@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "classlib/files.h"
-#include "classlib/inifiles.h"
-#include "classlib/registry.h"
-#include "classlib/stringlist.h"
-#include "classlib/winapi.h"
+#include "classlib/core/files.h"
+#include "classlib/core/inifiles.h"
+#include "classlib/core/registry.h"
+#include "classlib/core/stringlist.h"
+#include "classlib/core/winapi.h"
 #include "test_paths.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Forms compiled from text at build time into RCDATA resources of this test program.
 #include <gtest/gtest.h>
 
-#include "classlib/resstream.h"
+#include "classlib/core/resstream.h"
 #include "test_components.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Wave sounds from memory: an asynchronous sound's bytes live as long as it may play.
 #include <gtest/gtest.h>
 
-#include "classlib/sound.h"
+#include "classlib/core/sound.h"
 #include "fake_sound.h"
 
 namespace {

@@ -5,17 +5,17 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/comctrls.h"
-#include "classlib/extctrls.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/mask.h"
-#include "classlib/menus.h"
-#include "classlib/stdctrls.h"
-#include "classlib/streams.h"
-#include "classlib/text.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/comctrls.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/windows/mask.h"
+#include "classlib/windows/menus.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/text.h"
+#include "classlib/core/unicode.h"
 #include "gui_test_util.h"
 
 #include <commctrl.h>

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "classlib/streams.h"
+#include "classlib/core/streams.h"
 #include "test_paths.h"
 
 namespace {

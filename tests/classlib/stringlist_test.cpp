@@ -1,9 +1,9 @@
 // TStrings and TStringList.
 #include <gtest/gtest.h>
 
-#include "classlib/codepage.h"
-#include "classlib/streams.h"
-#include "classlib/stringlist.h"
+#include "classlib/core/codepage.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/stringlist.h"
 #include "test_paths.h"
 
 namespace {

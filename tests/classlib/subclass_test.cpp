@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "caught_exceptions.h"
-#include "classlib/subclass.h"
+#include "classlib/windows/subclass.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "test_components.h"
 
-#include "classlib/filer.h"
+#include "classlib/core/filer.h"
 
 std::vector<std::string>& TestLog() {
   static std::vector<std::string> log;

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "classlib/collection.h"
-#include "classlib/colors.h"
-#include "classlib/component.h"
-#include "classlib/streams.h"
-#include "classlib/stringlist.h"
+#include "classlib/core/collection.h"
+#include "classlib/core/colors.h"
+#include "classlib/core/component.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/stringlist.h"
 
 HX_ENUM(TTestShape, tsCircle, tsSquare, tsTriangle);
 HX_ENUM(TTestSide, sdLeft, sdTop, sdRight, sdBottom);

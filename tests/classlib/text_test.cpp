@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstdint>
 
-#include "classlib/format.h"
-#include "classlib/text.h"
+#include "classlib/core/format.h"
+#include "classlib/core/text.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <thread>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/callbackguard.h"
-#include "classlib/threads.h"
-#include "classlib/utilwindow.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/windows/threads.h"
+#include "classlib/core/utilwindow.h"
 #include "caught_exceptions.h"
 #include "gui_test_util.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "caught_exceptions.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/timers.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/timers.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Published properties, class information and the class registry.
 #include <gtest/gtest.h>
 
-#include "classlib/colors.h"
-#include "classlib/typinfo.h"
+#include "classlib/core/colors.h"
+#include "classlib/core/typinfo.h"
 #include "test_components.h"
 
 namespace {

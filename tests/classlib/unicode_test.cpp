@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "classlib/unicode.h"
+#include "classlib/core/unicode.h"
 
 namespace {
 

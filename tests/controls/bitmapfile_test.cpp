@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "classlib/pictures.h"
+#include "classlib/windows/pictures.h"
 #include "controls/bitmapfile.h"
 #include "controls/kitstreams.h"
 

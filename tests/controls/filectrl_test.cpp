@@ -4,10 +4,10 @@
 // the recycle bin is not tried either: under Wine it is the desktop user's own trash.
 #include <gtest/gtest.h>
 
-#include "classlib/datetime.h"
-#include "classlib/files.h"
-#include "classlib/streams.h"
-#include "classlib/winapi.h"
+#include "classlib/core/datetime.h"
+#include "classlib/core/files.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/winapi.h"
 #include "controls/kitfilectrl.h"
 #include "test_paths.h"
 

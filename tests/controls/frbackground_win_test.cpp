@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "controls/frbackground.h"
 
 namespace {

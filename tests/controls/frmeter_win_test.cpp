@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "controls/frdraw.h"
 #include "controls/frmeter.h"
 #include "kit_form_text.h"

@@ -1,6 +1,6 @@
 // The kit's stream readers on any bytes: a block stream, the flagged layouts and a wave either
 // read or raise a stream error, never overrun or allocate what the data does not hold.
-#include "classlib/streams.h"
+#include "classlib/core/streams.h"
 #include "controls/kitstreams.h"
 #include "controls/kitwave.h"
 

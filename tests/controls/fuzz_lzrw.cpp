@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 #include "controls/lzrw.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "seed_writer.h"
-#include "classlib/streams.h"
+#include "classlib/core/streams.h"
 #include "controls/kitstreams.h"
 #include "controls/kitwave.h"
 #include "controls/lzrw.h"

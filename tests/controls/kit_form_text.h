@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
 
 template <class T>
 std::unique_ptr<T> ReadComponentText(const std::string& Text) {

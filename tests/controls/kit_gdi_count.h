@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "classlib/winapi.h"
+#include "classlib/core/winapi.h"
 
 inline int LiveGdiObjects() {
   if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);

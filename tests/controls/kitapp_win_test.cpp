@@ -3,10 +3,10 @@
 // forms.
 #include <gtest/gtest.h>
 
-#include "classlib/application.h"
-#include "classlib/files.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/files.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 #include "controls/kitapp.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "controls/kitapp.h"
 #include "controls/kitbase.h"
 #include "controls/kitutils.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/clock.h"
-#include "classlib/filer.h"
-#include "classlib/forms.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/filer.h"
+#include "classlib/windows/forms.h"
 #include "controls/kitapp.h"
 #include "controls/kitclock.h"
 #include "kit_form_text.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/stringlist.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/stringlist.h"
 #include "controls/kitcontainers.h"
 #include "controls/kitstreams.h"
 #include "controls/kitwave.h"

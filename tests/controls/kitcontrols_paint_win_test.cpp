@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "classlib/clock.h"
-#include "classlib/forms.h"
+#include "classlib/core/clock.h"
+#include "classlib/windows/forms.h"
 #include "controls/kitapp.h"
 #include "controls/kitclock.h"
 #include "controls/kitlabel.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "controls/kitcontrols.h"
 #include "controls/kitshape.h"
 #include "kit_form_text.h"

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/pictures.h"
+#include "classlib/windows/pictures.h"
 #include "controls/kitdraw.h"
 #include "controls/kitgraphics.h"
 #include "kit_gdi_count.h"

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "classlib/pictures.h"
+#include "classlib/windows/pictures.h"
 #include "controls/kitdraw.h"
 #include "controls/kitgraphics.h"
 #include "controls/kitshape.h"

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/forms.h"
-#include "classlib/stdctrls.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/stdctrls.h"
 #include "controls/kitdraw.h"
 #include "controls/kitlabel.h"
 #include "tests/classlib/gui_test_util.h"

@@ -8,10 +8,10 @@
 #include <regex>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/forms.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/windows/forms.h"
 #include "controls/kitdraw.h"
 #include "controls/kitshape.h"
 #include "kit_gdi_count.h"

@@ -3,8 +3,8 @@
 #include <random>
 #include <string>
 
-#include "classlib/stringlist.h"
-#include "classlib/codepage.h"
+#include "classlib/core/stringlist.h"
+#include "classlib/core/codepage.h"
 #include "controls/kitstreams.h"
 #include "controls/lzrw.h"
 

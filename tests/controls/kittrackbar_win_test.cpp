@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/clock.h"
-#include "classlib/forms.h"
-#include "classlib/stdctrls.h"
+#include "classlib/core/clock.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/stdctrls.h"
 #include "controls/kitapp.h"
 #include "controls/kittrackbar.h"
 #include "kit_form_text.h"

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
 #include "controls/kitstreams.h"
 #include "controls/kitwave.h"
 #include "fake_sound.h"

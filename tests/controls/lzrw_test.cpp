@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 #include "controls/lzrw.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "controls/frbackground.h"
 #include "controls/kitwndproc.h"
 #include "tests/classlib/gui_test_util.h"

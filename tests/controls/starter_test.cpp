@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/clock.h"
-#include "classlib/unicode.h"
-#include "classlib/utilwindow.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/utilwindow.h"
 #include "controls/kitapp.h"
 #include "controls/kitstarter.h"
 #include "read_form.h"

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "caught_exceptions.h"
-#include "classlib/clock.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
 #include "controls/kitapp.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/subclass.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/subclass.h"
+#include "classlib/core/unicode.h"
 #include "controls/kitwndproc.h"
 
 namespace {

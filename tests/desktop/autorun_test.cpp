@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "classlib/registry.h"
-#include "classlib/winapi.h"
+#include "classlib/core/registry.h"
+#include "classlib/core/winapi.h"
 #include "desktop/dskautorun.h"
 
 namespace {

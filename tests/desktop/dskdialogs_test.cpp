@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/unicode.h"
 #include "desktop/dskdialog.h"
 #include "desktop/dskmsgdlg.h"
 #include "desktop/dsksysinfo.h"

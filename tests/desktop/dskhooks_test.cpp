@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/forms.h"
+#include "classlib/windows/forms.h"
 #include "desktop/dskhooks.h"
 #include "tests/classlib/gui_test_util.h"
 

@@ -5,11 +5,11 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/forms.h"
-#include "classlib/timers.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/windows/forms.h"
+#include "classlib/core/timers.h"
 #include "desktop/dsklabels.h"
 #include "test_paths.h"
 #include "tests/classlib/gui_test_util.h"

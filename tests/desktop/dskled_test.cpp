@@ -1,8 +1,8 @@
 // The LED (painted, and blinking on the virtual clock) and the colour combo.
 #include <gtest/gtest.h>
 
-#include "classlib/application.h"
-#include "classlib/clock.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clock.h"
 #include "desktop/dskled.h"
 #include "tests/classlib/gui_test_util.h"
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 #include "desktop/dsksysinfo.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The desktop services' component base.
 #include <gtest/gtest.h>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
 #include "desktop/dsksystems.h"
 
 namespace {

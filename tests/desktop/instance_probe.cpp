@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "classlib/application.h"
+#include "classlib/windows/application.h"
 #include "read_form.h"
 
 namespace {

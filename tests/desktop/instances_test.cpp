@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "classlib/application.h"
-#include "classlib/text.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/text.h"
+#include "classlib/core/unicode.h"
 #include "desktop/dskexecutable.h"
 #include "desktop/dskinstances.h"
 #include "message_pump.h"

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "classlib/application.h"
+#include "classlib/windows/application.h"
 #include "desktop/modalhook.h"
 #include "tests/classlib/gui_test_util.h"
 

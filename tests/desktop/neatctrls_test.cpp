@@ -2,11 +2,11 @@
 // a form, painting over the parent, and the drawing routines.
 #include <gtest/gtest.h>
 
-#include "classlib/application.h"
-#include "classlib/clock.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/streams.h"
 #include "desktop/neatctrls.h"
 #include "tests/classlib/gui_test_util.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/clock.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clock.h"
 #include "desktop/dskpopup.h"
 
 namespace {

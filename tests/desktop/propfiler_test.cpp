@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/collection.h"
-#include "classlib/colors.h"
-#include "classlib/formtext.h"
+#include "classlib/core/collection.h"
+#include "classlib/core/colors.h"
+#include "classlib/core/formtext.h"
 #include "desktop/propfiler.h"
 
 HX_ENUM(TPfKind, pkSquare, pkRound);

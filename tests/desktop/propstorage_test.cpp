@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/comctrls.h"
-#include "classlib/extctrls.h"
-#include "classlib/formtext.h"
-#include "classlib/registry.h"
-#include "classlib/spin.h"
-#include "classlib/stdctrls.h"
-#include "classlib/winapi.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/comctrls.h"
+#include "classlib/windows/extctrls.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/registry.h"
+#include "classlib/windows/spin.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/winapi.h"
 #include "desktop/propstorage.h"
 #include "tests/classlib/gui_test_util.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/clock.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clock.h"
+#include "classlib/core/unicode.h"
 #include "desktop/dsktray.h"
 #include "message_pump.h"
 #include "read_form.h"

@@ -102,8 +102,8 @@
 #include "assistant/actor.h"
 #include "menuhook.h"
 #include "tests/support/wine_tray_tip.h"
-#include "classlib/pictures.h"
-#include "classlib/unicode.h"
+#include "classlib/windows/pictures.h"
+#include "classlib/core/unicode.h"
 #include "controls/kitled.h"
 
 namespace {

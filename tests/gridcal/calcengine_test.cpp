@@ -7,9 +7,9 @@
 #include <cmath>
 #include <limits>
 
-#include "classlib/beep.h"
-#include "classlib/clipbrd.h"
-#include "classlib/exceptions.h"
+#include "classlib/core/beep.h"
+#include "classlib/core/clipbrd.h"
+#include "classlib/core/exceptions.h"
 
 namespace {
 

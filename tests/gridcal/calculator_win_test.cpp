@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/beep.h"
-#include "classlib/clipbrd.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/beep.h"
+#include "classlib/core/clipbrd.h"
 #include "tests/classlib/gui_test_util.h"
 #include "tests/support/read_form.h"
 

@@ -7,10 +7,10 @@
 
 #include <string>
 
-#include "classlib/clock.h"
-#include "classlib/forms.h"
-#include "classlib/stdctrls.h"
-#include "classlib/unicode.h"
+#include "classlib/core/clock.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/stdctrls.h"
+#include "classlib/core/unicode.h"
 #include "tests/classlib/gui_test_util.h"
 #include "tests/support/read_form.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "classlib/clock.h"
+#include "classlib/core/clock.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "classlib/db.h"
-#include "classlib/forms.h"
-#include "classlib/text.h"
+#include "classlib/data/db.h"
+#include "classlib/windows/forms.h"
+#include "classlib/core/text.h"
 #include "gridcal/dbgrid.h"
 #include "memdataset.h"
 

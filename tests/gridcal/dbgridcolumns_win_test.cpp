@@ -6,13 +6,13 @@
 #include <memory>
 #include <string>
 
-#include "classlib/db.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/graphics.h"
-#include "classlib/menus.h"
-#include "classlib/streams.h"
-#include "classlib/stringlist.h"
+#include "classlib/data/db.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/windows/graphics.h"
+#include "classlib/windows/menus.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/stringlist.h"
 #include "fake_gridhost.h"
 #include "gridcal/dbgridcolumns.h"
 #include "memdataset.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/db.h"
+#include "classlib/data/db.h"
 #include "fake_gridhost.h"
 #include "memdataset.h"
 

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "classlib/beep.h"
-#include "classlib/forms.h"
+#include "classlib/core/beep.h"
+#include "classlib/windows/forms.h"
 #include "tests/classlib/gui_test_util.h"
 #include "tests/support/caught_exceptions.h"
 #include "tests/support/read_form.h"

@@ -12,12 +12,12 @@
 #include <string>
 #include <thread>
 
-#include "classlib/beep.h"
-#include "classlib/clock.h"
-#include "classlib/forms.h"
-#include "classlib/mask.h"
-#include "classlib/unicode.h"
-#include "classlib/dblookup.h"
+#include "classlib/core/beep.h"
+#include "classlib/core/clock.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/mask.h"
+#include "classlib/core/unicode.h"
+#include "classlib/windows/dblookup.h"
 #include "gridcal/celldropdowns.h"
 #include "gridcal/dbgrid.h"
 #include "gridcal/dropdowncalc.h"

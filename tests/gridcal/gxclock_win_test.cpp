@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/clock.h"
-#include "classlib/forms.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/clock.h"
+#include "classlib/windows/forms.h"
 #include "read_form.h"
 #include "tests/classlib/gui_test_util.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "classlib/unicode.h"
+#include "classlib/core/unicode.h"
 
 namespace {
 

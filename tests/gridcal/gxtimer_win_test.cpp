@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/exceptions.h"
+#include "classlib/windows/application.h"
+#include "classlib/core/exceptions.h"
 #include "tests/classlib/gui_test_util.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <set>
 
-#include "classlib/application.h"
+#include "classlib/windows/application.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/unicode.h"
+#include "classlib/core/unicode.h"
 
 namespace {
 

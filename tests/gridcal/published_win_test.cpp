@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/db.h"
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/forms.h"
-#include "classlib/menus.h"
+#include "classlib/windows/application.h"
+#include "classlib/data/db.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/menus.h"
 #include "gridcal/dbgrid.h"
 #include "gridcal/slider.h"
 #include "gridcal/speedbutton.h"

@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "classlib/application.h"
-#include "classlib/db.h"
-#include "classlib/forms.h"
-#include "classlib/graphics.h"
-#include "classlib/stdctrls.h"
+#include "classlib/windows/application.h"
+#include "classlib/data/db.h"
+#include "classlib/windows/forms.h"
+#include "classlib/windows/graphics.h"
+#include "classlib/windows/stdctrls.h"
 #include "controls/kitapp.h"
 #include "controls/kitlabel.h"
 #include "desktop/dskpopup.h"

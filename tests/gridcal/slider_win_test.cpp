@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "classlib/clock.h"
-#include "classlib/forms.h"
+#include "classlib/core/clock.h"
+#include "classlib/windows/forms.h"
 #include "gridcal/slider.h"
 #include "tests/classlib/gui_test_util.h"
 

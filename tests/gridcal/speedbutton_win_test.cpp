@@ -8,8 +8,8 @@
 #include <set>
 #include <vector>
 
-#include "classlib/application.h"
-#include "classlib/forms.h"
+#include "classlib/windows/application.h"
+#include "classlib/windows/forms.h"
 #include "tests/classlib/gui_test_util.h"
 
 namespace {

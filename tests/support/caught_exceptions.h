@@ -1,11 +1,11 @@
 #pragma once
-// Collects what reaches the callback exception handler (classlib/callbackguard.h) while
+// Collects what reaches the callback exception handler (classlib/core/callbackguard.h) while
 // it lives: the messages of the exceptions, in order.
 #include <string>
 #include <vector>
 
-#include "classlib/callbackguard.h"
-#include "classlib/exceptions.h"
+#include "classlib/core/callbackguard.h"
+#include "classlib/core/exceptions.h"
 
 namespace horavox::test {
 

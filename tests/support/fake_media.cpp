@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "classlib/text.h"
+#include "classlib/core/text.h"
 
 namespace horavox::test {
 

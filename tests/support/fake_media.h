@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/mplayer.h"
+#include "classlib/core/mplayer.h"
 
 namespace horavox::test {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/sound.h"
+#include "classlib/core/sound.h"
 
 namespace horavox::test {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "classlib/finally.h"
-#include "classlib/streams.h"
+#include "classlib/core/finally.h"
+#include "classlib/core/streams.h"
 
 namespace horavox::test {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/db.h"
+#include "classlib/data/db.h"
 
 namespace horavox::test {
 

@@ -2,7 +2,7 @@
 // Runs the thread's message loop in Windows tests until a condition holds or a deadline
 // passes (the deadline only stops a hang; waits end as soon as the condition holds).
 #ifdef _WIN32
-#include "classlib/winapi.h"
+#include "classlib/core/winapi.h"
 
 namespace horavox::test {
 

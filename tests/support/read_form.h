@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "classlib/filer.h"
-#include "classlib/formtext.h"
-#include "classlib/streams.h"
+#include "classlib/core/filer.h"
+#include "classlib/core/formtext.h"
+#include "classlib/core/streams.h"
 
 namespace horavox::test {
 

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "child_process.h"
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "test_paths.h"
 #include "xbase/dbftable.h"
 

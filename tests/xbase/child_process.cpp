@@ -5,12 +5,12 @@
 #include <fstream>
 #include <thread>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "test_paths.h"
 
 #ifdef _WIN32
-#include "classlib/unicode.h"
-#include "classlib/winapi.h"
+#include "classlib/core/unicode.h"
+#include "classlib/core/winapi.h"
 #else
 #include <spawn.h>
 #include <sys/wait.h>

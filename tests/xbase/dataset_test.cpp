@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "classlib/codepage.h"
-#include "classlib/files.h"
-#include "classlib/streams.h"
-#include "classlib/stringlist.h"
-#include "classlib/text.h"
+#include "classlib/core/codepage.h"
+#include "classlib/core/files.h"
+#include "classlib/core/streams.h"
+#include "classlib/core/stringlist.h"
+#include "classlib/core/text.h"
 #include "read_form.h"
 #include "test_paths.h"
 #include "xbase/dates.h"

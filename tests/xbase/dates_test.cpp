@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "classlib/clock.h"
+#include "classlib/core/clock.h"
 #include "xbase/dates.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "classlib/codepage.h"
+#include "classlib/core/codepage.h"
 #include "json_reader.h"
 #include "test_paths.h"
 #include "xbase/dates.h"

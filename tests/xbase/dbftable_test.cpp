@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "classlib/clock.h"
+#include "classlib/core/clock.h"
 #include "xbase/dates.h"
 #include "xbase/dbftable.h"
 #include "xbase/errors.h"

@@ -2,7 +2,7 @@
 
 #include "raised.h"
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "child_process.h"
 #include "test_paths.h"
 #include "xbase/diskfile.h"

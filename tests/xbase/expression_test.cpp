@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <random>
 
-#include "classlib/codepage.h"
-#include "classlib/exceptions.h"
+#include "classlib/core/codepage.h"
+#include "classlib/core/exceptions.h"
 #include "expression_fixture.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"

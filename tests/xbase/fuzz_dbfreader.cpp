@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 #include "xbase/dbftable.h"
 #include "xbase/filebackend_memory.h"
 

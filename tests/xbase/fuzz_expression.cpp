@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 #include "expression_fixture.h"
 #include "xbase/variant.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 #include "xbase/dbftable.h"
 #include "xbase/filebackend_memory.h"
 #include "xbase/xbcdx.h"

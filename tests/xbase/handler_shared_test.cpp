@@ -5,7 +5,7 @@
 #include <set>
 
 #include "child_process.h"
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "test_paths.h"
 #include "xbase/numbers.h"
 #include "xbase/xbcdx.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "classlib/format.h"
+#include "classlib/core/format.h"
 #include "raised.h"
 #include "xbase/dates.h"
 #include "xbase/errors.h"

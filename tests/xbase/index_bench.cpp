@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "xbase/dbftable.h"
 #include "xbase/xbcdx.h"
 #include "xbase/xbmdx.h"

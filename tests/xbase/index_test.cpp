@@ -7,7 +7,7 @@
 #include <map>
 #include <random>
 
-#include "classlib/format.h"
+#include "classlib/core/format.h"
 #include "xbase/errors.h"
 
 namespace {

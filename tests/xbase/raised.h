@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "classlib/exceptions.h"
+#include "classlib/core/exceptions.h"
 
 namespace xbtest {
 

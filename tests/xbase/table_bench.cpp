@@ -12,7 +12,7 @@
 #include <new>
 #include <string>
 
-#include "classlib/files.h"
+#include "classlib/core/files.h"
 #include "xbase/dates.h"
 #include "xbase/dbftable.h"
 #include "xbase/tablelink.h"

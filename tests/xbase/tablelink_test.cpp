@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "classlib/codepage.h"
+#include "classlib/core/codepage.h"
 #include "expression_fixture.h"
 #include "json_reader.h"
 #include "test_paths.h"

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "classlib/codepage.h"
+#include "classlib/core/codepage.h"
 #include "controls/lzrw.h"
 
 namespace {

@@ -1,0 +1,3 @@
+#include "classlib/core/exceptions.h"
+
+void Abort() { throw EAbort(); }

@@ -1,3 +1,0 @@
-#include "classlib/exceptions.h"
-
-void Abort() { throw EAbort(); }

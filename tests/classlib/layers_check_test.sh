@@ -39,8 +39,8 @@ classlib/windows/a.cpp|#include "classlib/core/winapi.h"|ok
 xbase/a.cpp|#include "classlib/data/db.h"|ok
 xbase/a.cpp|#include "classlib/windows/forms.h"|fault
 app/a.cpp|#include "classlib/windows/forms.h"|ok
-app/a.cpp|#include "classlib/windows/forms.h"|fault
-tests/a.rc|#include "classlib/core/winapi.h"|fault
+app/a.cpp|#include "classlib/forms.h"|fault
+tests/a.rc|#include "classlib/winapi.h"|fault
 classlib/core/a.h|// see classlib/windows/forms.h|ok
 CASES
 echo "$passed passed, $failed failed"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -10,6 +11,7 @@
 
 namespace horavox::e2e {
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 std::string Dist() { return WineSession::WinBuildDir() + "/dist"; }
 
@@ -24,6 +26,27 @@ std::vector<std::string> CharacterFolders() {
 std::string CharacterFolder() {
   for (const std::string& folder : CharacterFolders())
     if (fs::exists(folder + "/Angel.aal")) return folder;
+  return "";
+}
+
+std::string WaitForCharacterFolder(std::chrono::milliseconds timeout) {
+  const char* const names[] = {"Angel.aal", "Ann.aal", "Dolly.aal"};
+  auto sizes = [&names](const std::string& folder) {
+    std::vector<std::uintmax_t> all;
+    std::error_code error;
+    for (const char* name : names) all.push_back(fs::file_size(folder + "/" + name, error));
+    return error ? std::vector<std::uintmax_t>{} : all;
+  };
+  auto deadline = std::chrono::steady_clock::now() + timeout;
+  std::vector<std::uintmax_t> last;
+  while (std::chrono::steady_clock::now() < deadline) {
+    for (const std::string& folder : CharacterFolders()) {
+      std::vector<std::uintmax_t> now = sizes(folder);
+      if (!now.empty() && now == last) return folder;
+      if (!now.empty()) last = now;
+    }
+    std::this_thread::sleep_for(250ms);
+  }
   return "";
 }
 

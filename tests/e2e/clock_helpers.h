@@ -19,6 +19,9 @@ std::string Dist();
 std::vector<std::string> CharacterFolders();
 // Where the running clock wrote its characters ("" when nowhere).
 std::string CharacterFolder();
+// Where the starting clock has written all its characters, their sizes no longer growing:
+// it writes them once its main window is shown ("" when not within the time).
+std::string WaitForCharacterFolder(std::chrono::milliseconds timeout);
 // The value of a string value in a listing of reg.exe ("" when it is not there).
 std::string Setting(const std::string& listing, const std::string& name);
 // The 16-bit samples that are not silent: a device that falls behind under load pads the

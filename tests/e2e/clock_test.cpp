@@ -79,7 +79,7 @@ TEST(Clock, SpeaksAtTheFullHourAfterTheChimeAndKeepsItsSettings) {
   // The character's stage, sampled from now until after it has left (15:00:05 + ~10 s).
   auto watch = std::async(std::launch::async, [&wine] { return wine.Ctl({"watch", "TAssistantStage", "25000"}, 45s); });
 
-  std::string folder = CharacterFolder();
+  std::string folder = WaitForCharacterFolder(20s);
   ASSERT_FALSE(folder.empty()) << "the characters' files were not written";
   for (const char* name : kCharacters) {
     RunResult actor = wine.Ctl({"actor", WineSession::WindowsPath(folder + "/" + name)});

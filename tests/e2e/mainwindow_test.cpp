@@ -224,7 +224,7 @@ TEST(MainWindow, ASecondStartBringsTheFirstForwardAndTouchesNothing) {
   pid_t first = wine.Start("dist/Horavox.exe");
   ASSERT_EQ(wine.Ctl({"wait-window", "TForm1", "20000"}).exit_code, 0);
   std::this_thread::sleep_for(1s);
-  std::string folder = CharacterFolder();
+  std::string folder = WaitForCharacterFolder(20s);
   ASSERT_FALSE(folder.empty());
   auto written = fs::last_write_time(folder + "/Angel.aal");
   std::string run = RunValue(wine);
